@@ -1,0 +1,62 @@
+#include "format/converters.h"
+
+#include <chrono>
+
+#include "model/messages.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace vsm {
+
+using std::chrono::milliseconds;
+
+std::string ConverterPath(const Workspace& workspace, std::string_view name) {
+  const std::string file = std::string(name) + kExecutableSuffix;
+  const std::string& own_folder = workspace.settings.program_folder;
+  if (!own_folder.empty() && IsRegularFile(own_folder + file)) return own_folder + file;
+  return workspace.settings.start_folder + file;
+}
+
+void WaitForConversionsOf(Workspace& workspace, const std::string& file) {
+  workspace.conversions.WaitFor(workspace.platform, file);
+}
+
+void ConvertToText(Workspace& workspace) {
+  Settings& settings = workspace.settings;
+  Platform& platform = workspace.platform;
+  WaitForConversionsOf(workspace, settings.current_file);
+  WaitForConversionsOf(workspace, settings.text_file);
+  RemoveFile(settings.text_file);
+
+  const std::string program = ConverterPath(workspace, kToTextConverter);
+  settings.converter_command = program + " " + settings.current_file + " " + settings.text_file;
+  auto process = platform.StartProgram(program, {settings.current_file, settings.text_file});
+  if (process == nullptr) return;
+
+  const auto deadline = platform.Now() + std::chrono::seconds(settings.converter_timeout_seconds);
+  while (!process->WaitFor(milliseconds(10))) {
+    platform.DiscardPendingEvents(milliseconds(0));
+    if (platform.Now() >= deadline) {
+      process->Kill();
+      break;
+    }
+  }
+  // Half-written or failed output must not be read as a channel list.
+  if (process->ExitCode() != 0) RemoveFile(settings.text_file);
+}
+
+void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
+                             const std::string& target) {
+  WaitForConversionsOf(workspace, target);
+  const std::string program = ConverterPath(workspace, kToBinaryConverter);
+  workspace.settings.converter_command = program + " " + text_file + " " + target;
+  workspace.conversions.Start(workspace.platform, {program, {text_file, target}, text_file, target});
+}
+
+void ReportFailedConversions(Workspace& workspace) {
+  for (const std::string& target : workspace.conversions.TakeFailedTargets(workspace.platform)) {
+    workspace.ShowMessage(kTitleNice, "Conversion failed: \r\n" + target);
+  }
+}
+
+}  // namespace vsm

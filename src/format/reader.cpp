@@ -1,0 +1,270 @@
+#include "format/reader.h"
+
+#include <optional>
+
+#include "format/converters.h"
+#include "format/sections.h"
+#include "format/text_lines.h"
+#include "model/messages.h"
+#include "platform/atomic_file.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace vsm {
+namespace {
+
+bool StartsWith(std::string_view line, char c) { return !line.empty() && line.front() == c; }
+
+// Copies the antenna lines of a list loaded into the main set to the work folder, where the user
+// picks them up to make a preferred-antennas file.
+class AntennaDump {
+ public:
+  explicit AntennaDump(Workspace& workspace) : workspace_(workspace) {}
+  void Open() {
+    writer_.emplace(workspace_.settings.WorkPath(kAntennaFileName));
+  }
+  void Write(std::string_view line) {
+    if (writer_) writer_->WriteLine(line);
+  }
+  void Close() {
+    if (!writer_) return;
+    if (!writer_->Commit()) {
+      workspace_.ShowMessage(kTitleNice, "Cannot write file \r\n" + writer_->target() + "\r\n" +
+                                             writer_->error());
+    }
+    writer_.reset();
+  }
+
+ private:
+  Workspace& workspace_;
+  std::optional<AtomicFileWriter> writer_;
+};
+
+class SetReader : public SectionVisitor {
+ public:
+  SetReader(Workspace& workspace, SetId set)
+      : workspace_(workspace), set_(workspace.Set(set)), dump_(workspace), is_main_(set == SetId::main) {}
+
+  void OnSectionStart(Section section) override {
+    if (section == Section::antenna && is_main_) dump_.Open();
+  }
+  void OnSectionEnd(Section section) override {
+    if (section == Section::antenna) dump_.Close();
+  }
+  void OnRecord(Section section, std::string_view line) override {
+    switch (section) {
+      case Section::antenna:
+        dump_.Write(line);
+        ParseAntenna(workspace_, set_.antennas, line);
+        break;
+      case Section::transponder:
+        ParseTransponder(set_.transponders, set_.antennas, line);
+        break;
+      case Section::network:
+        ParseNetwork(set_.networks, line);
+        break;
+      case Section::provider:
+        ParseProvider(set_.providers, line);
+        break;
+      case Section::menu:
+        ParseMenu(set_.menus, line);
+        break;
+      case Section::service:
+        if (ServiceNameOf(line) == kDummyServiceName) break;
+        ParseService(set_.ServicesOfKind(StartsWith(line, 'V')), set_.transponders, set_.providers,
+                     line);
+        break;
+      case Section::favorite:
+        ParseFavorite(workspace_, set_.FavoritesOfKind(StartsWith(line, '0')), set_.tv_services,
+                      set_.radio_services, line);
+        break;
+    }
+  }
+
+ private:
+  Workspace& workspace_;
+  ChannelList& set_;
+  AntennaDump dump_;
+  bool is_main_;
+};
+
+std::int32_t NextPosition(std::size_t count) { return static_cast<std::int32_t>(count); }
+
+void ReadListFromTextForm(Workspace& workspace, const std::string& text) {
+  workspace.loaded_files.push_back({workspace.settings.current_file});
+  ReadAllSections(workspace, SetId::main, text);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadFirstLineOf(const std::string& name) {
+  if (!IsRegularFile(name)) return std::nullopt;
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  std::string line;
+  for (int c = std::fgetc(file); c != EOF && c != '\r' && c != '\n' && c != '\0';
+       c = std::fgetc(file)) {
+    line += static_cast<char>(c);
+  }
+  std::fclose(file);
+  return line;
+}
+
+bool LoadThisFile(Workspace& workspace) {
+  Settings& settings = workspace.settings;
+  ReportFailedConversions(workspace);
+  ClearMainSet(workspace);
+  WaitForConversionsOf(workspace, settings.current_file);
+  if (!IsRegularFile(settings.current_file)) return false;
+
+  if (HasSuffix(settings.current_file, ".txt")) {
+    settings.text_file.clear();
+    const auto first_line = ReadFirstLineOf(settings.current_file);
+    if (first_line == kChannelListHeader) {
+      settings.text_file = settings.current_file;
+    } else if (first_line == kScriptHeader) {
+      const std::string script = settings.current_file;
+      const bool result = workspace.run_script ? workspace.run_script(workspace) : false;
+      settings.current_file = script;
+      return result;
+    }
+  } else {
+    settings.text_file = settings.WorkPath(FilePart(settings.current_file)) + ".txt";
+    ConvertToText(workspace);
+  }
+
+  const auto text = settings.text_file.empty() ? std::nullopt : ReadWholeFile(settings.text_file);
+  if (!text) {
+    workspace.ShowMessage(kTitleNice, "LoadThisFile: File not found \r\n" + settings.current_file +
+                                          "\r\n" + settings.text_file);
+    return false;
+  }
+  const std::string_view first_line = FirstLine(*text);
+  if (first_line != kChannelListHeader) {
+    workspace.ShowMessage(kTitleNice, "LoadThisFile: this file is not [MORVANE V3 FILE]\r\n" +
+                                          settings.current_file + "\r\n" + std::string(first_line));
+    return false;
+  }
+  ReadListFromTextForm(workspace, *text);
+  return true;
+}
+
+void ReadAntennaAndTransponderSections(Workspace& workspace, SetId set, std::string_view text) {
+  SetReader reader(workspace, set);
+  ScanAntennaAndTransponderSections(text, reader);
+}
+
+void ReadNetworkProviderMenuSections(Workspace& workspace, SetId set, std::string_view text) {
+  SetReader reader(workspace, set);
+  ScanNetworkProviderMenuSections(text, reader);
+}
+
+void ReadServiceAndFavoriteSections(Workspace& workspace, SetId set, std::string_view text) {
+  SetReader reader(workspace, set);
+  ScanServiceAndFavoriteSections(text, reader);
+}
+
+void ReadAllSections(Workspace& workspace, SetId set, std::string_view text) {
+  ReadAntennaAndTransponderSections(workspace, set, text);
+  ReadNetworkProviderMenuSections(workspace, set, text);
+  ReadServiceAndFavoriteSections(workspace, set, text);
+}
+
+Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::string_view line) {
+  const Columns columns(line);
+  const std::string_view name = TrimSpaces(columns[9]);
+  if (list.size() >= kAntennaWarningLimit) {
+    workspace.ShowMessage(kTitleWarning, "More then 32 antennas ! \r\n" + std::string(name) +
+                                             "\r\n" + workspace.settings.current_file);
+  }
+  Antenna antenna;
+  antenna.index = antenna.list_index = NextPosition(list.size());
+  antenna.value2 = ParseQuad(columns[2]);
+  antenna.value3 = ParseLong(columns[3]);
+  antenna.value4 = ParseLong(columns[4]);
+  antenna.value5 = ParseLong(columns[5]);
+  antenna.value6 = ParseLong(columns[6]);
+  antenna.value7 = ParseLong(columns[7]);
+  antenna.value8 = ParseLong(columns[8]);
+  antenna.name = name.empty() ? std::string("Unknown") : std::string(name);
+  antenna.sat_position = antenna.name;
+  return list.Append(std::move(antenna));
+}
+
+void ParseTransponder(RecordList<Transponder>& list, const RecordList<Antenna>& antennas,
+                      std::string_view line) {
+  const Columns columns(line);
+  Transponder transponder;
+  transponder.antenna_index = ParseLong(columns[1]);
+  transponder.value2 = ParseLong(columns[2]);
+  transponder.value3 = ParseLong(columns[3]);
+  transponder.value4 = ParseLong(columns[4]);
+  transponder.value5 = ParseLong(columns[5]);
+  transponder.value6 = ParseLong(columns[6]);
+  transponder.value7 = ParseLong(columns[7]);
+  transponder.value8 = ParseLong(columns[8]);
+  transponder.antenna = antennas.Resolve(transponder.antenna_index);
+  transponder.list_index = NextPosition(list.size());
+  list.Append(std::move(transponder));
+}
+
+void ParseNetwork(RecordList<Network>& list, std::string_view line) {
+  list.Append({std::string(line), NextPosition(list.size())});
+}
+
+void ParseProvider(RecordList<Provider>& list, std::string_view line) {
+  list.Append({std::string(line), NextPosition(list.size()), false});
+}
+
+void ParseMenu(RecordList<Menu>& list, std::string_view line) {
+  list.Append({std::string(line), NextPosition(list.size())});
+}
+
+void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
+                  const RecordList<Provider>& providers, std::string_view line) {
+  const Columns columns(line);
+  Service service;
+  service.kind = columns[1];
+  service.value2 = ParseLong(columns[2]);
+  service.value3 = ParseLong(columns[3]);
+  service.value4 = ParseLong(columns[4]);
+  service.value5 = ParseLong(columns[5]);
+  service.value6 = ParseLong(columns[6]);
+  service.value7 = ParseLong(columns[7]);
+  service.flag8 = columns[8];
+  service.flag9 = columns[9];
+  service.scrambled = columns[10];
+  service.ts_index = ParseLong(columns[11]);
+  service.provider_index = ParseLong(columns[12]);
+  service.name = columns[13];
+  service.number = ParseLong(columns[14]);
+  service.transponder = transponders.Resolve(service.ts_index);
+  service.provider = providers.Resolve(service.provider_index);
+  service.antenna = service.transponder != nullptr ? service.transponder->antenna : nullptr;
+  service.list_index = NextPosition(list.size());
+  list.Append(std::move(service));
+}
+
+void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,
+                   const RecordList<Service>& tv_services,
+                   const RecordList<Service>& radio_services, std::string_view line) {
+  const Columns columns(line);
+  Favorite favorite;
+  favorite.kind = ParseLong(columns[1]);
+  favorite.value2 = ParseLong(columns[2]);
+  favorite.channel_index = ParseLong(columns[3]);
+  if (favorite.channel_index < 0) {
+    workspace.ShowMessage(kTitleStop,
+                          "Favorite has negative channel index ! \r\nThis favorite is ignored.\r\n" +
+                              workspace.settings.current_file);
+    return;
+  }
+  const auto& services = favorite.kind == 0 ? tv_services : radio_services;
+  favorite.service = services.Resolve(favorite.channel_index);
+  favorite.list_index = NextPosition(list.size());
+  list.Append(std::move(favorite));
+}
+
+std::string_view ServiceNameOf(std::string_view line) { return Columns(line)[13]; }
+
+}  // namespace vsm

@@ -1,0 +1,175 @@
+#include "format/writer.h"
+
+#include <charconv>
+
+#include "format/converters.h"
+#include "model/messages.h"
+#include "platform/atomic_file.h"
+#include "platform/paths.h"
+
+namespace vsm {
+namespace {
+
+template <class Number>
+void AppendNumber(std::string& line, Number value) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  line.append(digits, result.ptr);
+}
+
+template <class Number>
+void AppendColumn(std::string& line, Number value) {
+  line += '\t';
+  AppendNumber(line, value);
+}
+
+void AppendColumn(std::string& line, std::string_view text) {
+  line += '\t';
+  line += text;
+}
+
+void AppendAntenna(std::string& line, const Antenna& a) {
+  AppendNumber(line, a.out_index);
+  AppendColumn(line, a.value2);
+  for (const auto value : {a.value3, a.value4, a.value5, a.value6, a.value7, a.value8}) {
+    AppendColumn(line, value);
+  }
+  AppendColumn(line, std::string_view(a.name));
+}
+
+void AppendTransponder(std::string& line, const Transponder& t) {
+  AppendNumber(line, t.out_antenna_index);
+  for (const auto value : {t.value2, t.value3, t.value4, t.value5, t.value6, t.value7, t.value8}) {
+    AppendColumn(line, value);
+  }
+}
+
+void AppendService(std::string& line, const Service& s) {
+  line += s.kind;
+  for (const auto value : {s.value2, s.value3, s.value4, s.value5, s.value6, s.value7}) {
+    AppendColumn(line, value);
+  }
+  AppendColumn(line, std::string_view(s.flag8));
+  AppendColumn(line, std::string_view(s.flag9));
+  AppendColumn(line, std::string_view(s.scrambled));
+  AppendColumn(line, s.out_ts_index);
+  AppendColumn(line, s.out_provider_index);
+  AppendColumn(line, std::string_view(s.name));
+  AppendColumn(line, s.out_number);
+}
+
+void AppendFavorite(std::string& line, const Favorite& f) {
+  AppendNumber(line, f.kind);
+  AppendColumn(line, f.value2);
+  AppendColumn(line, f.out_channel_index);
+}
+
+template <class Record, class Append>
+std::string Format(const Record& record, Append append) {
+  std::string line;
+  append(line, record);
+  return line;
+}
+
+// Writes one line per record through a reused buffer.
+class ListWriter {
+ public:
+  explicit ListWriter(AtomicFileWriter& file) : file_(file) {}
+  void Line(std::string_view text) { file_.WriteLine(text); }
+  template <class Rec, class Append>
+  void Put(const Rec& record, Append append) {
+    line_.clear();
+    append(line_, record);
+    file_.WriteLine(line_);
+  }
+
+ private:
+  AtomicFileWriter& file_;
+  std::string line_;
+};
+
+bool FavoriteIsWritten(const Favorite& favorite, bool by_antenna) {
+  const Service* service = favorite.service;
+  if (service == nullptr || !service->kept) return false;
+  return !by_antenna || (service->antenna != nullptr && service->antenna->selected);
+}
+
+void WriteFavorites(ListWriter& out, const RecordList<Favorite>& favorites, bool by_antenna) {
+  for (const Favorite& favorite : favorites) {
+    if (FavoriteIsWritten(favorite, by_antenna)) out.Put(favorite, AppendFavorite);
+  }
+}
+
+void WriteServiceChain(ListWriter& out, const Service* first) {
+  for (const Service* s = first; s != nullptr; s = s->next_kept) out.Put(*s, AppendService);
+}
+
+void WriteSections(const Workspace& workspace, ListWriter& out, bool by_antenna) {
+  const ChannelList& set = workspace.main_set;
+  const Options& options = workspace.options;
+  out.Line(kChannelListHeader);
+  out.Line("[ANTENNA]");
+  for (const Antenna& antenna : set.antennas) out.Put(antenna, AppendAntenna);
+  out.Line("[TS]");
+  for (const Transponder* t = workspace.kept.first_kept_transponder; t != nullptr; t = t->next_kept) {
+    out.Put(*t, AppendTransponder);
+  }
+  out.Line("[NETWORK]");
+  for (const Network& network : set.networks) out.Line(network.text);
+  out.Line("[PROVIDER]");
+  const auto& providers = options.naming == Naming::keep_existing_names ? set.providers
+                                                                        : set.generated_providers;
+  for (const Provider& provider : providers) {
+    if (provider.used) out.Line(provider.name);
+  }
+  out.Line("[FAVORITE]");
+  if (!options.remove_favorites) {
+    WriteFavorites(out, set.tv_favorites, by_antenna);
+    if (!options.remove_radios) WriteFavorites(out, set.radio_favorites, by_antenna);
+  }
+  out.Line("[SERVICE]");
+  WriteServiceChain(out, workspace.kept.first_kept_tv_service);
+  if (options.remove_radios) {
+    out.Line(kPlaceholderServiceLine);
+  } else {
+    WriteServiceChain(out, workspace.kept.first_kept_radio_service);
+  }
+  out.Line("[MENU]");
+  for (const Menu& menu : set.menus) out.Line(menu.text);
+}
+
+}  // namespace
+
+std::string FormatAntenna(const Antenna& antenna) { return Format(antenna, AppendAntenna); }
+std::string FormatTransponder(const Transponder& t) { return Format(t, AppendTransponder); }
+std::string FormatNetwork(const Network& network) { return network.text; }
+std::string FormatProvider(const Provider& provider) { return provider.name; }
+std::string FormatMenu(const Menu& menu) { return menu.text; }
+std::string FormatService(const Service& service) { return Format(service, AppendService); }
+std::string FormatFavorite(const Favorite& favorite) { return Format(favorite, AppendFavorite); }
+
+void ReportWriteFailure(Workspace& workspace, const std::string& name, const std::string& reason) {
+  workspace.ShowMessage(kTitleNice, "Cannot write file \r\n" + name + "\r\n" + reason);
+}
+
+bool WriteChannelList(Workspace& workspace, bool by_antenna) {
+  const Settings& settings = workspace.settings;
+  WaitForConversionsOf(workspace, settings.text_file);
+  // A saved text form is the user's file; intermediate ones in the work folder can be made again.
+  const auto durability = HasSuffix(settings.current_file, ".vrk")
+                              ? AtomicFileWriter::Durability::cache
+                              : AtomicFileWriter::Durability::disk;
+  AtomicFileWriter file(settings.text_file, durability);
+  ListWriter out(file);
+  WriteSections(workspace, out, by_antenna);
+  if (!file.Commit()) {
+    ReportWriteFailure(workspace, settings.text_file, file.error());
+    return false;
+  }
+  if (HasSuffix(settings.current_file, ".vrk")) {
+    StartConversionToBinary(workspace, settings.text_file, settings.current_file);
+  }
+  return true;
+}
+
+}  // namespace vsm

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/record_list.h"
+#include "model/records.h"
+
+namespace vsm {
+
+// The records of one channel list. The workspace holds two: the main set and the merge set.
+struct ChannelList {
+  RecordList<Antenna> antennas;
+  RecordList<Transponder> transponders;
+  RecordList<Network> networks;
+  RecordList<Provider> providers;
+  RecordList<Menu> menus;
+  RecordList<Service> tv_services;
+  RecordList<Service> radio_services;
+  RecordList<Favorite> tv_favorites;
+  RecordList<Favorite> radio_favorites;
+  RecordList<Provider> generated_providers;  // main set only: built by provider naming
+
+  RecordList<Service>& ServicesOfKind(bool tv) { return tv ? tv_services : radio_services; }
+  RecordList<Favorite>& FavoritesOfKind(bool tv) { return tv ? tv_favorites : radio_favorites; }
+};
+
+// Which set a section reader fills.
+enum class SetId { main = 0, merge = 1 };
+
+}  // namespace vsm

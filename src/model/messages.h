@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+
+namespace vsm {
+
+// Titles of the tool's message boxes.
+inline constexpr const char* kTitleNice = "Nice....";
+inline constexpr const char* kTitleWarning = "Warning !!!";
+inline constexpr const char* kTitleStop = "Stop !!!";
+inline constexpr const char* kTitleNoGo = "Sorry, no go....";
+inline constexpr const char* kTitleSatPosition = "File sat_position.txt....";
+
+// First lines that identify a channel-list text form and a batch script.
+inline constexpr const char* kChannelListHeader = "[MORVANE V3 FILE]";
+inline constexpr const char* kScriptHeader = "[VRK_SPLIT_MERGE]";
+
+// More antennas than this draw a warning (they are kept all the same).
+inline constexpr std::size_t kAntennaWarningLimit = 32;
+
+}  // namespace vsm

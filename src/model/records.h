@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vsm {
+
+// One line of "[ANTENNA]".
+struct Antenna {
+  std::int32_t index = 0;  // the number transponders refer to
+  std::int64_t value2 = 0;
+  std::int32_t value3 = 0;
+  std::int32_t value4 = 0;
+  std::int32_t value5 = 0;
+  std::int32_t value6 = 0;
+  std::int32_t value7 = 0;
+  std::int32_t value8 = 0;
+  std::string name;
+  std::int32_t list_index = 0;
+  bool matched = false;  // merge set: an antenna of equal name exists in the main set
+  bool selected = true;  // kept by the filters and the split
+  std::int32_t out_index = 0;
+  bool saved_selected = false;  // selection parked while a split per antenna runs
+  std::string sat_position;     // position label used for provider naming
+};
+
+// One line of "[TS]".
+struct Transponder {
+  std::int32_t antenna_index = 0;
+  std::int32_t value2 = 0;
+  std::int32_t value3 = 0;
+  std::int32_t value4 = 0;
+  std::int32_t value5 = 0;
+  std::int32_t value6 = 0;
+  std::int32_t value7 = 0;
+  std::int32_t value8 = 0;
+  Antenna* antenna = nullptr;
+  Antenna* merge_antenna = nullptr;  // merge set: the main-set counterpart of `antenna`
+  std::int32_t list_index = 0;
+  std::int32_t out_antenna_index = 0;
+  std::int32_t out_index = 0;
+  Transponder* next_kept = nullptr;
+};
+
+// One line of "[NETWORK]", kept verbatim.
+struct Network {
+  std::string text;
+  std::int32_t list_index = 0;
+};
+
+// One line of "[MENU]", kept verbatim.
+struct Menu {
+  std::string text;
+  std::int32_t list_index = 0;
+};
+
+// One line of "[PROVIDER]"; also the record of the generated providers.
+struct Provider {
+  std::string name;
+  std::int32_t list_index = 0;
+  bool used = false;
+};
+
+// One line of "[SERVICE]": a channel.
+struct Service {
+  std::string kind;  // "V" for TV
+  std::int32_t value2 = 0;
+  std::int32_t value3 = 0;
+  std::int32_t value4 = 0;
+  std::int32_t value5 = 0;
+  std::int32_t value6 = 0;
+  std::int32_t value7 = 0;
+  std::string flag8;
+  std::string flag9;
+  std::string scrambled;  // "TRUE" when not free-to-air
+  std::int32_t ts_index = 0;
+  std::int32_t provider_index = 0;
+  std::string name;
+  std::int32_t number = 0;
+  Antenna* antenna = nullptr;
+  Antenna* merge_antenna = nullptr;
+  Transponder* transponder = nullptr;
+  Transponder* merge_transponder = nullptr;
+  Provider* provider = nullptr;
+  Provider* merge_provider = nullptr;
+  std::int32_t list_index = 0;
+  std::int32_t out_ts_index = 0;
+  std::int32_t out_number = 0;
+  std::int32_t out_provider_index = 0;
+  bool kept = false;
+  Service* next_kept = nullptr;
+};
+
+// One line of "[FAVORITE]".
+struct Favorite {
+  std::int32_t kind = 0;  // 0 names a TV service, anything else a radio service
+  std::int32_t value2 = 0;
+  std::int32_t channel_index = 0;
+  Service* service = nullptr;
+  Service* merge_service = nullptr;
+  std::int32_t list_index = 0;
+  std::int32_t out_channel_index = 0;
+};
+
+// A file that went into the main set since the last load, named exactly as it was given.
+struct LoadedFile {
+  std::string path;
+};
+
+}  // namespace vsm

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/paths.h"
+
+namespace vsm {
+
+// How the providers of a saved list or a piece are named.
+enum class Naming : std::uint8_t {
+  keep_existing_names = 0,
+  use_satellite_position = 1,
+  use_antenna_names = 2,
+};
+
+// The options that the check boxes and option buttons set (and the script's option keywords).
+struct Options {
+  bool keep_pref_antennas = false;
+  bool split_into_providers = false;
+  bool remove_favorites = false;
+  bool remove_radios = false;
+  Naming naming = Naming::keep_existing_names;
+  bool divide_fta_notfta = false;  // never set while existing names are kept
+};
+
+inline constexpr const char* kSplitPerAntennaCaption = "Split per antenna";
+inline constexpr const char* kSplitPerProviderCaption = "Split per provider";
+
+// Working values shared by every operation. Folder names end in the platform's separator.
+struct Settings {
+  std::string start_folder;  // base of every path the tool builds
+  std::string work_folder = std::string("VrkWork") + kFolderSeparator;
+  std::string keep_folder = std::string("VrkKeep") + kFolderSeparator;
+  std::string result_folder = std::string("VrkResult") + kFolderSeparator;
+  std::string program_folder;  // where the converters are looked for first (the tool's own folder)
+  std::string current_file;     // the file being loaded, merged or saved
+  std::string text_file;        // the text form actually read or written for current_file
+  std::string converter_command;  // display text of the last converter started
+  std::string split_caption = kSplitPerAntennaCaption;
+  int converter_timeout_seconds = 120;  // a conversion to text that takes longer is stopped
+
+  std::string WorkPath(std::string_view file) const {
+    return start_folder + work_folder + std::string(file);
+  }
+  std::string KeepPath(std::string_view file) const {
+    return start_folder + keep_folder + std::string(file);
+  }
+  std::string ResultPath(std::string_view file) const {
+    return start_folder + result_folder + std::string(file);
+  }
+};
+
+}  // namespace vsm

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/channel_list.h"
+#include "model/settings.h"
+#include "platform/platform.h"
+#include "platform/program_queue.h"
+
+namespace vsm {
+
+// The records that the last marking pass kept, each chain in list order through `next_kept`.
+struct KeptChains {
+  Transponder* first_kept_transponder = nullptr;
+  Service* first_kept_tv_service = nullptr;
+  Service* first_kept_radio_service = nullptr;
+};
+
+// Start of the run whose duration a split reports.
+struct RunTimer {
+  std::chrono::steady_clock::time_point start{};
+  std::chrono::steady_clock::time_point end{};
+};
+
+// All state of one tool session: the two sets, the options and working values, and the platform
+// through which the engine reaches the outside world. Every entry of the engine takes it.
+class Workspace {
+ public:
+  Workspace(Platform& platform, std::string start_folder);
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  Platform& platform;
+  ChannelList main_set;
+  ChannelList merge_set;
+  std::vector<LoadedFile> loaded_files;
+  Options options;
+  Settings settings;
+  KeptChains kept;
+  RunTimer run_timer;
+  ProgramQueue conversions;
+  bool script_running = false;
+  // Runs a batch script named by settings.current_file; installed by the script interpreter.
+  std::function<bool(Workspace&)> run_script;
+
+  ChannelList& Set(SetId id) { return id == SetId::main ? main_set : merge_set; }
+  void ShowMessage(std::string_view title, std::string_view text) {
+    platform.ShowMessage(title, text);
+  }
+};
+
+void ClearMainSet(Workspace& workspace);
+void ClearMergeSet(Workspace& workspace);
+
+// "Tv n , Radio m" for the main set.
+std::string CountText(const Workspace& workspace);
+
+}  // namespace vsm

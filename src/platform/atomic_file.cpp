@@ -1,0 +1,103 @@
+#include "platform/atomic_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/files.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vsm {
+namespace {
+
+std::string TemporaryNameFor(const std::string& target) {
+  static std::atomic<unsigned> counter{0};
+#ifdef _WIN32
+  const auto pid = static_cast<unsigned long>(_getpid());
+#else
+  const auto pid = static_cast<unsigned long>(getpid());
+#endif
+  return target + "." + std::to_string(pid) + "-" + std::to_string(counter++) + ".tmp";
+}
+
+bool FlushToDisk(std::FILE* file) {
+#ifdef _WIN32
+  return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != 0;
+#else
+  return fsync(fileno(file)) == 0;
+#endif
+}
+
+constexpr std::size_t kBufferSize = 1 << 20;
+
+}  // namespace
+
+AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability)
+    : target_(std::move(target)), temporary_(TemporaryNameFor(target_)), durability_(durability) {
+  if (IsFolder(target_)) {
+    error_ = "it is a folder";
+    return;
+  }
+  file_ = std::fopen(temporary_.c_str(), "wb");
+  if (file_ == nullptr) {
+    error_ = LastSystemError();
+    return;
+  }
+  std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
+}
+
+AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+  if (!ok() || bytes.empty()) return;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) Fail();
+}
+
+void AtomicFileWriter::Fail() {
+  if (error_.empty()) error_ = LastSystemError();
+}
+
+bool AtomicFileWriter::Commit() {
+  if (!ok()) {
+    Discard();
+    return false;
+  }
+  if (std::fflush(file_) != 0) Fail();
+  if (ok() && durability_ == Durability::disk && !FlushToDisk(file_)) Fail();
+  if (std::fclose(file_) != 0) Fail();
+  file_ = nullptr;
+  if (error_.empty() && !ReplaceFile(temporary_, target_, &error_) && error_.empty()) {
+    error_ = "cannot replace the file";
+  }
+  if (!error_.empty()) {
+    RemoveFile(temporary_);
+    return false;
+  }
+  return true;
+}
+
+void AtomicFileWriter::Discard() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+    RemoveFile(temporary_);
+  }
+}
+
+bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,
+                         AtomicFileWriter::Durability durability) {
+  AtomicFileWriter writer(target, durability);
+  writer.Write(content);
+  if (writer.Commit()) return true;
+  if (reason != nullptr) *reason = writer.error();
+  return false;
+}
+
+}  // namespace vsm

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace vsm {
+
+// Writes a file beside its target and puts it in place only when it is complete, so that a
+// target is always either its old content or the whole new one.
+class AtomicFileWriter {
+ public:
+  enum class Durability { cache, disk };  // disk: flushed to the device before the rename
+
+  explicit AtomicFileWriter(std::string target, Durability durability = Durability::cache);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  bool ok() const { return file_ != nullptr && error_.empty(); }
+  void Write(std::string_view bytes);
+  void WriteLine(std::string_view line) {  // every line ends in CR LF
+    Write(line);
+    Write("\r\n");
+  }
+  // Completes the file and moves it over the target. False, with error() set, when anything
+  // failed; the target is then untouched and the temporary file is gone.
+  bool Commit();
+  // The system's reason for the first failure.
+  const std::string& error() const { return error_; }
+  const std::string& target() const { return target_; }
+
+ private:
+  void Fail();
+  void Discard();
+
+  std::string target_;
+  std::string temporary_;
+  Durability durability_;
+  std::FILE* file_ = nullptr;
+  std::string error_;
+};
+
+// Writes `content` to `target` atomically; on failure returns false and sets `reason`.
+bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,
+                         AtomicFileWriter::Durability durability);
+
+}  // namespace vsm

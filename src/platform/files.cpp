@@ -1,0 +1,145 @@
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#ifdef _WIN32
+#include <direct.h>
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace vsm {
+
+#ifdef _WIN32
+
+std::optional<std::uint64_t> FileSize(const std::string& name) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool IsFolder(const std::string& name) {
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveFile(const std::string& name) {
+  if (DeleteFileA(name.c_str())) return true;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool CreateFolder(const std::string& name) {
+  return CreateDirectoryA(name.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason) {
+  if (MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  if (reason != nullptr) *reason = LastSystemError();
+  return false;
+}
+
+std::string CurrentFolder() {
+  std::vector<char> buffer(MAX_PATH + 1);
+  DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+  }
+  return std::string(buffer.data(), length);
+}
+
+std::string ExecutableFolder() {
+  std::vector<char> buffer(32768);
+  const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  std::string path(buffer.data(), length);
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string LastSystemError() {
+  const DWORD error = GetLastError();
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string message = length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+  return message;
+}
+
+#else
+
+std::optional<std::uint64_t> FileSize(const std::string& name) {
+  struct stat status {};
+  if (stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(status.st_size);
+}
+
+bool IsFolder(const std::string& name) {
+  struct stat status {};
+  return stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool RemoveFile(const std::string& name) {
+  return unlink(name.c_str()) == 0 || errno == ENOENT || errno == ENOTDIR;
+}
+
+bool CreateFolder(const std::string& name) {
+  return mkdir(name.c_str(), 0777) == 0 || (errno == EEXIST && IsFolder(name));
+}
+
+bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason) {
+  if (std::rename(source.c_str(), target.c_str()) == 0) return true;
+  if (reason != nullptr) *reason = LastSystemError();
+  return false;
+}
+
+std::string CurrentFolder() {
+  std::vector<char> buffer(4096);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return ".";
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::string(buffer.data());
+}
+
+std::string ExecutableFolder() {
+  std::vector<char> buffer(4096);
+  const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (length <= 0) return {};
+  std::string path(buffer.data(), static_cast<std::size_t>(length));
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string LastSystemError() { return std::strerror(errno); }
+
+#endif
+
+bool IsRegularFile(const std::string& name) { return FileSize(name).has_value(); }
+
+std::optional<std::string> ReadWholeFile(const std::string& name) {
+  const auto size = FileSize(name);
+  if (!size) return std::nullopt;
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  std::string content;
+  content.reserve(static_cast<std::size_t>(*size));
+  char buffer[1 << 16];
+  std::size_t count = 0;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, count);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return std::nullopt;
+  return content;
+}
+
+}  // namespace vsm

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vsm {
+
+// File-system operations on 8-bit names, used as the system gives them (bytes on Linux, the
+// ANSI code page on Windows).
+
+// The size of a regular file, or nothing for a missing file or a folder.
+std::optional<std::uint64_t> FileSize(const std::string& name);
+bool IsRegularFile(const std::string& name);
+bool IsFolder(const std::string& name);
+// Deletes a file; a missing file is no error. Returns false only when a file stays.
+bool RemoveFile(const std::string& name);
+// Creates one folder; an existing folder is the normal case.
+bool CreateFolder(const std::string& name);
+// Replaces `target` by `source` in one step.
+bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason);
+// The whole content of a regular file, or nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& name);
+// The process's current folder, without a trailing separator unless it is a root.
+std::string CurrentFolder();
+// The folder of the running executable, with a trailing separator ("" when unknown).
+std::string ExecutableFolder();
+// The text of the last system error, for messages.
+std::string LastSystemError();
+
+}  // namespace vsm

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vsm {
+
+enum class Button { load, merge, save, split };
+inline constexpr int kButtonCount = 4;
+
+// The check boxes and option buttons of the main window.
+enum class Control {
+  keep_pref_box,
+  remove_favorites_box,
+  remove_radio_box,
+  split_per_provider_box,
+  divide_fta_box,
+  antenna_name_option,
+  satellite_position_option,
+  keep_existing_option,
+};
+inline constexpr int kControlCount = 8;
+
+enum class StatusField { outcome = 0, detail = 1 };
+
+const char* ButtonName(Button button);
+
+// A program started by the tool.
+class Process {
+ public:
+  virtual ~Process() = default;
+  // Waits at most `limit` for the program to end; true once it has ended.
+  virtual bool WaitFor(std::chrono::milliseconds limit) = 0;
+  // The exit status; meaningful once WaitFor returned true. A killed program counts as failed.
+  virtual int ExitCode() const = 0;
+  virtual void Kill() = 0;
+};
+
+// Everything the engine needs from the world outside: the window (or its stand-in), programs,
+// time. The desktop window, the headless runner and the tests each provide one.
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // A modal box with a title, a text and one OK button; returns once it is closed.
+  virtual void ShowMessage(std::string_view title, std::string_view text) = 0;
+  virtual void SetStatus(StatusField field, std::string_view text) = 0;
+  virtual void SetCaption(Button button, std::string_view text) = 0;
+  virtual void SetChecked(Control control, bool checked) = 0;
+
+  // Keeps a window painted during long work: waits at most `limit` for pending events and drops
+  // any user input among them, so that no control handler runs in the middle of an operation.
+  virtual void DiscardPendingEvents(std::chrono::milliseconds limit) = 0;
+
+  virtual void Sleep(std::chrono::milliseconds duration) = 0;
+  virtual std::chrono::steady_clock::time_point Now() = 0;
+
+  // Starts `program` with `arguments` (no shell involved) without waiting for it. Returns
+  // nothing when the program cannot be started.
+  virtual std::unique_ptr<Process> StartProgram(const std::string& program,
+                                                const std::vector<std::string>& arguments) = 0;
+
+  // File dialogs of the desktop window: the chosen name, or "" when cancelled.
+  virtual std::string ChooseFileToOpen(std::string_view title, std::string_view folder) = 0;
+  virtual std::string ChooseFileToSave(std::string_view title, std::string_view folder) = 0;
+};
+
+}  // namespace vsm

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vsm {
+
+// Programs that the tool starts and does not wait for (the conversions to binary). At most
+// `max_running` run at once; the others wait their turn. Each job names the files it reads and
+// writes, so that the tool can wait for the jobs that touch a file before it uses that file.
+class ProgramQueue {
+ public:
+  struct Job {
+    std::string program;
+    std::vector<std::string> arguments;
+    std::string source;  // the file the program reads
+    std::string target;  // the file the program writes
+  };
+
+  explicit ProgramQueue(std::size_t max_running);
+  ~ProgramQueue();
+
+  void Start(Platform& platform, Job job);
+  // Waits for every job that reads or writes `file`, and for the jobs queued before it.
+  void WaitFor(Platform& platform, const std::string& file);
+  void WaitAll(Platform& platform);
+  // The targets of the jobs that failed since the last call, in the order they ended.
+  std::vector<std::string> TakeFailedTargets(Platform& platform);
+  bool Idle() const { return running_.empty() && waiting_.empty(); }
+
+ private:
+  struct Running {
+    Job job;
+    std::unique_ptr<Process> process;
+  };
+
+  void Reap();
+  void Launch(Platform& platform);
+  bool Touches(const Job& job, const std::string& file) const;
+  void WaitForOne(Platform& platform);
+
+  std::size_t max_running_;
+  std::deque<Job> waiting_;
+  std::vector<Running> running_;
+  std::vector<std::string> failed_;
+};
+
+}  // namespace vsm

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vsm::testing {
+
+// A fresh folder for one test, removed with everything in it at the end.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // The folder, ending in the separator.
+  const std::string& path() const { return path_; }
+  std::string operator/(std::string_view name) const { return path_ + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+// Whole-file helpers for tests.
+void WriteFile(const std::string& name, std::string_view content);
+std::string ReadFile(const std::string& name);  // "" when missing
+bool Exists(const std::string& name);
+
+}  // namespace vsm::testing
