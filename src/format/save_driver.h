@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/workspace.h"
+#include "platform/platform.h"
+
+namespace vsm {
+
+// Saves the main set as `current_file`, with the filters and provider naming of the options
+// applied: a ".txt" target is written as the text form itself; any other target is saved as
+// ".vrk" (appended unless the name ends in exactly ".vrk") through its text form in the work
+// folder. `button` receives "Saved " + the file part. False, with nothing touched, for an empty
+// main set ("Saved nothing"), and false, after a message, when the file could not be written.
+bool SaveThisFile(Workspace& workspace, Button button);
+
+}  // namespace vsm

@@ -1,0 +1,71 @@
+#include "split/preferred_antennas.h"
+
+#include <optional>
+#include <string>
+
+#include "format/reader.h"
+#include "format/text_lines.h"
+#include "merge/antenna_index.h"
+#include "model/messages.h"
+#include "platform/files.h"
+#include "split/provider_naming.h"
+
+namespace vsm {
+namespace {
+
+void SelectAllAntennas(Workspace& workspace, bool selected) {
+  for (Antenna& antenna : workspace.main_set.antennas) antenna.selected = selected;
+}
+
+// Every line of the file becomes an antenna of the merge set; an empty file is one empty line.
+void ParsePreferredAntennas(Workspace& workspace, std::string_view text) {
+  RecordList<Antenna>& antennas = workspace.merge_set.antennas;
+  LineCursor cursor(text);
+  std::string_view line;
+  if (!cursor.Next(line)) line = {};
+  do {
+    ParseAntenna(workspace, antennas, line);
+  } while (cursor.Next(line));
+}
+
+void KeepPreferredAntenna(Workspace& workspace, const AntennaIndex& main_antennas,
+                          const Antenna& preferred) {
+  Antenna* antenna = FindAntenna(main_antennas, preferred);
+  if (antenna == nullptr) {
+    workspace.ShowMessage(kTitleNice, "Trying to keep a not existing antenna:\r\n" +
+                                          preferred.name + "\r\n" +
+                                          workspace.settings.current_file);
+    return;
+  }
+  antenna->value3 = preferred.value3;
+  antenna->value4 = preferred.value4;
+  antenna->value5 = preferred.value5;
+  antenna->value6 = preferred.value6;
+  antenna->value7 = preferred.value7;
+  antenna->value8 = preferred.value8;
+  antenna->selected = true;
+}
+
+}  // namespace
+
+void ApplyPreferredAntennas(Workspace& workspace) {
+  std::optional<std::string> text;
+  if (workspace.options.keep_pref_antennas) {
+    ClearMergeSet(workspace);
+    text = ReadWholeFile(workspace.settings.KeepPath(kAntennaFileName));
+  }
+  if (!text) {
+    SelectAllAntennas(workspace, true);
+    BuildGeneratedProviders(workspace);
+    return;
+  }
+  SelectAllAntennas(workspace, false);
+  ParsePreferredAntennas(workspace, *text);
+  const AntennaIndex main_antennas(workspace.main_set.antennas);
+  for (const Antenna& preferred : workspace.merge_set.antennas) {
+    KeepPreferredAntenna(workspace, main_antennas, preferred);
+  }
+  BuildGeneratedProviders(workspace);
+}
+
+}  // namespace vsm

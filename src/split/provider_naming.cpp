@@ -1,0 +1,108 @@
+#include "split/provider_naming.h"
+
+#include <optional>
+#include <string>
+
+#include "app/sat_position_table.h"
+#include "format/text_lines.h"
+#include "model/messages.h"
+#include "platform/files.h"
+
+namespace vsm {
+namespace {
+
+// One row of the satellite position table: position TAB satellite name [TAB ignored text].
+struct SatPositionRow {
+  std::string_view position;
+  std::string_view satellite;
+};
+
+std::optional<SatPositionRow> ParseSatPositionRow(std::string_view line) {
+  const auto first_tab = line.find('\t');
+  if (first_tab == std::string_view::npos) return std::nullopt;
+  const std::string_view rest = line.substr(first_tab + 1);
+  return SatPositionRow{TrimSpaces(line.substr(0, first_tab)),
+                        TrimSpaces(rest.substr(0, rest.find('\t')))};
+}
+
+void ApplySatPositionRow(Workspace& workspace, const AntennaIndex& antennas,
+                         std::string_view line) {
+  const auto row = ParseSatPositionRow(line);
+  if (!row) {
+    workspace.ShowMessage(
+        kTitleSatPosition,
+        "No TAB between position and satellite name in: \r\n\r\n" + std::string(line));
+    return;
+  }
+  Antenna* antenna = nullptr;
+  if (FindAntennaByName(antennas, row->satellite, antenna)) {
+    antenna->sat_position = row->position;
+  } else {
+    workspace.ShowMessage(
+        kTitleSatPosition,
+        "The satellite name is unknown in the loaded vrk file: \r\n\r\n" + std::string(line));
+  }
+}
+
+std::optional<std::string> ReadSatPositionTable(Workspace& workspace) {
+  const std::string name = workspace.settings.KeepPath(kSatPositionFileName);
+  if (auto table = ReadWholeFile(name)) return table;
+  EnsureSatPositionFile(workspace);
+  return ReadWholeFile(name);
+}
+
+const std::string& LabelOf(const Workspace& workspace, const Antenna& antenna) {
+  return workspace.options.naming == Naming::use_antenna_names ? antenna.name
+                                                               : antenna.sat_position;
+}
+
+}  // namespace
+
+bool FindAntennaByName(const AntennaIndex& antennas, std::string_view name, Antenna*& found) {
+  found = antennas.Find(name);
+  return found != nullptr;
+}
+
+void ApplySatellitePositions(Workspace& workspace) {
+  if (workspace.options.naming != Naming::use_satellite_position) return;
+  // A table that can be neither read nor written leaves the labels as they are.
+  const auto table = ReadSatPositionTable(workspace);
+  if (!table) return;
+  const AntennaIndex antennas(workspace.main_set.antennas);
+  LineCursor cursor(*table);
+  std::string_view line;
+  // An empty table still holds one (empty) row.
+  if (!cursor.Next(line)) line = {};
+  do {
+    ApplySatPositionRow(workspace, antennas, line);
+  } while (cursor.Next(line));
+}
+
+void BuildGeneratedProviders(Workspace& workspace) {
+  ApplySatellitePositions(workspace);
+  ChannelList& set = workspace.main_set;
+  set.generated_providers.Clear();
+  const bool divided = workspace.options.divide_fta_notfta;
+  set.generated_providers.Reserve(set.antennas.size() * (divided ? 2 : 1));
+  std::int32_t counter = 0;
+  auto append = [&](std::string name) {
+    set.generated_providers.Append({std::move(name), counter++, true});
+  };
+  if (divided) {
+    for (const Antenna& antenna : set.antennas) append("Fta " + LabelOf(workspace, antenna));
+  }
+  for (const Antenna& antenna : set.antennas) append(LabelOf(workspace, antenna));
+}
+
+Provider* GeneratedProviderOf(Workspace& workspace, const Antenna& antenna,
+                              std::string_view scrambled) {
+  const ChannelList& set = workspace.main_set;
+  if (antenna.list_index < 0) return nullptr;
+  std::size_t position = static_cast<std::size_t>(antenna.list_index);
+  if (workspace.options.divide_fta_notfta && scrambled == "TRUE") {
+    position += set.antennas.size();
+  }
+  return position < set.generated_providers.size() ? &set.generated_providers[position] : nullptr;
+}
+
+}  // namespace vsm

@@ -1,0 +1,68 @@
+#include "split/split_per_antenna.h"
+
+#include "format/converters.h"
+#include "platform/files.h"
+#include "split/marking.h"
+#include "split/preferred_antennas.h"
+#include "split/split_run.h"
+
+namespace vsm {
+namespace {
+
+// Parks the selection made by the filter: during the split one antenna at a time is selected.
+void ParkSelection(RecordList<Antenna>& antennas) {
+  for (Antenna& antenna : antennas) {
+    antenna.saved_selected = antenna.selected;
+    antenna.selected = false;
+  }
+}
+
+void RestoreSelection(RecordList<Antenna>& antennas) {
+  for (Antenna& antenna : antennas) {
+    antenna.selected = antenna.saved_selected;
+    antenna.saved_selected = false;
+  }
+}
+
+// Nothing of an earlier run may remain under the name of a piece that is not written again.
+void RemoveOldPiece(Workspace& workspace) {
+  const Settings& settings = workspace.settings;
+  for (const std::string* file : {&settings.text_file, &settings.current_file}) {
+    WaitForConversionsOf(workspace, *file);
+    RemoveFile(*file);
+  }
+}
+
+void SplitAntenna(Workspace& workspace, SplitRun& run, Antenna& antenna) {
+  run.ShowProgress(workspace.main_set.antennas.size());
+  antenna.selected = true;
+  run.NamePiece(antenna.name);
+  workspace.platform.SetStatus(StatusField::detail, antenna.name);
+  RemoveOldPiece(workspace);
+  if (MarkForSelectedAntennas(workspace)) run.WritePiece(/*by_antenna=*/true);
+  antenna.selected = false;
+}
+
+}  // namespace
+
+bool MarkForSelectedAntennas(Workspace& workspace) {
+  return MarkKeptRecords(workspace, PieceKind::selected_antennas);
+}
+
+void SplitPerAntenna(Workspace& workspace, Button button) {
+  ReportFailedConversions(workspace);
+  SplitRun run(workspace, "antenna_list");
+  StartRunTimer(workspace);
+  ApplyPreferredAntennas(workspace);
+  RecordList<Antenna>& antennas = workspace.main_set.antennas;
+  ParkSelection(antennas);
+  if (run.OpenScript()) {
+    for (Antenna& antenna : antennas) {
+      if (antenna.saved_selected) SplitAntenna(workspace, run, antenna);
+    }
+    run.Finish(button, "antennas");
+  }
+  RestoreSelection(antennas);
+}
+
+}  // namespace vsm

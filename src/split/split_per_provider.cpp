@@ -1,0 +1,56 @@
+#include "split/split_per_provider.h"
+
+#include "format/converters.h"
+#include "platform/files.h"
+#include "split/marking.h"
+#include "split/preferred_antennas.h"
+#include "split/split_run.h"
+
+namespace vsm {
+namespace {
+
+RecordList<Provider>& ProvidersToSplitBy(Workspace& workspace) {
+  ChannelList& set = workspace.main_set;
+  return workspace.options.naming == Naming::keep_existing_names ? set.providers
+                                                                 : set.generated_providers;
+}
+
+void SplitProvider(Workspace& workspace, SplitRun& run, Provider& provider, std::size_t total) {
+  run.ShowProgress(total);
+  provider.used = true;
+  run.NamePiece(provider.name);
+  const Settings& settings = workspace.settings;
+  // A generated provider's old piece is replaced by the conversion, an existing one's removed.
+  if (workspace.options.naming == Naming::keep_existing_names) {
+    WaitForConversionsOf(workspace, settings.current_file);
+    RemoveFile(settings.current_file);
+  }
+  workspace.platform.SetStatus(StatusField::detail, provider.name);
+  if (MarkForSelectedProvider(workspace)) run.WritePiece(/*by_antenna=*/false);
+}
+
+}  // namespace
+
+bool MarkForSelectedProvider(Workspace& workspace) {
+  return MarkKeptRecords(workspace, PieceKind::selected_provider);
+}
+
+void SplitPerProvider(Workspace& workspace, Button button) {
+  ReportFailedConversions(workspace);
+  SplitRun run(workspace, "provider_list");
+  StartRunTimer(workspace);
+  ApplyPreferredAntennas(workspace);
+  if (!run.OpenScript()) return;
+  RecordList<Provider>& providers = ProvidersToSplitBy(workspace);
+  for (Provider& provider : providers) provider.used = false;
+  // Only the provider of the piece being made is marked.
+  Provider* previous = nullptr;
+  for (Provider& provider : providers) {
+    if (previous != nullptr) previous->used = false;
+    SplitProvider(workspace, run, provider, providers.size());
+    previous = &provider;
+  }
+  run.Finish(button, "providers");
+}
+
+}  // namespace vsm

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/workspace.h"
+#include "platform/platform.h"
+
+namespace vsm {
+
+// Writes one piece per provider (the list's own providers, or the generated ones when providers
+// are named after the antenna or its satellite position), each holding that provider's services on
+// the selected antennas, and the script provider_list.txt that merges the pieces again. `button`
+// receives "Split into N providers".
+void SplitPerProvider(Workspace& workspace, Button button);
+
+// The marking pass of a piece per provider: keeps every transponder of the selected antennas and
+// the services on them that name the provider marked `used`. True when a service was kept.
+bool MarkForSelectedProvider(Workspace& workspace);
+
+}  // namespace vsm

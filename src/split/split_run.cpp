@@ -1,0 +1,43 @@
+#include "split/split_run.h"
+
+#include "format/writer.h"
+
+namespace vsm {
+
+SplitRun::SplitRun(Workspace& workspace, std::string script_base)
+    : workspace_(workspace), script_base_(std::move(script_base)) {}
+
+bool SplitRun::OpenScript() {
+  return OpenSplitScript(workspace_, script_,
+                         workspace_.settings.start_folder + script_base_ + ".txt");
+}
+
+void SplitRun::ShowProgress(std::size_t total) {
+  ++progress_;
+  workspace_.platform.SetStatus(
+      StatusField::outcome, "Splitting " + std::to_string(progress_) + "/" + std::to_string(total));
+}
+
+void SplitRun::NamePiece(std::string_view name) {
+  Settings& settings = workspace_.settings;
+  const std::string piece = names_.Next(name);
+  settings.current_file = settings.ResultPath(piece);
+  settings.text_file = settings.WorkPath(piece + ".txt");
+}
+
+void SplitRun::WritePiece(bool by_antenna) {
+  if (!WriteChannelList(workspace_, by_antenna)) return;
+  const char* command = pieces_ == 0 ? "load " : "merge ";
+  WriteSplitScriptLine(script_, command + workspace_.settings.current_file);
+  ++pieces_;
+}
+
+void SplitRun::Finish(Button button, std::string_view unit) {
+  CloseSplitScript(workspace_, script_, script_base_);
+  Platform& platform = workspace_.platform;
+  platform.SetStatus(StatusField::outcome, "Done splitting.");
+  platform.SetStatus(StatusField::detail, ElapsedTimeText(workspace_));
+  platform.SetCaption(button, "Split into " + std::to_string(pieces_) + " " + std::string(unit));
+}
+
+}  // namespace vsm

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "model/workspace.h"
+#include "platform/platform.h"
+#include "split/piece_name.h"
+#include "split/split_script.h"
+
+namespace vsm {
+
+// What both splits share: the run timer, the re-merge script, the progress texts, the piece names
+// and the count of the pieces written.
+class SplitRun {
+ public:
+  // `script_base` names the script (script_base + ".txt" in the start folder) and its result.
+  SplitRun(Workspace& workspace, std::string script_base);
+
+  // Opens the script; false, after a message, when it cannot be created.
+  bool OpenScript();
+  // Shows "Splitting i/total" for the next record taken.
+  void ShowProgress(std::size_t total);
+  // Sets current_file and text_file for the piece of the antenna or provider named `name`.
+  void NamePiece(std::string_view name);
+  // Writes the piece prepared by the marking pass; counts it and adds its script line when the
+  // write succeeded.
+  void WritePiece(bool by_antenna);
+  // Closes the script and shows the outcome: "Split into " + count + " " + unit on `button`.
+  void Finish(Button button, std::string_view unit);
+
+ private:
+  Workspace& workspace_;
+  std::string script_base_;
+  SplitScript script_;
+  PieceNamer names_;
+  std::size_t progress_ = 0;
+  std::size_t pieces_ = 0;
+};
+
+}  // namespace vsm
