@@ -1,0 +1,186 @@
+#include "converters/channel_tables.h"
+
+#include "format/text_lines.h"
+#include "format/writer.h"
+#include "model/messages.h"
+
+namespace vsm::vrk {
+
+std::string_view ColumnTypesOf(Section section) {
+  switch (section) {
+    case Section::antenna:
+      return "lqllllllt";
+    case Section::transponder:
+      return "llllllll";
+    case Section::favorite:
+      return "lll";
+    case Section::service:
+      return "tlllllltttlltl";
+    case Section::network:
+    case Section::provider:
+    case Section::menu:
+      return "t";
+  }
+  return {};
+}
+
+bool IsWholeLineSection(Section section) {
+  return section == Section::network || section == Section::provider || section == Section::menu;
+}
+
+namespace {
+
+ColumnType TypeOfLetter(char letter) {
+  switch (letter) {
+    case 'q':
+      return ColumnType::quad64;
+    case 't':
+      return ColumnType::text;
+    default:
+      return ColumnType::long32;
+  }
+}
+
+std::size_t PositionOf(Section section) {
+  for (std::size_t i = 0; i < kSectionOrder.size(); ++i) {
+    if (kSectionOrder[i] == section) return i;
+  }
+  return 0;
+}
+
+void AppendField(Column& column, std::string_view field) {
+  switch (column.type) {
+    case ColumnType::long32:
+      column.numbers.push_back(ParseLong(field));
+      break;
+    case ColumnType::quad64:
+      column.numbers.push_back(ParseQuad(field));
+      break;
+    case ColumnType::text:
+      column.texts.emplace_back(field);
+      break;
+  }
+}
+
+// Keeps every record line, placeholders and negative favourites included: the converter carries
+// the list, the tool decides what to read from it.
+class TableFiller : public SectionVisitor {
+ public:
+  explicit TableFiller(ChannelTables& tables) : tables_(tables) {}
+  void OnRecord(Section section, std::string_view line) override {
+    SectionTable& table = tables_.Table(section);
+    if (IsWholeLineSection(section)) {
+      AppendField(table.columns[0], line);
+    } else {
+      const Columns fields(line);
+      for (std::size_t i = 0; i < table.columns.size(); ++i)
+        AppendField(table.columns[i], fields[i + 1]);
+    }
+    ++table.rows;
+  }
+
+ private:
+  ChannelTables& tables_;
+};
+
+// Each row becomes the writer's record and goes through the writer's own line form; the index
+// columns travel in the fields the writer prints.
+std::string FormatRow(const SectionTable& t, std::size_t r) {
+  switch (t.section) {
+    case Section::antenna: {
+      Antenna a;
+      a.out_index = t.Long(0, r);
+      a.value2 = t.Quad(1, r);
+      std::size_t column = 2;
+      for (auto* field : {&a.value3, &a.value4, &a.value5, &a.value6, &a.value7, &a.value8}) {
+        *field = t.Long(column++, r);
+      }
+      a.name = t.Text(8, r);
+      return FormatAntenna(a);
+    }
+    case Section::transponder: {
+      Transponder tp;
+      tp.out_antenna_index = t.Long(0, r);
+      std::size_t column = 1;
+      for (auto* field :
+           {&tp.value2, &tp.value3, &tp.value4, &tp.value5, &tp.value6, &tp.value7, &tp.value8}) {
+        *field = t.Long(column++, r);
+      }
+      return FormatTransponder(tp);
+    }
+    case Section::favorite: {
+      Favorite f;
+      f.kind = t.Long(0, r);
+      f.value2 = t.Long(1, r);
+      f.out_channel_index = t.Long(2, r);
+      return FormatFavorite(f);
+    }
+    case Section::service: {
+      Service s;
+      s.kind = t.Text(0, r);
+      std::size_t column = 1;
+      for (auto* field : {&s.value2, &s.value3, &s.value4, &s.value5, &s.value6, &s.value7}) {
+        *field = t.Long(column++, r);
+      }
+      s.flag8 = t.Text(7, r);
+      s.flag9 = t.Text(8, r);
+      s.scrambled = t.Text(9, r);
+      s.out_ts_index = t.Long(10, r);
+      s.out_provider_index = t.Long(11, r);
+      s.name = t.Text(12, r);
+      s.out_number = t.Long(13, r);
+      return FormatService(s);
+    }
+    case Section::network:
+    case Section::provider:
+    case Section::menu:
+      break;
+  }
+  return t.Text(0, r);  // whole-line sections are written as stored
+}
+
+void AppendLine(std::string& text, std::string_view line) {
+  text += line;
+  text += "\r\n";
+}
+
+}  // namespace
+
+ChannelTables::ChannelTables() {
+  for (std::size_t i = 0; i < kSectionOrder.size(); ++i) {
+    tables[i].section = kSectionOrder[i];
+    for (const char letter : ColumnTypesOf(kSectionOrder[i])) {
+      tables[i].columns.push_back({TypeOfLetter(letter), {}, {}});
+    }
+  }
+}
+
+SectionTable& ChannelTables::Table(Section section) { return tables[PositionOf(section)]; }
+const SectionTable& ChannelTables::Table(Section section) const {
+  return tables[PositionOf(section)];
+}
+
+std::optional<ChannelTables> TablesFromText(std::string_view text, std::string& fault) {
+  if (FirstLine(text) != kChannelListHeader) {
+    fault = std::string("first line is not ") + kChannelListHeader;
+    return std::nullopt;
+  }
+  ChannelTables tables;
+  TableFiller filler(tables);
+  ScanAntennaAndTransponderSections(text, filler);
+  ScanNetworkProviderMenuSections(text, filler);
+  ScanServiceAndFavoriteSections(text, filler);
+  return tables;
+}
+
+std::string TextFromTables(const ChannelTables& tables) {
+  std::string text;
+  AppendLine(text, kChannelListHeader);
+  for (const SectionTable& table : tables.tables) {
+    AppendLine(text, SectionHeader(table.section));
+    for (std::size_t row = 0; row < table.rows; ++row) AppendLine(text, FormatRow(table, row));
+  }
+  return text;
+}
+
+}  // namespace vsm::vrk

@@ -1,0 +1,7 @@
+#include <iostream>
+
+#include "converters/converter_cli.h"
+
+int main(int argc, char** argv) {
+  return vsm::vrk::RunVrkToText({argv + (argc > 0 ? 1 : 0), argv + argc}, std::cerr);
+}

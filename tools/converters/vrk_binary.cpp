@@ -1,0 +1,235 @@
+#include "converters/vrk_binary.h"
+
+#include <array>
+
+namespace vsm::vrk {
+namespace {
+
+constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t n = 0; n < 256; ++n) {
+    std::uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1u) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}
+constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
+
+template <class Unsigned>
+void Put(std::string& out, Unsigned value) {
+  for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
+    out += static_cast<char>(static_cast<unsigned char>(value >> (8 * i)));
+  }
+}
+
+std::uint8_t SectionCode(std::size_t block) { return static_cast<std::uint8_t>(block + 1); }
+
+std::size_t MinimumRowSize(const SectionTable& table) {
+  std::size_t size = 0;
+  for (const Column& column : table.columns) size += column.type == ColumnType::quad64 ? 8 : 4;
+  return size;
+}
+
+void EncodeColumn(std::string& out, const Column& column, std::uint32_t rows) {
+  Put(out, static_cast<std::uint8_t>(column.type));
+  for (std::uint32_t row = 0; row < rows; ++row) {
+    switch (column.type) {
+      case ColumnType::long32:
+        Put(out, static_cast<std::uint32_t>(column.numbers[row]));
+        break;
+      case ColumnType::quad64:
+        Put(out, static_cast<std::uint64_t>(column.numbers[row]));
+        break;
+      case ColumnType::text:
+        Put(out, static_cast<std::uint32_t>(column.texts[row].size()));
+        out += column.texts[row];
+        break;
+    }
+  }
+}
+
+struct DecodeFault {
+  std::string text;
+};
+
+// Reads little-endian values, never past `end`.
+class ByteReader {
+ public:
+  ByteReader(std::string_view bytes, std::size_t start, std::size_t end)
+      : bytes_(bytes), position_(start), end_(end) {}
+  std::size_t Remaining() const { return end_ - position_; }
+  template <class Unsigned>
+  Unsigned Get() {
+    if (Remaining() < sizeof(Unsigned)) throw DecodeFault{"truncated inside a section block"};
+    Unsigned value = 0;
+    for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
+      value |= static_cast<Unsigned>(static_cast<unsigned char>(bytes_[position_++])) << (8 * i);
+    }
+    return value;
+  }
+  std::string_view Bytes(std::size_t count) {
+    const std::string_view result = bytes_.substr(position_, count);
+    position_ += count;
+    return result;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t position_;
+  std::size_t end_;
+};
+
+std::string Named(const SectionTable& table) { return std::string(SectionHeader(table.section)); }
+
+void DecodeColumn(ByteReader& in, const SectionTable& table, std::size_t index, Column& column) {
+  const auto type = in.Get<std::uint8_t>();
+  if (type != static_cast<std::uint8_t>(column.type)) {
+    throw DecodeFault{Named(table) + " column " + std::to_string(index + 1) + " has type " +
+                      std::to_string(type) + ", expected " +
+                      std::to_string(static_cast<int>(column.type))};
+  }
+  if (column.type == ColumnType::text) {
+    column.texts.reserve(table.rows);
+  } else {
+    column.numbers.reserve(table.rows);
+  }
+  for (std::uint32_t row = 0; row < table.rows; ++row) {
+    switch (column.type) {
+      case ColumnType::long32:
+        column.numbers.push_back(static_cast<std::int32_t>(in.Get<std::uint32_t>()));
+        break;
+      case ColumnType::quad64:
+        column.numbers.push_back(static_cast<std::int64_t>(in.Get<std::uint64_t>()));
+        break;
+      case ColumnType::text: {
+        const auto length = in.Get<std::uint32_t>();
+        if (length > in.Remaining()) {
+          throw DecodeFault{Named(table) + " text length " + std::to_string(length) +
+                            " is larger than the file can hold"};
+        }
+        column.texts.emplace_back(in.Bytes(length));
+        break;
+      }
+    }
+  }
+}
+
+void DecodeBlock(ByteReader& in, std::size_t block, SectionTable& table) {
+  const auto code = in.Get<std::uint8_t>();
+  const auto column_count = in.Get<std::uint8_t>();
+  in.Get<std::uint16_t>();  // reserved
+  const auto rows = in.Get<std::uint32_t>();
+  if (code != SectionCode(block)) {
+    throw DecodeFault{"section block " + std::to_string(block + 1) + " has code " +
+                      std::to_string(code) + ", expected " + std::to_string(SectionCode(block)) +
+                      " for " + Named(table)};
+  }
+  if (column_count != table.columns.size()) {
+    throw DecodeFault{Named(table) + " block has " + std::to_string(column_count) +
+                      " columns, expected " + std::to_string(table.columns.size())};
+  }
+  // Checked before anything is allocated for the records.
+  if (rows > in.Remaining() / MinimumRowSize(table)) {
+    throw DecodeFault{Named(table) + " record count " + std::to_string(rows) +
+                      " is larger than the file can hold"};
+  }
+  table.rows = rows;
+  for (std::size_t i = 0; i < table.columns.size(); ++i) {
+    DecodeColumn(in, table, i, table.columns[i]);
+  }
+}
+
+std::uint64_t ReadLittleEndian(std::string_view bytes, std::size_t at, std::size_t size) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    value |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  }
+  return value;
+}
+
+// The header, the length and the checksum; throws on the first fault.
+void CheckFrame(std::string_view bytes) {
+  const std::string size = std::to_string(bytes.size());
+  if (bytes.size() < kMagic.size() || bytes.substr(0, kMagic.size()) != kMagic) {
+    throw DecodeFault{bytes.size() < kMagic.size() ? "truncated: " + size + " bytes"
+                                                   : "wrong magic number, not a .vrk list"};
+  }
+  if (bytes.size() < kHeaderSize + kChecksumSize) {
+    throw DecodeFault{"truncated: " + size + " bytes, shorter than header and checksum"};
+  }
+  const auto version = ReadLittleEndian(bytes, 4, 2);
+  if (version > kFormatVersion) {
+    throw DecodeFault{"format version " + std::to_string(version) +
+                      " is newer than this program reads (" + std::to_string(kFormatVersion) + ")"};
+  }
+  if (version == 0) throw DecodeFault{"unknown format version 0"};
+  const auto length = ReadLittleEndian(bytes, 8, 8);
+  if (length > bytes.size()) {
+    throw DecodeFault{"truncated: " + size + " bytes of the " + std::to_string(length) +
+                      " the header announces"};
+  }
+  if (length < bytes.size()) {
+    throw DecodeFault{size + " bytes, more than the " + std::to_string(length) +
+                      " the header announces"};
+  }
+  const std::size_t body = bytes.size() - kChecksumSize;
+  const auto stored = static_cast<std::uint32_t>(ReadLittleEndian(bytes, body, kChecksumSize));
+  if (stored != Crc32(bytes.substr(0, body))) throw DecodeFault{"checksum mismatch"};
+  const auto blocks = ReadLittleEndian(bytes, 6, 2);
+  if (blocks != kSectionOrder.size()) {
+    throw DecodeFault{std::to_string(blocks) + " section blocks, expected " +
+                      std::to_string(kSectionOrder.size())};
+  }
+}
+
+}  // namespace
+
+std::uint32_t Crc32(std::string_view bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char c : bytes) {
+    crc = kCrcTable[(crc ^ static_cast<unsigned char>(c)) & 0xFFu] ^ (crc >> 8);
+  }
+  return crc ^ 0xFFFFFFFFu;
+}
+
+std::string EncodeVrk(const ChannelTables& tables) {
+  std::string out(kMagic);
+  Put(out, kFormatVersion);
+  Put(out, static_cast<std::uint16_t>(tables.tables.size()));
+  Put(out, std::uint64_t{0});  // the file length, filled in below
+  for (std::size_t block = 0; block < tables.tables.size(); ++block) {
+    const SectionTable& table = tables.tables[block];
+    Put(out, SectionCode(block));
+    Put(out, static_cast<std::uint8_t>(table.columns.size()));
+    Put(out, std::uint16_t{0});
+    Put(out, table.rows);
+    for (const Column& column : table.columns) EncodeColumn(out, column, table.rows);
+  }
+  std::string length;
+  Put(length, static_cast<std::uint64_t>(out.size() + kChecksumSize));
+  out.replace(8, 8, length);
+  Put(out, Crc32(out));
+  return out;
+}
+
+std::optional<ChannelTables> DecodeVrk(std::string_view bytes, std::string& fault) {
+  try {
+    CheckFrame(bytes);
+    ChannelTables tables;
+    ByteReader in(bytes, kHeaderSize, bytes.size() - kChecksumSize);
+    for (std::size_t block = 0; block < tables.tables.size(); ++block) {
+      DecodeBlock(in, block, tables.tables[block]);
+    }
+    if (in.Remaining() != 0) {
+      throw DecodeFault{std::to_string(in.Remaining()) +
+                        " unexpected bytes after the last section"};
+    }
+    return tables;
+  } catch (const DecodeFault& decode_fault) {
+    fault = decode_fault.text;
+    return std::nullopt;
+  }
+}
+
+}  // namespace vsm::vrk
