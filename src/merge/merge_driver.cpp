@@ -1,0 +1,191 @@
+#include "merge/merge_driver.h"
+
+#include <optional>
+#include <string>
+
+#include "format/converters.h"
+#include "format/reader.h"
+#include "format/text_lines.h"
+#include "merge/record_merge.h"
+#include "model/messages.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace vsm {
+namespace {
+
+bool IsLoaded(const Workspace& workspace, const std::string& file) {
+  for (const LoadedFile& loaded : workspace.loaded_files) {
+    if (loaded.path == file) return true;
+  }
+  return false;
+}
+
+// Names the text form to read for `current_file` in `text_file`: the file itself when it is a
+// ".txt" channel list, the converter's output for anything else; empty when there is none.
+void PrepareTextForm(Workspace& workspace) {
+  Settings& settings = workspace.settings;
+  if (HasSuffix(settings.current_file, ".txt")) {
+    settings.text_file.clear();
+    if (ReadFirstLineOf(settings.current_file) == kChannelListHeader) {
+      settings.text_file = settings.current_file;
+    }
+  } else {
+    settings.text_file = settings.WorkPath(FilePart(settings.current_file)) + ".txt";
+    ConvertToText(workspace);
+  }
+}
+
+bool InRange(std::int64_t position, std::size_t count) {
+  return position >= 0 && static_cast<std::uint64_t>(position) < count;
+}
+
+// Whether every index of the merge set names a record of the merged file. The reader resolves a
+// position past the end to the last record, which would make the merge link the wrong record.
+bool IndexesInRange(const ChannelList& set) {
+  for (const Transponder& transponder : set.transponders) {
+    if (!InRange(transponder.antenna_index, set.antennas.size())) return false;
+  }
+  for (const auto* services : {&set.tv_services, &set.radio_services}) {
+    for (const Service& service : *services) {
+      if (!InRange(service.ts_index, set.transponders.size()) ||
+          !InRange(service.provider_index, set.providers.size())) {
+        return false;
+      }
+    }
+  }
+  for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
+    for (const Favorite& favorite : *favorites) {
+      const auto& services = favorite.kind == 0 ? set.tv_services : set.radio_services;
+      if (!InRange(favorite.channel_index, services.size())) return false;
+    }
+  }
+  return true;
+}
+
+void AnnouncePhase(Workspace& workspace, std::string_view text) {
+  workspace.platform.SetStatus(StatusField::detail, text);
+}
+
+void MergeAntennas(Workspace& workspace, Counterparts& counterparts) {
+  AntennaIndex main_antennas(workspace.main_set.antennas);
+  std::size_t position = 0;
+  for (Antenna& antenna : workspace.merge_set.antennas) {
+    Antenna* counterpart = FindAntenna(main_antennas, antenna);
+    if (counterpart != nullptr) {
+      antenna.matched = true;
+    } else {
+      counterpart = &AppendAntenna(workspace, main_antennas, antenna);
+    }
+    RelinkAntenna(counterparts, position++, *counterpart);
+  }
+}
+
+void MergeTransponders(Workspace& workspace, Counterparts& counterparts) {
+  MainTransponders main(workspace.main_set.transponders);
+  std::size_t position = 0;
+  for (Transponder& transponder : workspace.merge_set.transponders) {
+    TakeCounterparts(transponder, counterparts);
+    Transponder* counterpart = nullptr;
+    if (transponder.antenna != nullptr && transponder.antenna->matched) {
+      counterpart = FindTransponder(main, transponder);
+      if (counterpart == nullptr) counterpart = &InsertTransponder(main, transponder);
+    } else {
+      counterpart = &AppendTransponder(main, transponder);
+    }
+    RelinkTransponder(counterparts, position++, *counterpart);
+  }
+}
+
+void MergeProviders(Workspace& workspace, Counterparts& counterparts) {
+  RecordList<Provider>& main_providers = workspace.main_set.providers;
+  ProviderIndex index(main_providers);
+  std::size_t position = 0;
+  for (const Provider& provider : workspace.merge_set.providers) {
+    Provider* counterpart = FindProvider(index, provider);
+    if (counterpart == nullptr) counterpart = &AppendProvider(main_providers, index, provider);
+    RelinkProvider(counterparts, position++, *counterpart);
+  }
+}
+
+void AddServices(Workspace& workspace, Counterparts& counterparts) {
+  for (const bool tv : {true, false}) {
+    RecordList<Service>& main_services = workspace.main_set.ServicesOfKind(tv);
+    std::size_t position = 0;
+    for (Service& service : workspace.merge_set.ServicesOfKind(tv)) {
+      TakeCounterparts(service, counterparts);
+      RelinkService(counterparts.ServicesOfKind(tv), position++,
+                    AppendService(main_services, service));
+    }
+  }
+}
+
+void MergeFavorites(Workspace& workspace, Counterparts& counterparts) {
+  for (const bool tv : {true, false}) {
+    MainFavorites main(workspace.main_set.FavoritesOfKind(tv));
+    for (Favorite& favorite : workspace.merge_set.FavoritesOfKind(tv)) {
+      TakeCounterpart(favorite, counterparts.ServicesOfKind(tv));
+      InsertFavorite(main, favorite);
+    }
+  }
+}
+
+bool Refuse(Workspace& workspace, const char* title, const std::string& text) {
+  workspace.ShowMessage(title, text);
+  return false;
+}
+
+}  // namespace
+
+bool MergeThisFile(Workspace& workspace) {
+  Settings& settings = workspace.settings;
+  ReportFailedConversions(workspace);
+  ClearMergeSet(workspace);
+  if (IsLoaded(workspace, settings.current_file)) {
+    return Refuse(workspace, kTitleNoGo,
+                  "File already loaded or merged. \r\n" + settings.current_file);
+  }
+  WaitForConversionsOf(workspace, settings.current_file);
+  PrepareTextForm(workspace);
+
+  const auto text = settings.text_file.empty() ? std::nullopt : ReadWholeFile(settings.text_file);
+  if (!text) {
+    return Refuse(workspace, kTitleNice,
+                  "MergeThisFile: File not found \r\n" + settings.current_file);
+  }
+  const std::string_view first_line = FirstLine(*text);
+  if (first_line != kChannelListHeader) {
+    return Refuse(workspace, kTitleNice,
+                  "MergeThisFile: this file is not [MORVANE V3 FILE]\r\n" + settings.current_file +
+                      "\r\n" + std::string(first_line));
+  }
+
+  ReadAllSections(workspace, SetId::merge, *text);
+  if (!IndexesInRange(workspace.merge_set)) {
+    ClearMergeSet(workspace);
+    return Refuse(workspace, kTitleNice,
+                  "MergeThisFile: index out of range \r\n" + settings.current_file);
+  }
+  workspace.loaded_files.push_back({settings.current_file});
+  MergeRecords(workspace);
+  RenumberMainSet(workspace.main_set);
+  RecomputeIndexes(workspace.main_set);
+  ClearMergeSet(workspace);
+  return true;
+}
+
+void MergeRecords(Workspace& workspace) {
+  Counterparts counterparts(workspace.merge_set);
+  AnnouncePhase(workspace, "Merging antennas...");
+  MergeAntennas(workspace, counterparts);
+  AnnouncePhase(workspace, "Merging transponders...");
+  MergeTransponders(workspace, counterparts);
+  AnnouncePhase(workspace, "Merging providers...");
+  MergeProviders(workspace, counterparts);
+  AnnouncePhase(workspace, "Adding channels...");
+  AddServices(workspace, counterparts);
+  AnnouncePhase(workspace, "Merging favorites...");
+  MergeFavorites(workspace, counterparts);
+}
+
+}  // namespace vsm

@@ -1,0 +1,265 @@
+#include "merge/record_merge.h"
+
+#include <string>
+#include <utility>
+
+#include "model/messages.h"
+
+namespace vsm {
+namespace {
+
+std::int32_t NextPosition(std::size_t count) { return static_cast<std::int32_t>(count); }
+
+// The counterpart recorded for a position; none for a position outside the merged list.
+template <class Record>
+Record* CounterpartAt(const std::vector<Record*>& counterparts, std::int64_t position) {
+  if (position < 0 || static_cast<std::uint64_t>(position) >= counterparts.size()) return nullptr;
+  return counterparts[static_cast<std::size_t>(position)];
+}
+
+template <class Record>
+void SetCounterpart(std::vector<Record*>& counterparts, std::size_t position, Record& counterpart) {
+  if (counterparts.size() <= position) counterparts.resize(position + 1, nullptr);
+  counterparts[position] = &counterpart;
+}
+
+Transponder CopyOfTransponder(const Transponder& transponder) {
+  Transponder copy;
+  copy.antenna_index =
+      transponder.merge_antenna != nullptr ? transponder.merge_antenna->list_index : -1;
+  copy.value2 = transponder.value2;
+  copy.value3 = transponder.value3;
+  copy.value4 = transponder.value4;
+  copy.value5 = transponder.value5;
+  copy.value6 = transponder.value6;
+  copy.value7 = transponder.value7;
+  copy.value8 = transponder.value8;
+  copy.antenna = transponder.merge_antenna;
+  return copy;
+}
+
+template <class Record>
+void RenumberList(RecordList<Record>& list) {
+  std::int32_t position = 0;
+  for (Record& record : list) record.list_index = position++;
+}
+
+}  // namespace
+
+// ---- Antennas ----
+
+Antenna& AppendAntenna(Workspace& workspace, AntennaIndex& index, const Antenna& antenna) {
+  RecordList<Antenna>& antennas = workspace.main_set.antennas;
+  if (antennas.size() >= kAntennaWarningLimit) {
+    workspace.ShowMessage(kTitleWarning, "More then 32 antennas ! \r\n" + antenna.name + "\r\n" +
+                                             workspace.settings.current_file);
+  }
+  Antenna copy;
+  copy.index = copy.list_index = NextPosition(antennas.size());
+  copy.value2 = antenna.value2;
+  copy.value3 = antenna.value3;
+  copy.value4 = antenna.value4;
+  copy.value5 = antenna.value5;
+  copy.value6 = antenna.value6;
+  copy.value7 = antenna.value7;
+  copy.value8 = antenna.value8;
+  copy.name = antenna.name.empty() ? std::string("Unknown") : antenna.name;
+  copy.sat_position = copy.name;
+  Antenna& added = antennas.Append(std::move(copy));
+  index.Add(added);
+  return added;
+}
+
+void RelinkAntenna(Counterparts& counterparts, std::size_t position, Antenna& counterpart) {
+  SetCounterpart(counterparts.antennas, position, counterpart);
+}
+
+// ---- Transponders ----
+
+std::size_t MainTransponders::KeyHash::operator()(const Key& key) const {
+  const auto a = static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.antenna_index));
+  const auto b = static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.value3));
+  const auto c = static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.value5));
+  return std::hash<std::uint64_t>()(((a << 32) | b) ^ (c * 0x9E3779B97F4A7C15ULL));
+}
+
+MainTransponders::MainTransponders(RecordList<Transponder>& list)
+    : list_(list), records_(RememberAll(list.TakeAll())) {}
+
+std::vector<std::unique_ptr<Transponder>> MainTransponders::RememberAll(
+    std::vector<std::unique_ptr<Transponder>> records) {
+  first_by_key_.reserve(records.size());
+  for (auto& transponder : records) Remember(*transponder);
+  return records;
+}
+
+MainTransponders::~MainTransponders() { list_.Assign(records_.Release()); }
+
+Transponder* MainTransponders::Find(std::int32_t antenna_index, std::int32_t value3,
+                                    std::int32_t value5) const {
+  const auto it = first_by_key_.find({antenna_index, value3, value5});
+  return it == first_by_key_.end() ? nullptr : it->second;
+}
+
+Transponder& MainTransponders::Insert(Transponder transponder) {
+  Transponder& added =
+      records_.InsertIntoGroup(std::make_unique<Transponder>(std::move(transponder)));
+  Remember(added);
+  return added;
+}
+
+Transponder& MainTransponders::Append(Transponder transponder) {
+  Transponder& added = records_.Append(std::make_unique<Transponder>(std::move(transponder)));
+  Remember(added);
+  return added;
+}
+
+void MainTransponders::Remember(Transponder& transponder) {
+  first_by_key_.try_emplace({transponder.antenna_index, transponder.value3, transponder.value5},
+                            &transponder);
+}
+
+void TakeCounterparts(Transponder& transponder, const Counterparts& counterparts) {
+  transponder.merge_antenna = CounterpartAt(counterparts.antennas, transponder.antenna_index);
+}
+
+Transponder* FindTransponder(const MainTransponders& main, const Transponder& transponder) {
+  if (transponder.merge_antenna == nullptr) return nullptr;
+  return main.Find(transponder.merge_antenna->list_index, transponder.value3, transponder.value5);
+}
+
+Transponder& InsertTransponder(MainTransponders& main, const Transponder& transponder) {
+  return main.Insert(CopyOfTransponder(transponder));
+}
+
+Transponder& AppendTransponder(MainTransponders& main, const Transponder& transponder) {
+  return main.Append(CopyOfTransponder(transponder));
+}
+
+void RelinkTransponder(Counterparts& counterparts, std::size_t position, Transponder& counterpart) {
+  SetCounterpart(counterparts.transponders, position, counterpart);
+}
+
+// ---- Providers ----
+
+ProviderIndex::ProviderIndex(const RecordList<Provider>& providers) {
+  first_by_name_.reserve(providers.size());
+  for (Provider& provider : providers) Add(provider);
+}
+
+Provider* ProviderIndex::Find(std::string_view name) const {
+  const auto it = first_by_name_.find(name);
+  return it == first_by_name_.end() ? nullptr : it->second;
+}
+
+void ProviderIndex::Add(Provider& provider) {
+  first_by_name_.try_emplace(provider.name, &provider);
+}
+
+Provider* FindProvider(const ProviderIndex& index, const Provider& provider) {
+  return index.Find(provider.name);
+}
+
+Provider& AppendProvider(RecordList<Provider>& main_providers, ProviderIndex& index,
+                         const Provider& provider) {
+  Provider& added =
+      main_providers.Append({provider.name, NextPosition(main_providers.size()), true});
+  index.Add(added);
+  return added;
+}
+
+void RelinkProvider(Counterparts& counterparts, std::size_t position, Provider& counterpart) {
+  SetCounterpart(counterparts.providers, position, counterpart);
+}
+
+// ---- Services ----
+
+void TakeCounterparts(Service& service, const Counterparts& counterparts) {
+  service.merge_antenna = service.antenna != nullptr
+                              ? CounterpartAt(counterparts.antennas, service.antenna->index)
+                              : nullptr;
+  service.merge_transponder = CounterpartAt(counterparts.transponders, service.ts_index);
+  service.merge_provider = CounterpartAt(counterparts.providers, service.provider_index);
+}
+
+Service& AppendService(RecordList<Service>& main_services, const Service& service) {
+  Service copy;
+  copy.kind = service.kind;
+  copy.value2 = service.value2;
+  copy.value3 = service.value3;
+  copy.value4 = service.value4;
+  copy.value5 = service.value5;
+  copy.value6 = service.value6;
+  copy.value7 = service.value7;
+  copy.flag8 = service.flag8;
+  copy.flag9 = service.flag9;
+  copy.scrambled = service.scrambled;
+  copy.ts_index = service.ts_index;
+  copy.provider_index = service.provider_index;
+  copy.name = service.name;
+  copy.number = NextPosition(main_services.size()) + 1;
+  copy.antenna = service.merge_antenna;
+  copy.transponder = service.merge_transponder;
+  copy.provider = service.merge_provider;
+  return main_services.Append(std::move(copy));
+}
+
+void RelinkService(std::vector<Service*>& counterparts_of_kind, std::size_t position,
+                   Service& counterpart) {
+  SetCounterpart(counterparts_of_kind, position, counterpart);
+}
+
+// ---- Favourites ----
+
+MainFavorites::MainFavorites(RecordList<Favorite>& list) : list_(list), records_(list.TakeAll()) {}
+
+MainFavorites::~MainFavorites() { list_.Assign(records_.Release()); }
+
+Favorite& MainFavorites::Insert(Favorite favorite) {
+  return records_.InsertIntoGroup(std::make_unique<Favorite>(std::move(favorite)));
+}
+
+void TakeCounterpart(Favorite& favorite, const std::vector<Service*>& counterparts_of_kind) {
+  favorite.merge_service = CounterpartAt(counterparts_of_kind, favorite.channel_index);
+}
+
+void InsertFavorite(MainFavorites& main, const Favorite& favorite) {
+  Favorite copy;
+  copy.kind = favorite.kind;
+  copy.value2 = favorite.value2;
+  copy.channel_index = favorite.channel_index;
+  copy.service = favorite.merge_service;
+  main.Insert(std::move(copy));
+}
+
+// ---- After the phases ----
+
+void RenumberMainSet(ChannelList& main_set) {
+  RenumberList(main_set.antennas);
+  RenumberList(main_set.transponders);
+  RenumberList(main_set.providers);
+  RenumberList(main_set.tv_services);
+  RenumberList(main_set.radio_services);
+  RenumberList(main_set.tv_favorites);
+  RenumberList(main_set.radio_favorites);
+}
+
+void RecomputeIndexes(ChannelList& main_set) {
+  for (Antenna& antenna : main_set.antennas) antenna.index = antenna.list_index;
+  for (Transponder& transponder : main_set.transponders) {
+    if (transponder.antenna != nullptr) transponder.antenna_index = transponder.antenna->list_index;
+  }
+  for (auto* services : {&main_set.tv_services, &main_set.radio_services}) {
+    for (Service& service : *services) {
+      if (service.transponder != nullptr) service.ts_index = service.transponder->list_index;
+      if (service.provider != nullptr) service.provider_index = service.provider->list_index;
+    }
+  }
+  for (auto* favorites : {&main_set.tv_favorites, &main_set.radio_favorites}) {
+    for (Favorite& favorite : *favorites) {
+      if (favorite.service != nullptr) favorite.channel_index = favorite.service->list_index;
+    }
+  }
+}
+
+}  // namespace vsm

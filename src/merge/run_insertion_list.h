@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <iterator>
+#include <list>
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace vsm {
+
+// A list that records are merged into, group by group. Each record belongs to a group
+// (`Traits::Group`) and has a sort key (`Traits::Key`). A record inserted into its group goes into
+// the first contiguous run of that group, in list order, before the first record of the run whose
+// key is greater than its own; after the run's last record when none is; at the end of the list
+// when the group has no record yet.
+//
+// The records sit in a linked list, so an insertion shifts nothing. The first record of a run
+// whose key is greater than a given key is always a strict prefix maximum of the run (greater
+// than every record before it in the run), so each run keeps a map of its strict prefix maxima
+// and finds the insertion point in logarithmic time.
+template <class Record, class Traits>
+class RunInsertionList {
+ public:
+  using Handle = std::unique_ptr<Record>;
+
+  explicit RunInsertionList(std::vector<Handle> records) {
+    for (Handle& record : records) Append(std::move(record));
+  }
+
+  // Appends at the end of the list, without a search.
+  Record& Append(Handle record) {
+    const std::int32_t group = Traits::Group(*record);
+    const std::int32_t key = Traits::Key(*record);
+    auto run = runs_.find(group);
+    const bool extends_run = run != runs_.end() && run->second.last == std::prev(records_.end());
+    const auto position = records_.insert(records_.end(), std::move(record));
+    if (run == runs_.end()) {
+      runs_.try_emplace(group, Run{position, {{key, position}}});
+    } else if (extends_run) {
+      run->second.last = position;
+      if (key > run->second.prefix_maxima.rbegin()->first) {
+        run->second.prefix_maxima.emplace(key, position);
+      }
+    }
+    return **position;
+  }
+
+  // Inserts into the first run of the record's group by the rule above.
+  Record& InsertIntoGroup(Handle record) {
+    const auto run_it = runs_.find(Traits::Group(*record));
+    if (run_it == runs_.end()) return Append(std::move(record));
+    Run& run = run_it->second;
+    const std::int32_t key = Traits::Key(*record);
+    const auto greater = run.prefix_maxima.upper_bound(key);
+    typename Records::iterator position;
+    if (greater != run.prefix_maxima.end()) {
+      position = records_.insert(greater->second, std::move(record));
+    } else {
+      position = records_.insert(std::next(run.last), std::move(record));
+      run.last = position;
+    }
+    // Every record before it in the run has a key not above its own: it is a strict prefix
+    // maximum unless one of them has the same key.
+    run.prefix_maxima.try_emplace(key, position);
+    return **position;
+  }
+
+  std::size_t size() const { return records_.size(); }
+
+  // Hands the records back in list order; the list is empty afterwards.
+  std::vector<Handle> Release() {
+    std::vector<Handle> out;
+    out.reserve(records_.size());
+    for (Handle& record : records_) out.push_back(std::move(record));
+    records_.clear();
+    runs_.clear();
+    return out;
+  }
+
+ private:
+  using Records = std::list<Handle>;
+  struct Run {
+    // The last record of the run, not the one after it: a record of another group may later be
+    // inserted right behind the run.
+    typename Records::iterator last;
+    std::map<std::int32_t, typename Records::iterator> prefix_maxima;
+  };
+
+  Records records_;
+  std::unordered_map<std::int32_t, Run> runs_;
+};
+
+}  // namespace vsm
