@@ -1,0 +1,76 @@
+#include "app/window/input_discarder.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
+#include <QWindow>
+#include <utility>
+
+namespace vsm {
+
+namespace {
+
+bool IsUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsTopLevel(QObject* receiver) {
+  if (qobject_cast<QWindow*>(receiver) != nullptr) return true;
+  const auto* widget = qobject_cast<QWidget*>(receiver);
+  return widget != nullptr && widget->isWindow();
+}
+
+}  // namespace
+
+void InputDiscarder::Begin() {
+  if (depth_++ == 0) QCoreApplication::instance()->installEventFilter(this);
+}
+
+void InputDiscarder::End() {
+  if (--depth_ == 0) QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool InputDiscarder::TakeHeldCloseRequest() { return std::exchange(close_held_, false); }
+
+bool InputDiscarder::eventFilter(QObject* receiver, QEvent* event) {
+  if (!Active()) return false;
+  if (event->type() == QEvent::Close && IsTopLevel(receiver)) {
+    if (!close_request_is_lost()) close_held_ = true;
+    event->ignore();
+    return true;
+  }
+  return IsUserInput(event->type());
+}
+
+DiscardingScope::DiscardingScope(InputDiscarder& discarder, OnExit on_exit)
+    : discarder_(discarder), on_exit_(on_exit) {
+  discarder_.Begin();
+}
+
+DiscardingScope::~DiscardingScope() {
+  if (on_exit_ == OnExit::flush) QCoreApplication::processEvents();
+  discarder_.End();
+}
+
+}  // namespace vsm

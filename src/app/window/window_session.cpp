@@ -1,0 +1,60 @@
+#include "app/window/window_session.h"
+
+#include "app/startup.h"
+#include "app/user_operations.h"
+#include "format/converters.h"
+
+namespace vsm {
+
+WindowSession::WindowSession(std::string start_folder)
+    : session(platform, std::move(start_folder)),
+      window(platform, session.controls, [this](Button button) { RunOperation(button); }) {
+  platform.Attach(window.Widgets());
+  // A close request made while a script runs is lost; one made during any other operation is
+  // carried out once the operation has returned.
+  platform.input().close_request_is_lost = [this] { return session.workspace.script_running; };
+  conversion_timer_.setInterval(kConversionPollMilliseconds);
+  QObject::connect(&conversion_timer_, &QTimer::timeout, &window,
+                   [this] { LookAfterConversions(); });
+}
+
+void WindowSession::StartUp() {
+  PrepareWorkingFolders(session);
+  ShowStartState(session);
+  conversion_timer_.start();
+}
+
+void WindowSession::Finish() {
+  conversion_timer_.stop();
+  session.workspace.conversions.WaitAll(platform);
+}
+
+void WindowSession::RunOperation(Button button) {
+  switch (button) {
+    case Button::load:
+      LoadFile(session);
+      break;
+    case Button::merge:
+      MergeFile(session);
+      break;
+    case Button::save:
+      SaveFile(session);
+      break;
+    case Button::split:
+      SplitFile(session);
+      break;
+  }
+}
+
+// Starts the conversions waiting for their turn and reports the failed ones. Only while the
+// window is idle: during an operation the engine does this itself.
+void WindowSession::LookAfterConversions() {
+  if (looking_after_conversions_ || window.OperationRunning() || session.workspace.script_running) {
+    return;
+  }
+  looking_after_conversions_ = true;
+  ReportFailedConversions(session.workspace);
+  looking_after_conversions_ = false;
+}
+
+}  // namespace vsm
