@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/record_list.h"
+#include "model/workspace.h"
+#include "platform/paths.h"
+#include "workspace_fixture.h"
+
+namespace vsm {
+namespace {
+
+using testing::WorkspaceTest;
+
+TEST(RecordList, ReferencesSurviveAppendsAndInserts) {
+  RecordList<Provider> list;
+  Provider* first = &list.Append({"first", 0, false});
+  Provider* second = &list.Append({"second", 1, false});
+  // Enough appends to make the list grow its storage several times.
+  for (int i = 0; i < 5000; ++i) list.Append({"filler" + std::to_string(i), i + 2, false});
+  Provider* inserted = &list.InsertBefore(1, {"inserted", 0, false});
+  list.InsertBefore(0, {"front", 0, false});
+
+  EXPECT_EQ(first->name, "first");
+  EXPECT_EQ(second->name, "second");
+  EXPECT_EQ(inserted->name, "inserted");
+  EXPECT_EQ(&list[1], first);
+  EXPECT_EQ(&list[2], inserted);
+  EXPECT_EQ(&list[3], second);
+  EXPECT_EQ(list.size(), 5004u);
+}
+
+TEST(RecordList, ResolvesPositionsPastTheEndToTheLastRecordAndNegativeOnesToNone) {
+  RecordList<Menu> list;
+  EXPECT_EQ(list.Resolve(0), nullptr);  // an empty list designates nothing
+  EXPECT_EQ(list.Resolve(7), nullptr);
+  Menu* a = &list.Append({"a", 0});
+  Menu* b = &list.Append({"b", 1});
+  EXPECT_EQ(list.Resolve(0), a);
+  EXPECT_EQ(list.Resolve(1), b);
+  EXPECT_EQ(list.Resolve(2), b);
+  EXPECT_EQ(list.Resolve(4294967296LL), b);
+  EXPECT_EQ(list.Resolve(-1), nullptr);
+  EXPECT_EQ(list.Resolve(INT32_MIN), nullptr);
+}
+
+TEST(RecordList, WalksInOrder) {
+  RecordList<Network> list;
+  list.Append({"x", 0});
+  list.InsertBefore(0, {"w", 0});
+  list.Append({"y", 0});
+  std::string order;
+  for (const Network& network : list) order += network.text;
+  EXPECT_EQ(order, "wxy");
+}
+
+class ModelTest : public WorkspaceTest {
+ protected:
+  // Puts one record into every list of both sets, the loaded files and the kept chains.
+  void FillEverything() {
+    for (ChannelList* set : {&workspace.main_set, &workspace.merge_set}) {
+      Antenna& antenna = set->antennas.Append({});
+      set->transponders.Append({});
+      set->networks.Append({});
+      set->providers.Append({});
+      set->menus.Append({});
+      set->tv_services.Append({});
+      set->radio_services.Append({});
+      set->tv_favorites.Append({});
+      set->radio_favorites.Append({});
+      set->generated_providers.Append({});
+      antenna.name = "A";
+    }
+    workspace.loaded_files.push_back({"a.vrk"});
+    workspace.kept.first_kept_transponder = &workspace.main_set.transponders[0];
+    workspace.kept.first_kept_tv_service = &workspace.main_set.tv_services[0];
+    workspace.kept.first_kept_radio_service = &workspace.main_set.radio_services[0];
+  }
+
+  static std::size_t ListedRecords(const ChannelList& set) {
+    return set.antennas.size() + set.transponders.size() + set.networks.size() +
+           set.providers.size() + set.menus.size() + set.tv_services.size() +
+           set.radio_services.size() + set.tv_favorites.size() + set.radio_favorites.size();
+  }
+};
+
+TEST_F(ModelTest, ClearMergeSetLeavesLoadedFilesGeneratedProvidersAndTheMainSetAlone) {
+  FillEverything();
+  ClearMergeSet(workspace);
+  EXPECT_EQ(ListedRecords(workspace.merge_set), 0u);
+  EXPECT_EQ(ListedRecords(workspace.main_set), 9u);
+  EXPECT_EQ(workspace.main_set.generated_providers.size(), 1u);
+  ASSERT_EQ(workspace.loaded_files.size(), 1u);
+  EXPECT_EQ(workspace.loaded_files[0].path, "a.vrk");
+  EXPECT_NE(workspace.kept.first_kept_transponder, nullptr);
+}
+
+TEST_F(ModelTest, ClearMainSetEmptiesEveryListTheLoadedFilesAndTheKeptChains) {
+  FillEverything();
+  ClearMainSet(workspace);
+  EXPECT_EQ(ListedRecords(workspace.main_set), 0u);
+  EXPECT_TRUE(workspace.main_set.generated_providers.empty());
+  EXPECT_TRUE(workspace.loaded_files.empty());
+  // The chains pointed into the cleared lists; following them now would read freed records.
+  EXPECT_EQ(workspace.kept.first_kept_transponder, nullptr);
+  EXPECT_EQ(workspace.kept.first_kept_tv_service, nullptr);
+  EXPECT_EQ(workspace.kept.first_kept_radio_service, nullptr);
+  EXPECT_EQ(ListedRecords(workspace.merge_set), 9u);
+}
+
+TEST_F(ModelTest, FoldersEndInExactlyOneSeparator) {
+  for (const std::string& start :
+       {std::string("/tmp/x"), std::string("/tmp/x") + kFolderSeparator}) {
+    testing::RecordingPlatform other_platform;
+    Workspace other(other_platform, start);
+    EXPECT_EQ(other.settings.start_folder, std::string("/tmp/x") + kFolderSeparator);
+    EXPECT_EQ(other.settings.WorkPath("a.txt"),
+              std::string("/tmp/x") + kFolderSeparator + "VrkWork" + kFolderSeparator + "a.txt");
+  }
+}
+
+TEST_F(ModelTest, CountTextNamesTheMainSetServices) {
+  workspace.main_set.tv_services.Append({});
+  workspace.main_set.tv_services.Append({});
+  workspace.main_set.radio_services.Append({});
+  workspace.merge_set.tv_services.Append({});
+  EXPECT_EQ(CountText(workspace), "Tv 2 , Radio 1");
+}
+
+TEST(Paths, FilePartIsTheTextAfterTheLastSlashOfEitherKind) {
+  EXPECT_EQ(FilePart("C:\\lists\\sat.vrk"), "sat.vrk");
+  EXPECT_EQ(FilePart("/home/u/a\\b/sat.x.vrk"), "sat.x.vrk");
+  EXPECT_EQ(FilePart("plain"), "plain");
+  EXPECT_TRUE(HasSuffix("a.txt", ".txt"));
+  EXPECT_FALSE(HasSuffix("a.TXT", ".txt"));
+}
+
+}  // namespace
+}  // namespace vsm
