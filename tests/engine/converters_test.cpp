@@ -7,6 +7,7 @@
 
 #include "converters/converter_cli.h"
 #include "converters/vrk_binary.h"
+#include "format/save_driver.h"
 #include "generator/list_generator.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -260,6 +261,60 @@ TEST(VrkPrograms, MessagesNameTheFile) {
     EXPECT_NE(message.find(c.fault), std::string::npos) << message;
     EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
   }
+}
+
+// What the tool's own save writes converts back unchanged, whatever the options.
+class SavedListRoundTrip : public testing::WorkspaceTest {};
+
+TEST_F(SavedListRoundTrip, ConvertsBackByteForByte) {
+  WriteList("in.txt", CrLf({
+                          "[MORVANE V3 FILE]",
+                          "[ANTENNA]",
+                          "9\t4294967296\t007\t\t\t\t\t\t  Astra  ",
+                          "0\t1\t2\t3\t4\t5\t6\t7\t",
+                          "[TS]",
+                          "0\t1\t11000\t0\t27500\t0\t0\t0",
+                          "1\t1\t12000\t0\t27500\t0\t0\t0",
+                          "[NETWORK]",
+                          "net\twith\ttabs",
+                          "[PROVIDER]",
+                          "One",
+                          "[FAVORITE]",
+                          "0\t1\t0",
+                          "1\t1\t0",
+                          "[SERVICE]",
+                          "V\t1\t2\t3\t4\t5\t6\tFALSE\tFALSE\tTRUE\t0\t0\tTV One\t1",
+                          "A\t1\t2\t3\t4\t5\t6\tFALSE\tFALSE\tFALSE\t1\t0\tRadio One\t1",
+                          "[MENU]",
+                          "",
+                      }));
+  for (const bool remove_radios : {false, true}) {
+    for (const Naming naming : {Naming::keep_existing_names, Naming::use_antenna_names}) {
+      ASSERT_TRUE(Load("in.txt"));
+      workspace.options.remove_radios = remove_radios;
+      workspace.options.naming = naming;
+      workspace.settings.current_file = Path("saved.txt");
+      ASSERT_TRUE(SaveThisFile(workspace, Button::save));
+      const std::string saved = ReadFile(Path("saved.txt"));
+      ASSERT_EQ(RunProgram("mvt2vrk", {Path("saved.txt"), Path("saved.vrk")}), 0);
+      ASSERT_EQ(RunProgram("vrk2mvt", {Path("saved.vrk"), Path("back.txt")}), 0);
+      EXPECT_EQ(ReadFile(Path("back.txt")), saved);
+    }
+  }
+}
+
+// A save to .vrk and a load of that file go through both programs.
+TEST_F(SavedListRoundTrip, SavedVrkLoadsBack) {
+  WriteList("in.txt", GenerateChannelListText({.services = 60, .antennas = 3, .seed = 4}));
+  ASSERT_TRUE(Load("in.txt"));
+  workspace.settings.current_file = Path("saved.vrk");
+  ASSERT_TRUE(SaveThisFile(workspace, Button::save));
+  const std::string text_form = workspace.settings.text_file;
+  const std::string saved = ReadFile(text_form);
+  ASSERT_TRUE(Load("saved.vrk"));
+  EXPECT_EQ(workspace.settings.text_file, text_form);
+  EXPECT_EQ(ReadFile(text_form), saved);
+  EXPECT_EQ(workspace.main_set.tv_services.size(), 48u);
 }
 
 }  // namespace
