@@ -1,0 +1,662 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "format/converters.h"
+#include "format/save_driver.h"
+#include "merge/merge_driver.h"
+#include "model/messages.h"
+#include "platform/paths.h"
+#include "workspace_fixture.h"
+
+namespace vsm {
+namespace {
+
+using testing::CrLf;
+using testing::ReadFile;
+using testing::WorkspaceTest;
+
+// ---- Hand-made lists ----
+
+std::string AntennaLine(std::string_view name, std::string_view value2 = "7") {
+  return "0\t" + std::string(value2) + "\t1\t2\t3\t4\t5\t6\t" + std::string(name);
+}
+
+// A "[TS]" line; the values that merging compares are column 3 and column 5.
+std::string TsLine(int antenna, int value3, int value5, int value2 = 0) {
+  return std::to_string(antenna) + "\t" + std::to_string(value2) + "\t" + std::to_string(value3) +
+         "\t0\t" + std::to_string(value5) + "\t0\t0\t0";
+}
+
+std::string ServiceLine(std::string_view kind, int ts, int provider, std::string_view name,
+                        int number = 1) {
+  return std::string(kind) + "\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t" + std::to_string(ts) +
+         "\t" + std::to_string(provider) + "\t" + std::string(name) + "\t" + std::to_string(number);
+}
+
+std::string FavoriteLine(int kind, int value2, int channel) {
+  return std::to_string(kind) + "\t" + std::to_string(value2) + "\t" + std::to_string(channel);
+}
+
+struct TestList {
+  std::vector<std::string> antennas;
+  std::vector<std::string> transponders;
+  std::vector<std::string> networks;
+  std::vector<std::string> providers;
+  std::vector<std::string> services;
+  std::vector<std::string> favorites;
+  std::vector<std::string> menus;
+
+  // In the order the writer uses, so that the last section is the menus.
+  std::string Text() const {
+    std::string text = "[MORVANE V3 FILE]\r\n";
+    const auto section = [&text](std::string_view header, const std::vector<std::string>& lines) {
+      text += std::string(header) + "\r\n";
+      for (const auto& line : lines) text += line + "\r\n";
+    };
+    section("[ANTENNA]", antennas);
+    section("[TS]", transponders);
+    section("[NETWORK]", networks);
+    section("[PROVIDER]", providers);
+    section("[SERVICE]", services);
+    section("[FAVORITE]", favorites);
+    section("[MENU]", menus);
+    return text;
+  }
+};
+
+// ---- Looking at the main set ----
+
+template <class Record>
+std::string PositionOf(const RecordList<Record>& list, const Record* record) {
+  if (record == nullptr) return "null";
+  std::int32_t position = 0;
+  for (const Record& candidate : list) {
+    if (&candidate == record) return std::to_string(position);
+    ++position;
+  }
+  return "foreign";
+}
+
+// Every field of every record of a set, references by the position of the record they designate.
+std::string Dump(const ChannelList& set) {
+  std::string out;
+  const auto n = [](auto value) { return std::to_string(value) + " "; };
+  for (const Antenna& a : set.antennas) {
+    out += "A " + n(a.index) + n(a.value2) + n(a.value3) + n(a.value4) + n(a.value5) + n(a.value6) +
+           n(a.value7) + n(a.value8) + "[" + a.name + "] " + n(a.list_index) + n(a.matched) +
+           n(a.selected) + n(a.out_index) + n(a.saved_selected) + a.sat_position + "\n";
+  }
+  for (const Transponder& t : set.transponders) {
+    out += "T " + n(t.antenna_index) + n(t.value2) + n(t.value3) + n(t.value4) + n(t.value5) +
+           n(t.value6) + n(t.value7) + n(t.value8) + PositionOf(set.antennas, t.antenna) + " " +
+           n(t.list_index) + n(t.out_antenna_index) + n(t.out_index) + "\n";
+  }
+  for (const Network& x : set.networks) out += "N [" + x.text + "] " + n(x.list_index) + "\n";
+  for (const Provider& p : set.providers) {
+    out += "P [" + p.name + "] " + n(p.list_index) + n(p.used) + "\n";
+  }
+  for (const Menu& m : set.menus) out += "M [" + m.text + "] " + n(m.list_index) + "\n";
+  for (const auto* services : {&set.tv_services, &set.radio_services}) {
+    for (const Service& s : *services) {
+      out += "S " + s.kind + " " + n(s.value2) + n(s.value3) + n(s.value4) + n(s.value5) +
+             n(s.value6) + n(s.value7) + s.flag8 + " " + s.flag9 + " " + s.scrambled + " " +
+             n(s.ts_index) + n(s.provider_index) + "[" + s.name + "] " + n(s.number) +
+             PositionOf(set.antennas, s.antenna) + " " +
+             PositionOf(set.transponders, s.transponder) + " " +
+             PositionOf(set.providers, s.provider) + " " + n(s.list_index) + n(s.kept) + "\n";
+    }
+  }
+  for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
+    for (const Favorite& f : *favorites) {
+      out += "F " + n(f.kind) + n(f.value2) + n(f.channel_index) +
+             PositionOf(set.tv_services, f.service) + "/" +
+             PositionOf(set.radio_services, f.service) + " " + n(f.list_index) + "\n";
+    }
+  }
+  return out;
+}
+
+// The transponders as "antenna name:value3/value5", in list order.
+std::vector<std::string> TransponderOrder(const ChannelList& set) {
+  std::vector<std::string> order;
+  for (const Transponder& t : set.transponders) {
+    order.push_back((t.antenna != nullptr ? t.antenna->name : "?") + ":" +
+                    std::to_string(t.value3) + "/" + std::to_string(t.value5));
+  }
+  return order;
+}
+
+using Strings = std::vector<std::string>;
+
+class MergeTest : public WorkspaceTest {
+ protected:
+  bool LoadList(const TestList& list, std::string_view name = "main.txt") {
+    WriteList(name, list.Text());
+    return Load(name);
+  }
+  bool Merge(const TestList& list, std::string_view name = "merged.txt") {
+    WriteList(name, list.Text());
+    return MergeFile(name);
+  }
+  bool MergeFile(std::string_view name) {
+    workspace.settings.current_file = Path(name);
+    return MergeThisFile(workspace);
+  }
+  ChannelList& main_set() { return workspace.main_set; }
+
+  // Two antennas; Astra's transponders 10, 20, 30 followed by Hotbird's 15.
+  static TestList AstraThenHotbird() {
+    TestList list;
+    list.antennas = {AntennaLine("Astra", "100"), AntennaLine("Hotbird")};
+    list.transponders = {TsLine(0, 10, 1), TsLine(0, 20, 1), TsLine(0, 30, 1), TsLine(1, 15, 1)};
+    return list;
+  }
+};
+
+// ---- Antennas ----
+
+TEST_F(MergeTest, AnAntennaOfEqualNameIsTakenAsItIsAndKeepsItsValues) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  TestList other;
+  other.antennas = {AntennaLine("Astra", "999"), AntennaLine("astra")};
+  ASSERT_TRUE(Merge(other));
+  ASSERT_EQ(main_set().antennas.size(), 3u);
+  EXPECT_EQ(main_set().antennas[0].value2, 100);
+  EXPECT_EQ(main_set().antennas[2].name, "astra");  // letter case counts
+  EXPECT_EQ(main_set().antennas[2].value2, 7);
+  EXPECT_EQ(main_set().antennas[2].sat_position, "astra");
+  EXPECT_TRUE(main_set().antennas[2].selected);
+  EXPECT_FALSE(main_set().antennas[2].matched);
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(MergeTest, AntennasOfEqualNameInTheMergedFileCollapseIntoOne) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  TestList other;
+  other.antennas = {AntennaLine("New"), AntennaLine("New")};
+  // The second "New" is matched against the copy of the first: its 10/1 is found, its 5/1 is
+  // inserted into the group before the 10.
+  other.transponders = {TsLine(0, 10, 1), TsLine(1, 10, 1), TsLine(1, 5, 1)};
+  other.providers = {"P"};
+  other.services = {ServiceLine("V", 1, 0, "on second")};
+  ASSERT_TRUE(Merge(other));
+  ASSERT_EQ(main_set().antennas.size(), 3u);
+  EXPECT_EQ(TransponderOrder(main_set()), (Strings{"Astra:10/1", "Astra:20/1", "Astra:30/1",
+                                                   "Hotbird:15/1", "New:5/1", "New:10/1"}));
+  const Service& merged = main_set().tv_services.back();
+  EXPECT_EQ(merged.antenna, &main_set().antennas[2]);
+  EXPECT_EQ(merged.transponder, &main_set().transponders[5]);
+}
+
+TEST_F(MergeTest, EachAntennaBeyondThe32ndIsWarnedAboutAndAdded) {
+  TestList list;
+  for (int i = 0; i < 32; ++i) list.antennas.push_back(AntennaLine("Sat " + std::to_string(i)));
+  ASSERT_TRUE(LoadList(list));
+  ASSERT_TRUE(platform.messages.empty());
+  TestList other;
+  other.antennas = {AntennaLine("Sat 5"), AntennaLine("First new"), AntennaLine("Second new")};
+  ASSERT_TRUE(Merge(other, "more.txt"));
+  EXPECT_EQ(main_set().antennas.size(), 34u);
+  ASSERT_EQ(platform.messages.size(), 2u);
+  for (const auto& message : platform.messages) EXPECT_EQ(message.title, "Warning !!!");
+  EXPECT_EQ(platform.messages[0].text,
+            "More then 32 antennas ! \r\nFirst new\r\n" + Path("more.txt"));
+  EXPECT_EQ(platform.messages[1].text,
+            "More then 32 antennas ! \r\nSecond new\r\n" + Path("more.txt"));
+}
+
+// ---- Transponders ----
+
+TEST_F(MergeTest, ANewTransponderJoinsItsAntennasGroupInValue3Order) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  TestList other;
+  other.antennas = {AntennaLine("Astra")};
+  other.transponders = {TsLine(0, 20, 2), TsLine(0, 40, 2), TsLine(0, 5, 2)};
+  ASSERT_TRUE(Merge(other));
+  EXPECT_EQ(TransponderOrder(main_set()),
+            (Strings{"Astra:5/2", "Astra:10/1", "Astra:20/1", "Astra:20/2", "Astra:30/1",
+                     "Astra:40/2", "Hotbird:15/1"}));
+}
+
+TEST_F(MergeTest, AGroupAtTheEndOfTheListGrowsAtTheEnd) {
+  TestList list;
+  list.antennas = {AntennaLine("Hotbird"), AntennaLine("Astra")};
+  list.transponders = {TsLine(0, 15, 1), TsLine(1, 10, 1), TsLine(1, 20, 1), TsLine(1, 30, 1)};
+  ASSERT_TRUE(LoadList(list));
+  TestList other;
+  other.antennas = {AntennaLine("Astra")};
+  other.transponders = {TsLine(0, 40, 2)};
+  ASSERT_TRUE(Merge(other));
+  EXPECT_EQ(TransponderOrder(main_set()).back(), "Astra:40/2");
+  EXPECT_EQ(main_set().transponders.size(), 5u);
+}
+
+TEST_F(MergeTest, AMatchedAntennaWithoutTranspondersStartsItsGroupAtTheEnd) {
+  TestList list;
+  list.antennas = {AntennaLine("Astra"), AntennaLine("Hotbird")};
+  list.transponders = {TsLine(1, 15, 1)};
+  ASSERT_TRUE(LoadList(list));
+  TestList other;
+  other.antennas = {AntennaLine("Astra")};
+  // The 7 is appended; the 3 then joins the new group before it.
+  other.transponders = {TsLine(0, 7, 1), TsLine(0, 3, 1)};
+  ASSERT_TRUE(Merge(other));
+  EXPECT_EQ(TransponderOrder(main_set()), (Strings{"Hotbird:15/1", "Astra:3/1", "Astra:7/1"}));
+}
+
+TEST_F(MergeTest, TranspondersOfANewAntennaAreAppendedWithoutComparison) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  TestList other;
+  other.antennas = {AntennaLine("Eutelsat")};
+  other.transponders = {TsLine(0, 20, 1), TsLine(0, 10, 1), TsLine(0, 20, 1)};
+  ASSERT_TRUE(Merge(other));
+  EXPECT_EQ(TransponderOrder(main_set()),
+            (Strings{"Astra:10/1", "Astra:20/1", "Astra:30/1", "Hotbird:15/1", "Eutelsat:20/1",
+                     "Eutelsat:10/1", "Eutelsat:20/1"}));
+}
+
+TEST_F(MergeTest, AnEqualTransponderIsReusedWhateverItsOtherValues) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  TestList other;
+  other.antennas = {AntennaLine("Hotbird"), AntennaLine("Astra")};
+  other.transponders = {"1\t99\t20\t98\t1\t97\t96\t95"};
+  other.providers = {"P"};
+  other.services = {ServiceLine("V", 0, 0, "on 20")};
+  ASSERT_TRUE(Merge(other));
+  ASSERT_EQ(main_set().transponders.size(), 4u);
+  const Transponder& reused = main_set().transponders[1];
+  EXPECT_EQ(reused.value2, 0);  // the main set keeps its own values
+  EXPECT_EQ(reused.value4, 0);
+  EXPECT_EQ(main_set().tv_services.back().transponder, &reused);
+  EXPECT_EQ(main_set().tv_services.back().ts_index, 1);
+}
+
+// ---- Providers ----
+
+TEST_F(MergeTest, ProvidersMatchByTheWholeLine) {
+  TestList list = AstraThenHotbird();
+  list.providers = {"ABC", "XYZ"};
+  ASSERT_TRUE(LoadList(list));
+  TestList other;
+  other.antennas = {AntennaLine("Astra")};
+  other.transponders = {TsLine(0, 10, 1)};
+  other.providers = {"ABC ", "XYZ", "abc"};
+  other.services = {ServiceLine("V", 0, 0, "a"), ServiceLine("V", 0, 1, "b"),
+                    ServiceLine("V", 0, 2, "c")};
+  ASSERT_TRUE(Merge(other));
+  ASSERT_EQ(main_set().providers.size(), 4u);
+  EXPECT_EQ(main_set().providers[2].name, "ABC ");
+  EXPECT_EQ(main_set().providers[3].name, "abc");
+  EXPECT_TRUE(main_set().providers[2].used);
+  EXPECT_FALSE(main_set().providers[1].used);
+  EXPECT_EQ(main_set().tv_services[0].provider_index, 2);
+  EXPECT_EQ(main_set().tv_services[1].provider_index, 1);
+  EXPECT_EQ(main_set().tv_services[2].provider_index, 3);
+}
+
+// ---- Services and favourites ----
+
+class FavoriteMergeTest : public MergeTest {
+ protected:
+  // TV favourites with value2 1, 1, 3 naming the three TV services; one radio favourite.
+  FavoriteMergeTest() {
+    TestList list = AstraThenHotbird();
+    list.providers = {"P"};
+    list.services = {ServiceLine("V", 0, 0, "tv a", 1), ServiceLine("V", 1, 0, "tv b", 2),
+                     ServiceLine("V", 2, 0, "tv c", 3), ServiceLine("R", 3, 0, "radio a", 1)};
+    list.favorites = {FavoriteLine(0, 1, 0), FavoriteLine(0, 1, 1), FavoriteLine(0, 3, 2),
+                      FavoriteLine(1, 5, 0)};
+    EXPECT_TRUE(LoadList(list));
+  }
+  // The names of the services that the favourites of a list name, in list order.
+  static Strings Named(const RecordList<Favorite>& favorites) {
+    Strings names;
+    for (const Favorite& f : favorites) {
+      names.push_back(f.service->name + "@" + std::to_string(f.value2));
+    }
+    return names;
+  }
+};
+
+TEST_F(FavoriteMergeTest, ANewFavoriteGoesBeforeTheFirstGreaterValue2) {
+  TestList other;
+  other.antennas = {AntennaLine("Astra")};
+  other.transponders = {TsLine(0, 10, 1)};
+  other.providers = {"P"};
+  other.services = {ServiceLine("V", 0, 0, "new 2"), ServiceLine("V", 0, 0, "new 3"),
+                    ServiceLine("V", 0, 0, "new 0"), ServiceLine("R", 0, 0, "radio new")};
+  other.favorites = {FavoriteLine(0, 2, 0), FavoriteLine(0, 3, 1), FavoriteLine(0, 0, 2),
+                     FavoriteLine(1, 5, 0)};
+  ASSERT_TRUE(Merge(other));
+  EXPECT_EQ(Named(main_set().tv_favorites),
+            (Strings{"new 0@0", "tv a@1", "tv b@1", "new 2@2", "tv c@3", "new 3@3"}));
+  EXPECT_EQ(Named(main_set().radio_favorites), (Strings{"radio a@5", "radio new@5"}));
+}
+
+TEST_F(FavoriteMergeTest, AMergedFavoriteNamesThePositionOfTheServicesCopy) {
+  TestList other;
+  other.antennas = {AntennaLine("Astra")};
+  other.transponders = {TsLine(0, 10, 1)};
+  other.providers = {"P"};
+  other.services = {ServiceLine("V", 0, 0, "first", 7), ServiceLine("V", 0, 0, "second", 8),
+                    ServiceLine("R", 0, 0, "radio new", 9)};
+  other.favorites = {FavoriteLine(0, 9, 1), FavoriteLine(1, 9, 0)};
+  ASSERT_TRUE(Merge(other));
+  const Favorite& tv = main_set().tv_favorites.back();
+  EXPECT_EQ(tv.service, &main_set().tv_services[4]);
+  EXPECT_EQ(tv.channel_index, 4);
+  EXPECT_EQ(main_set().tv_services[4].name, "second");
+  const Favorite& radio = main_set().radio_favorites.back();
+  EXPECT_EQ(radio.service, &main_set().radio_services[1]);
+  EXPECT_EQ(radio.channel_index, 1);
+  // A merged service is numbered by its new position; a loaded one keeps its number.
+  EXPECT_EQ(main_set().tv_services[4].number, 5);
+  EXPECT_EQ(main_set().radio_services[1].number, 2);
+  EXPECT_EQ(main_set().tv_services[2].number, 3);
+}
+
+// ---- After the merge ----
+
+// Every index field names the position of the record its reference designates, and every
+// list_index is the record's position.
+void ExpectConsistent(const ChannelList& set) {
+  std::int32_t position = 0;
+  for (const Antenna& a : set.antennas) {
+    EXPECT_EQ(a.list_index, position);
+    EXPECT_EQ(a.index, position++);
+  }
+  position = 0;
+  for (const Transponder& t : set.transponders) {
+    EXPECT_EQ(t.list_index, position++);
+    EXPECT_EQ(std::to_string(t.antenna_index), PositionOf(set.antennas, t.antenna));
+  }
+  position = 0;
+  for (const Provider& p : set.providers) EXPECT_EQ(p.list_index, position++);
+  for (const auto* services : {&set.tv_services, &set.radio_services}) {
+    position = 0;
+    for (const Service& s : *services) {
+      EXPECT_EQ(s.list_index, position++);
+      EXPECT_EQ(std::to_string(s.ts_index), PositionOf(set.transponders, s.transponder));
+      EXPECT_EQ(std::to_string(s.provider_index), PositionOf(set.providers, s.provider));
+    }
+  }
+  for (const bool tv : {true, false}) {
+    const auto& favorites = tv ? set.tv_favorites : set.radio_favorites;
+    const auto& services = tv ? set.tv_services : set.radio_services;
+    position = 0;
+    for (const Favorite& f : favorites) {
+      EXPECT_EQ(f.list_index, position++);
+      EXPECT_EQ(std::to_string(f.channel_index), PositionOf(services, f.service));
+    }
+  }
+}
+
+TEST_F(FavoriteMergeTest, EveryIndexIsRenumbered) {
+  TestList other;
+  other.antennas = {AntennaLine("Eutelsat"), AntennaLine("Astra")};
+  other.transponders = {TsLine(1, 25, 1), TsLine(0, 1, 1), TsLine(1, 5, 1), TsLine(1, 30, 1)};
+  other.providers = {"Q", "P"};
+  other.services = {ServiceLine("V", 0, 0, "on 25"), ServiceLine("R", 2, 1, "on 5"),
+                    ServiceLine("V", 1, 1, "on Eutelsat"), ServiceLine("V", 3, 0, "on 30")};
+  other.favorites = {FavoriteLine(0, 2, 2), FavoriteLine(0, 0, 0), FavoriteLine(1, 0, 0)};
+  ASSERT_TRUE(Merge(other));
+  EXPECT_EQ(TransponderOrder(main_set()),
+            (Strings{"Astra:5/1", "Astra:10/1", "Astra:20/1", "Astra:25/1", "Astra:30/1",
+                     "Hotbird:15/1", "Eutelsat:1/1"}));
+  ExpectConsistent(main_set());
+  EXPECT_EQ(main_set().tv_services[3].ts_index, 3);  // "on 25"
+  EXPECT_EQ(main_set().tv_services[4].ts_index, 6);  // "on Eutelsat"
+  EXPECT_EQ(main_set().tv_services[5].ts_index, 4);  // "on 30": the main set's own 30/1
+  EXPECT_EQ(main_set().radio_services[1].ts_index, 0);
+  EXPECT_EQ(main_set().transponders[6].antenna_index, 2);
+}
+
+TEST_F(MergeTest, NetworksAndMenusOfTheFirstFileOnlyAreKeptAndSaved) {
+  TestList list = AstraThenHotbird();
+  list.providers = {"P"};
+  list.services = {ServiceLine("V", 0, 0, "tv")};
+  list.networks = {"first network"};
+  list.menus = {"first menu"};
+  ASSERT_TRUE(LoadList(list));
+  TestList other = list;
+  other.networks = {"second network"};
+  other.menus = {"second menu"};
+  ASSERT_TRUE(Merge(other));
+  ASSERT_EQ(main_set().networks.size(), 1u);
+  EXPECT_EQ(main_set().networks[0].text, "first network");
+  ASSERT_EQ(main_set().menus.size(), 1u);
+  EXPECT_EQ(main_set().menus[0].text, "first menu");
+
+  workspace.settings.current_file = Path("saved.txt");
+  ASSERT_TRUE(SaveThisFile(workspace, Button::save));
+  const std::string saved = ReadFile(Path("saved.txt"));
+  EXPECT_NE(saved.find("first network"), std::string::npos);
+  EXPECT_NE(saved.find("first menu"), std::string::npos);
+  EXPECT_EQ(saved.find("second"), std::string::npos);
+}
+
+TEST_F(MergeTest, LoadedRecordsWithEmptyReferencesKeepTheirIndexes) {
+  TestList list;
+  list.antennas = {AntennaLine("Astra")};
+  list.transponders = {TsLine(-1, 10, 1), TsLine(0, 20, 1)};
+  list.providers = {"P"};
+  list.services = {ServiceLine("V", -3, -4, "broken")};
+  list.favorites = {FavoriteLine(1, 0, 0)};  // no radio service to name
+  ASSERT_TRUE(LoadList(list));
+  ASSERT_EQ(main_set().transponders[0].antenna, nullptr);
+  TestList other;
+  other.antennas = {AntennaLine("Astra")};
+  other.transponders = {TsLine(0, 15, 1)};
+  ASSERT_TRUE(Merge(other));
+  EXPECT_EQ(TransponderOrder(main_set()), (Strings{"?:10/1", "Astra:15/1", "Astra:20/1"}));
+  EXPECT_EQ(main_set().transponders[0].antenna_index, -1);
+  EXPECT_EQ(main_set().transponders[2].antenna_index, 0);
+  EXPECT_EQ(main_set().tv_services[0].ts_index, -3);
+  EXPECT_EQ(main_set().tv_services[0].provider_index, -4);
+  EXPECT_EQ(main_set().radio_favorites[0].channel_index, 0);
+  EXPECT_EQ(main_set().radio_favorites[0].service, nullptr);
+}
+
+// ---- The driver ----
+
+TEST_F(MergeTest, EachPhaseIsAnnouncedInStatusField1) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  platform.status_history.clear();
+  ASSERT_TRUE(Merge(AstraThenHotbird()));
+  EXPECT_EQ(platform.status_history,
+            (Strings{"1:Merging antennas...", "1:Merging transponders...", "1:Merging providers...",
+                     "1:Adding channels...", "1:Merging favorites..."}));
+}
+
+TEST_F(MergeTest, AFileAlreadyLoadedIsRefusedUnderItsOwnNameOnly) {
+  TestList list = AstraThenHotbird();
+  list.providers = {"P"};
+  list.services = {ServiceLine("V", 0, 0, "tv")};
+  list.favorites = {FavoriteLine(0, 1, 0)};
+  ASSERT_TRUE(LoadList(list, "a.txt"));
+  const std::string before = Dump(main_set());
+
+  EXPECT_FALSE(MergeFile("a.txt"));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].title, "Sorry, no go....");
+  EXPECT_EQ(platform.messages[0].text, "File already loaded or merged. \r\n" + Path("a.txt"));
+  EXPECT_EQ(Dump(main_set()), before);
+
+  // The same file under another form of its name goes in a second time.
+  ASSERT_TRUE(MergeFile("./a.txt"));
+  EXPECT_EQ(main_set().tv_services.size(), 2u);
+  EXPECT_EQ(main_set().tv_favorites.size(), 2u);
+  EXPECT_EQ(main_set().transponders.size(), 4u);
+  ASSERT_EQ(workspace.loaded_files.size(), 2u);
+  EXPECT_EQ(workspace.loaded_files[1].path, Path("./a.txt"));
+
+  EXPECT_FALSE(MergeFile("./a.txt"));
+  EXPECT_EQ(platform.messages.back().text, "File already loaded or merged. \r\n" + Path("./a.txt"));
+}
+
+TEST_F(MergeTest, ATxtFileThatIsNoChannelListIsNotFound) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  int scripts_run = 0;
+  workspace.run_script = [&scripts_run](Workspace&) { return ++scripts_run > 0; };
+  WriteList("script.txt", CrLf({"[VRK_SPLIT_MERGE]", "load x.txt"}));
+  EXPECT_FALSE(MergeFile("script.txt"));
+  EXPECT_FALSE(MergeFile("missing.txt"));
+  EXPECT_EQ(scripts_run, 0);
+  ASSERT_EQ(platform.messages.size(), 2u);
+  EXPECT_EQ(platform.messages[0].title, "Nice....");
+  EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + Path("script.txt"));
+  EXPECT_EQ(platform.messages[1].text, "MergeThisFile: File not found \r\n" + Path("missing.txt"));
+  EXPECT_EQ(workspace.loaded_files.size(), 1u);
+}
+
+TEST_F(MergeTest, ARepairedFileMergesAfterAFailedFirstLineCheck) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  TestList other = AstraThenHotbird();
+  WriteList("b.txt", "[MORVANE V2 FILE]\r\n" + other.Text().substr(19));
+  EXPECT_FALSE(MergeFile("b.txt"));
+  EXPECT_EQ(platform.messages.back().text, "MergeThisFile: File not found \r\n" + Path("b.txt"));
+  EXPECT_EQ(workspace.loaded_files.size(), 1u);
+  ASSERT_TRUE(Merge(other, "b.txt"));
+  EXPECT_EQ(workspace.loaded_files.size(), 2u);
+}
+
+TEST_F(MergeTest, TheMergeSetIsEmptyAfterwards) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  ASSERT_TRUE(Merge(AstraThenHotbird()));
+  EXPECT_EQ(Dump(workspace.merge_set), "");
+}
+
+// ---- Broken indexes ----
+
+struct BrokenCase {
+  const char* what;
+  TestList list;
+};
+
+TestList Valid() {
+  TestList list;
+  list.antennas = {AntennaLine("Astra"), AntennaLine("New")};
+  list.transponders = {TsLine(0, 10, 2), TsLine(1, 10, 2)};
+  list.providers = {"P", "Q"};
+  list.services = {ServiceLine("V", 0, 0, "tv"), ServiceLine("R", 1, 1, "radio")};
+  list.favorites = {FavoriteLine(0, 1, 0), FavoriteLine(1, 1, 0)};
+  list.networks = {"n"};
+  list.menus = {"m"};
+  return list;
+}
+
+std::vector<BrokenCase> BrokenCases() {
+  std::vector<BrokenCase> cases;
+  const auto broken = [&cases](const char* what, auto change) {
+    TestList list = Valid();
+    change(list);
+    cases.push_back({what, list});
+  };
+  broken("transponder antenna negative", [](TestList& l) { l.transponders[1] = TsLine(-1, 1, 1); });
+  broken("transponder antenna past end", [](TestList& l) { l.transponders[1] = TsLine(2, 1, 1); });
+  broken("transponder without antennas", [](TestList& l) {
+    l.antennas.clear();
+    l.transponders = {TsLine(0, 1, 1)};
+    l.services.clear();
+    l.favorites.clear();
+  });
+  broken("service transponder past end",
+         [](TestList& l) { l.services[1] = ServiceLine("R", 2, 0, "radio"); });
+  broken("service transponder negative",
+         [](TestList& l) { l.services[0] = ServiceLine("V", -1, 0, "tv"); });
+  broken("service provider past end",
+         [](TestList& l) { l.services[0] = ServiceLine("V", 0, 2, "tv"); });
+  broken("service provider negative",
+         [](TestList& l) { l.services[1] = ServiceLine("R", 1, -1, "radio"); });
+  broken("service without providers", [](TestList& l) { l.providers.clear(); });
+  broken("tv favourite past end", [](TestList& l) { l.favorites[0] = FavoriteLine(0, 1, 1); });
+  broken("radio favourite without radios", [](TestList& l) {
+    l.services.pop_back();
+    l.favorites = {FavoriteLine(1, 1, 0)};
+  });
+  return cases;
+}
+
+TEST_F(MergeTest, BrokenIndexesRefuseTheMergeAndChangeNothing) {
+  TestList list = AstraThenHotbird();
+  list.providers = {"P"};
+  list.services = {ServiceLine("V", 0, 0, "tv"), ServiceLine("R", 3, 0, "radio")};
+  list.favorites = {FavoriteLine(0, 1, 0), FavoriteLine(1, 2, 0)};
+  list.networks = {"net"};
+  list.menus = {"menu"};
+  ASSERT_TRUE(LoadList(list));
+  const std::string before = Dump(main_set());
+
+  for (const BrokenCase& broken : BrokenCases()) {
+    SCOPED_TRACE(broken.what);
+    platform.messages.clear();
+    platform.status_history.clear();
+    EXPECT_FALSE(Merge(broken.list, "broken.txt"));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].title, "Nice....");
+    EXPECT_EQ(platform.messages[0].text,
+              "MergeThisFile: index out of range \r\n" + Path("broken.txt"));
+    EXPECT_EQ(Dump(main_set()), before);
+    EXPECT_EQ(Dump(workspace.merge_set), "");
+    ASSERT_EQ(workspace.loaded_files.size(), 1u);
+    EXPECT_TRUE(platform.status_history.empty());
+  }
+  // The valid form of the same file merges.
+  ASSERT_TRUE(Merge(Valid(), "broken.txt"));
+  ExpectConsistent(main_set());
+}
+
+// ---- Binary input (made-up converter that copies its input) ----
+
+class BinaryMergeTest : public MergeTest {
+ protected:
+  BinaryMergeTest() {
+    workspace.settings.program_folder = programs.path();
+    const std::string program = programs / (std::string(kToTextConverter) + kExecutableSuffix);
+    testing::WriteFile(program, "#!/bin/sh\ncp \"$1\" \"$2\"\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  }
+  testing::TempFolder programs;
+};
+
+TEST_F(BinaryMergeTest, ABinaryListIsMergedThroughItsTextForm) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  ASSERT_TRUE(Merge(Valid(), "other.vrk"));
+  EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath("other.vrk.txt"));
+  EXPECT_NE(workspace.settings.converter_command.find("vrk2mvt"), std::string::npos);
+  EXPECT_EQ(main_set().tv_services.size(), 1u);
+  // The text form stays in the work folder.
+  EXPECT_EQ(ReadFile(workspace.settings.WorkPath("other.vrk.txt")), Valid().Text());
+}
+
+TEST_F(BinaryMergeTest, AnUpperCaseTxtNameIsConverted) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  ASSERT_TRUE(Merge(Valid(), "LIST.TXT"));
+  EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath("LIST.TXT.txt"));
+}
+
+TEST_F(BinaryMergeTest, AWrongTextFormIsRefusedUntilRepaired) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  WriteList("b.vrk", CrLf({"[MORVANE V2 FILE]", "[ANTENNA]"}));
+  EXPECT_FALSE(MergeFile("b.vrk"));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].title, "Nice....");
+  EXPECT_EQ(platform.messages[0].text, "MergeThisFile: this file is not [MORVANE V3 FILE]\r\n" +
+                                           Path("b.vrk") + "\r\n[MORVANE V2 FILE]");
+  EXPECT_EQ(workspace.loaded_files.size(), 1u);
+  ASSERT_TRUE(Merge(Valid(), "b.vrk"));
+  EXPECT_EQ(workspace.loaded_files.back().path, Path("b.vrk"));
+}
+
+TEST_F(BinaryMergeTest, AMissingBinaryFileIsNotFound) {
+  ASSERT_TRUE(LoadList(AstraThenHotbird()));
+  EXPECT_FALSE(MergeFile("gone.vrk"));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + Path("gone.vrk"));
+}
+
+}  // namespace
+}  // namespace vsm
