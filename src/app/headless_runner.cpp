@@ -1,0 +1,75 @@
+#include "app/headless_runner.h"
+
+#include "app/session.h"
+#include "app/startup.h"
+#include "app/user_operations.h"
+#include "format/converters.h"
+#include "format/reader.h"
+#include "platform/files.h"
+
+namespace vsm {
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  const auto fail = [&line](std::string error) {
+    line.mode = CommandLine::Mode::usage_error;
+    line.error = std::move(error);
+    return line;
+  };
+  bool run = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+      line.mode = CommandLine::Mode::help;
+      return line;
+    }
+    if (argument == "--version") {
+      line.mode = CommandLine::Mode::version;
+      return line;
+    }
+    if (argument == "--trace") {
+      line.trace = true;
+    } else if (argument == "--run") {
+      if (run) return fail("--run given twice");
+      if (i + 1 == arguments.size()) return fail("--run needs a file");
+      run = true;
+      line.file = arguments[++i];
+    } else {
+      return fail("unknown argument: " + argument);
+    }
+  }
+  if (line.trace && !run) return fail("--trace needs --run FILE");
+  line.mode = run ? CommandLine::Mode::run : CommandLine::Mode::window;
+  return line;
+}
+
+std::string UsageText() {
+  return "Usage: vrk-split-merge [--run FILE [--trace]] [--help] [--version]\n"
+         "\n"
+         "Without arguments, opens the window.\n"
+         "  --run FILE  load FILE without a window, as the Load button does: a channel list\n"
+         "              (.vrk or text form) or a batch script whose first line is\n"
+         "              [VRK_SPLIT_MERGE]; works below the current folder\n"
+         "  --trace     with --run: write every message, status text and button caption to\n"
+         "              standard output, one TAB-separated line each\n"
+         "  --help      show this text\n"
+         "  --version   show the version\n"
+         "\n"
+         "Exit status: 0 loaded, 1 not loaded, 2 wrong arguments.\n";
+}
+
+int RunHeadless(Platform& platform, const std::string& file) {
+  Session session(platform, CurrentFolder());
+  StartUp(session);
+  Workspace& workspace = session.workspace;
+  session.controls.RestoreOperationCaptions();
+  workspace.settings.current_file = file;
+  const bool loaded = LoadThisFile(workspace);
+  ReportLoadOutcome(workspace, loaded);
+  // The conversions to binary run in the background; a run ends only when its files are there.
+  workspace.conversions.WaitAll(platform);
+  ReportFailedConversions(workspace);
+  return loaded ? kExitLoaded : kExitNotLoaded;
+}
+
+}  // namespace vsm

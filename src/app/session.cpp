@@ -1,0 +1,12 @@
+#include "app/session.h"
+
+#include "script/script_interpreter.h"
+
+namespace vsm {
+
+Session::Session(Platform& platform, std::string start_folder)
+    : workspace(platform, std::move(start_folder)), controls(workspace) {
+  workspace.run_script = [this](Workspace& running) { return RunScript(running, controls); };
+}
+
+}  // namespace vsm

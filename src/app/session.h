@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "app/controls.h"
+#include "model/workspace.h"
+#include "platform/platform.h"
+
+namespace vsm {
+
+// The folder in which each file dialog opens next; empty until that dialog is first opened.
+struct DialogFolders {
+  std::string load_folder;
+  std::string merge_folder;
+  std::string save_folder;
+};
+
+// One run of the tool: the workspace, the controls that set its options, and the dialog folders.
+// Loading a batch script runs it with these controls.
+class Session {
+ public:
+  Session(Platform& platform, std::string start_folder);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  Workspace workspace;
+  Controls controls;
+  DialogFolders dialog_folders;
+};
+
+}  // namespace vsm

@@ -1,0 +1,38 @@
+#include "app/startup.h"
+
+#include "app/sat_position_table.h"
+#include "app/version.h"
+#include "platform/files.h"
+
+namespace vsm {
+namespace {
+
+// Folder names end in a separator; the folder itself is created without it.
+void CreateWorkingFolder(const Settings& settings, const std::string& folder) {
+  CreateFolder(settings.start_folder + folder.substr(0, folder.size() - 1));
+}
+
+}  // namespace
+
+void PrepareWorkingFolders(Session& session) {
+  Settings& settings = session.workspace.settings;
+  settings.program_folder = ExecutableFolder();
+  // An existing folder is the normal case, and one that cannot be created shows up later, when
+  // a file in it cannot be written.
+  CreateWorkingFolder(settings, settings.work_folder);
+  CreateWorkingFolder(settings, settings.keep_folder);
+  CreateWorkingFolder(settings, settings.result_folder);
+  EnsureSatPositionFile(session.workspace);
+}
+
+void ShowStartState(Session& session) {
+  session.workspace.platform.SetStatus(StatusField::detail, VersionText());
+  session.controls.Click(Control::keep_existing_option, true);
+}
+
+void StartUp(Session& session) {
+  PrepareWorkingFolders(session);
+  ShowStartState(session);
+}
+
+}  // namespace vsm

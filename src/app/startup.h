@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/session.h"
+
+namespace vsm {
+
+// Start-up in two halves, so that the window can be built between them.
+
+// Takes the tool's own folder (where the converters are looked for), creates the working folders
+// below the start folder and writes the default satellite table when it is missing.
+void PrepareWorkingFolders(Session& session);
+
+// Shows the version text in status field 1 and selects "Keep existing providers".
+void ShowStartState(Session& session);
+
+// Both halves, for a run without a window.
+void StartUp(Session& session);
+
+}  // namespace vsm

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/session.h"
+
+namespace vsm {
+
+// The operations behind the push buttons. Each asks for a file through the platform's dialogs,
+// calls one engine entry on `current_file` and reports through captions, status fields and, for a
+// failed load, a message box.
+
+// The load dialog, then LoadThisFile. A cancelled dialog changes nothing.
+void LoadFile(Session& session);
+
+// The merge dialog, then MergeThisFile; acts as LoadFile while the main set holds no list.
+void MergeFile(Session& session);
+
+// The save dialog, then SaveThisFile; does nothing while the main set holds no list.
+void SaveFile(Session& session);
+
+// The split button: per provider when the split-kind box is checked, else per antenna.
+void SplitFile(Session& session);
+
+// What the load operation shows once LoadThisFile has returned `loaded`: "Done loading." and
+// "Loaded <file>", or the "Nice...." box and "Load"; then the count text.
+void ReportLoadOutcome(Workspace& workspace, bool loaded);
+
+}  // namespace vsm

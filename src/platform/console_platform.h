@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform/system_platform.h"
+
+namespace vsm {
+
+// The platform of a run without a window. Message boxes go to `errors` as "title: text", with
+// CR LF shown as a new line; nothing waits for a user: dialogs answer "" (cancelled) and there
+// are no events to take. With a trace stream, every message box, status-field change and
+// push-button caption change is also written there as one line (see FormatTraceLine).
+class ConsolePlatform : public SystemPlatform {
+ public:
+  ConsolePlatform(std::FILE* errors, std::FILE* trace);
+
+  void ShowMessage(std::string_view title, std::string_view text) override;
+  void SetStatus(StatusField field, std::string_view text) override;
+  void SetCaption(Button button, std::string_view text) override;
+  void SetChecked(Control control, bool checked) override;
+  void DiscardPendingEvents(std::chrono::milliseconds limit) override;
+
+ private:
+  void Trace(std::string_view kind, std::string_view what, std::string_view text);
+
+  std::FILE* errors_;
+  std::FILE* trace_;  // nullptr: no trace
+};
+
+// A trace field with backslash, CR, LF and TAB written as "\\", "\r", "\n" and "\t", so that a
+// trace line never holds a line end and its fields are split by TAB alone.
+std::string EscapeTraceText(std::string_view text);
+
+// "kind<TAB>what<TAB>text" with `what` and `text` escaped, without a line end.
+std::string FormatTraceLine(std::string_view kind, std::string_view what, std::string_view text);
+
+}  // namespace vsm

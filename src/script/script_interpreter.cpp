@@ -1,0 +1,156 @@
+#include "script/script_interpreter.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "format/reader.h"
+#include "format/save_driver.h"
+#include "format/text_lines.h"
+#include "merge/merge_driver.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "split/split_per_antenna.h"
+#include "split/split_per_provider.h"
+
+namespace vsm {
+namespace {
+
+enum class Command { load, split, merge, save, option };
+
+struct Keyword {
+  std::string_view text;
+  Command command;
+  Control control;  // the control an option line sets; unused for commands
+};
+
+// Tried in this order, the first match decides: "split_into_providers" comes before "split" so
+// that the option is never taken for the split command.
+constexpr std::array<Keyword, 12> kKeywords{{
+    {"load", Command::load, Control::keep_pref_box},
+    {"split_into_providers", Command::option, Control::split_per_provider_box},
+    {"split", Command::split, Control::keep_pref_box},
+    {"merge", Command::merge, Control::keep_pref_box},
+    {"save", Command::save, Control::keep_pref_box},
+    {"keep_pref_antennas", Command::option, Control::keep_pref_box},
+    {"remove_favorites", Command::option, Control::remove_favorites_box},
+    {"remove_radios", Command::option, Control::remove_radio_box},
+    {"keep_existing_names", Command::option, Control::keep_existing_option},
+    {"use_antenna_names", Command::option, Control::antenna_name_option},
+    {"use_satellite_position", Command::option, Control::satellite_position_option},
+    {"divide_fta_notfta", Command::option, Control::divide_fta_box},
+}};
+
+constexpr std::size_t kIgnoredLineLength = 4;
+constexpr auto kEventWait = std::chrono::milliseconds(10);
+
+const Keyword* MatchKeyword(std::string_view line) {
+  for (const Keyword& keyword : kKeywords) {
+    if (line.starts_with(keyword.text)) return &keyword;
+  }
+  return nullptr;
+}
+
+// A script line names the file it works on in status field 0, without its extension.
+void ShowFileBeingRead(Workspace& workspace) {
+  const std::string_view file = FilePart(workspace.settings.current_file);
+  const std::size_t shown = file.size() > 4 ? file.size() - 4 : 0;
+  workspace.platform.SetStatus(StatusField::outcome, file.substr(0, shown));
+}
+
+void LoadCommand(Workspace& workspace, Controls& controls, std::string_view name) {
+  workspace.settings.current_file = name;
+  ShowFileBeingRead(workspace);
+  const bool loaded = LoadThisFile(workspace);
+  workspace.platform.SetCaption(
+      Button::load,
+      loaded ? "Loaded " + std::string(FilePart(workspace.settings.current_file)) : "Load");
+  workspace.platform.SetStatus(StatusField::detail, CountText(workspace));
+  controls.RestoreOperationCaptions();
+}
+
+// Merging into an empty main set loads instead, so a script may start with a "merge" line.
+void MergeCommand(Workspace& workspace, std::string_view name) {
+  workspace.settings.current_file = name;
+  ShowFileBeingRead(workspace);
+  if (workspace.main_set.antennas.empty()) {
+    LoadThisFile(workspace);
+    return;
+  }
+  MergeThisFile(workspace);
+  workspace.platform.SetCaption(Button::merge,
+                                "Merged " + std::string(FilePart(workspace.settings.current_file)));
+}
+
+void SaveCommand(Workspace& workspace, std::string_view name) {
+  workspace.settings.current_file = name;
+  SaveThisFile(workspace, Button::save);
+}
+
+void RunLine(Workspace& workspace, Controls& controls, std::string_view line) {
+  const Keyword* keyword = MatchKeyword(line);
+  if (keyword == nullptr) return;
+  const std::string_view argument = TrimSpaces(line.substr(keyword->text.size()));
+  switch (keyword->command) {
+    case Command::load:
+      LoadCommand(workspace, controls, argument);
+      break;
+    case Command::split:
+      SplitAsChecked(workspace, controls);
+      break;
+    case Command::merge:
+      MergeCommand(workspace, argument);
+      break;
+    case Command::save:
+      SaveCommand(workspace, argument);
+      break;
+    case Command::option:
+      // As a click would: set the check mark, then run the handler. For a naming option button
+      // with a false value this clears its mark and still selects its naming mode.
+      controls.Click(keyword->control, IsTrue(line, keyword->text.size()));
+      break;
+  }
+}
+
+void RunLines(Workspace& workspace, Controls& controls, std::string_view text) {
+  LineCursor cursor(text);
+  std::string_view line;
+  cursor.Next(line);  // the header
+  while (cursor.Next(line)) {
+    workspace.platform.DiscardPendingEvents(kEventWait);
+    if (line.size() > kIgnoredLineLength && line.front() != '#') {
+      RunLine(workspace, controls, line);
+    }
+  }
+}
+
+}  // namespace
+
+bool IsTrue(std::string_view line, std::size_t start) {
+  std::string lower(line);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  const std::size_t from = start > 0 ? start - 1 : 0;
+  return lower.find("true", from) != std::string::npos;
+}
+
+void SplitAsChecked(Workspace& workspace, const Controls& controls) {
+  if (controls.IsChecked(Control::split_per_provider_box)) {
+    SplitPerProvider(workspace, Button::split);
+  } else {
+    SplitPerAntenna(workspace, Button::split);
+  }
+}
+
+bool RunScript(Workspace& workspace, Controls& controls) {
+  if (workspace.script_running) return false;
+  workspace.script_running = true;
+  // The whole script is read first: its commands may rewrite files, even the script itself.
+  const std::optional<std::string> text = ReadWholeFile(workspace.settings.current_file);
+  if (text) RunLines(workspace, controls, *text);
+  workspace.script_running = false;
+  return text.has_value();
+}
+
+}  // namespace vsm

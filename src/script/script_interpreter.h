@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "app/controls.h"
+#include "model/workspace.h"
+
+namespace vsm {
+
+// Runs the batch script named by `current_file`: every line after the header is a command
+// ("load", "merge", "save", "split"), an option line, a comment or ignored. True when the script
+// could be opened (it was then read to its end, whatever its commands did); false when the file
+// cannot be read or another script is already running.
+bool RunScript(Workspace& workspace, Controls& controls);
+
+// An option line's value: true when the lower-case form of `line` holds "true" at or after the
+// 1-based position `start` (the length of the keyword), so "= TRUE", "is true" and even "untrue"
+// count as true, and a missing value, "1" or "false" as false.
+bool IsTrue(std::string_view line, std::size_t start);
+
+// The split that the split button and a script's "split" line run: per provider when the
+// split-kind box is checked, else per antenna.
+void SplitAsChecked(Workspace& workspace, const Controls& controls);
+
+}  // namespace vsm

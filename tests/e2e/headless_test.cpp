@@ -1,0 +1,225 @@
+// End-to-end tests of the tool's executable: each runs `vrk-split-merge` in a fresh folder and
+// checks its exit status, its output and the files it leaves.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/version.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "workspace_fixture.h"
+
+extern char** environ;
+
+namespace vsm {
+namespace {
+
+using testing::CrLf;
+using testing::Exists;
+using testing::ReadFile;
+using testing::WriteFile;
+
+struct RunResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+// A channel list with one antenna named `antenna`, `tv` TV services and one radio service.
+std::string ListText(std::string_view antenna, int tv) {
+  std::string text =
+      CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t1\t2\t3\t4\t5\t6\t7\t" + std::string(antenna),
+            "[TS]", "0\t11778\t27500\t0\t0\t0\t0\t0", "[NETWORK]", "[PROVIDER]", "P", "[SERVICE]"});
+  for (int i = 1; i <= tv; ++i) {
+    text += CrLf({"V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv " + std::to_string(i) + "\t" +
+                  std::to_string(i)});
+  }
+  text += CrLf({"R\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tRadio\t1", "[MENU]"});
+  return text;
+}
+
+std::string Script(std::initializer_list<std::string_view> lines) {
+  std::string text = CrLf({"[VRK_SPLIT_MERGE]"});
+  for (const auto line : lines) text += CrLf({line});
+  return text;
+}
+
+// Lines joined by LF, each ended by it: the form of the trace.
+std::string Lines(std::initializer_list<std::string_view> lines) {
+  std::string text;
+  for (const auto line : lines) (text += line) += '\n';
+  return text;
+}
+
+class HeadlessTest : public ::testing::Test {
+ protected:
+  // Runs the tool with `arguments` in the temporary folder, its output captured in files there.
+  RunResult Run(std::vector<std::string> arguments) {
+    const std::string tool = ExecutableFolder() + "vrk-split-merge" + kExecutableSuffix;
+    const std::string out = output_folder / "out";
+    const std::string err = output_folder / "err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.path().c_str());
+    std::vector<char*> argv{const_cast<char*>(tool.c_str())};
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    RunResult result;
+    const int spawned = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+      ADD_FAILURE() << "cannot start " << tool;
+      return result;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFile(out);
+    result.err = ReadFile(err);
+    return result;
+  }
+
+  std::string Path(std::string_view name) const { return folder / name; }
+
+  std::vector<std::string> FilesIn(std::string_view subfolder) const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Path(subfolder))) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  testing::TempFolder folder;         // the tool's start folder
+  testing::TempFolder output_folder;  // its captured output, kept out of the start folder
+};
+
+const std::string kVersionTrace = "status\t1\t" + VersionText();
+
+TEST_F(HeadlessTest, VersionAndHelp) {
+  const RunResult version = Run({"--version"});
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_EQ(version.out, VersionText() + "\n");
+
+  const RunResult help = Run({"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: vrk-split-merge")) << help.out;
+}
+
+TEST_F(HeadlessTest, WrongArgumentsExitWithTwo) {
+  for (const auto& arguments :
+       std::vector<std::vector<std::string>>{{"--run"}, {"--trace"}, {"--bogus"}}) {
+    const RunResult result = Run(arguments);
+    EXPECT_EQ(result.exit_code, 2) << arguments.front();
+    EXPECT_NE(result.err.find("Usage: vrk-split-merge"), std::string::npos);
+    EXPECT_EQ(result.out, "");
+  }
+  EXPECT_FALSE(Exists(Path("VrkWork")));  // nothing started
+}
+
+TEST_F(HeadlessTest, LoadingAListTracesWhatTheLoadButtonShows) {
+  WriteFile(Path("a.txt"), ListText("Astra", 2));
+  const RunResult result = Run({"--run", "a.txt", "--trace"});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out,
+            Lines({kVersionTrace, "caption\tsave_button\tSave", "caption\tmerge_button\tMerge",
+                   "caption\tsplit_button\tSplit per antenna", "status\t0\tDone loading.",
+                   "caption\tload_button\tLoaded a.txt", "status\t1\tTv 2 , Radio 1"}));
+  EXPECT_TRUE(Exists(Path("VrkWork")));
+  EXPECT_TRUE(Exists(Path("VrkResult")));
+  EXPECT_TRUE(Exists(Path("VrkKeep/sat_position.txt")));
+}
+
+TEST_F(HeadlessTest, WithoutTraceNothingIsWrittenToStandardOutput) {
+  WriteFile(Path("a.txt"), ListText("Astra", 2));
+  const RunResult result = Run({"--run", "a.txt"});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST_F(HeadlessTest, FailedLoadExitsWithOneAndEscapesTheTrace) {
+  const RunResult result = Run({"--run", "dir\\x\ty.txt", "--trace"});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_EQ(result.err, "Nice....: LoadFile: No file specified or found.\ndir\\x\ty.txt\n");
+  EXPECT_EQ(result.out,
+            Lines({kVersionTrace, "caption\tsave_button\tSave", "caption\tmerge_button\tMerge",
+                   "caption\tsplit_button\tSplit per antenna",
+                   "message\tNice....\tLoadFile: No file specified or found.\\r\\ndir\\\\x\\ty.txt",
+                   "caption\tload_button\tLoad", "status\t1\tTv 0 , Radio 0"}));
+}
+
+TEST_F(HeadlessTest, ScriptLoadsMergesAndSavesThroughTheConverter) {
+  WriteFile(Path("a.txt"), ListText("Astra", 2));
+  WriteFile(Path("b.txt"), ListText("Hotbird", 3));
+  WriteFile(Path("job.txt"), Script({"load a.txt", "merge b.txt", "save out.vrk"}));
+  const RunResult result = Run({"--trace", "--run", "job.txt"});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, Lines({kVersionTrace,
+                               "caption\tsave_button\tSave",
+                               "caption\tmerge_button\tMerge",
+                               "caption\tsplit_button\tSplit per antenna",
+                               "status\t0\ta",
+                               "caption\tload_button\tLoaded a.txt",
+                               "status\t1\tTv 2 , Radio 1",
+                               "caption\tsave_button\tSave",
+                               "caption\tmerge_button\tMerge",
+                               "caption\tsplit_button\tSplit per antenna",
+                               "status\t0\tb",
+                               "status\t1\tMerging antennas...",
+                               "status\t1\tMerging transponders...",
+                               "status\t1\tMerging providers...",
+                               "status\t1\tAdding channels...",
+                               "status\t1\tMerging favorites...",
+                               "caption\tmerge_button\tMerged b.txt",
+                               "caption\tsave_button\tSaved out.vrk",
+                               "status\t0\tDone loading.",
+                               "caption\tload_button\tLoaded job.txt",
+                               "status\t1\tTv 5 , Radio 2"}));
+  // The run ends only after the conversion to binary has ended.
+  EXPECT_TRUE(Exists(Path("out.vrk")));
+  EXPECT_TRUE(ReadFile(Path("VrkWork/out.vrk.txt")).starts_with("[MORVANE V3 FILE]\r\n"));
+}
+
+TEST_F(HeadlessTest, SplitPiecesMergeAgainThroughTheGeneratedScript) {
+  // A table that names exactly the list's satellites, so that no row is reported as unknown.
+  CreateFolder(Path("VrkKeep"));
+  WriteFile(Path("VrkKeep/sat_position.txt"), CrLf({"19.2\xB0"
+                                                    "E\tAstra",
+                                                    "13\xB0"
+                                                    "E\tHotbird"}));
+  WriteFile(Path("a.txt"), ListText("Astra", 2));
+  WriteFile(Path("b.txt"), ListText("Hotbird", 3));
+  WriteFile(Path("job.txt"), Script({"load a.txt", "merge b.txt", "split_into_providers true",
+                                     "use_satellite_position true", "split"}));
+  const RunResult split = Run({"--run", "job.txt", "--trace"});
+  EXPECT_EQ(split.exit_code, 0);
+  EXPECT_EQ(split.err, "");
+  EXPECT_NE(split.out.find("\ncaption\tsplit_button\tSplit per provider\n"), std::string::npos);
+  EXPECT_NE(split.out.find("\ncaption\tsplit_button\tSplit into 2 providers\n"), std::string::npos);
+  // The degree sign of the provider names becomes UTF-8 in the piece file names.
+  EXPECT_EQ(FilesIn("VrkResult"), (std::vector<std::string>{"13\u00B0E.vrk", "19.2\u00B0E.vrk"}));
+
+  const RunResult remerge = Run({"--run", "provider_list.txt", "--trace"});
+  EXPECT_EQ(remerge.exit_code, 0);
+  EXPECT_EQ(remerge.err, "");
+  EXPECT_TRUE(remerge.out.ends_with(
+      Lines({"caption\tsave_button\tSaved provider_list.vrk", "status\t0\tDone loading.",
+             "caption\tload_button\tLoaded provider_list.txt", "status\t1\tTv 5 , Radio 2"})));
+  EXPECT_TRUE(Exists(Path("provider_list.vrk")));
+}
+
+}  // namespace
+}  // namespace vsm
