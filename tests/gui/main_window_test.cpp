@@ -1,0 +1,507 @@
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/version.h"
+#include "app/window/display_text.h"
+#include "app/window/window_session.h"
+
+namespace vsm {
+namespace {
+
+// A "[SERVICE]" line: kind "V" (TV) or "A" (radio), transponder, provider, name, number.
+std::string ServiceLine(const char* kind, const char* ts, const char* provider, const char* name) {
+  return std::string(kind) + "\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t" + ts + "\t" + provider +
+         "\t" + name + "\t1";
+}
+
+std::string CrLfLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// One antenna, two providers, two TV services and one radio service.
+const std::string kFirstList = CrLfLines({
+    "[MORVANE V3 FILE]",
+    "[ANTENNA]",
+    "0\t1\t3\t4\t5\t6\t7\t8\tAstra",
+    "[TS]",
+    "0\t11\t12\t13\t14\t15\t16\t17",
+    "[NETWORK]",
+    "net\tone",
+    "[PROVIDER]",
+    "BBC",
+    "ORF",
+    "[MENU]",
+    "m1",
+    "[SERVICE]",
+    ServiceLine("V", "0", "0", "tv one"),
+    ServiceLine("V", "0", "1", "tv two"),
+    ServiceLine("A", "0", "1", "radio one"),
+});
+
+// Another antenna with a third provider and one TV service.
+const std::string kSecondList = CrLfLines({
+    "[MORVANE V3 FILE]",
+    "[ANTENNA]",
+    "0\t2\t3\t4\t5\t6\t7\t8\tHotbird",
+    "[TS]",
+    "0\t21\t22\t23\t24\t25\t26\t27",
+    "[NETWORK]",
+    "net\ttwo",
+    "[PROVIDER]",
+    "RAI",
+    "[MENU]",
+    "m2",
+    "[SERVICE]",
+    ServiceLine("V", "0", "0", "tv three"),
+});
+
+struct Message {
+  QString title;
+  QString text;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void StartStateShowsVersionAndKeepsExistingProviders();
+  void WindowHasFixedSizeTitleAndNoMinimiseBox();
+  void ControlsAreCreatedInTableOrderWithTheirGeometry();
+  void EveryCheckBoxAndOptionButtonTakesAClickThroughTheFrames();
+  void FtaBoxIsRefusedWhileExistingNamesAreKept();
+  void KeepExistingProvidersSwitchesFtaOff();
+  void OptionButtonsFormOneGroup();
+  void SplitKindBoxTogglesTheSplitCaption();
+  void CancelledLoadDialogChangesNothing();
+  void CancelledSaveDialogResetsSaveCaption();
+  void DialogsOfferVrkFirstAndRememberTheirOwnFolders();
+  void MergeBeforeLoadActsAsLoad();
+  void SaveBeforeLoadDoesNothing();
+  void FailedLoadShowsTheNiceBox();
+  void LoadMergeSaveAndSplitThroughTheWindow();
+  void FileNameWithAccentsRoundTripsThroughTheDialog();
+  void TextsShowAsUtf8OrWindows1252();
+  void ClicksDuringAnOperationAreDiscarded();
+  void CloseRequestDuringAnOperationIsCarriedOutAfterIt();
+  void CloseRequestDuringAScriptIsLost();
+  void IdleWindowReportsFailedConversions();
+
+ private:
+  QAbstractButton* Button(vsm::Button which) { return run_->window.button(which); }
+  QAbstractButton* Control(vsm::Control which) { return run_->window.control(which); }
+  QString Status(StatusField field) { return run_->window.status_field(field)->text(); }
+  Workspace& workspace() { return run_->session.workspace; }
+  void Click(QAbstractButton* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+  QString Path(const QString& name) const { return folder_->filePath(name); }
+  QString WriteList(const QString& name, const std::string& content);
+  void PostClick(QWidget* widget);
+
+  std::unique_ptr<QTemporaryDir> folder_;
+  std::unique_ptr<WindowSession> run_;
+  std::deque<QString> open_answers_;
+  std::deque<QString> save_answers_;
+  std::vector<FileDialogRequest> open_requests_;
+  std::vector<FileDialogRequest> save_requests_;
+  std::vector<Message> messages_;
+  std::function<void()> during_open_dialog_;
+};
+
+void MainWindowTest::init() {
+  folder_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(folder_->isValid());
+  run_ = std::make_unique<WindowSession>(FileSystemName(folder_->path()));
+  QtPlatform& platform = run_->platform;
+  platform.show_message = [this](QWidget*, const QString& title, const QString& text) {
+    messages_.push_back({title, text});
+  };
+  platform.choose_file_to_open = [this](QWidget*, const FileDialogRequest& request) {
+    open_requests_.push_back(request);
+    if (during_open_dialog_) during_open_dialog_();
+    if (open_answers_.empty()) return QString();
+    QString answer = open_answers_.front();
+    open_answers_.pop_front();
+    return answer;
+  };
+  platform.choose_file_to_save = [this](QWidget*, const FileDialogRequest& request) {
+    save_requests_.push_back(request);
+    if (save_answers_.empty()) return QString();
+    QString answer = save_answers_.front();
+    save_answers_.pop_front();
+    return answer;
+  };
+  run_->StartUp();
+  run_->window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&run_->window));
+}
+
+void MainWindowTest::cleanup() {
+  run_->Finish();
+  run_.reset();
+  folder_.reset();
+  open_answers_.clear();
+  save_answers_.clear();
+  open_requests_.clear();
+  save_requests_.clear();
+  messages_.clear();
+  during_open_dialog_ = nullptr;
+}
+
+QString MainWindowTest::WriteList(const QString& name, const std::string& content) {
+  const QString path = Path(name);
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return {};
+  file.write(content.data(), static_cast<qint64>(content.size()));
+  return path;
+}
+
+// A click that waits in the event queue, as one made while the tool is busy would.
+void MainWindowTest::PostClick(QWidget* widget) {
+  const QPointF centre = QRectF(widget->rect()).center();
+  const QPointF global = widget->mapToGlobal(centre);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    QCoreApplication::postEvent(
+        widget, new QMouseEvent(type, centre, global, Qt::LeftButton, held, Qt::NoModifier));
+  }
+}
+
+void MainWindowTest::StartStateShowsVersionAndKeepsExistingProviders() {
+  for (const vsm::Control box :
+       {Control::keep_pref_box, Control::remove_favorites_box, Control::remove_radio_box,
+        Control::split_per_provider_box, Control::divide_fta_box, Control::antenna_name_option,
+        Control::satellite_position_option}) {
+    QVERIFY(!Control(box)->isChecked());
+    QVERIFY(!run_->session.controls.IsChecked(box));
+  }
+  QVERIFY(Control(Control::keep_existing_option)->isChecked());
+  QVERIFY(run_->session.controls.IsChecked(Control::keep_existing_option));
+  QCOMPARE(Button(Button::split)->text(), QString("Split per antenna"));
+  QCOMPARE(Button(Button::load)->text(), QString("Load"));
+  QCOMPARE(Status(StatusField::detail), QString::fromStdString(VersionText()));
+  QCOMPARE(Status(StatusField::detail), QString("Version 1.5 build 324 ,  20-06-2007 19:56 "));
+  QVERIFY(QDir(Path("VrkWork")).exists());
+  QVERIFY(QFile::exists(Path("VrkKeep/sat_position.txt")));
+  QVERIFY(QDir(Path("VrkResult")).exists());
+}
+
+void MainWindowTest::WindowHasFixedSizeTitleAndNoMinimiseBox() {
+  MainWindow& window = run_->window;
+  QCOMPARE(window.windowTitle(), QString("VRK Split & Merge"));
+  QCOMPARE(window.size(), QSize(349, 422));
+  QCOMPARE(window.minimumSize(), window.maximumSize());
+  const Qt::WindowFlags flags = window.windowFlags();
+  QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+  QVERIFY(flags.testFlag(Qt::WindowSystemMenuHint));
+  QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+  QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+  QCOMPARE(window.status_field(StatusField::outcome)->width(), 100);
+  QCOMPARE(window.status_field(StatusField::detail)->width(), 246);
+  // The status bar lies at the bottom of the client area, below every control.
+  const QWidget* status_bar = window.findChild<QWidget*>("status_bar");
+  QVERIFY(status_bar != nullptr);
+  QCOMPARE(status_bar->geometry().bottom(), 421);
+  QVERIFY(status_bar->geometry().top() >= 390);
+}
+
+void MainWindowTest::ControlsAreCreatedInTableOrderWithTheirGeometry() {
+  struct Expected {
+    const char* name;
+    const char* text;
+    QRect geometry;
+  };
+  const std::vector<Expected> table = {
+      {"load_button", "Load", {20, 20, 310, 30}},
+      {"save_button", "Save", {20, 350, 310, 30}},
+      {"remove_radio_box", "Remove all Radio channels", {180, 150, 150, 30}},
+      {"remove_favorites_box", "Remove all Favorites", {30, 150, 140, 30}},
+      {"keep_pref_box", "Keep preferred Antennas", {30, 120, 140, 30}},
+      {"split_button", "Split per antenna", {20, 310, 310, 30}},
+      {"merge_button", "Merge", {20, 60, 310, 30}},
+      {"save_or_split_frame", "Save or Split", {10, 100, 330, 290}},
+      {"divide_fta_box", "Divide providers into FTA and Non FTA", {40, 200, 210, 30}},
+      {"split_per_provider_box", "Split into vrk per Provider", {180, 120, 140, 30}},
+      {"providers_frame", " Providers ", {30, 180, 290, 120}},
+      {"antenna_name_option", "Use Antenna (Lnb) Name as provider name", {40, 270, 230, 20}},
+      {"satellite_position_option", "Use satellite position as provider name", {40, 250, 230, 20}},
+      {"keep_existing_option", "Keep existing providers", {40, 230, 180, 20}},
+  };
+  // The frames lie beneath all other controls, which keep their creation order above them.
+  QStringList stacked;
+  for (const QObject* child : run_->window.children()) {
+    if (!child->objectName().isEmpty() && child->objectName() != "status_bar") {
+      stacked << child->objectName();
+    }
+  }
+  QStringList expected_stacking = {"save_or_split_frame", "providers_frame"};
+  for (const Expected& row : table) {
+    if (!QString(row.name).endsWith("_frame")) expected_stacking << row.name;
+  }
+  QCOMPARE(stacked, expected_stacking);
+  for (const Expected& row : table) {
+    const QWidget* widget = run_->window.findChild<QWidget*>(row.name);
+    QVERIFY2(widget != nullptr, row.name);
+    QCOMPARE(widget->geometry(), row.geometry);
+    const auto* button = qobject_cast<const QAbstractButton*>(widget);
+    const auto* frame = qobject_cast<const QGroupBox*>(widget);
+    QCOMPARE(button ? button->text() : frame->title(), QString(row.text));
+  }
+}
+
+void MainWindowTest::EveryCheckBoxAndOptionButtonTakesAClickThroughTheFrames() {
+  // The frames lie over part of the controls they surround; a click must reach the control.
+  for (const vsm::Control box : {Control::keep_pref_box, Control::remove_favorites_box,
+                                 Control::remove_radio_box, Control::split_per_provider_box}) {
+    Click(Control(box));
+    QVERIFY2(run_->session.controls.IsChecked(box), qPrintable(Control(box)->objectName()));
+    QVERIFY(Control(box)->isChecked());
+  }
+  QVERIFY(workspace().options.keep_pref_antennas);
+  QVERIFY(workspace().options.remove_favorites);
+  QVERIFY(workspace().options.remove_radios);
+  QVERIFY(workspace().options.split_into_providers);
+  Click(Control(Control::antenna_name_option));
+  QCOMPARE(workspace().options.naming, Naming::use_antenna_names);
+  Click(Control(Control::satellite_position_option));
+  QCOMPARE(workspace().options.naming, Naming::use_satellite_position);
+  Click(Control(Control::divide_fta_box));
+  QVERIFY(workspace().options.divide_fta_notfta);
+  Click(Control(Control::keep_pref_box));
+  QVERIFY(!workspace().options.keep_pref_antennas);
+  QVERIFY(!Control(Control::keep_pref_box)->isChecked());
+}
+
+void MainWindowTest::FtaBoxIsRefusedWhileExistingNamesAreKept() {
+  Click(Control(Control::divide_fta_box));
+  QVERIFY(!Control(Control::divide_fta_box)->isChecked());
+  QVERIFY(!run_->session.controls.IsChecked(Control::divide_fta_box));
+  QVERIFY(!workspace().options.divide_fta_notfta);
+}
+
+void MainWindowTest::KeepExistingProvidersSwitchesFtaOff() {
+  Click(Control(Control::satellite_position_option));
+  Click(Control(Control::divide_fta_box));
+  QVERIFY(Control(Control::divide_fta_box)->isChecked());
+  QVERIFY(workspace().options.divide_fta_notfta);
+  // Choosing the other renaming option leaves the division as it was.
+  Click(Control(Control::antenna_name_option));
+  QVERIFY(workspace().options.divide_fta_notfta);
+  Click(Control(Control::keep_existing_option));
+  QVERIFY(!Control(Control::divide_fta_box)->isChecked());
+  QVERIFY(!workspace().options.divide_fta_notfta);
+  QCOMPARE(workspace().options.naming, Naming::keep_existing_names);
+}
+
+void MainWindowTest::OptionButtonsFormOneGroup() {
+  Click(Control(Control::satellite_position_option));
+  QVERIFY(Control(Control::satellite_position_option)->isChecked());
+  QVERIFY(!Control(Control::keep_existing_option)->isChecked());
+  QVERIFY(!Control(Control::antenna_name_option)->isChecked());
+  // A click on the selected option keeps it selected.
+  Click(Control(Control::satellite_position_option));
+  QVERIFY(Control(Control::satellite_position_option)->isChecked());
+  QVERIFY(run_->session.controls.IsChecked(Control::satellite_position_option));
+  QCOMPARE(workspace().options.naming, Naming::use_satellite_position);
+  Click(Control(Control::keep_existing_option));
+  Click(Control(Control::keep_existing_option));
+  QVERIFY(Control(Control::keep_existing_option)->isChecked());
+  QVERIFY(!Control(Control::satellite_position_option)->isChecked());
+}
+
+void MainWindowTest::SplitKindBoxTogglesTheSplitCaption() {
+  Click(Control(Control::split_per_provider_box));
+  QCOMPARE(Button(Button::split)->text(), QString("Split per provider"));
+  // A progress text left by a split is replaced as well.
+  run_->platform.SetCaption(Button::split, "Split into 4 providers");
+  Click(Control(Control::split_per_provider_box));
+  QCOMPARE(Button(Button::split)->text(), QString("Split per antenna"));
+}
+
+void MainWindowTest::CancelledLoadDialogChangesNothing() {
+  Click(Button(Button::load));
+  QCOMPARE(open_requests_.size(), std::size_t{1});
+  QCOMPARE(Button(Button::load)->text(), QString("Load"));
+  QCOMPARE(Status(StatusField::outcome), QString());
+  QCOMPARE(Status(StatusField::detail), QString::fromStdString(VersionText()));
+  QVERIFY(messages_.empty());
+}
+
+void MainWindowTest::CancelledSaveDialogResetsSaveCaption() {
+  open_answers_ = {WriteList("a.txt", kFirstList)};
+  Click(Button(Button::load));
+  run_->platform.SetCaption(Button::save, "Saved old.vrk");
+  Click(Button(Button::save));
+  QCOMPARE(save_requests_.size(), std::size_t{1});
+  QCOMPARE(save_requests_[0].title, QString("Please choose file to save"));
+  QCOMPARE(Button(Button::save)->text(), QString("Save"));
+  QCOMPARE(Status(StatusField::outcome), QString("Nothing saved."));
+}
+
+void MainWindowTest::DialogsOfferVrkFirstAndRememberTheirOwnFolders() {
+  const QString list = WriteList("lists/a.txt", kFirstList);
+  open_answers_ = {list, QString(), QString()};
+  Click(Button(Button::load));
+  Click(Button(Button::merge));
+  Click(Button(Button::load));
+  QCOMPARE(open_requests_.size(), std::size_t{3});
+  const QString start = QDir(folder_->path()).absolutePath() + "/";
+  QCOMPARE(open_requests_[0].title, QString("Please choose file to load"));
+  QCOMPARE(open_requests_[0].folder, start);
+  QCOMPARE(open_requests_[0].filters, QString("Vrk (*.vrk);;Txt (*.txt)"));
+  QCOMPARE(open_requests_[0].selected_filter, QString("Vrk (*.vrk)"));
+  QCOMPARE(open_requests_[1].title, QString("Please choose file to merge"));
+  QCOMPARE(open_requests_[1].folder, start);
+  QCOMPARE(open_requests_[2].folder, start + "lists/");
+}
+
+void MainWindowTest::MergeBeforeLoadActsAsLoad() {
+  open_answers_ = {WriteList("a.txt", kFirstList)};
+  Click(Button(Button::merge));
+  QCOMPARE(open_requests_.size(), std::size_t{1});
+  QCOMPARE(open_requests_[0].title, QString("Please choose file to load"));
+  QCOMPARE(Button(Button::load)->text(), QString("Loaded a.txt"));
+  QCOMPARE(Button(Button::merge)->text(), QString("Merge"));
+  QCOMPARE(Status(StatusField::outcome), QString("Done loading."));
+  QCOMPARE(Status(StatusField::detail), QString("Tv 2 , Radio 1"));
+}
+
+void MainWindowTest::SaveBeforeLoadDoesNothing() {
+  Click(Button(Button::save));
+  QVERIFY(save_requests_.empty());
+  QCOMPARE(Button(Button::save)->text(), QString("Save"));
+  QCOMPARE(Status(StatusField::outcome), QString());
+  QCOMPARE(Status(StatusField::detail), QString::fromStdString(VersionText()));
+}
+
+void MainWindowTest::FailedLoadShowsTheNiceBox() {
+  const QString missing = Path("missing.txt");
+  open_answers_ = {missing};
+  Click(Button(Button::load));
+  QVERIFY(!messages_.empty());
+  QCOMPARE(messages_.back().title, QString("Nice...."));
+  // The box shows the engine's CR LF as a line break.
+  QCOMPARE(messages_.back().text, "LoadFile: No file specified or found.\n" + missing);
+  QCOMPARE(Button(Button::load)->text(), QString("Load"));
+  QCOMPARE(Status(StatusField::detail), QString("Tv 0 , Radio 0"));
+}
+
+void MainWindowTest::LoadMergeSaveAndSplitThroughTheWindow() {
+  open_answers_ = {WriteList("a.txt", kFirstList), WriteList("b.txt", kSecondList)};
+  Click(Button(Button::load));
+  QCOMPARE(Button(Button::load)->text(), QString("Loaded a.txt"));
+  QCOMPARE(Status(StatusField::outcome), QString("Done loading."));
+  QCOMPARE(Status(StatusField::detail), QString("Tv 2 , Radio 1"));
+
+  Click(Button(Button::merge));
+  QCOMPARE(Button(Button::merge)->text(), QString("Merged b.txt"));
+  QCOMPARE(Status(StatusField::outcome), QString("Done merging."));
+  QCOMPARE(Status(StatusField::detail), QString("Tv 3 , Radio 1"));
+
+  save_answers_ = {Path("out.txt")};
+  Click(Button(Button::save));
+  QCOMPARE(Status(StatusField::outcome), QString("Done saving."));
+  QVERIFY(Button(Button::save)->text().startsWith("Saved "));
+  QVERIFY(Button(Button::save)->text().endsWith("out.txt"));
+  QFile saved(Path("out.txt"));
+  QVERIFY(saved.open(QIODevice::ReadOnly));
+  QCOMPARE(saved.readLine(), QByteArray("[MORVANE V3 FILE]\r\n"));
+
+  Click(Control(Control::split_per_provider_box));
+  Click(Button(Button::split));
+  QCOMPARE(Button(Button::split)->text(), QString("Split into 3 providers"));
+  QCOMPARE(Status(StatusField::outcome), QString("Done splitting."));
+  QFile script(Path("provider_list.txt"));
+  QVERIFY(script.open(QIODevice::ReadOnly));
+  QCOMPARE(script.readLine(), QByteArray("[VRK_SPLIT_MERGE]\r\n"));
+  // The idle window looks after the conversions of the pieces until they have all ended.
+  QTRY_VERIFY_WITH_TIMEOUT(workspace().conversions.Idle(), 20000);
+  QCOMPARE(QDir(Path("VrkResult")).entryList({"*.vrk"}, QDir::Files).size(), 3);
+  QVERIFY(messages_.empty());
+}
+
+void MainWindowTest::FileNameWithAccentsRoundTripsThroughTheDialog() {
+  const QString name = QString::fromUtf8("Liste d\u00e9j\u00e0 vue.txt");
+  open_answers_ = {WriteList(name, kFirstList)};
+  Click(Button(Button::load));
+  QCOMPARE(Button(Button::load)->text(), "Loaded " + name);
+  QCOMPARE(workspace().settings.current_file, FileSystemName(Path(name)));
+}
+
+void MainWindowTest::TextsShowAsUtf8OrWindows1252() {
+  QCOMPARE(DisplayText("19.2\xB0"
+                       "E"),
+           QString::fromUtf8("19.2\u00b0E"));
+  QCOMPARE(DisplayText("caf\xC3\xA9"), QString::fromUtf8("caf\u00e9"));
+  QCOMPARE(DisplayText("\x80 \x93quoted\x94"), QString::fromUtf8("\u20ac \u201cquoted\u201d"));
+  QCOMPARE(MessageText("one\r\ntwo\rthree"), QString("one\ntwo\nthree"));
+  run_->platform.SetStatus(StatusField::detail, "Astra 19.2\xB0");
+  QCOMPARE(Status(StatusField::detail), QString::fromUtf8("Astra 19.2\u00b0"));
+}
+
+void MainWindowTest::ClicksDuringAnOperationAreDiscarded() {
+  QAbstractButton* box = Control(Control::remove_radio_box);
+  // A click that waits in the queue reaches the box when nothing runs...
+  PostClick(box);
+  QCoreApplication::processEvents();
+  QVERIFY(box->isChecked());
+  QVERIFY(workspace().options.remove_radios);
+  // ...but one made while an operation runs is dropped, not handled afterwards.
+  during_open_dialog_ = [this, box] { PostClick(box); };
+  open_answers_ = {WriteList("a.txt", kFirstList)};
+  Click(Button(Button::load));
+  QCoreApplication::processEvents();
+  QVERIFY(box->isChecked());
+  QVERIFY(workspace().options.remove_radios);
+  QCOMPARE(Button(Button::load)->text(), QString("Loaded a.txt"));
+}
+
+void MainWindowTest::CloseRequestDuringAnOperationIsCarriedOutAfterIt() {
+  during_open_dialog_ = [this] { QCoreApplication::postEvent(&run_->window, new QCloseEvent); };
+  open_answers_ = {WriteList("a.txt", kFirstList)};
+  Click(Button(Button::load));
+  QCOMPARE(Button(Button::load)->text(), QString("Loaded a.txt"));
+  QVERIFY(!run_->window.isVisible());
+}
+
+void MainWindowTest::CloseRequestDuringAScriptIsLost() {
+  workspace().script_running = true;
+  QCoreApplication::postEvent(&run_->window, new QCloseEvent);
+  run_->platform.DiscardPendingEvents(std::chrono::milliseconds(10));
+  workspace().script_running = false;
+  QVERIFY(!run_->platform.input().TakeHeldCloseRequest());
+  QCoreApplication::processEvents();
+  QVERIFY(run_->window.isVisible());
+}
+
+void MainWindowTest::IdleWindowReportsFailedConversions() {
+  const std::string target = FileSystemName(Path("VrkResult/never.vrk"));
+  // A program that cannot be started fails like a converter that ends with an error.
+  workspace().conversions.Start(
+      run_->platform, {FileSystemName(Path("no-such-converter")), {}, "source.txt", target});
+  QTRY_COMPARE_WITH_TIMEOUT(messages_.size(), std::size_t{1}, 5000);
+  QCOMPARE(messages_[0].title, QString("Nice...."));
+  QCOMPARE(messages_[0].text, "Conversion failed: \n" + Path("VrkResult/never.vrk"));
+}
+
+}  // namespace vsm
+
+QTEST_MAIN(vsm::MainWindowTest)
+#include "main_window_test.moc"
