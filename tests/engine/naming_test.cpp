@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "format/reader.h"
+#include "merge/antenna_index.h"
+#include "model/messages.h"
+#include "split/piece_name.h"
+#include "split/provider_naming.h"
+#include "split/split_per_antenna.h"
+#include "split/split_per_provider.h"
+#include "workspace_fixture.h"
+
+namespace vsm {
+namespace {
+
+using testing::CrLf;
+using testing::Exists;
+using testing::ReadFile;
+using testing::WorkspaceTest;
+
+// ---- Piece names ----
+
+TEST(Windows1252ToUtf8, KeepsAsciiAndConvertsEveryHighByte) {
+  EXPECT_EQ(Windows1252ToUtf8("Astra 19.2/E"), "Astra 19.2/E");
+  EXPECT_EQ(Windows1252ToUtf8("19.2\xB0"
+                              "E"),
+            "19.2\xC2\xB0"
+            "E");
+  EXPECT_EQ(Windows1252ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
+  EXPECT_EQ(Windows1252ToUtf8("\x9F"), "\xC5\xB8");      // Y with diaeresis
+  EXPECT_EQ(Windows1252ToUtf8("\x8A"), "\xC5\xA0");      // S with caron
+  EXPECT_EQ(Windows1252ToUtf8("\xE9\xFF"), "\xC3\xA9\xC3\xBF");
+  // Undefined in Windows-1252: the character of the same number.
+  for (const char* byte : {"\x81", "\x8D", "\x8F", "\x90", "\x9D"}) {
+    const std::string expected = std::string("\xC2") + byte;
+    EXPECT_EQ(Windows1252ToUtf8(byte), expected);
+  }
+}
+
+TEST(CutUtf8, NeverSplitsACharacter) {
+  EXPECT_EQ(CutUtf8("abc", 3), "abc");
+  EXPECT_EQ(CutUtf8("abcd", 3), "abc");
+  EXPECT_EQ(CutUtf8("ab\xC2\xB0", 3), "ab");
+  EXPECT_EQ(CutUtf8("ab\xC2\xB0", 4), "ab\xC2\xB0");
+  EXPECT_EQ(CutUtf8("a\xE2\x82\xAC", 3), "a");
+  EXPECT_EQ(CutUtf8("a\xE2\x82\xAC"
+                    "b",
+                    4),
+            "a\xE2\x82\xAC");
+}
+
+TEST(PieceStem, ReplacesWhatFileSystemsRefuse) {
+  EXPECT_EQ(PieceStem("Astra 19.2/E"), "Astra_19.2_E");
+  EXPECT_EQ(PieceStem("  A B  "), "A_B");
+  EXPECT_EQ(PieceStem("a\\b<c>d:e\"f|g?h*i"), "a_b_c_d_e_f_g_h_i");
+  EXPECT_EQ(PieceStem(std::string("a\tb\x01") + "c\x1F"), "a_b_c_");
+  EXPECT_EQ(PieceStem("Sky.de-(HD)+"), "Sky.de-(HD)+");
+}
+
+#ifndef _WIN32
+TEST(PieceStem, IsUtf8AndAtMost200BytesOnLinux) {
+  EXPECT_EQ(PieceStem("19.2\xB0"
+                      "E"),
+            "19.2\xC2\xB0"
+            "E");
+  EXPECT_EQ(PieceStem(std::string(250, 'a')), std::string(200, 'a'));
+  // The conversion comes before the cut: 199 letters and a two-byte degree sign make 201 bytes.
+  EXPECT_EQ(PieceStem(std::string(199, 'a') + "\xB0"), std::string(199, 'a'));
+  EXPECT_EQ(PieceStem(std::string(198, 'a') + "\xB0"), std::string(198, 'a') + "\xC2\xB0");
+  // The replacements come before the cut, and trailing blanks are trimmed first.
+  EXPECT_EQ(PieceStem(std::string(199, 'a') + " b   "), std::string(199, 'a') + "_");
+}
+#endif
+
+TEST(PieceNamer, NumbersNamesThatAnEarlierPieceHadIgnoringCase) {
+  PieceNamer names;
+  EXPECT_EQ(names.Next("Astra"), "Astra.vrk");
+  EXPECT_EQ(names.Next("astra"), "astra_2.vrk");
+  EXPECT_EQ(names.Next("ASTRA"), "ASTRA_3.vrk");
+  EXPECT_EQ(names.Next("A B"), "A_B.vrk");
+  EXPECT_EQ(names.Next("A/B"), "A_B_2.vrk");
+  EXPECT_EQ(names.Next("Hotbird"), "Hotbird.vrk");
+}
+
+TEST(PieceNamer, TakesTheSmallestFreeNumber) {
+  PieceNamer names;
+  EXPECT_EQ(names.Next("X_2"), "X_2.vrk");
+  EXPECT_EQ(names.Next("X"), "X.vrk");
+  EXPECT_EQ(names.Next("X"), "X_3.vrk");
+  EXPECT_EQ(names.Next("x_4"), "x_4.vrk");
+  EXPECT_EQ(names.Next("X"), "X_5.vrk");
+  EXPECT_EQ(names.Next("X_3"), "X_3_2.vrk");
+}
+
+TEST(PieceNamer, NumberFollowsTheCutName) {
+  PieceNamer names;
+  const std::string long_name(230, 'n');
+  EXPECT_EQ(names.Next(long_name), std::string(200, 'n') + ".vrk");
+  EXPECT_EQ(names.Next(long_name + "m"), std::string(200, 'n') + "_2.vrk");
+}
+
+// ---- Generated providers ----
+
+class ProviderNamingTest : public WorkspaceTest {
+ protected:
+  void LoadAntennas(std::initializer_list<std::string_view> names) {
+    std::string text = "[MORVANE V3 FILE]\r\n[ANTENNA]\r\n";
+    for (const auto name : names) text += "0\t0\t0\t0\t0\t0\t0\t0\t" + std::string(name) + "\r\n";
+    WriteList("list.txt", text);
+    ASSERT_TRUE(Load("list.txt"));
+  }
+  std::vector<std::string> Generated() const {
+    std::vector<std::string> names;
+    for (const Provider& p : workspace.main_set.generated_providers) {
+      EXPECT_EQ(p.list_index, static_cast<std::int32_t>(names.size()));
+      EXPECT_TRUE(p.used);
+      names.push_back(p.name);
+    }
+    return names;
+  }
+  using Names = std::vector<std::string>;
+};
+
+TEST_F(ProviderNamingTest, AntennaNamesGiveOneProviderPerAntenna) {
+  LoadAntennas({"Astra", "Hotbird"});
+  workspace.options.naming = Naming::use_antenna_names;
+  BuildGeneratedProviders(workspace);
+  EXPECT_EQ(Generated(), (Names{"Astra", "Hotbird"}));
+}
+
+TEST_F(ProviderNamingTest, DividedProvidersPutAllFreeToAirOnesFirst) {
+  LoadAntennas({"Astra", "Hotbird"});
+  workspace.options.naming = Naming::use_antenna_names;
+  workspace.options.divide_fta_notfta = true;
+  workspace.main_set.antennas[0].selected = false;  // unselected antennas contribute too
+  BuildGeneratedProviders(workspace);
+  EXPECT_EQ(Generated(), (Names{"Fta Astra", "Fta Hotbird", "Astra", "Hotbird"}));
+  const Antenna& hotbird = workspace.main_set.antennas[1];
+  EXPECT_EQ(GeneratedProviderOf(workspace, hotbird, "FALSE")->name, "Fta Hotbird");
+  EXPECT_EQ(GeneratedProviderOf(workspace, hotbird, "TRUE")->name, "Hotbird");
+  EXPECT_EQ(GeneratedProviderOf(workspace, hotbird, "true")->name, "Fta Hotbird");
+}
+
+TEST_F(ProviderNamingTest, ExistingNamesLeaveTheTableAloneButStillBuildTheList) {
+  LoadAntennas({"Astra"});
+  BuildGeneratedProviders(workspace);
+  EXPECT_EQ(Generated(), Names{"Astra"});
+  EXPECT_FALSE(Exists(workspace.settings.KeepPath("sat_position.txt")));
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(ProviderNamingTest, RebuildingReplacesTheList) {
+  LoadAntennas({"Astra", "Hotbird"});
+  workspace.options.naming = Naming::use_antenna_names;
+  workspace.options.divide_fta_notfta = true;
+  BuildGeneratedProviders(workspace);
+  workspace.options.divide_fta_notfta = false;
+  BuildGeneratedProviders(workspace);
+  EXPECT_EQ(Generated(), (Names{"Astra", "Hotbird"}));
+}
+
+TEST_F(ProviderNamingTest, FindAntennaByNameFindsTheFirstExactMatch) {
+  LoadAntennas({"Astra", "astra", "Astra"});
+  const AntennaIndex index(workspace.main_set.antennas);
+  Antenna* found = nullptr;
+  ASSERT_TRUE(FindAntennaByName(index, "Astra", found));
+  EXPECT_EQ(found, &workspace.main_set.antennas[0]);
+  ASSERT_TRUE(FindAntennaByName(index, "astra", found));
+  EXPECT_EQ(found, &workspace.main_set.antennas[1]);
+  EXPECT_FALSE(FindAntennaByName(index, "ASTRA", found));
+  EXPECT_EQ(found, nullptr);
+}
+
+// ---- Piece names in the splits ----
+
+class PieceNamesInSplits : public WorkspaceTest {
+ protected:
+  // Two antennas whose names become the same file name, one service each.
+  void LoadCollidingList() {
+    WriteList("list.txt",
+              CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\tA/B",
+                    "1\t0\t0\t0\t0\t0\t0\t0\ta b", "[TS]", "0\t1\t2\t3\t4\t5\t6\t7",
+                    "1\t1\t2\t3\t4\t5\t6\t7", "[NETWORK]", "[PROVIDER]", "P:1", "p?1", "[SERVICE]",
+                    "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tFirst\t1",
+                    "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t1\t1\tSecond\t2", "[MENU]"}));
+    ASSERT_TRUE(Load("list.txt"));
+  }
+  std::string ServiceIn(const std::string& piece) {
+    const std::string text = ReadFile(workspace.settings.WorkPath(piece + ".txt"));
+    return text.find("First") != std::string::npos    ? "First"
+           : text.find("Second") != std::string::npos ? "Second"
+                                                      : "";
+  }
+};
+
+TEST_F(PieceNamesInSplits, CollidingAntennaNamesGetNumberedPieces) {
+  LoadCollidingList();
+  // A piece of an earlier run under the numbered name is replaced, not kept.
+  testing::WriteFile(workspace.settings.WorkPath("a_b_2.vrk.txt"), "old");
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");
+  EXPECT_EQ(ServiceIn("A_B.vrk"), "First");
+  EXPECT_EQ(ServiceIn("a_b_2.vrk"), "Second");
+  const std::string script = ReadFile(Path("antenna_list.txt"));
+  EXPECT_NE(script.find("load " + workspace.settings.ResultPath("A_B.vrk") + "\r\n"),
+            std::string::npos);
+  EXPECT_NE(script.find("merge " + workspace.settings.ResultPath("a_b_2.vrk") + "\r\n"),
+            std::string::npos);
+  EXPECT_EQ(workspace.settings.current_file, workspace.settings.ResultPath("a_b_2.vrk"));
+  EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath("a_b_2.vrk.txt"));
+}
+
+TEST_F(PieceNamesInSplits, CollidingProviderNamesGetNumberedPieces) {
+  LoadCollidingList();
+  SplitPerProvider(workspace, Button::split);
+  EXPECT_EQ(platform.caption(Button::split), "Split into 2 providers");
+  EXPECT_EQ(ServiceIn("P_1.vrk"), "First");
+  EXPECT_EQ(ServiceIn("p_1_2.vrk"), "Second");
+}
+
+#ifndef _WIN32
+TEST_F(PieceNamesInSplits, SatellitePositionsGiveUtf8PieceNames) {
+  LoadCollidingList();
+  testing::WriteFile(workspace.settings.KeepPath("sat_position.txt"), CrLf({"19.2\xB0"
+                                                                            "E\tA/B"}));
+  workspace.options.naming = Naming::use_satellite_position;
+  SplitPerProvider(workspace, Button::split);
+  const std::string piece =
+      "19.2\xC2\xB0"
+      "E.vrk";
+  EXPECT_EQ(ServiceIn(piece), "First");
+  EXPECT_EQ(ServiceIn("a_b.vrk"), "Second");
+  // The provider line inside the piece keeps the list's own 8-bit text.
+  EXPECT_NE(ReadFile(workspace.settings.WorkPath(piece + ".txt"))
+                .find("[PROVIDER]\r\n19.2\xB0"
+                      "E\r\n"),
+            std::string::npos);
+  EXPECT_NE(ReadFile(Path("provider_list.txt"))
+                .find("load " + workspace.settings.ResultPath(piece) + "\r\n"),
+            std::string::npos);
+}
+#endif
+
+}  // namespace
+}  // namespace vsm

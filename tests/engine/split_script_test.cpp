@@ -1,0 +1,151 @@
+#include "split/split_script.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "model/messages.h"
+#include "platform/files.h"
+#include "split/split_per_antenna.h"
+#include "split/split_per_provider.h"
+#include "workspace_fixture.h"
+
+namespace vsm {
+namespace {
+
+using std::chrono::seconds;
+using testing::CrLf;
+using testing::Exists;
+using testing::ReadFile;
+using testing::WorkspaceTest;
+using testing::WriteFile;
+
+const std::string kHeader = CrLf({
+    "[VRK_SPLIT_MERGE]",
+    "#",
+    "# <#> is used for comment lines",
+    "# The following controls are allowed to set buttons where",
+    "# <file-name> is the selected file which may include the file path: ",
+    "#",
+    "# load <file_name>",
+    "# split",
+    "# merge <file_name>",
+    "# save <file_name>",
+    "# ",
+    "# The following controls are allowed to set options:",
+    "# ",
+    "# keep_pref_antennas     <true|false>",
+    "# split_into_providers   <true|false>",
+    "# remove_favorites       <true|false>",
+    "# remove_radios          <true|false>",
+    "# ",
+    "# divide_fta_notfta      <true|false>",
+    "# keep_existing_names    <true|false>",
+    "# use_satellite_position <true|false>",
+    "# use_antenna_names      <true|false>",
+    "# ",
+    "# All controls are per default false except split_into_antennas which is true.",
+    "# ",
+    "# To clear the internal data always load the first file.",
+    "# ",
+});
+
+class SplitScriptTest : public WorkspaceTest {};
+
+TEST_F(SplitScriptTest, HeaderOptionLinesAreAlignedAndThirtySevenLong) {
+  std::size_t start = 0;
+  for (int line = 1; line <= 22; ++line) {
+    const std::size_t end = kHeader.find("\r\n", start);
+    const std::string text = kHeader.substr(start, end - start);
+    if (line >= 14 && line != 18) {
+      EXPECT_EQ(text.size(), 37u) << text;
+      EXPECT_EQ(text.find('<'), 25u) << text;
+    }
+    start = end + 2;
+  }
+}
+
+TEST_F(SplitScriptTest, ScriptHoldsHeaderPieceLinesAndSaveLine) {
+  SplitScript script;
+  const std::string name = Path("antenna_list.txt");
+  WriteFile(name, "old script");
+  ASSERT_TRUE(OpenSplitScript(workspace, script, name));
+  EXPECT_EQ(platform.slept, seconds(1));
+  WriteSplitScriptLine(script, "load /x/VrkResult/A.vrk");
+  WriteSplitScriptLine(script, "merge /x/VrkResult/B.vrk");
+  CloseSplitScript(workspace, script, "antenna_list");
+  EXPECT_EQ(ReadFile(name),
+            kHeader + CrLf({"load /x/VrkResult/A.vrk", "merge /x/VrkResult/B.vrk", "#",
+                            "# To save the merged files:", "#", "save antenna_list.vrk"}));
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(SplitScriptTest, SplitsOfAnEmptyListWriteOnlyHeaderAndSaveLine) {
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_EQ(ReadFile(Path("antenna_list.txt")),
+            kHeader + CrLf({"#", "# To save the merged files:", "#", "save antenna_list.vrk"}));
+  EXPECT_EQ(platform.caption(Button::split), "Split into 0 antennas");
+  EXPECT_EQ(platform.status_text(StatusField::outcome), "Done splitting.");
+
+  SplitPerProvider(workspace, Button::split);
+  EXPECT_EQ(ReadFile(Path("provider_list.txt")),
+            kHeader + CrLf({"#", "# To save the merged files:", "#", "save provider_list.vrk"}));
+  EXPECT_EQ(platform.caption(Button::split), "Split into 0 providers");
+}
+
+TEST_F(SplitScriptTest, ScriptThatCannotBeCreatedIsTriedFiveTimesThenReported) {
+  // A folder in the script's place can be neither removed nor replaced by a file.
+  const std::string name = Path("antenna_list.txt");
+  ASSERT_TRUE(CreateFolder(name));
+  SplitScript script;
+  EXPECT_FALSE(OpenSplitScript(workspace, script, name));
+  EXPECT_EQ(platform.slept, seconds(kSplitScriptTries));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].title, kTitleNice);
+  EXPECT_EQ(platform.messages[0].text.rfind("Cannot write file \r\n" + name + "\r\n", 0), 0u);
+  EXPECT_FALSE(script.is_open());
+}
+
+TEST_F(SplitScriptTest, SplitStopsBeforeAnyPieceWhenItsScriptCannotBeCreated) {
+  WriteList("list.txt",
+            CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\tAstra", "[TS]",
+                  "0\t1\t2\t3\t4\t5\t6\t7", "[NETWORK]", "[PROVIDER]", "ORF", "[SERVICE]",
+                  "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tOne\t1"}));
+  ASSERT_TRUE(Load("list.txt"));
+  ASSERT_TRUE(CreateFolder(Path("antenna_list.txt")));
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_FALSE(Exists(workspace.settings.WorkPath("Astra.vrk.txt")));
+  EXPECT_EQ(platform.caption(Button::split), "");
+  EXPECT_EQ(platform.MessagesTitled(kTitleNice).size(), 1u);
+  EXPECT_TRUE(workspace.main_set.antennas[0].selected);  // the selection is back
+
+  std::filesystem::remove(Path("antenna_list.txt"));
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_TRUE(Exists(workspace.settings.WorkPath("Astra.vrk.txt")));
+  EXPECT_EQ(platform.caption(Button::split), "Split into 1 antennas");
+}
+
+TEST_F(SplitScriptTest, ElapsedTimeShowsMinutesAndSecondsWithinTheHour) {
+  struct Case {
+    int seconds;
+    const char* text;
+  };
+  for (const Case& c : {Case{0, "00 minutes 00 seconds"}, Case{59, "00 minutes 59 seconds"},
+                        Case{75, "01 minutes 15 seconds"}, Case{3599, "59 minutes 59 seconds"},
+                        Case{3600, "00 minutes 00 seconds"}, Case{3725, "02 minutes 05 seconds"}}) {
+    StartRunTimer(workspace);
+    platform.Advance(seconds(c.seconds));
+    EXPECT_EQ(ElapsedTimeText(workspace), c.text) << c.seconds;
+  }
+}
+
+TEST_F(SplitScriptTest, ElapsedTimeCountsWholeSeconds) {
+  StartRunTimer(workspace);
+  platform.Advance(std::chrono::milliseconds(61'900));
+  EXPECT_EQ(ElapsedTimeText(workspace), "01 minutes 01 seconds");
+}
+
+}  // namespace
+}  // namespace vsm

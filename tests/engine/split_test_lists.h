@@ -1,0 +1,300 @@
+#pragma once
+
+// Small channel lists described record by record, written as their text form, and what a save
+// or a split should make of them, worked out from the description alone.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "model/settings.h"
+
+namespace vsm::testing {
+
+struct ListSpec {
+  struct AntennaRow {
+    std::string name;
+    int setting;  // column 3
+  };
+  struct TransponderRow {
+    int antenna;    // position in antennas
+    int frequency;  // column 2, tells transponders apart
+  };
+  struct ServiceRow {
+    bool tv;
+    bool scrambled;
+    int transponder;  // position in transponders
+    int provider;     // position in providers
+    std::string name;
+  };
+  struct FavoriteRow {
+    bool tv;
+    int channel;  // position in the service list of its kind
+  };
+
+  std::vector<AntennaRow> antennas;
+  std::vector<TransponderRow> transponders;
+  std::vector<std::string> providers;
+  std::vector<ServiceRow> services;  // TV and radio mixed; each kind keeps its order
+  std::vector<FavoriteRow> favorites;
+
+  std::vector<const ServiceRow*> ServicesOfKind(bool tv) const {
+    std::vector<const ServiceRow*> list;
+    for (const ServiceRow& service : services) {
+      if (service.tv == tv) list.push_back(&service);
+    }
+    return list;
+  }
+  int AntennaOf(const ServiceRow& service) const {
+    return transponders[static_cast<std::size_t>(service.transponder)].antenna;
+  }
+  const ServiceRow& FavoriteService(const FavoriteRow& favorite) const {
+    return *ServicesOfKind(favorite.tv)[static_cast<std::size_t>(favorite.channel)];
+  }
+};
+
+inline std::string ServiceLine(const ListSpec::ServiceRow& s, int number) {
+  return std::string(s.tv ? "V" : "A") + "\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\t" +
+         (s.scrambled ? "TRUE" : "FALSE") + "\t" + std::to_string(s.transponder) + "\t" +
+         std::to_string(s.provider) + "\t" + s.name + "\t" + std::to_string(number);
+}
+
+inline std::string TextForm(const ListSpec& spec) {
+  std::vector<std::string> lines{"[MORVANE V3 FILE]", "[ANTENNA]"};
+  for (std::size_t i = 0; i < spec.antennas.size(); ++i) {
+    lines.push_back(std::to_string(i) + "\t" + std::to_string(100 + i) + "\t" +
+                    std::to_string(spec.antennas[i].setting) + "\t4\t5\t6\t7\t8\t" +
+                    spec.antennas[i].name);
+  }
+  lines.push_back("[TS]");
+  for (const auto& t : spec.transponders) {
+    lines.push_back(std::to_string(t.antenna) + "\t" + std::to_string(t.frequency) +
+                    "\t3\t4\t5\t6\t7\t8");
+  }
+  lines.push_back("[NETWORK]");
+  lines.push_back("network\tline");
+  lines.push_back("[PROVIDER]");
+  for (const auto& p : spec.providers) lines.push_back(p);
+  lines.push_back("[FAVORITE]");
+  for (const auto& f : spec.favorites) {
+    lines.push_back(std::string(f.tv ? "0" : "1") + "\t7\t" + std::to_string(f.channel));
+  }
+  lines.push_back("[SERVICE]");
+  int tv_number = 0;
+  int radio_number = 0;
+  for (const auto& s : spec.services) {
+    lines.push_back(ServiceLine(s, s.tv ? ++tv_number : ++radio_number));
+  }
+  lines.push_back("[MENU]");
+  lines.push_back("menu line");
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// Four antennas: "Astra 19.2" and "Hotbird" with TV and radio services, "Thor" without any,
+// "Sirius" with a radio service only. Hotbird has a transponder that no service uses, and the
+// provider "Unused" is named by no service.
+inline ListSpec SampleList() {
+  ListSpec spec;
+  spec.antennas = {{"Astra 19.2", 11}, {"Hotbird", 12}, {"Thor", 13}, {"Sirius", 14}};
+  spec.transponders = {{0, 10700}, {1, 11000}, {0, 12100}, {2, 12500}, {1, 11500}, {3, 11700}};
+  spec.providers = {"ORF", "BBC", "Unused"};
+  spec.services = {
+      {true, false, 0, 0, "Astra One"},    {true, true, 1, 1, "Hot One"},
+      {false, false, 2, 1, "Radio Astra"}, {true, true, 2, 0, "Astra Two"},
+      {true, false, 1, 0, "Hot Two"},      {false, true, 1, 0, "Radio Hot"},
+      {true, false, 0, 1, "Astra Three"},  {false, true, 5, 1, "Radio Sirius"},
+  };
+  spec.favorites = {{true, 3}, {true, 2}, {false, 1}, {true, 0}, {false, 2}};
+  return spec;
+}
+
+// What one piece (or a saved list) should hold, in file order.
+struct ExpectedPiece {
+  std::string file;  // piece file name, e.g. "Astra_19.2.vrk"
+  std::vector<int> transponder_frequencies;
+  std::vector<std::string> providers;
+  std::vector<std::string> tv_services;
+  std::vector<std::string> radio_services;
+  std::vector<std::string> service_providers;  // provider named by every service, TV then radio
+  std::vector<std::string> favorites;          // names of the services the favourites name
+};
+
+struct SplitOptions {
+  Options options;
+  std::vector<std::string> preferred;  // the antennas that ANTENNA.txt names
+  std::vector<std::string> labels;     // the position label of every antenna (naming 1)
+};
+
+// The piece file of a name in the samples: blanks become "_", the degree sign is UTF-8.
+inline std::string PieceFileOf(const std::string& name) {
+  std::string file;
+  for (const char c : name) {
+    if (c == ' ') {
+      file += '_';
+    } else if (c == '\xB0') {
+      file += "\xC2\xB0";
+    } else {
+      file += c;
+    }
+  }
+  return file + ".vrk";
+}
+
+class Oracle {
+ public:
+  Oracle(const ListSpec& spec, const SplitOptions& split) : spec_(spec), split_(split) {}
+
+  bool Selected(int antenna) const {
+    const auto& name = spec_.antennas[static_cast<std::size_t>(antenna)].name;
+    return !split_.options.keep_pref_antennas ||
+           std::find(split_.preferred.begin(), split_.preferred.end(), name) !=
+               split_.preferred.end();
+  }
+  std::string Label(int antenna) const {
+    const auto position = static_cast<std::size_t>(antenna);
+    return split_.options.naming == Naming::use_antenna_names ? spec_.antennas[position].name
+                                                              : split_.labels[position];
+  }
+  bool Divided() const { return split_.options.divide_fta_notfta; }
+  bool ExistingNames() const { return split_.options.naming == Naming::keep_existing_names; }
+  int AntennaCount() const { return static_cast<int>(spec_.antennas.size()); }
+
+  // The providers a split per provider goes through, in order.
+  std::vector<std::string> ProviderList() const {
+    if (ExistingNames()) return spec_.providers;
+    std::vector<std::string> list;
+    if (Divided()) {
+      for (int a = 0; a < AntennaCount(); ++a) list.push_back("Fta " + Label(a));
+    }
+    for (int a = 0; a < AntennaCount(); ++a) list.push_back(Label(a));
+    return list;
+  }
+  // Position in ProviderList() of the provider a service names in the output.
+  int OutputProvider(const ListSpec::ServiceRow& s) const {
+    if (ExistingNames()) return s.provider;
+    const int antenna = spec_.AntennaOf(s);
+    return Divided() && s.scrambled ? antenna + AntennaCount() : antenna;
+  }
+
+  template <class Keep>
+  ExpectedPiece Piece(std::string file, Keep keep) const {
+    ExpectedPiece piece;
+    piece.file = std::move(file);
+    const auto providers = ProviderList();
+    for (const bool tv : {true, false}) {
+      if (!tv && split_.options.remove_radios) continue;
+      for (const auto* s : spec_.ServicesOfKind(tv)) {
+        if (!Selected(spec_.AntennaOf(*s)) || !keep(*s)) continue;
+        (tv ? piece.tv_services : piece.radio_services).push_back(s->name);
+        piece.service_providers.push_back(providers[static_cast<std::size_t>(OutputProvider(*s))]);
+      }
+    }
+    if (!split_.options.remove_favorites) {
+      for (const bool tv : {true, false}) {
+        if (!tv && split_.options.remove_radios) continue;
+        for (const auto& f : spec_.favorites) {
+          if (f.tv != tv) continue;
+          const auto& s = spec_.FavoriteService(f);
+          if (Selected(spec_.AntennaOf(s)) && keep(s)) piece.favorites.push_back(s.name);
+        }
+      }
+    }
+    return piece;
+  }
+
+  std::vector<int> FrequenciesOf(const std::vector<int>& antennas) const {
+    std::vector<int> frequencies;
+    for (const auto& t : spec_.transponders) {
+      if (std::find(antennas.begin(), antennas.end(), t.antenna) != antennas.end()) {
+        frequencies.push_back(t.frequency);
+      }
+    }
+    return frequencies;
+  }
+
+  std::vector<int> SelectedAntennas() const {
+    std::vector<int> antennas;
+    for (int a = 0; a < AntennaCount(); ++a) {
+      if (Selected(a)) antennas.push_back(a);
+    }
+    return antennas;
+  }
+
+  // The providers a save or a piece per antenna writes: those its services name, in list order;
+  // with generated providers, both halves of every antenna that has a service.
+  std::vector<std::string> UsedProviders(const ExpectedPiece& piece,
+                                         const std::vector<int>& antennas_with_services) const {
+    const auto providers = ProviderList();
+    std::vector<std::string> used;
+    for (std::size_t i = 0; i < providers.size(); ++i) {
+      bool is_used = false;
+      if (ExistingNames()) {
+        is_used = std::find(piece.service_providers.begin(), piece.service_providers.end(),
+                            providers[i]) != piece.service_providers.end();
+      } else {
+        const int antenna = static_cast<int>(i) % AntennaCount();
+        is_used = std::find(antennas_with_services.begin(), antennas_with_services.end(),
+                            antenna) != antennas_with_services.end();
+      }
+      if (is_used) used.push_back(providers[i]);
+    }
+    return used;
+  }
+
+ private:
+  const ListSpec& spec_;
+  const SplitOptions& split_;
+};
+
+inline std::vector<ExpectedPiece> ExpectedAntennaPieces(const ListSpec& spec,
+                                                        const SplitOptions& split) {
+  const Oracle oracle(spec, split);
+  std::vector<ExpectedPiece> pieces;
+  for (int a = 0; a < oracle.AntennaCount(); ++a) {
+    if (!oracle.Selected(a)) continue;
+    auto piece =
+        oracle.Piece(PieceFileOf(spec.antennas[static_cast<std::size_t>(a)].name),
+                     [&](const ListSpec::ServiceRow& s) { return spec.AntennaOf(s) == a; });
+    if (piece.tv_services.empty() && piece.radio_services.empty()) continue;
+    piece.transponder_frequencies = oracle.FrequenciesOf({a});
+    piece.providers = oracle.UsedProviders(piece, {a});
+    pieces.push_back(piece);
+  }
+  return pieces;
+}
+
+inline std::vector<ExpectedPiece> ExpectedProviderPieces(const ListSpec& spec,
+                                                         const SplitOptions& split) {
+  const Oracle oracle(spec, split);
+  const auto providers = oracle.ProviderList();
+  std::vector<ExpectedPiece> pieces;
+  for (std::size_t i = 0; i < providers.size(); ++i) {
+    auto piece = oracle.Piece(PieceFileOf(providers[i]), [&](const ListSpec::ServiceRow& s) {
+      return oracle.OutputProvider(s) == static_cast<int>(i);
+    });
+    if (piece.tv_services.empty() && piece.radio_services.empty()) continue;
+    piece.transponder_frequencies = oracle.FrequenciesOf(oracle.SelectedAntennas());
+    piece.providers = {providers[i]};
+    pieces.push_back(piece);
+  }
+  return pieces;
+}
+
+inline ExpectedPiece ExpectedSave(const ListSpec& spec, const SplitOptions& split) {
+  const Oracle oracle(spec, split);
+  auto piece = oracle.Piece("", [](const ListSpec::ServiceRow&) { return true; });
+  std::vector<int> antennas_with_services;
+  for (const bool tv : {true, false}) {
+    if (!tv && split.options.remove_radios) continue;
+    for (const auto* s : spec.ServicesOfKind(tv)) {
+      if (oracle.Selected(spec.AntennaOf(*s))) antennas_with_services.push_back(spec.AntennaOf(*s));
+    }
+  }
+  piece.transponder_frequencies = oracle.FrequenciesOf(oracle.SelectedAntennas());
+  piece.providers = oracle.UsedProviders(piece, antennas_with_services);
+  return piece;
+}
+
+}  // namespace vsm::testing
