@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test demo clean
+.PHONY: all deps configure build test demo run clean
 
 all: build
 
@@ -21,6 +21,20 @@ test: build
 
 demo: build
 	@scripts/demo.sh $(BUILD)
+
+# Opens the window; it works in $(BUILD)/run (its VrkWork, VrkKeep and VrkResult land there).
+run:
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
+	  echo "make run: no display. Set DISPLAY to an X server (e.g. ssh -X), or serve the window"; \
+	  echo "over VNC: QT_QPA_PLATFORM=vnc make run, then connect a VNC viewer to port 5900."; \
+	  echo "For a picture without a display: scripts/screenshot.sh (uses xvfb-run)."; \
+	  exit 1; \
+	fi
+	@$(MAKE) --no-print-directory configure
+	@cmake --build $(BUILD) -j $(JOBS) --target vrk-split-merge vrk2mvt mvt2vrk
+	@mkdir -p $(BUILD)/run
+	@echo "Example lists to load: $(CURDIR)/examples"
+	@cd $(BUILD)/run && "$(abspath $(BUILD))/bin/vrk-split-merge"
 
 clean:
 	@rm -rf $(BUILD)

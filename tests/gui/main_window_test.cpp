@@ -1,9 +1,12 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -103,6 +106,9 @@ class MainWindowTest : public QObject {
   void CloseRequestDuringAnOperationIsCarriedOutAfterIt();
   void CloseRequestDuringAScriptIsLost();
   void IdleWindowReportsFailedConversions();
+  void OpenDialogAcceptsANameThatDoesNotExist();
+  void SaveDialogAddsNoExtensionAndDoesNotAskBeforeOverwriting();
+  void MessageBoxHasTitleTextAndOneOkButton();
 
  private:
   QAbstractButton* Button(vsm::Button which) { return run_->window.button(which); }
@@ -499,6 +505,60 @@ void MainWindowTest::IdleWindowReportsFailedConversions() {
   QTRY_COMPARE_WITH_TIMEOUT(messages_.size(), std::size_t{1}, 5000);
   QCOMPARE(messages_[0].title, QString("Nice...."));
   QCOMPARE(messages_[0].text, "Conversion failed: \n" + Path("VrkResult/never.vrk"));
+}
+
+// Answers the file dialog that opens next with `name`, after recording what it offered.
+void AnswerNextFileDialog(const QString& name, QStringList* offered) {
+  QTimer::singleShot(0, [name, offered] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    *offered << dialog->windowTitle() << dialog->directory().absolutePath()
+             << dialog->nameFilters().join(";;") << dialog->selectedNameFilter();
+    dialog->selectFile(name);
+    // A question the dialog asks back (overwrite?) is refused, so that the dialog stays open.
+    QTimer::singleShot(100, [] {
+      if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        question->reject();
+      }
+    });
+    static_cast<QDialog*>(dialog)->accept();
+    // A dialog that did not take the name is cancelled instead of waiting for a person.
+    if (dialog->isVisible()) dialog->reject();
+  });
+}
+
+void MainWindowTest::OpenDialogAcceptsANameThatDoesNotExist() {
+  const QString current_folder = QDir::currentPath();
+  const FileDialogRequest request{"Please choose file to load", folder_->path(),
+                                  "Vrk (*.vrk);;Txt (*.txt)", "Vrk (*.vrk)"};
+  QStringList offered;
+  AnswerNextFileDialog(Path("not-there.vrk"), &offered);
+  QCOMPARE(ShowOpenFileDialog(&run_->window, request), Path("not-there.vrk"));
+  QCOMPARE(offered, QStringList({"Please choose file to load", folder_->path(),
+                                 "Vrk (*.vrk);;Txt (*.txt)", "Vrk (*.vrk)"}));
+  QCOMPARE(QDir::currentPath(), current_folder);
+}
+
+void MainWindowTest::SaveDialogAddsNoExtensionAndDoesNotAskBeforeOverwriting() {
+  WriteList("existing", kFirstList);
+  const FileDialogRequest request{"Please choose file to save", folder_->path(),
+                                  "Vrk (*.vrk);;Txt (*.txt)", "Vrk (*.vrk)"};
+  QStringList offered;
+  AnswerNextFileDialog(Path("existing"), &offered);
+  QCOMPARE(ShowSaveFileDialog(&run_->window, request), Path("existing"));
+  QCOMPARE(offered.value(0), QString("Please choose file to save"));
+}
+
+void MainWindowTest::MessageBoxHasTitleTextAndOneOkButton() {
+  QStringList shown;
+  QTimer::singleShot(0, [&shown] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    shown << box->windowTitle() << box->text() << QString::number(box->buttons().size());
+    box->button(QMessageBox::Ok)->click();
+  });
+  ShowMessageBox(&run_->window, "Nice....", "Cannot write file \nout.vrk");
+  QCOMPARE(shown, QStringList({"Nice....", "Cannot write file \nout.vrk", "1"}));
 }
 
 }  // namespace vsm
