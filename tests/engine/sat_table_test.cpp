@@ -1,0 +1,253 @@
+#include "app/sat_position_table.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/messages.h"
+#include "platform/files.h"
+#include "split/provider_naming.h"
+#include "workspace_fixture.h"
+
+namespace vsm {
+namespace {
+
+using testing::CrLf;
+using testing::Exists;
+using testing::ReadFile;
+using testing::WorkspaceTest;
+using testing::WriteFile;
+
+constexpr const char* kUnknown = "The satellite name is unknown in the loaded vrk file: \r\n\r\n";
+constexpr const char* kNoTab = "No TAB between position and satellite name in: \r\n\r\n";
+
+// The default rows, with the degree sign as the byte 0xB0.
+const std::vector<std::string> kDefaultRows{
+    "19.2\xB0"
+    "E\tAstra",
+    "13\xB0"
+    "E\tHotbird",
+    "16\xB0"
+    "E\tEutelsat W2",
+    "10\xB0"
+    "E\tEutelsat W1",
+    "7\xB0"
+    "E\tEutelsat W3A",
+    "5\xB0"
+    "E\tSirius",
+    "1\xB0"
+    "W\tThor",
+    "4\xB0"
+    "W\tAmos",
+    "5\xB0"
+    "W\tAtl.Bird 3",
+    "7\xB0"
+    "W\tNilesat",
+    "8\xB0"
+    "W\tAtl.Bird 2",
+    "11\xB0"
+    "W\tExpress 3A",
+    "15\xB0"
+    "W\tTelstar 12",
+    "18\xB0"
+    "W\tIntelsat 901",
+    "22\xB0"
+    "W\tNSS 7",
+    "27.5\xB0"
+    "W\tIntelsat 907",
+    "30\xB0"
+    "W\tHispasat",
+    "40\xB0"
+    "E\tExpress AM1",
+    "34.5\xB0"
+    "W\tIntelsat 903",
+    "37.5\xB0"
+    "W\tTelstar 11",
+    "43\xB0"
+    "W\tPas 3R",
+    "45\xB0"
+    "E\tEuropestar 1",
+    "42\xB0"
+    "E\tTurksat",
+    "36\xB0"
+    "E\tSesat",
+    "28.2\xB0"
+    "E\tAstra 2",
+    "26\xB0"
+    "E\tBadr 3",
+    "33\xB0"
+    "E\tE-bird",
+    "23.5\xB0"
+    "E\tAstra 3A",
+    "39\xB0"
+    "E\tHellas sat 1",
+    "24.5\xB0"
+    "W\tIntelsat 905",
+    "12.5\xB0"
+    "W\tAtl. Bird 1",
+    "21.5\xB0"
+    "E\tEutelsat W6",
+};
+
+class SatTableTest : public WorkspaceTest {
+ protected:
+  std::string Table() const { return workspace.settings.KeepPath("sat_position.txt"); }
+  void LoadAntennas(std::initializer_list<std::string_view> names) {
+    std::string text = "[MORVANE V3 FILE]\r\n[ANTENNA]\r\n";
+    for (const auto name : names) text += "0\t0\t0\t0\t0\t0\t0\t0\t" + std::string(name) + "\r\n";
+    WriteList("list.txt", text);
+    ASSERT_TRUE(Load("list.txt"));
+    workspace.options.naming = Naming::use_satellite_position;
+  }
+  std::vector<std::string> Labels() const {
+    std::vector<std::string> labels;
+    for (const Antenna& antenna : workspace.main_set.antennas) {
+      labels.push_back(antenna.sat_position);
+    }
+    return labels;
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& message : platform.messages) {
+      EXPECT_EQ(message.title, kTitleSatPosition);
+      texts.push_back(message.text);
+    }
+    return texts;
+  }
+  using Texts_ = std::vector<std::string>;
+};
+
+TEST_F(SatTableTest, MissingTableIsWrittenWithTheDefaultRows) {
+  EnsureSatPositionFile(workspace);
+  const std::string table = ReadFile(Table());
+  std::string expected;
+  for (const std::string& row : kDefaultRows) expected += row + "\r\n";
+  EXPECT_EQ(table, expected);
+  EXPECT_EQ(kDefaultRows.size(), 32u);
+}
+
+TEST_F(SatTableTest, ExistingTableIsNeverTouched) {
+  for (const std::string& content : {std::string("1\xB0W\tMine\r\n"), std::string()}) {
+    WriteFile(Table(), content);
+    EnsureSatPositionFile(workspace);
+    EXPECT_EQ(ReadFile(Table()), content);
+  }
+}
+
+TEST_F(SatTableTest, MissingKeepFolderIsCreated) {
+  std::filesystem::remove_all(workspace.settings.start_folder + "VrkKeep");
+  EnsureSatPositionFile(workspace);
+  EXPECT_EQ(ReadFile(Table()), DefaultSatPositionTable());
+  for (const auto& entry : std::filesystem::directory_iterator(workspace.settings.KeepPath(""))) {
+    EXPECT_EQ(entry.path().filename(), "sat_position.txt");  // no temporary file stays behind
+  }
+}
+
+TEST_F(SatTableTest, DefaultTableLabelsKnownAntennasAndReportsEveryOtherRow) {
+  LoadAntennas({"Astra", "Thor"});
+  BuildGeneratedProviders(workspace);
+  EXPECT_EQ(Labels(), (Texts_{"19.2\xB0"
+                              "E",
+                              "1\xB0W"}));
+  const auto texts = Texts();
+  ASSERT_EQ(texts.size(), 30u);
+  EXPECT_EQ(texts[0], std::string(kUnknown) +
+                          "13\xB0"
+                          "E\tHotbird");
+  EXPECT_EQ(texts[29], std::string(kUnknown) +
+                           "21.5\xB0"
+                           "E\tEutelsat W6");
+  EXPECT_EQ(workspace.main_set.generated_providers[1].name, "1\xB0W");
+}
+
+TEST_F(SatTableTest, RowsAreTrimmedAndTextAfterASecondTabIsIgnored) {
+  LoadAntennas({"Astra", "Astra 2", "Hotbird"});
+  WriteFile(Table(),
+            "  19.2\xB0"
+            "E \t Astra \tcomment\r\n13\xB0"
+            "E\t\tHotbird\r\n");
+  ApplySatellitePositions(workspace);
+  EXPECT_EQ(Labels(), (Texts_{"19.2\xB0"
+                              "E",
+                              "Astra 2", "Hotbird"}));
+  EXPECT_EQ(Texts(), Texts_{std::string(kUnknown) + "13\xB0"
+                                                    "E\t\tHotbird"});
+}
+
+TEST_F(SatTableTest, NamesMatchExactlyAndOnlyTheFirstAntennaOfAName) {
+  LoadAntennas({"Astra", "Astra"});
+  WriteFile(Table(),
+            "19.2\xB0"
+            "E\tastra\r\n1\xB0W\tAstra");  // the last row has no line end
+  ApplySatellitePositions(workspace);
+  EXPECT_EQ(Labels(), (Texts_{"1\xB0W", "Astra"}));
+  EXPECT_EQ(Texts(), Texts_{std::string(kUnknown) + "19.2\xB0"
+                                                    "E\tastra"});
+}
+
+TEST_F(SatTableTest, EmptyTableIsOneRowWithoutTab) {
+  LoadAntennas({"Astra"});
+  WriteFile(Table(), "");
+  ApplySatellitePositions(workspace);
+  EXPECT_EQ(Texts(), Texts_{kNoTab});
+  EXPECT_EQ(ReadFile(Table()), "");
+}
+
+TEST_F(SatTableTest, EmptyLastLineIsReportedAsARowWithoutTab) {
+  LoadAntennas({"Astra"});
+  WriteFile(Table(),
+            "19.2\xB0"
+            "E Astra\r\n1\xB0W\tAstra\r\n\r\n");
+  ApplySatellitePositions(workspace);
+  EXPECT_EQ(Texts(), (Texts_{std::string(kNoTab) + "19.2\xB0"
+                                                   "E Astra",
+                             kNoTab}));
+  EXPECT_EQ(Labels(), Texts_{"1\xB0W"});
+}
+
+TEST_F(SatTableTest, LabelsStayWhenTheRowIsGoneOrTheNamingChanges) {
+  LoadAntennas({"Astra"});
+  WriteFile(Table(),
+            "19.2\xB0"
+            "E\tAstra\r\n");
+  ApplySatellitePositions(workspace);
+  WriteFile(Table(), "1\xB0W\tThor\r\n");
+  ApplySatellitePositions(workspace);
+  EXPECT_EQ(Labels(), Texts_{"19.2\xB0"
+                             "E"});
+  workspace.options.naming = Naming::use_antenna_names;
+  BuildGeneratedProviders(workspace);
+  EXPECT_EQ(workspace.main_set.generated_providers[0].name, "Astra");
+}
+
+TEST_F(SatTableTest, OtherNamingsDoNotReadTheTable) {
+  LoadAntennas({"Astra"});
+  for (const Naming naming : {Naming::keep_existing_names, Naming::use_antenna_names}) {
+    workspace.options.naming = naming;
+    ApplySatellitePositions(workspace);
+  }
+  EXPECT_FALSE(Exists(Table()));
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(SatTableTest, MissingTableIsWrittenOnceAndThenRead) {
+  LoadAntennas({"Thor"});
+  ApplySatellitePositions(workspace);
+  EXPECT_EQ(ReadFile(Table()), DefaultSatPositionTable());
+  EXPECT_EQ(Labels(), Texts_{"1\xB0W"});
+  EXPECT_EQ(platform.messages.size(), 31u);
+}
+
+TEST_F(SatTableTest, UnreadableTableLeavesTheLabelsWithoutMessage) {
+  LoadAntennas({"Astra"});
+  ASSERT_TRUE(CreateFolder(Table()));  // neither readable nor replaceable
+  ApplySatellitePositions(workspace);
+  EXPECT_EQ(Labels(), Texts_{"Astra"});
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(IsFolder(Table()));
+}
+
+}  // namespace
+}  // namespace vsm
