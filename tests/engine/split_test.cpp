@@ -2,13 +2,16 @@
 
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "format/converters.h"
 #include "format/reader.h"
 #include "format/writer.h"
 #include "model/messages.h"
+#include "platform/files.h"
 #include "split/split_per_antenna.h"
 #include "split/split_per_provider.h"
 #include "split_test_lists.h"
@@ -18,6 +21,7 @@ namespace vsm {
 namespace {
 
 using testing::CrLf;
+using testing::Exists;
 using testing::ExpectedPiece;
 using testing::ListSpec;
 using testing::ReadFile;
@@ -211,6 +215,198 @@ TEST_P(SplitContent, PerProviderPiecesHoldTheirProvidersRecords) {
   EXPECT_EQ(platform.caption(Button::split),
             "Split into " + std::to_string(expected.size()) + " providers");
   ExpectPieces(expected, "provider_list.txt");
+}
+
+// ---- Single behaviours of the splits ----
+
+class SplitTest : public WorkspaceTest {
+ protected:
+  void LoadSample() {
+    WriteList("list.txt", testing::TextForm(spec));
+    ASSERT_TRUE(Load("list.txt"));
+  }
+  std::vector<std::string> StatusOf(char field) const {
+    std::vector<std::string> texts;
+    for (const auto& entry : platform.status_history) {
+      if (entry[0] == field) texts.push_back(entry.substr(2));
+    }
+    return texts;
+  }
+  std::string Section(const std::string& piece, std::string_view header) {
+    const std::string text = ReadFile(workspace.settings.WorkPath(piece + ".txt"));
+    const auto start = text.find(std::string(header) + "\r\n");
+    if (start == std::string::npos) return "<missing>";
+    const auto body = start + header.size() + 2;
+    return text.substr(body, text.find("\r\n[", body) + 2 - body);
+  }
+  bool ConverterBuilt() const {
+    return IsRegularFile(ConverterPath(workspace, kToBinaryConverter));
+  }
+  ListSpec spec = testing::SampleList();
+  using Texts = std::vector<std::string>;
+};
+
+TEST_F(SplitTest, PerAntennaShowsProgressOverAllAntennasAndTheElapsedTime) {
+  LoadSample();
+  workspace.options.keep_pref_antennas = true;
+  testing::WriteFile(workspace.settings.KeepPath(kAntennaFileName),
+                     CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tHotbird", "0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_EQ(StatusOf('0'), (Texts{"Splitting 1/4", "Splitting 2/4", "Done splitting."}));
+  const Texts detail = StatusOf('1');
+  ASSERT_EQ(detail.size(), 3u);
+  EXPECT_EQ(detail[0], "Hotbird");
+  EXPECT_EQ(detail[1], "Thor");
+  EXPECT_TRUE(std::regex_match(detail[2], std::regex("[0-5][0-9] minutes [0-5][0-9] seconds")))
+      << detail[2];
+  EXPECT_EQ(platform.caption(Button::split), "Split into 1 antennas");
+  // The names of the last antenna taken stay, although its piece was not written.
+  EXPECT_EQ(workspace.settings.current_file, workspace.settings.ResultPath("Thor.vrk"));
+  EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath("Thor.vrk.txt"));
+  // The filter's selection is in force again.
+  EXPECT_FALSE(workspace.main_set.antennas[0].selected);
+  EXPECT_TRUE(workspace.main_set.antennas[1].selected);
+  EXPECT_TRUE(workspace.main_set.antennas[2].selected);
+}
+
+TEST_F(SplitTest, PerProviderShowsProgressOverTheProviderList) {
+  LoadSample();
+  SplitPerProvider(workspace, Button::split);
+  EXPECT_EQ(StatusOf('0'),
+            (Texts{"Splitting 1/3", "Splitting 2/3", "Splitting 3/3", "Done splitting."}));
+  EXPECT_EQ(StatusOf('1').front(), "ORF");
+  EXPECT_EQ(platform.caption(Button::split), "Split into 2 providers");
+  // Only the provider of the last piece taken is marked.
+  const auto& providers = workspace.main_set.providers;
+  EXPECT_FALSE(providers[0].used);
+  EXPECT_FALSE(providers[1].used);
+  EXPECT_TRUE(providers[2].used);
+}
+
+TEST_F(SplitTest, FavouritesTakeTheChannelNumbersOfThePiece) {
+  // Astra's TV services are the 1st, 3rd and 5th of the list; a favourite of the 5th, which is
+  // the 3rd of Astra's piece, gets the channel index 2 there.
+  spec.favorites = {{true, 4}, {true, 1}, {true, 2}, {false, 0}};
+  LoadSample();
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_EQ(Section("Astra_19.2.vrk", "[FAVORITE]"), CrLf({"0\t7\t2", "0\t7\t1", "1\t7\t0"}));
+  EXPECT_EQ(Section("Hotbird.vrk", "[FAVORITE]"), CrLf({"0\t7\t0"}));
+
+  workspace.options.remove_radios = true;
+  SplitPerProvider(workspace, Button::split);
+  // ORF names Astra One, Astra Two and Hot Two on TV.
+  EXPECT_EQ(Section("ORF.vrk", "[FAVORITE]"), CrLf({"0\t7\t1"}));
+  EXPECT_EQ(Section("BBC.vrk", "[FAVORITE]"), CrLf({"0\t7\t1", "0\t7\t0"}));
+}
+
+TEST_F(SplitTest, PerProviderPiecesHoldEveryTransponderOfTheSelectedAntennas) {
+  LoadSample();
+  workspace.options.naming = Naming::use_antenna_names;
+  workspace.options.divide_fta_notfta = true;
+  SplitPerProvider(workspace, Button::split);
+  // Pieces are tried as Fta Astra, Fta Hotbird, ..., then Astra, Hotbird, ...
+  const std::string script = ReadFile(Path("provider_list.txt"));
+  const auto fta_astra = script.find("load " + workspace.settings.ResultPath("Fta_Astra_19.2.vrk"));
+  const auto fta_hotbird = script.find("merge " + workspace.settings.ResultPath("Fta_Hotbird.vrk"));
+  const auto astra = script.find("merge " + workspace.settings.ResultPath("Astra_19.2.vrk"));
+  EXPECT_LT(fta_astra, fta_hotbird);
+  EXPECT_LT(fta_hotbird, astra);
+  EXPECT_NE(astra, std::string::npos);
+  EXPECT_EQ(Section("Fta_Astra_19.2.vrk", "[TS]"),
+            CrLf({"0\t10700\t3\t4\t5\t6\t7\t8", "1\t11000\t3\t4\t5\t6\t7\t8",
+                  "0\t12100\t3\t4\t5\t6\t7\t8", "2\t12500\t3\t4\t5\t6\t7\t8",
+                  "1\t11500\t3\t4\t5\t6\t7\t8", "3\t11700\t3\t4\t5\t6\t7\t8"}));
+  EXPECT_EQ(Section("Fta_Astra_19.2.vrk", "[PROVIDER]"), CrLf({"Fta Astra 19.2"}));
+}
+
+TEST_F(SplitTest, PiecesOfAnEarlierRunAreRemovedWhenNotWrittenAgain) {
+  LoadSample();
+  const Settings& settings = workspace.settings;
+  for (const std::string name : {"Thor.vrk", "Unused.vrk"}) {
+    testing::WriteFile(settings.WorkPath(name + ".txt"), "old");
+    testing::WriteFile(settings.ResultPath(name), "old");
+  }
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_FALSE(Exists(settings.WorkPath("Thor.vrk.txt")));
+  EXPECT_FALSE(Exists(settings.ResultPath("Thor.vrk")));
+
+  SplitPerProvider(workspace, Button::split);
+  EXPECT_FALSE(Exists(settings.ResultPath("Unused.vrk")));
+  EXPECT_TRUE(Exists(settings.WorkPath("Unused.vrk.txt")));  // the text form is not removed
+
+  // A generated provider's old piece is left for its conversion to replace.
+  testing::WriteFile(settings.ResultPath("Thor.vrk"), "old");
+  workspace.options.naming = Naming::use_antenna_names;
+  SplitPerProvider(workspace, Button::split);
+  EXPECT_EQ(ReadFile(settings.ResultPath("Thor.vrk")), "old");
+}
+
+TEST_F(SplitTest, RecordsWithAbsentReferencesAreNeverWritten) {
+  WriteList("holes.txt", CrLf({"[MORVANE V3 FILE]",
+                               "[ANTENNA]",
+                               "0\t0\t0\t0\t0\t0\t0\t0\tAstra",
+                               "[TS]",
+                               "0\t100\t0\t0\t0\t0\t0\t0",
+                               "-1\t200\t0\t0\t0\t0\t0\t0",
+                               "[NETWORK]",
+                               "[PROVIDER]",
+                               "ORF",
+                               "[FAVORITE]",
+                               "0\t7\t0",
+                               "0\t7\t1",
+                               "0\t7\t2",
+                               "0\t7\t3",
+                               "1\t7\t0",
+                               "[SERVICE]",
+                               "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tGood\t1",
+                               "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t-1\t0\tNoTransponder\t2",
+                               "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t1\t0\tNoAntenna\t3",
+                               "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t-1\tNoProvider\t4",
+                               "[MENU]"}));
+  ASSERT_TRUE(Load("holes.txt"));
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_EQ(Section("Astra.vrk", "[TS]"), CrLf({"0\t100\t0\t0\t0\t0\t0\t0"}));
+  EXPECT_EQ(Section("Astra.vrk", "[FAVORITE]"), CrLf({"0\t7\t0"}));
+  EXPECT_EQ(Section("Astra.vrk", "[SERVICE]"),
+            CrLf({"V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tGood\t1"}));
+  SplitPerProvider(workspace, Button::split);
+  EXPECT_EQ(Section("ORF.vrk", "[SERVICE]"),
+            CrLf({"V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tGood\t1"}));
+  EXPECT_EQ(Section("ORF.vrk", "[FAVORITE]"), CrLf({"0\t7\t0"}));
+  EXPECT_EQ(platform.caption(Button::split), "Split into 1 providers");
+}
+
+TEST_F(SplitTest, PieceThatCannotBeWrittenIsNotCounted) {
+  LoadSample();
+  // A folder in the place of Astra's text form makes its write fail.
+  ASSERT_TRUE(CreateFolder(workspace.settings.WorkPath("Astra_19.2.vrk.txt")));
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");
+  ASSERT_EQ(platform.MessagesTitled(kTitleNice).size(), 1u);
+  EXPECT_EQ(platform.messages[0].text.rfind(
+                "Cannot write file \r\n" + workspace.settings.WorkPath("Astra_19.2.vrk.txt"), 0),
+            0u);
+  EXPECT_EQ(ScriptBody(Path("antenna_list.txt")).front(),
+            "load " + workspace.settings.ResultPath("Hotbird.vrk"));
+}
+
+TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
+  LoadSample();
+  SplitPerAntenna(workspace, Button::split);
+  workspace.conversions.WaitAll(platform);
+  if (!ConverterBuilt()) GTEST_SKIP() << "the converter mvt2vrk is not built";
+  for (const char* piece : {"Astra_19.2.vrk", "Hotbird.vrk", "Sirius.vrk"}) {
+    const std::string file = workspace.settings.ResultPath(piece);
+    ASSERT_TRUE(Exists(file)) << piece;
+    const auto expected = ReadFile(workspace.settings.WorkPath(std::string(piece) + ".txt"));
+    testing::RecordingPlatform reader_platform;
+    Workspace reader(reader_platform, folder.path());
+    reader.settings.program_folder = workspace.settings.program_folder;
+    reader.settings.current_file = file;
+    ASSERT_TRUE(LoadThisFile(reader)) << piece;
+    EXPECT_EQ(ReadFile(reader.settings.text_file), expected) << piece;
+  }
+  EXPECT_TRUE(platform.messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOptions, SplitContent, ::testing::ValuesIn(AllCombinations()), NameOf);

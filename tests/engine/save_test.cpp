@@ -1,0 +1,191 @@
+#include "format/save_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "format/converters.h"
+#include "format/reader.h"
+#include "model/messages.h"
+#include "platform/files.h"
+#include "split_test_lists.h"
+#include "workspace_fixture.h"
+
+namespace vsm {
+namespace {
+
+using testing::CrLf;
+using testing::Exists;
+using testing::ReadFile;
+using testing::WorkspaceTest;
+using testing::WriteFile;
+
+// Every file below a folder, with its content.
+std::set<std::pair<std::string, std::string>> Snapshot(const std::string& folder) {
+  std::set<std::pair<std::string, std::string>> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files.insert({entry.path().string(), ReadFile(entry.path())});
+  }
+  return files;
+}
+
+class SaveTest : public WorkspaceTest {
+ protected:
+  void SetUp() override {
+    WriteList("list.txt", testing::TextForm(spec));
+    ASSERT_TRUE(Load("list.txt"));
+  }
+  bool Save(std::string target) {
+    workspace.settings.current_file = std::move(target);
+    return SaveThisFile(workspace, Button::save);
+  }
+  bool ConverterBuilt() const {
+    return IsRegularFile(ConverterPath(workspace, kToBinaryConverter));
+  }
+  testing::ListSpec spec = testing::SampleList();
+};
+
+TEST_F(SaveTest, TextTargetIsWrittenDirectly) {
+  EXPECT_TRUE(Save(Path("out.txt")));
+  EXPECT_EQ(workspace.settings.text_file, Path("out.txt"));
+  EXPECT_EQ(ReadFile(Path("out.txt")).substr(0, 19), "[MORVANE V3 FILE]\r\n");
+  EXPECT_FALSE(Exists(workspace.settings.WorkPath("out.txt.txt")));
+  EXPECT_TRUE(workspace.conversions.Idle());  // no converter started
+  EXPECT_EQ(platform.caption(Button::save), "Saved out.txt");
+}
+
+TEST_F(SaveTest, OtherTargetsAreSavedAsVrkThroughTheWorkFolder) {
+  struct Case {
+    const char* given;
+    const char* saved;
+  };
+  for (const Case& c : {Case{"list", "list.vrk"}, Case{"list.VRK", "list.VRK.vrk"},
+                        Case{"sat.vrk", "sat.vrk"}, Case{"list.TXT", "list.TXT.vrk"}}) {
+    EXPECT_TRUE(Save(Path(c.given)));
+    EXPECT_EQ(workspace.settings.current_file, Path(c.saved));
+    EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath(c.saved) + ".txt");
+    EXPECT_TRUE(Exists(workspace.settings.text_file)) << c.saved;
+    EXPECT_EQ(platform.caption(Button::save), std::string("Saved ") + c.saved);
+  }
+}
+
+TEST_F(SaveTest, VrkTargetIsConvertedFromItsTextForm) {
+  EXPECT_TRUE(Save(Path("list")));
+  workspace.conversions.WaitAll(platform);
+  if (!ConverterBuilt()) GTEST_SKIP() << "the converter mvt2vrk is not built";
+  EXPECT_TRUE(Exists(Path("list.vrk")));
+  // The binary list loads back to the same records.
+  workspace.settings.current_file = Path("list.vrk");
+  ASSERT_TRUE(LoadThisFile(workspace));
+  EXPECT_EQ(workspace.main_set.tv_services.size(), 5u);
+}
+
+TEST_F(SaveTest, EmptyMainSetSavesNothingAndTouchesNoFile) {
+  ClearMainSet(workspace);
+  WriteFile(Path("list.vrk"), "old");
+  const auto before = Snapshot(folder.path());
+  EXPECT_FALSE(Save(Path("list.vrk")));
+  EXPECT_EQ(platform.caption(Button::save), "Saved nothing");
+  EXPECT_EQ(workspace.settings.current_file, "nothing");
+  EXPECT_EQ(Snapshot(folder.path()), before);
+  EXPECT_TRUE(workspace.conversions.Idle());
+}
+
+TEST_F(SaveTest, NoKeptServiceWritesNothingButReportsTheSave) {
+  workspace.options.keep_pref_antennas = true;
+  WriteFile(workspace.settings.KeepPath(kAntennaFileName), CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+  WriteFile(Path("out.txt"), "old");
+  EXPECT_TRUE(Save(Path("out.txt")));
+  EXPECT_EQ(ReadFile(Path("out.txt")), "old");
+  EXPECT_EQ(platform.caption(Button::save), "Saved out.txt");
+}
+
+TEST_F(SaveTest, FailedWriteIsReportedAndLeavesTheCaptionSave) {
+  const std::string target = Path("missing-folder/out.txt");
+  EXPECT_FALSE(Save(target));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].title, kTitleNice);
+  EXPECT_EQ(platform.messages[0].text.rfind("Cannot write file \r\n" + target + "\r\n", 0), 0u);
+  EXPECT_EQ(platform.caption(Button::save), "Save");
+}
+
+TEST_F(SaveTest, SavedListHoldsExactlyWhatTheFiltersKeep) {
+  // Existing names: the provider that no service names is left out, the others renumbered.
+  ASSERT_TRUE(Save(Path("all.txt")));
+  const std::string all = ReadFile(Path("all.txt"));
+  EXPECT_NE(all.find("[PROVIDER]\r\nORF\r\nBBC\r\n[FAVORITE]\r\n"), std::string::npos);
+
+  // Generated names: the providers of exactly the antennas that keep a service (not Thor).
+  workspace.options.naming = Naming::use_antenna_names;
+  workspace.options.divide_fta_notfta = true;
+  workspace.options.remove_radios = true;
+  ASSERT_TRUE(Save(Path("tv.txt")));
+  const std::string tv = ReadFile(Path("tv.txt"));
+  EXPECT_NE(tv.find("[PROVIDER]\r\nFta Astra 19.2\r\nFta Hotbird\r\nAstra 19.2\r\nHotbird\r\n"
+                    "[FAVORITE]\r\n"),
+            std::string::npos);
+  EXPECT_NE(tv.find("\tDummy Service\t1\r\n[MENU]\r\n"), std::string::npos);
+}
+
+// Reads a saved list back and checks every reference against the record written for it.
+class SaveContent : public SaveTest,
+                    public ::testing::WithParamInterface<std::tuple<int, bool, bool, bool>> {};
+
+TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
+  const auto [naming, radios, favorites, preferred] = GetParam();
+  testing::SplitOptions split;
+  split.options.naming = static_cast<Naming>(naming);
+  split.options.divide_fta_notfta = naming == 2;
+  split.options.remove_radios = radios;
+  split.options.remove_favorites = favorites;
+  split.options.keep_pref_antennas = preferred;
+  split.preferred = {"Astra 19.2", "Thor"};
+  workspace.options = split.options;
+  WriteFile(workspace.settings.KeepPath(kAntennaFileName),
+            CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tAstra 19.2", "0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+  split.labels = {"Astra 19.2", "Hotbird", "Thor", "Sirius"};
+  WriteFile(workspace.settings.KeepPath("sat_position.txt"), "");
+
+  ASSERT_TRUE(Save(Path("saved.txt")));
+  const testing::ExpectedPiece expected = testing::ExpectedSave(spec, split);
+
+  workspace.settings.current_file = Path("saved.txt");
+  ASSERT_TRUE(LoadThisFile(workspace));
+  const ChannelList& set = workspace.main_set;
+  std::vector<std::string> providers;
+  for (const Provider& p : set.providers) providers.push_back(p.name);
+  EXPECT_EQ(providers, expected.providers);
+  std::vector<std::string> tv, radio, service_providers, favorite_services;
+  for (const Service& s : set.tv_services) tv.push_back(s.name);
+  for (const Service& s : set.radio_services) radio.push_back(s.name);
+  for (const auto* list : {&set.tv_services, &set.radio_services}) {
+    for (const Service& s : *list) {
+      service_providers.push_back(s.provider ? s.provider->name : "<none>");
+      const auto& row = *std::find_if(spec.services.begin(), spec.services.end(),
+                                      [&](const auto& r) { return r.name == s.name; });
+      const auto& ts = spec.transponders[static_cast<std::size_t>(row.transponder)];
+      ASSERT_NE(s.transponder, nullptr);
+      EXPECT_EQ(s.transponder->value2, ts.frequency) << s.name;
+      EXPECT_EQ(s.antenna->name, spec.antennas[static_cast<std::size_t>(ts.antenna)].name);
+    }
+  }
+  for (const auto* list : {&set.tv_favorites, &set.radio_favorites}) {
+    for (const Favorite& f : *list) favorite_services.push_back(f.service->name);
+  }
+  EXPECT_EQ(tv, expected.tv_services);
+  EXPECT_EQ(radio, expected.radio_services);
+  EXPECT_EQ(service_providers, expected.service_providers);
+  EXPECT_EQ(favorite_services, expected.favorites);
+  std::vector<int> frequencies;
+  for (const Transponder& t : set.transponders) frequencies.push_back(t.value2);
+  EXPECT_EQ(frequencies, expected.transponder_frequencies);
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, SaveContent,
+                         ::testing::Combine(::testing::Values(0, 1, 2), ::testing::Bool(),
+                                            ::testing::Bool(), ::testing::Bool()));
+
+}  // namespace
+}  // namespace vsm
