@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <cstdio>
 
 #include "app/window/screenshot_run.h"
 #include "app/window/window_session.h"
@@ -7,7 +8,28 @@
 
 namespace vsm {
 
+namespace {
+
+// Without a display Qt would stop the process with a message of its own; say what to do instead.
+bool HasDisplay() {
+#if defined(__linux__)
+  return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+         qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+#else
+  return true;
+#endif
+}
+
+}  // namespace
+
 int RunWindow(int argc, char** argv) {
+  if (!HasDisplay()) {
+    std::fputs(
+        "vrk-split-merge: no display to open the window on. Set DISPLAY (or QT_QPA_PLATFORM, "
+        "e.g. vnc), or run a list or script without a window: vrk-split-merge --run FILE\n",
+        stderr);
+    return 1;
+  }
   QApplication application(argc, argv);
   WindowSession run(CurrentFolder());
   run.StartUp();
