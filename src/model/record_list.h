@@ -20,7 +20,7 @@ class RecordList {
   template <class Base>
   class BasicIterator {
    public:
-    using iterator_category = std::random_access_iterator_tag;
+    using iterator_category = std::forward_iterator_tag;  // only ++ is offered
     using value_type = Record;
     using difference_type = std::ptrdiff_t;
     using pointer = value_type*;

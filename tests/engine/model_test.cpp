@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,10 @@ TEST(RecordList, WalksInOrder) {
   std::string order;
   for (const Network& network : list) order += network.text;
   EXPECT_EQ(order, "wxy");
+  // The standard algorithms work on it.
+  const auto x =
+      std::find_if(list.begin(), list.end(), [](const Network& n) { return n.text == "x"; });
+  EXPECT_EQ(std::distance(list.begin(), x), 1);
 }
 
 class ModelTest : public WorkspaceTest {

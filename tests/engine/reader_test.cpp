@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -421,6 +422,17 @@ TEST_F(ReaderTest, TheAntennaDumpHoldsTheRecordLinesOfTheLastLoad) {
   ASSERT_TRUE(LoadText(CrLf({"[MORVANE V3 FILE]", "[NETWORK]", "n"})));
   ReadAllSections(workspace, SetId::merge, kList);
   EXPECT_EQ(ReadFile(DumpFile()), "x\r\n");
+}
+
+TEST_F(ReaderTest, AnAntennaDumpThatCannotBeWrittenIsReportedAndTheListStillRead) {
+  std::filesystem::create_directory(DumpFile());
+  ASSERT_TRUE(LoadText(kList));
+  EXPECT_EQ(workspace.main_set.antennas.size(), 2u);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].title, "Nice....");
+  EXPECT_EQ(platform.messages[0].text.rfind("Cannot write file \r\n" + DumpFile() + "\r\n", 0), 0u);
+  EXPECT_TRUE(std::filesystem::is_directory(DumpFile()));
+  EXPECT_TRUE(std::filesystem::is_empty(DumpFile()));
 }
 
 TEST_F(ReaderTest, ReadingIntoTheMergeSetLeavesTheMainSetAlone) {
