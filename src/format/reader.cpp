@@ -5,6 +5,7 @@
 #include "format/converters.h"
 #include "format/sections.h"
 #include "format/text_lines.h"
+#include "format/writer.h"
 #include "model/messages.h"
 #include "platform/atomic_file.h"
 #include "platform/files.h"
@@ -20,18 +21,13 @@ bool StartsWith(std::string_view line, char c) { return !line.empty() && line.fr
 class AntennaDump {
  public:
   explicit AntennaDump(Workspace& workspace) : workspace_(workspace) {}
-  void Open() {
-    writer_.emplace(workspace_.settings.WorkPath(kAntennaFileName));
-  }
+  void Open() { writer_.emplace(workspace_.settings.WorkPath(kAntennaFileName)); }
   void Write(std::string_view line) {
     if (writer_) writer_->WriteLine(line);
   }
   void Close() {
     if (!writer_) return;
-    if (!writer_->Commit()) {
-      workspace_.ShowMessage(kTitleNice, "Cannot write file \r\n" + writer_->target() + "\r\n" +
-                                             writer_->error());
-    }
+    if (!writer_->Commit()) ReportWriteFailure(workspace_, writer_->target(), writer_->error());
     writer_.reset();
   }
 
@@ -43,7 +39,10 @@ class AntennaDump {
 class SetReader : public SectionVisitor {
  public:
   SetReader(Workspace& workspace, SetId set)
-      : workspace_(workspace), set_(workspace.Set(set)), dump_(workspace), is_main_(set == SetId::main) {}
+      : workspace_(workspace),
+        set_(workspace.Set(set)),
+        dump_(workspace),
+        is_main_(set == SetId::main) {}
 
   void OnSectionStart(Section section) override {
     if (section == Section::antenna && is_main_) dump_.Open();
@@ -254,9 +253,9 @@ void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,
   favorite.value2 = ParseLong(columns[2]);
   favorite.channel_index = ParseLong(columns[3]);
   if (favorite.channel_index < 0) {
-    workspace.ShowMessage(kTitleStop,
-                          "Favorite has negative channel index ! \r\nThis favorite is ignored.\r\n" +
-                              workspace.settings.current_file);
+    workspace.ShowMessage(
+        kTitleStop, "Favorite has negative channel index ! \r\nThis favorite is ignored.\r\n" +
+                        workspace.settings.current_file);
     return;
   }
   const auto& services = favorite.kind == 0 ? tv_services : radio_services;
