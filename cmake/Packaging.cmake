@@ -1,0 +1,104 @@
+# Installation and the Debian package.
+#
+# `cmake --install BUILD [--prefix PREFIX]` (DESTDIR honoured) puts the tool and its two converters
+# in one folder, bin/, because the tool looks for its converters beside itself. The list generator
+# vrk-gen-list makes test and benchmark inputs and is not installed. `cmake --build BUILD --target
+# package` makes BUILD/vrk-split-merge_<version>_<arch>.deb on Linux.
+
+include(GNUInstallDirs)
+
+set(VSM_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
+
+# Directories made by the installation are 0755 whatever the umask of the one who builds.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+install(TARGETS vrk-split-merge vrk2mvt mvt2vrk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(FILES README.md docs/headless.md docs/vrk-format.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES examples/README.md examples/west.txt examples/east.txt examples/north.txt
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(FILES examples/demo/demo_job.txt DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/demo)
+install(FILES examples/demo/VrkKeep/sat_position.txt
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/demo/VrkKeep)
+
+if(NOT UNIX OR APPLE)
+  return()
+endif()
+
+if(VSM_BUILD_GUI)
+  install(FILES ${VSM_PACKAGING_DIR}/vrk-split-merge.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${VSM_PACKAGING_DIR}/vrk-split-merge.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
+
+# Manual pages and the changelog are installed compressed, as Debian wants them: gzip -9n leaves
+# no name or time stamp in the file, so the same sources give the same bytes.
+find_program(VSM_GZIP gzip REQUIRED)
+
+function(vsm_gzip_file source compressed)
+  get_filename_component(plain ${compressed} NAME_WLE)
+  set(copy ${CMAKE_BINARY_DIR}/packaging/${plain})
+  add_custom_command(
+    OUTPUT ${compressed}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+    COMMAND ${VSM_GZIP} -9nf ${copy}
+    DEPENDS ${source}
+    COMMENT "Compressing ${plain}"
+    VERBATIM)
+endfunction()
+
+set(VSM_MANUAL_PAGES vrk-split-merge.1 vrk2mvt.1 mvt2vrk.1)
+set(VSM_COMPRESSED_FILES)
+foreach(page IN LISTS VSM_MANUAL_PAGES)
+  set(compressed ${CMAKE_BINARY_DIR}/packaging/${page}.gz)
+  vsm_gzip_file(${CMAKE_SOURCE_DIR}/docs/man/${page} ${compressed})
+  install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  list(APPEND VSM_COMPRESSED_FILES ${compressed})
+endforeach()
+
+set(VSM_CHANGELOG ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+vsm_gzip_file(${VSM_PACKAGING_DIR}/changelog ${VSM_CHANGELOG})
+list(APPEND VSM_COMPRESSED_FILES ${VSM_CHANGELOG})
+install(FILES ${VSM_CHANGELOG} ${VSM_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+add_custom_target(vsm_compressed_docs ALL DEPENDS ${VSM_COMPRESSED_FILES})
+
+# The package's version is the project's; its changelog must name the same one.
+file(STRINGS ${VSM_PACKAGING_DIR}/changelog VSM_CHANGELOG_HEAD LIMIT_COUNT 1)
+if(NOT VSM_CHANGELOG_HEAD MATCHES "^vrk-split-merge \\(${PROJECT_VERSION}\\) ")
+  message(WARNING "packaging/changelog does not start with version ${PROJECT_VERSION}: "
+                  "add an entry for it.")
+endif()
+
+set(VSM_PACKAGE_MAINTAINER
+    "VRK Split & Merge maintainers <maintainers@users.noreply.c-seed-98811a2a.example>"
+    CACHE STRING "Maintainer field of the Debian package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vrk-split-merge)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${VSM_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "merge and split satellite receiver channel lists")
+# One string (not a list of them); lines of at most 72 characters, none starting with a dot.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "VRK Split & Merge loads a satellite receiver's channel list (a binary\n"
+  "file or its tab-separated text form), merges further lists into it,\n"
+  "and saves the result or splits it into one list per antenna or per\n"
+  "provider. Radios, favourites and antennas that are not preferred can\n"
+  "be left out, and providers can be renamed after the antenna or the\n"
+  "satellite's orbital position. Every split writes a batch script that\n"
+  "merges its pieces again; batch scripts also run without a window.\n"
+  "\n"
+  "The package holds the desktop tool and the converters vrk2mvt and\n"
+  "mvt2vrk between the binary .vrk form and the text form.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VSM_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+include(CPack)
