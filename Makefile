@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test demo run clean
+.PHONY: all deps configure build test demo run install package package-test clean
 
 all: build
 
@@ -35,6 +35,20 @@ run:
 	@mkdir -p $(BUILD)/run
 	@echo "Example lists to load: $(CURDIR)/examples"
 	@cd $(BUILD)/run && "$(abspath $(BUILD))/bin/vrk-split-merge"
+
+# Installs the tool, its converters, manual pages, desktop entry and icon under PREFIX; DESTDIR
+# stages the installation below another root.
+PREFIX ?= /usr/local
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package $(BUILD)/vrk-split-merge_<version>_<arch>.deb.
+package: configure
+	@JOBS=$(JOBS) scripts/package-test.sh --package-only $(BUILD)
+
+# Builds the package and checks it unpacked (never installed); lintian must report no errors.
+package-test: configure
+	@JOBS=$(JOBS) scripts/package-test.sh $(BUILD)
 
 clean:
 	@rm -rf $(BUILD)
