@@ -45,12 +45,17 @@ void ConvertToText(Workspace& workspace) {
   if (process->ExitCode() != 0) RemoveFile(settings.text_file);
 }
 
+std::string PartialOutputName(const std::string& target) { return target + ".partial"; }
+
 void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
                              const std::string& target) {
   WaitForConversionsOf(workspace, target);
   const std::string program = ConverterPath(workspace, kToBinaryConverter);
   workspace.settings.converter_command = program + " " + text_file + " " + target;
-  workspace.conversions.Start(workspace.platform, {program, {text_file, target}, text_file, target});
+  const std::string output = PartialOutputName(target);
+  const auto limit = std::chrono::seconds(workspace.settings.background_conversion_timeout_seconds);
+  workspace.conversions.Start(workspace.platform,
+                              {program, {text_file, output}, text_file, target, output, limit});
 }
 
 void ReportFailedConversions(Workspace& workspace) {

@@ -17,7 +17,10 @@ std::string ConverterPath(const Workspace& workspace, std::string_view name);
 // time limit leaves no text form.
 void ConvertToText(Workspace& workspace);
 
-// Starts the conversion of `text_file` into the binary list `target` and returns at once.
+// Starts the conversion of `text_file` into the binary list `target` and returns at once. The
+// converter writes PartialOutputName(target), which replaces the target only when the converter
+// ends well within the time limit; otherwise the target stays as it was.
+std::string PartialOutputName(const std::string& target);
 void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
                              const std::string& target);
 

@@ -39,6 +39,7 @@ struct Settings {
   std::string converter_command;  // display text of the last converter started
   std::string split_caption = kSplitPerAntennaCaption;
   int converter_timeout_seconds = 120;  // a conversion to text that takes longer is stopped
+  int background_conversion_timeout_seconds = 120;  // the same for a conversion to binary
 
   std::string WorkPath(std::string_view file) const {
     return start_folder + work_folder + std::string(file);

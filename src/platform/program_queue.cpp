@@ -4,6 +4,8 @@
 #include <chrono>
 #include <utility>
 
+#include "platform/files.h"
+
 namespace vsm {
 
 using std::chrono::milliseconds;
@@ -14,7 +16,7 @@ ProgramQueue::~ProgramQueue() = default;
 
 void ProgramQueue::Start(Platform& platform, Job job) {
   waiting_.push_back(std::move(job));
-  Reap();
+  Reap(platform);
   Launch(platform);
 }
 
@@ -22,10 +24,28 @@ bool ProgramQueue::Touches(const Job& job, const std::string& file) const {
   return job.source == file || job.target == file;
 }
 
-void ProgramQueue::Reap() {
+void ProgramQueue::Finish(Running& running, bool succeeded) {
+  const Job& job = running.job;
+  const bool writes_aside = !job.output.empty() && job.output != job.target;
+  if (succeeded && writes_aside) {
+    std::string reason;
+    succeeded = ReplaceFile(job.output, job.target, &reason);
+  }
+  if (!succeeded) {
+    if (writes_aside) RemoveFile(job.output);
+    failed_.push_back(job.target);
+  }
+}
+
+void ProgramQueue::Reap(Platform& platform) {
   for (auto it = running_.begin(); it != running_.end();) {
-    if (it->process->WaitFor(milliseconds(0))) {
-      if (it->process->ExitCode() != 0) failed_.push_back(it->job.target);
+    bool ended = it->process->WaitFor(milliseconds(0));
+    if (!ended && platform.Now() >= it->deadline) {
+      it->process->Kill();
+      ended = true;
+    }
+    if (ended) {
+      Finish(*it, it->process->ExitCode() == 0);
       it = running_.erase(it);
     } else {
       ++it;
@@ -42,7 +62,8 @@ void ProgramQueue::Launch(Platform& platform) {
       failed_.push_back(job.target);
       continue;
     }
-    running_.push_back({std::move(job), std::move(process)});
+    const auto deadline = platform.Now() + job.time_limit;
+    running_.push_back({std::move(job), std::move(process), deadline});
   }
 }
 
@@ -51,7 +72,7 @@ void ProgramQueue::WaitForOne(Platform& platform) {
     running_.front().process->WaitFor(milliseconds(10));
     platform.DiscardPendingEvents(milliseconds(0));
   }
-  Reap();
+  Reap(platform);
   Launch(platform);
 }
 
@@ -62,17 +83,17 @@ void ProgramQueue::WaitFor(Platform& platform, const std::string& file) {
     return running || std::any_of(waiting_.begin(), waiting_.end(),
                                   [&](const Job& job) { return Touches(job, file); });
   };
-  Reap();
+  Reap(platform);
   while (pending()) WaitForOne(platform);
 }
 
 void ProgramQueue::WaitAll(Platform& platform) {
-  Reap();
+  Reap(platform);
   while (!Idle()) WaitForOne(platform);
 }
 
 std::vector<std::string> ProgramQueue::TakeFailedTargets(Platform& platform) {
-  Reap();
+  Reap(platform);
   Launch(platform);
   return std::exchange(failed_, {});
 }

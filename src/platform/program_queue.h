@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <deque>
 #include <memory>
@@ -13,13 +14,19 @@ namespace vsm {
 // Programs that the tool starts and does not wait for (the conversions to binary). At most
 // `max_running` run at once; the others wait their turn. Each job names the files it reads and
 // writes, so that the tool can wait for the jobs that touch a file before it uses that file.
+// A program writes its output under a name of its own beside the target; only a program that
+// ends well within its time limit has that output moved over the target, so that a program that
+// fails, dies half-way or hangs never leaves a half-written target nor destroys an earlier one.
 class ProgramQueue {
  public:
   struct Job {
     std::string program;
     std::vector<std::string> arguments;
     std::string source;  // the file the program reads
-    std::string target;  // the file the program writes
+    std::string target;  // the file the program makes
+    std::string output;  // where the program writes it, moved to `target` when it succeeds;
+                         // empty when the program writes `target` itself
+    std::chrono::seconds time_limit{120};  // a program still running then is stopped and fails
   };
 
   explicit ProgramQueue(std::size_t max_running);
@@ -37,9 +44,11 @@ class ProgramQueue {
   struct Running {
     Job job;
     std::unique_ptr<Process> process;
+    std::chrono::steady_clock::time_point deadline;
   };
 
-  void Reap();
+  void Reap(Platform& platform);
+  void Finish(Running& running, bool succeeded);
   void Launch(Platform& platform);
   bool Touches(const Job& job, const std::string& file) const;
   void WaitForOne(Platform& platform);
