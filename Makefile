@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test demo run install package package-test clean
+.PHONY: all deps configure build test demo run install package package-test bench clean
 
 all: build
 
@@ -49,6 +49,15 @@ package: configure
 # Builds the package and checks it unpacked (never installed); lintian must report no errors.
 package-test: configure
 	@JOBS=$(JOBS) scripts/package-test.sh $(BUILD)
+
+# The pipeline benchmark, built in Release in its own folder; not part of `make test`.
+# BENCH_ARGS passes options, e.g. BENCH_ARGS="--sizes 50000 --repeat 3".
+BENCH_BUILD ?= build-bench
+bench: deps
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_BENCH=ON \
+	  -DVSM_BUILD_TESTS=OFF -DVSM_BUILD_GUI=OFF > /dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipeline_bench
+	@$(BENCH_BUILD)/bin/pipeline_bench $(BENCH_ARGS)
 
 clean:
 	@rm -rf $(BUILD)

@@ -1,0 +1,480 @@
+// The whole pipeline on generated lists, in one process and through the engine's own entries:
+// load a text form, merge two further lists, save as text, split per antenna, split per provider
+// named after the satellite position and divided into free-to-air and scrambled. Each phase is
+// measured (wall time, bytes read and written, peak resident memory) and compared with a copy
+// floor: the same input files read and the same output bytes written, line by line, through the
+// same file calls. Run a Release build: `make bench`.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/sat_position_table.h"
+#include "bench_platform.h"
+#include "format/reader.h"
+#include "format/save_driver.h"
+#include "format/text_lines.h"
+#include "generator/list_generator.h"
+#include "merge/merge_driver.h"
+#include "platform/atomic_file.h"
+#include "platform/files.h"
+#include "process_stats.h"
+#include "split/split_per_antenna.h"
+#include "split/split_per_provider.h"
+
+namespace vsm {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Megabytes(std::uint64_t bytes) { return static_cast<double>(bytes) / 1e6; }
+
+// ----- Command line -----
+
+struct BenchOptions {
+  std::vector<int> sizes{10000, 50000, 200000};
+  int repeat = 1;
+  bool own_names = false;  // also split per provider keeping the list's own provider names
+  fs::path folder = fs::temp_directory_path();
+};
+
+std::vector<int> ParseSizes(const std::string& text) {
+  std::vector<int> sizes;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    sizes.push_back(std::stoi(text.substr(start, comma - start)));
+    start = comma + 1;
+  }
+  return sizes;
+}
+
+void PrintUsage() {
+  std::puts(
+      "usage: pipeline_bench [--sizes N,N,...] [--repeat R] [--own-names] [--folder DIR]\n"
+      "  --sizes      services per generated list (default 10000,50000,200000)\n"
+      "  --repeat     runs per size; each figure is the median of the runs (default 1)\n"
+      "  --own-names  add a split per provider that keeps the lists' provider names (one piece\n"
+      "               per provider, each holding every transponder: output grows with the square\n"
+      "               of the size)\n"
+      "  --folder     where the temporary start folders are made (default: the system's temp)");
+}
+
+BenchOptions ParseCommandLine(int argc, char** argv) {
+  BenchOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (argument == "--sizes" && has_value) {
+      options.sizes = ParseSizes(argv[++i]);
+    } else if (argument == "--repeat" && has_value) {
+      options.repeat = std::max(1, std::stoi(argv[++i]));
+    } else if (argument == "--own-names") {
+      options.own_names = true;
+    } else if (argument == "--folder" && has_value) {
+      options.folder = argv[++i];
+    } else {
+      PrintUsage();
+      std::exit(argument == "--help" ? 0 : 2);
+    }
+  }
+  return options;
+}
+
+// ----- The files a phase writes -----
+
+// Every file below the start folder with its size and time of last change; the generated lists
+// and the floor's own files are left out.
+using Snapshot = std::map<fs::path, std::pair<std::uintmax_t, fs::file_time_type>>;
+
+Snapshot TakeSnapshot(const fs::path& start_folder) {
+  Snapshot snapshot;
+  for (auto it = fs::recursive_directory_iterator(start_folder);
+       it != fs::recursive_directory_iterator(); ++it) {
+    const fs::path name = it->path().filename();
+    if (it->is_directory() && (name == "lists" || name == "floor")) {
+      it.disable_recursion_pending();
+    } else if (it->is_regular_file()) {
+      snapshot[it->path()] = {it->file_size(), it->last_write_time()};
+    }
+  }
+  return snapshot;
+}
+
+std::vector<fs::path> ChangedFiles(const Snapshot& before, const Snapshot& after) {
+  std::vector<fs::path> changed;
+  for (const auto& [path, state] : after) {
+    const auto old = before.find(path);
+    if (old == before.end() || old->second != state) changed.push_back(path);
+  }
+  return changed;
+}
+
+// ----- The copy floor -----
+
+// A file the floor writes again: its bytes and whether the engine flushed it to the device.
+struct FloorOutput {
+  std::string content;
+  AtomicFileWriter::Durability durability;
+};
+
+// Reads each input as the reader does (the whole file, then line by line) and writes each output
+// line by line through the tool's file writer; returns the time that took.
+double CopyFloor(const std::vector<std::string>& inputs, const std::vector<FloorOutput>& outputs,
+                 const fs::path& floor_folder) {
+  fs::create_directories(floor_folder);
+  std::size_t line_bytes = 0;
+  const auto start = Clock::now();
+  for (const std::string& input : inputs) {
+    const auto text = ReadWholeFile(input);
+    if (!text) throw std::runtime_error("floor cannot read " + input);
+    LineCursor cursor(*text);
+    for (std::string_view line; cursor.Next(line);) line_bytes += line.size();
+  }
+  std::size_t number = 0;
+  for (const FloorOutput& output : outputs) {
+    AtomicFileWriter file((floor_folder / (std::to_string(number++) + ".txt")).string(),
+                          output.durability);
+    LineCursor cursor(output.content);
+    for (std::string_view line; cursor.Next(line);) file.WriteLine(line);
+    if (!file.Commit()) throw std::runtime_error("floor cannot write: " + file.error());
+  }
+  const double seconds = SecondsSince(start);
+  volatile std::size_t walked = line_bytes;  // keeps the line walk from being optimised away
+  static_cast<void>(walked);
+  fs::remove_all(floor_folder);
+  return seconds;
+}
+
+// ----- Phases -----
+
+struct PhaseFigures {
+  std::string name;
+  double seconds = 0;
+  double floor_seconds = 0;
+  std::uint64_t bytes_read = 0;
+  std::uint64_t bytes_written = 0;
+  std::uint64_t peak_memory = 0;
+  std::uint64_t lists_in_memory = 0;  // bytes of the list texts held in the sets
+  std::size_t files_written = 0;
+  std::chrono::milliseconds slept{0};
+  std::size_t conversions_not_run = 0;
+
+  double Ratio() const { return floor_seconds > 0 ? seconds / floor_seconds : 0; }
+  double Throughput() const {
+    return seconds > 0 ? Megabytes(bytes_read + bytes_written) / seconds : 0;
+  }
+  std::uint64_t MemoryLimit() const { return 10 * lists_in_memory + 30'000'000; }
+};
+
+struct Phase {
+  std::string name;
+  std::vector<std::string> inputs;  // the files it reads, for the floor
+  std::uint64_t lists_in_memory;
+  std::function<bool()> run;
+  std::string durable_target;  // an output that the engine flushes to the device
+};
+
+class PipelineRun {
+ public:
+  PipelineRun(const fs::path& parent, int services) : services_(services) {
+    start_folder_ = parent / ("vsm-bench-" + std::to_string(services) + "-" +
+                              std::to_string(Clock::now().time_since_epoch().count()));
+    for (const char* folder : {"VrkWork", "VrkKeep", "VrkResult", "lists"}) {
+      fs::create_directories(start_folder_ / folder);
+    }
+    // Three lists of the same size over the 32 satellites, each starting at another one, so
+    // that the merge matches antennas by name and reuses their transponders.
+    WriteList("a.txt", {services, 32, 0, 1});
+    WriteList("b.txt", {services, 32, 8, 2});
+    WriteList("c.txt", {services, 32, 16, 3});
+  }
+  ~PipelineRun() {
+    std::error_code ignored;
+    fs::remove_all(start_folder_, ignored);
+  }
+
+  std::vector<PhaseFigures> Run(bool own_names) {
+    BenchPlatform platform;
+    Workspace workspace(platform, start_folder_.string());
+    EnsureSatPositionFile(workspace);  // as at start-up
+
+    const std::uint64_t one = ListBytes("a.txt");
+    const std::uint64_t all = one + ListBytes("b.txt") + ListBytes("c.txt");
+    std::vector<Phase> phases;
+    phases.push_back({"load",
+                      {List("a.txt")},
+                      one,
+                      [&] {
+                        workspace.settings.current_file = List("a.txt");
+                        return LoadThisFile(workspace);
+                      },
+                      ""});
+    phases.push_back({"merge 2 lists",
+                      {List("b.txt"), List("c.txt")},
+                      all,
+                      [&] {
+                        workspace.settings.current_file = List("b.txt");
+                        if (!MergeThisFile(workspace)) return false;
+                        workspace.settings.current_file = List("c.txt");
+                        return MergeThisFile(workspace);
+                      },
+                      ""});
+    const std::string saved = (start_folder_ / "saved.txt").string();
+    phases.push_back({"save .txt",
+                      {},
+                      all,
+                      [&] {
+                        workspace.settings.current_file = saved;
+                        return SaveThisFile(workspace, Button::save);
+                      },
+                      saved});
+    phases.push_back({"split/antenna",
+                      {},
+                      all,
+                      [&] {
+                        SplitPerAntenna(workspace, Button::split);
+                        return true;
+                      },
+                      ""});
+    const std::string table = workspace.settings.KeepPath(kSatPositionFileName);
+    phases.push_back({"split/provider",
+                      {table},
+                      all,
+                      [&] {
+                        workspace.options.split_into_providers = true;
+                        workspace.options.naming = Naming::use_satellite_position;
+                        workspace.options.divide_fta_notfta = true;
+                        SplitPerProvider(workspace, Button::split);
+                        return true;
+                      },
+                      ""});
+    if (own_names) {
+      phases.push_back({"split/own names",
+                        {},
+                        all,
+                        [&] {
+                          workspace.options.naming = Naming::keep_existing_names;
+                          workspace.options.divide_fta_notfta = false;
+                          SplitPerProvider(workspace, Button::split);
+                          return true;
+                        },
+                        ""});
+    }
+
+    std::vector<PhaseFigures> figures;
+    for (const Phase& phase : phases) figures.push_back(Measure(phase, platform));
+    main_services_ =
+        workspace.main_set.tv_services.size() + workspace.main_set.radio_services.size();
+    transponders_ = workspace.main_set.transponders.size();
+    providers_ = workspace.main_set.providers.size();
+    return figures;
+  }
+
+  std::size_t main_services() const { return main_services_; }
+  std::size_t transponders() const { return transponders_; }
+  std::size_t providers() const { return providers_; }
+
+ private:
+  void WriteList(const char* name, const ListGeneratorOptions& options) {
+    std::ofstream(start_folder_ / "lists" / name, std::ios::binary)
+        << GenerateChannelListText(options);
+  }
+  std::string List(const char* name) const { return (start_folder_ / "lists" / name).string(); }
+  std::uint64_t ListBytes(const char* name) const {
+    return static_cast<std::uint64_t>(fs::file_size(start_folder_ / "lists" / name));
+  }
+
+  PhaseFigures Measure(const Phase& phase, const BenchPlatform& platform) {
+    PhaseFigures figures;
+    figures.name = phase.name;
+    figures.lists_in_memory = phase.lists_in_memory;
+    ReleaseFreeMemory();
+    const Snapshot before = TakeSnapshot(start_folder_);
+    const auto slept = platform.slept();
+    const auto programs = platform.programs_requested();
+    ResetPeakResidentMemory();
+    const auto io_before = ReadIoCounters();
+    const auto start = Clock::now();
+    const bool done = phase.run();
+    figures.seconds = SecondsSince(start);
+    const auto io_after = ReadIoCounters();
+    figures.peak_memory = PeakResidentMemory();
+    if (!done) throw std::runtime_error(phase.name + " failed");
+    if (io_before && io_after) {
+      figures.bytes_read = io_after->read - io_before->read;
+      figures.bytes_written = io_after->written - io_before->written;
+    }
+    figures.slept = platform.slept() - slept;
+    figures.conversions_not_run = platform.programs_requested() - programs;
+
+    std::vector<FloorOutput> outputs;
+    for (const fs::path& file : ChangedFiles(before, TakeSnapshot(start_folder_))) {
+      const bool durable = file.string() == phase.durable_target;
+      outputs.push_back(
+          {ReadWholeFile(file.string()).value_or(""),
+           durable ? AtomicFileWriter::Durability::disk : AtomicFileWriter::Durability::cache});
+    }
+    figures.files_written = outputs.size();
+    figures.floor_seconds = CopyFloor(phase.inputs, outputs, start_folder_ / "floor");
+    return figures;
+  }
+
+  fs::path start_folder_;
+  int services_;
+  std::size_t main_services_ = 0;
+  std::size_t transponders_ = 0;
+  std::size_t providers_ = 0;
+};
+
+// ----- Several runs of one size -----
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Times are the medians of the runs, memory the highest peak.
+std::vector<PhaseFigures> Combine(const std::vector<std::vector<PhaseFigures>>& runs) {
+  std::vector<PhaseFigures> combined = runs.front();
+  for (std::size_t p = 0; p < combined.size(); ++p) {
+    std::vector<double> seconds, floors;
+    for (const auto& run : runs) {
+      seconds.push_back(run[p].seconds);
+      floors.push_back(run[p].floor_seconds);
+      combined[p].peak_memory = std::max(combined[p].peak_memory, run[p].peak_memory);
+    }
+    combined[p].seconds = Median(seconds);
+    combined[p].floor_seconds = Median(floors);
+  }
+  return combined;
+}
+
+// ----- Report -----
+
+std::string CpuModel() {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line)) {
+    if (line.rfind("model name", 0) == 0) return line.substr(line.find(':') + 2);
+  }
+  return "unknown";
+}
+
+void PrintHeader(const BenchOptions& options) {
+  std::printf("vrk-split-merge pipeline benchmark\n");
+  std::printf("machine: %u processors, %s\n", std::thread::hardware_concurrency(),
+              CpuModel().c_str());
+  std::printf("runs per size: %d (times are medians)\n", options.repeat);
+  std::printf(
+      "Conversions are excluded: the benchmark's platform starts no converter (they are separate\n"
+      "processes); the conversions the engine asked for are counted under 'conv'.\n"
+      "The wait the tool makes before writing a split script is not slept; it is shown under\n"
+      "'sleep s' and is not part of 'wall ms'.\n"
+      "floor: the phase's input files read (whole file, then line by line) and its output bytes\n"
+      "written line by line through the same file writer. MB = 10^6 bytes; MB/s = (read +\n"
+      "written) / wall. RSS limit = 10 x bytes of the lists in memory + 30 MB.\n");
+}
+
+void PrintTable(int services, const PipelineRun& run, const std::vector<PhaseFigures>& figures) {
+  std::printf(
+      "\n%d services per list; after merging: %zu services, %zu transponders, %zu providers\n",
+      services, run.main_services(), run.transponders(), run.providers());
+  std::printf("%-16s %9s %8s %9s %6s %8s %8s %9s %9s %6s %7s %5s\n", "phase", "wall ms", "read MB",
+              "write MB", "files", "MB/s", "peak MB", "limit MB", "floor ms", "ratio", "sleep s",
+              "conv");
+  for (const PhaseFigures& f : figures) {
+    std::printf("%-16s %9.1f %8.1f %9.1f %6zu %8.1f %8.1f %9.1f %9.1f %6.2f %7.1f %5zu\n",
+                f.name.c_str(), f.seconds * 1e3, Megabytes(f.bytes_read),
+                Megabytes(f.bytes_written), f.files_written, f.Throughput(),
+                Megabytes(f.peak_memory), Megabytes(f.MemoryLimit()), f.floor_seconds * 1e3,
+                f.Ratio(), std::chrono::duration<double>(f.slept).count(), f.conversions_not_run);
+  }
+}
+
+// The targets: each phase within 3x its floor at the largest size, at most 4.5x the time from
+// the size a quarter of it, and peak memory within its limit.
+bool PrintTargets(const std::map<int, std::vector<PhaseFigures>>& results) {
+  bool all_met = true;
+  auto verdict = [&](bool met) {
+    all_met = all_met && met;
+    return met ? "met" : "MISSED";
+  };
+  std::printf("\ntargets\n");
+  const int largest = results.rbegin()->first;
+  for (const PhaseFigures& f : results.rbegin()->second) {
+    std::printf("  %-16s at %d: %.2fx floor (<= 3)  %s\n", f.name.c_str(), largest, f.Ratio(),
+                verdict(f.Ratio() <= 3.0));
+  }
+  const auto quarter = results.find(largest / 4);
+  if (quarter != results.end()) {
+    for (std::size_t p = 0; p < quarter->second.size(); ++p) {
+      const double growth = results.rbegin()->second[p].seconds / quarter->second[p].seconds;
+      std::printf("  %-16s %d -> %d: time x %.2f (<= 4.5)  %s\n", quarter->second[p].name.c_str(),
+                  quarter->first, largest, growth, verdict(growth <= 4.5));
+    }
+  }
+  bool memory_met = true;
+  for (const auto& [services, figures] : results) {
+    for (const PhaseFigures& f : figures) {
+      if (f.peak_memory <= f.MemoryLimit()) continue;
+      memory_met = false;
+      std::printf("  %-16s at %d: peak %.1f MB over its limit %.1f MB  %s\n", f.name.c_str(),
+                  services, Megabytes(f.peak_memory), Megabytes(f.MemoryLimit()), verdict(false));
+    }
+  }
+  if (memory_met) std::printf("  peak memory within its limit in every phase and size: met\n");
+  return all_met;
+}
+
+int Main(int argc, char** argv) {
+  const BenchOptions options = ParseCommandLine(argc, argv);
+  PrintHeader(options);
+  if (!ResetPeakResidentMemory()) {
+    std::printf("note: the peak memory cannot be reset here; 'peak MB' is the process's peak\n");
+  }
+  std::map<int, std::vector<PhaseFigures>> results;
+  for (const int services : options.sizes) {
+    std::vector<std::vector<PhaseFigures>> runs;
+    std::optional<PipelineRun> last;
+    for (int r = 0; r < options.repeat; ++r) {
+      last.reset();
+      ReleaseFreeMemory();
+      last.emplace(options.folder, services);
+      runs.push_back(last->Run(options.own_names));
+    }
+    results[services] = Combine(runs);
+    PrintTable(services, *last, results[services]);
+    std::fflush(stdout);
+  }
+  PrintTargets(results);
+  return 0;
+}
+
+}  // namespace
+}  // namespace vsm
+
+int main(int argc, char** argv) {
+  try {
+    return vsm::Main(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "pipeline_bench: %s\n", error.what());
+    return 1;
+  }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace vsm {
+
+// Bytes that the process moved through read and write calls so far (the page cache included).
+struct IoCounters {
+  std::uint64_t read = 0;
+  std::uint64_t written = 0;
+};
+
+// Nothing where the system does not count them.
+std::optional<IoCounters> ReadIoCounters();
+
+// Starts a new measurement of the peak resident memory; false where the system cannot.
+bool ResetPeakResidentMemory();
+// The peak resident memory since the last reset (or since the start), in bytes.
+std::uint64_t PeakResidentMemory();
+
+// Gives memory that the allocator keeps for reuse back to the system, so that one measurement
+// does not inherit the peak of the one before.
+void ReleaseFreeMemory();
+
+}  // namespace vsm
