@@ -1,0 +1,244 @@
+#include "harness.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <system_error>
+
+#include "app/sat_position_table.h"
+#include "app/session.h"
+#include "converters/channel_tables.h"
+#include "converters/vrk_binary.h"
+#include "format/converters.h"
+#include "format/reader.h"
+#include "format/save_driver.h"
+#include "fuzz_platform.h"
+#include "generator/list_generator.h"
+#include "merge/merge_driver.h"
+#include "model/messages.h"
+#include "model/workspace.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "split/split_per_antenna.h"
+#include "split/split_per_provider.h"
+
+namespace vsm::fuzz {
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void Broken(const char* promise) {
+  std::fprintf(stderr, "broken promise: %s\n", promise);
+  std::abort();
+}
+
+void WriteWholeFile(const std::string& name, std::string_view content) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+const std::string& GeneratedList(int which) {
+  static const std::string lists[] = {
+      GenerateChannelListText({.services = 8, .antennas = 2, .first_antenna = 0, .seed = 7}),
+      GenerateChannelListText({.services = 6, .antennas = 2, .first_antenna = 1, .seed = 8}),
+  };
+  return lists[which];
+}
+
+// A workspace in `folder` whose converters cannot be found and could not be started.
+class QuietWorkspace {
+ public:
+  explicit QuietWorkspace(const std::string& folder) : workspace(platform, folder) {
+    workspace.settings.program_folder.clear();
+  }
+  QuietPlatform platform;
+  Workspace workspace;
+};
+
+bool LoadFile(Workspace& workspace, const std::string& name) {
+  workspace.settings.current_file = name;
+  return LoadThisFile(workspace);
+}
+
+bool MergeFile(Workspace& workspace, const std::string& name) {
+  workspace.settings.current_file = name;
+  return MergeThisFile(workspace);
+}
+
+void SetOptions(Options& options, unsigned char bits) {
+  options.keep_pref_antennas = (bits & 1) != 0;
+  options.remove_favorites = (bits & 2) != 0;
+  options.remove_radios = (bits & 4) != 0;
+  options.naming = static_cast<Naming>((bits >> 3) % 3);
+  options.divide_fta_notfta = options.naming != Naming::keep_existing_names && (bits & 0x20) != 0;
+}
+
+bool DefaultOptions(const Options& options) {
+  return !options.keep_pref_antennas && !options.remove_favorites && !options.remove_radios &&
+         options.naming == Naming::keep_existing_names;
+}
+
+// A list saved as text loads back, and saving what was loaded gives the same file again.
+void CheckSavedListLoadsBack(const std::string& folder, const std::string& saved) {
+  const auto text = ReadWholeFile(saved);
+  if (!text) return;  // nothing kept, nothing written
+  QuietWorkspace again(folder);
+  if (!LoadFile(again.workspace, saved)) Broken("a saved list loads back");
+  const std::string resaved = folder + "resaved.txt";
+  again.workspace.settings.current_file = resaved;
+  SaveThisFile(again.workspace, Button::save);
+  if (ReadWholeFile(resaved) != text) Broken("a saved list saves again unchanged");
+}
+
+void SaveAndSplit(const std::string& folder, Workspace& workspace) {
+  const Settings& settings = workspace.settings;
+  // The preferred antennas are those of the list loaded last.
+  std::error_code ignored;
+  fs::copy_file(settings.WorkPath(kAntennaFileName), settings.KeepPath(kAntennaFileName),
+                fs::copy_options::overwrite_existing, ignored);
+  const std::string saved = folder + "saved.txt";
+  fs::remove(saved, ignored);
+  workspace.settings.current_file = saved;
+  SaveThisFile(workspace, Button::save);
+  workspace.settings.current_file = folder + "saved";
+  SaveThisFile(workspace, Button::save);
+  SplitPerAntenna(workspace, Button::split);
+  SplitPerProvider(workspace, Button::split);
+  workspace.conversions.WaitAll(workspace.platform);
+  ReportFailedConversions(workspace);
+  if (DefaultOptions(workspace.options)) CheckSavedListLoadsBack(folder, saved);
+}
+
+// The current folder for the time of one script run.
+class CurrentFolderScope {
+ public:
+  explicit CurrentFolderScope(const std::string& folder) : previous_(fs::current_path()) {
+    fs::current_path(folder);
+  }
+  ~CurrentFolderScope() {
+    std::error_code ignored;
+    fs::current_path(previous_, ignored);
+  }
+  CurrentFolderScope(const CurrentFolderScope&) = delete;
+  CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
+
+ private:
+  fs::path previous_;
+};
+
+void CheckNoTemporariesLeft(const std::string& folder) {
+  if (!LeftoverTemporaries(folder).empty()) Broken("no temporary file stays behind");
+}
+
+}  // namespace
+
+FuzzFolder::FuzzFolder() {
+  std::random_device random;
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate = base / ("vsm-fuzz-" + std::to_string(random()));
+    if (fs::create_directory(candidate)) {
+      path_ = candidate.string() + kFolderSeparator;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a folder for fuzzing");
+}
+
+FuzzFolder::~FuzzFolder() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+void FuzzFolder::Reset() const {
+  for (const auto& entry : fs::directory_iterator(path_)) fs::remove_all(entry.path());
+  for (const char* sub : {"VrkWork", "VrkKeep", "VrkResult"}) fs::create_directory(path_ + sub);
+}
+
+std::string ConfineScript(std::string_view text) {
+  std::string confined;
+  confined.reserve(text.size());
+  for (const char c : text) {
+    if (c == '/' || c == '\\') {
+      confined += '_';
+    } else if (c == '.' && !confined.empty() && confined.back() == '.') {
+      confined += '_';
+    } else {
+      confined += c;
+    }
+  }
+  return confined;
+}
+
+std::string LeftoverTemporaries(const std::string& folder) {
+  std::string found;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (HasSuffix(name, ".tmp") || HasSuffix(name, ".partial")) found += name + "\n";
+  }
+  return found;
+}
+
+void RunTextListInput(const FuzzFolder& folder, std::string_view bytes) {
+  folder.Reset();
+  const std::string input = folder.path() + "input.txt";
+  const std::string generated = folder.path() + "generated.txt";
+  WriteWholeFile(input, bytes);
+  WriteWholeFile(generated, GeneratedList(0));
+  const unsigned char option_bits = bytes.empty() ? 0 : static_cast<unsigned char>(bytes.back());
+  {
+    QuietWorkspace quiet(folder.path());
+    Workspace& workspace = quiet.workspace;
+    EnsureSatPositionFile(workspace);
+    SetOptions(workspace.options, option_bits);
+    if (LoadFile(workspace, input)) MergeFile(workspace, generated);
+    SaveAndSplit(folder.path(), workspace);
+  }
+  {
+    QuietWorkspace quiet(folder.path());
+    Workspace& workspace = quiet.workspace;
+    SetOptions(workspace.options, option_bits);
+    LoadFile(workspace, generated);
+    MergeFile(workspace, input);
+    SaveAndSplit(folder.path(), workspace);
+  }
+  CheckNoTemporariesLeft(folder.path());
+}
+
+void RunScriptInput(const FuzzFolder& folder, std::string_view bytes) {
+  folder.Reset();
+  WriteWholeFile(folder.path() + kFirstList, GeneratedList(0));
+  WriteWholeFile(folder.path() + kSecondList, GeneratedList(1));
+  const std::string script = folder.path() + "script.txt";
+  WriteWholeFile(script, std::string(kScriptHeader) + "\r\n" + ConfineScript(bytes));
+  {
+    CurrentFolderScope in_folder(folder.path());
+    QuietPlatform platform;
+    Session session(platform, folder.path());
+    Workspace& workspace = session.workspace;
+    workspace.settings.program_folder.clear();
+    EnsureSatPositionFile(workspace);
+    LoadFile(workspace, script);
+    workspace.conversions.WaitAll(platform);
+    ReportFailedConversions(workspace);
+  }
+  CheckNoTemporariesLeft(folder.path());
+}
+
+void RunVrkInput(std::string_view bytes) {
+  std::string fault;
+  const auto tables = vrk::DecodeVrk(bytes, fault);
+  if (!tables) {
+    if (fault.empty()) Broken("a refused file has a fault text");
+    return;
+  }
+  const std::string text = vrk::TextFromTables(*tables);
+  const auto again = vrk::DecodeVrk(vrk::EncodeVrk(*tables), fault);
+  if (!again) Broken("an encoded list decodes");
+  if (vrk::TextFromTables(*again) != text) Broken("an encoded list decodes to the same list");
+}
+
+}  // namespace vsm::fuzz

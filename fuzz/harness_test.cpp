@@ -1,0 +1,101 @@
+// The fuzzing harness itself: its confinement of script names, and a run of each entry on
+// ordinary and odd inputs.
+
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "generator/list_generator.h"
+
+namespace vsm::fuzz {
+namespace {
+namespace fs = std::filesystem;
+
+std::string ReadAll(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+TEST(ConfineScript, LeavesNoSeparatorAndNoParentFolder) {
+  for (const std::string text :
+       {"load ../../etc/passwd", "save /tmp/x.txt", "merge ..\\..\\x.vrk", "save \\\\host\\share",
+        "load ....//....//x", "load .../x", "save ~/.profile", "load C:\\Windows\\win.ini"}) {
+    SCOPED_TRACE(text);
+    const std::string confined = ConfineScript(text);
+    EXPECT_EQ(confined.size(), text.size());
+    EXPECT_EQ(confined.find_first_of("/\\"), std::string::npos);
+    EXPECT_EQ(confined.find(".."), std::string::npos);
+  }
+  EXPECT_EQ(ConfineScript("load a.txt\r\nmerge b.txt\r\nsplit"),
+            "load a.txt\r\nmerge b.txt\r\nsplit");
+}
+
+// A hostile script reaches only files inside its folder, and its plain names land there.
+TEST(ConfineScript, AHostileScriptStaysInItsFolder) {
+  const FuzzFolder outside;
+  const FuzzFolder folder;
+  const std::string secret = outside.path() + "secret.txt";
+  std::ofstream(secret) << "[MORVANE V3 FILE]\r\n";
+  const std::string parent_relative =
+      "../" + fs::path(outside.path()).parent_path().filename().string();
+  const std::string script = "load " + secret + "\r\n" +                 //
+                             "load " + kFirstList + "\r\n" +             //
+                             "save " + outside.path() + "x.txt\r\n" +    //
+                             "save " + parent_relative + "/y.txt\r\n" +  //
+                             "save ..\\z.txt\r\n" +                      //
+                             "save kept.txt\r\n" +                       //
+                             "split\r\n";
+  RunScriptInput(folder, script);
+  EXPECT_EQ(ReadAll(secret), "[MORVANE V3 FILE]\r\n");
+  EXPECT_FALSE(fs::exists(outside.path() + "x.txt"));
+  EXPECT_FALSE(fs::exists(outside.path() + "y.txt"));
+  EXPECT_FALSE(fs::exists(fs::path(folder.path()).parent_path().parent_path() / "z.txt"));
+  std::size_t outside_files = 0;
+  for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(outside.path())) {
+    ++outside_files;
+  }
+  EXPECT_EQ(outside_files, 1u);  // the secret only
+  // The plain names were used inside the folder.
+  EXPECT_TRUE(fs::exists(folder.path() + "kept.txt"));
+  EXPECT_TRUE(fs::exists(folder.path() + "antenna_list.txt"));
+  EXPECT_FALSE(fs::is_empty(folder.path() + "VrkWork"));
+  // The current folder is given back.
+  EXPECT_NE(fs::current_path().string() + "/", folder.path());
+}
+
+TEST(FuzzHarness, RunsEachEntryOnOrdinaryAndOddInputs) {
+  const FuzzFolder folder;
+  const std::string list =
+      GenerateChannelListText({.services = 10, .antennas = 3, .first_antenna = 0, .seed = 3});
+  const std::string odd_inputs[] = {
+      "",
+      std::string(5000, '\0'),
+      "[MORVANE V3 FILE]",
+      "[MORVANE V3 "
+      "FILE]\r\n[ANTENNA]\r\n0\t0\t0\t0\t0\t0\t0\t0\t0\t..\r\n[TS]\r\n5\r\n[SERVICE]\r\n"
+      "V\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t0\t-1\tx\r\n[FAVORITE]\r\n0\t0\t9\r\n",
+  };
+  for (unsigned char options = 0; options < 64; options += 9) {
+    RunTextListInput(folder, list + static_cast<char>(options));
+  }
+  for (const std::string& input : odd_inputs) {
+    RunTextListInput(folder, input);
+    RunScriptInput(folder, input);
+    RunVrkInput(input);
+  }
+  RunScriptInput(folder,
+                 "load a.txt\r\nmerge b.txt\r\nuse_antenna_names\r\nsave c\r\nsplit\r\n"
+                 "split_into_providers true\r\nsplit\r\nload antenna_list.txt\r\n");
+  EXPECT_TRUE(fs::exists(folder.path() + "provider_list.txt"));
+  EXPECT_EQ(LeftoverTemporaries(folder.path()), "");
+}
+
+}  // namespace
+}  // namespace vsm::fuzz
