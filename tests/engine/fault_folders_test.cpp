@@ -1,0 +1,205 @@
+// Folders that cannot take the tool's files, save targets that are folders or lie in missing
+// folders, and scripts that name missing files. Each fault is reported with the file concerned,
+// nothing is reported as done that was not done, no earlier file is destroyed, and the next
+// operation works.
+//
+// A folder "that cannot be written" is made by putting a regular file in its place: the tests may
+// run as root, for whom permission bits do not stop a write.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "app/controls.h"
+#include "format/converters.h"
+#include "format/reader.h"
+#include "format/save_driver.h"
+#include "format/text_lines.h"
+#include "generator/list_generator.h"
+#include "model/messages.h"
+#include "platform/files.h"
+#include "script/script_interpreter.h"
+#include "split/split_per_antenna.h"
+#include "workspace_fixture.h"
+
+namespace vsm {
+namespace {
+namespace fs = std::filesystem;
+
+using testing::CrLf;
+using testing::Exists;
+using testing::ReadFile;
+
+class FaultyFolderTest : public testing::WorkspaceTest {
+ protected:
+  FaultyFolderTest() {
+    WriteList("a.txt", GenerateChannelListText(
+                           {.services = 12, .antennas = 2, .first_antenna = 0, .seed = 11}));
+    WriteList("b.txt", GenerateChannelListText(
+                           {.services = 8, .antennas = 2, .first_antenna = 2, .seed = 12}));
+  }
+  void SetUp() override {
+    if (!IsRegularFile(ConverterPath(workspace, kToBinaryConverter))) {
+      GTEST_SKIP() << "the converters are not built beside the tests";
+    }
+  }
+
+  // The working folder `folder` ("VrkWork/", ...) becomes a regular file.
+  std::string BlockFolder(const std::string& folder) {
+    const std::string name = workspace.settings.start_folder + folder.substr(0, folder.size() - 1);
+    fs::remove_all(name);
+    testing::WriteFile(name, "not a folder");
+    return name;
+  }
+  void UnblockFolder(const std::string& name) {
+    fs::remove(name);
+    fs::create_directory(name);
+  }
+  bool Save(const std::string& target) {
+    workspace.settings.current_file = target;
+    return SaveThisFile(workspace, Button::save);
+  }
+  void FinishConversions() {
+    workspace.conversions.WaitAll(platform);
+    ReportFailedConversions(workspace);
+  }
+  // The one message shown since the last call starts with `start`.
+  void ExpectOneMessageStartingWith(const std::string& start) {
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].title, kTitleNice);
+    EXPECT_EQ(platform.messages[0].text.substr(0, start.size()), start);
+    platform.messages.clear();
+  }
+};
+
+TEST_F(FaultyFolderTest, AWorkFolderInTheWayIsReportedAndTheToolKeepsWorking) {
+  const std::string work = BlockFolder(workspace.settings.work_folder);
+  const std::string dump = workspace.settings.WorkPath(kAntennaFileName);
+
+  // A text list loads; only its antenna dump cannot be written, and that is said.
+  EXPECT_TRUE(Load("a.txt"));
+  ExpectOneMessageStartingWith("Cannot write file \r\n" + dump + "\r\n");
+
+  // A save as .vrk goes through the work folder: reported, not done, the old target kept.
+  testing::WriteFile(Path("out.vrk"), "earlier file");
+  EXPECT_FALSE(Save(Path("out.vrk")));
+  ExpectOneMessageStartingWith("Cannot write file \r\n" + workspace.settings.text_file + "\r\n");
+  EXPECT_EQ(platform.caption(Button::save), "Save");
+  EXPECT_TRUE(workspace.conversions.Idle());
+  EXPECT_EQ(ReadFile(Path("out.vrk")), "earlier file");
+
+  // A split counts no piece whose text form could not be written.
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_EQ(platform.caption(Button::split), "Split into 0 antennas");
+  EXPECT_EQ(platform.messages.size(), 2u);  // one per antenna
+  for (const auto& message : platform.messages) {
+    EXPECT_NE(message.text.find(workspace.settings.work_folder), std::string::npos);
+  }
+  platform.messages.clear();
+  EXPECT_EQ(ReadFile(work), "not a folder");
+
+  UnblockFolder(work);
+  EXPECT_TRUE(Save(Path("out.vrk")));
+  FinishConversions();
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_NE(ReadFile(Path("out.vrk")), "earlier file");
+}
+
+TEST_F(FaultyFolderTest, AResultFolderInTheWayFailsEachConversionByName) {
+  ASSERT_TRUE(Load("a.txt"));
+  const std::string result = BlockFolder(workspace.settings.result_folder);
+  SplitPerAntenna(workspace, Button::split);
+  FinishConversions();
+  ASSERT_EQ(platform.messages.size(), 2u);
+  for (const auto& message : platform.messages) {
+    EXPECT_EQ(message.title, kTitleNice);
+    EXPECT_EQ(message.text.rfind("Conversion failed: \r\n" + result + "/", 0), 0u) << message.text;
+  }
+  platform.messages.clear();
+  UnblockFolder(result);
+  SplitPerAntenna(workspace, Button::split);
+  FinishConversions();
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");
+  EXPECT_EQ(std::distance(fs::directory_iterator(result), fs::directory_iterator()), 2);
+}
+
+TEST_F(FaultyFolderTest, AKeepFolderInTheWayLeavesTheLabelsAndTheSaveWorks) {
+  ASSERT_TRUE(Load("a.txt"));
+  const std::string keep = BlockFolder(workspace.settings.keep_folder);
+  workspace.options.naming = Naming::use_satellite_position;
+  EXPECT_TRUE(Save(Path("out.txt")));
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(FirstLine(ReadFile(Path("out.txt"))), kChannelListHeader);
+  EXPECT_EQ(ReadFile(keep), "not a folder");
+  // Preferred antennas that cannot be read keep every antenna, as if the option were off.
+  workspace.options.keep_pref_antennas = true;
+  EXPECT_TRUE(Save(Path("pref.txt")));
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFile(Path("pref.txt")), ReadFile(Path("out.txt")));
+}
+
+TEST_F(FaultyFolderTest, ASaveTargetThatIsAFolderIsReportedAndLeftAlone) {
+  ASSERT_TRUE(Load("a.txt"));
+  fs::create_directory(Path("dir.txt"));
+  testing::WriteFile(Path("dir.txt/inside"), "x");
+  EXPECT_FALSE(Save(Path("dir.txt")));
+  ExpectOneMessageStartingWith("Cannot write file \r\n" + Path("dir.txt") + "\r\n");
+  EXPECT_EQ(platform.caption(Button::save), "Save");
+
+  fs::create_directory(Path("dir.vrk"));
+  testing::WriteFile(Path("dir.vrk/inside"), "x");
+  Save(Path("dir.vrk"));
+  FinishConversions();
+  ExpectOneMessageStartingWith("Conversion failed: \r\n" + Path("dir.vrk"));
+  EXPECT_EQ(ReadFile(Path("dir.txt/inside")), "x");
+  EXPECT_EQ(ReadFile(Path("dir.vrk/inside")), "x");
+
+  EXPECT_TRUE(Save(Path("fine.txt")));
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(FaultyFolderTest, ATargetInAMissingFolderIsReportedAndLeavesNothingBehind) {
+  ASSERT_TRUE(Load("a.txt"));
+  const std::string text_target = Path("missing/out.txt");
+  EXPECT_FALSE(Save(text_target));
+  ExpectOneMessageStartingWith("Cannot write file \r\n" + text_target + "\r\n");
+
+  const std::string binary_target = Path("missing/out.vrk");
+  Save(binary_target);
+  FinishConversions();
+  ExpectOneMessageStartingWith("Conversion failed: \r\n" + binary_target);
+  EXPECT_FALSE(Exists(Path("missing")));
+
+  EXPECT_TRUE(Save(Path("out.vrk")));
+  FinishConversions();
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(Exists(Path("out.vrk")));
+}
+
+TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
+  Controls controls(workspace);
+  workspace.run_script = [&controls](Workspace& running) { return RunScript(running, controls); };
+  WriteList("job.txt", CrLf({kScriptHeader, "load " + Path("gone.txt"), "load " + Path("a.txt"),
+                             "merge " + Path("gone.vrk"), "merge " + Path("lost.txt"),
+                             "merge " + Path("b.txt"), "save " + Path("out.txt")}));
+  EXPECT_TRUE(Load("job.txt"));
+  // A load line whose file cannot be opened names it in status field 0 and leaves the caption
+  // "Load", with no box, as every load of a missing file; a merge line names it in a box.
+  const auto& statuses = platform.status_history;
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "0:gone"), statuses.end());
+  EXPECT_EQ(platform.caption_history.front(), "load_button:Load");
+  ASSERT_EQ(platform.messages.size(), 2u);
+  EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + Path("gone.vrk"));
+  EXPECT_EQ(platform.messages[1].text, "MergeThisFile: File not found \r\n" + Path("lost.txt"));
+  ASSERT_EQ(workspace.loaded_files.size(), 2u);
+  EXPECT_EQ(workspace.loaded_files[0].path, Path("a.txt"));
+  EXPECT_EQ(workspace.loaded_files[1].path, Path("b.txt"));
+  EXPECT_EQ(platform.caption(Button::save), "Saved out.txt");
+  EXPECT_EQ(FirstLine(ReadFile(Path("out.txt"))), kChannelListHeader);
+}
+
+}  // namespace
+}  // namespace vsm
