@@ -1,0 +1,129 @@
+// Lines of several megabytes and files full of NUL bytes load without harm, keep what they hold,
+// and take memory in proportion to the file.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "format/reader.h"
+#include "format/save_driver.h"
+#include "workspace_fixture.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace vsm {
+namespace {
+
+using testing::CrLf;
+using testing::ReadFile;
+
+constexpr std::size_t kMegabyte = 1 << 20;
+
+class LongLinesTest : public testing::WorkspaceTest {
+ protected:
+  bool SaveAs(std::string_view name) {
+    workspace.settings.current_file = Path(name);
+    return SaveThisFile(workspace, Button::save);
+  }
+};
+
+TEST_F(LongLinesTest, LinesOfSeveralMegabytesAreKeptWhole) {
+  const std::string network(5 * kMegabyte, 'n');
+  const std::string service_name(3 * kMegabyte, 's');
+  const std::string antenna_name(2 * kMegabyte, 'a');
+  WriteList(
+      "long.txt",
+      CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\t" + antenna_name, "[TS]",
+            "0\t0\t0\t0\t0\t0\t0\t0", "[NETWORK]", network, "[PROVIDER]", "p", "[FAVORITE]",
+            "[SERVICE]", "V\t1\t2\t3\t4\t5\t1\tFALSE\tFALSE\tFALSE\t0\t0\t" + service_name + "\t1",
+            "[MENU]", std::string(kMegabyte, '\t')}));
+  ASSERT_TRUE(Load("long.txt"));
+  ASSERT_EQ(workspace.main_set.networks.size(), 1u);
+  EXPECT_EQ(workspace.main_set.networks[0].text, network);
+  ASSERT_EQ(workspace.main_set.tv_services.size(), 1u);
+  EXPECT_EQ(workspace.main_set.tv_services[0].name, service_name);
+  EXPECT_EQ(workspace.main_set.antennas[0].name, antenna_name);
+  // Saved and loaded again, the long texts come back unchanged.
+  ASSERT_TRUE(SaveAs("again.txt"));
+  ASSERT_TRUE(Load("again.txt"));
+  EXPECT_EQ(workspace.main_set.networks[0].text, network);
+  EXPECT_EQ(workspace.main_set.tv_services[0].name, service_name);
+}
+
+TEST_F(LongLinesTest, NulBytesEndLinesAndNeverStopTheReader) {
+  std::string text = CrLf({"[MORVANE V3 FILE]", "[NETWORK]"});
+  text += std::string("one\0two", 7) + "\r\n";
+  text += std::string(100000, '\0');
+  text += CrLf({"[PROVIDER]", "p", "[MENU]", "last"});
+  WriteList("nul.txt", text);
+  ASSERT_TRUE(Load("nul.txt"));
+  // "one", "two", then one empty line per NUL byte (the first one ends "two"'s CR LF line).
+  ASSERT_EQ(workspace.main_set.networks.size(), 2u + 100000u);
+  EXPECT_EQ(workspace.main_set.networks[0].text, "one");
+  EXPECT_EQ(workspace.main_set.networks[1].text, "two");
+  ASSERT_EQ(workspace.main_set.menus.size(), 1u);
+  EXPECT_EQ(workspace.main_set.menus[0].text, "last");
+
+  // A file of nothing but NUL bytes is no list, and says so.
+  WriteList("zeros.txt", std::string(kMegabyte, '\0'));
+  platform.messages.clear();
+  EXPECT_FALSE(Load("zeros.txt"));
+  ASSERT_EQ(platform.messages.size(), 1u);
+}
+
+#ifndef _WIN32
+// The peak memory, in bytes, that loading `file` adds to a fresh child process.
+long PeakMemoryOfLoading(Workspace& workspace, const std::string& file) {
+  const pid_t child = fork();
+  if (child == 0) {
+    // Resets the peak to the present size, then loads and reports how far the peak rose.
+    std::ofstream("/proc/self/clear_refs") << "5";
+    auto kilobytes = [](const char* field) {
+      std::ifstream status("/proc/self/status");
+      std::string key;
+      long value = 0;
+      while (status >> key) {
+        if (key == field) {
+          status >> value;
+          return value;
+        }
+      }
+      return -1L;
+    };
+    const long before = kilobytes("VmRSS:");
+    workspace.settings.current_file = file;
+    LoadThisFile(workspace);
+    const long rise_kb = kilobytes("VmHWM:") - before;
+    std::ofstream(file + ".peak") << rise_kb;
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return std::stol(ReadFile(file + ".peak")) * 1024;
+}
+
+TEST_F(LongLinesTest, MemoryGrowsInProportionToTheFile) {
+  // Long lines cost about their length; every short line is a record, which costs a record's
+  // size whatever the line holds, so a file of NUL bytes costs a fixed amount per byte.
+  const std::string header = CrLf({"[MORVANE V3 FILE]", "[NETWORK]"});
+  const std::string long_line = header + std::string(16 * kMegabyte, 'n');
+  const std::string nul_lines = header + std::string(kMegabyte, '\0');
+  const std::string twice_nul_lines = header + std::string(2 * kMegabyte, '\0');
+  const long long_line_peak = PeakMemoryOfLoading(workspace, WriteList("l.txt", long_line));
+  const long nul_peak = PeakMemoryOfLoading(workspace, WriteList("n1.txt", nul_lines));
+  const long twice_nul_peak = PeakMemoryOfLoading(workspace, WriteList("n2.txt", twice_nul_lines));
+  RecordProperty("long_line_peak_bytes", std::to_string(long_line_peak));
+  RecordProperty("nul_peak_bytes", std::to_string(nul_peak));
+  EXPECT_LT(long_line_peak, 4 * static_cast<long>(long_line.size()));
+  // A network record holds its text and position: well under 200 bytes each.
+  EXPECT_LT(nul_peak, 200 * static_cast<long>(kMegabyte));
+  EXPECT_LT(twice_nul_peak, nul_peak * 5 / 2);
+}
+#endif
+
+}  // namespace
+}  // namespace vsm
