@@ -1,5 +1,7 @@
 #include "split/marking.h"
 
+#include <algorithm>
+
 #include "split/provider_naming.h"
 
 namespace vsm {
@@ -22,51 +24,35 @@ RecordList<Provider>& OutputProviders(Workspace& workspace) {
                                                                  : set.generated_providers;
 }
 
-// A kept service of a piece per antenna marks the providers it brings into the file; with divided
-// generated providers both halves of its antenna come along.
-void MarkProvidersOf(Workspace& workspace, const Service& service) {
-  if (workspace.options.naming == Naming::keep_existing_names) {
-    service.provider->used = true;
-    return;
-  }
-  for (const char* scrambled : {"FALSE", "TRUE"}) {
-    if (Provider* provider = GeneratedProviderOf(workspace, *service.antenna, scrambled)) {
-      provider->used = true;
-    }
-  }
+template <class Record>
+Record& Deref(Record& record) {
+  return record;
+}
+template <class Record>
+Record& Deref(Record* record) {
+  return *record;
 }
 
+// The steps of a marking pass, each over the records it is given: the whole lists, or the
+// records of one piece of a split.
 class Marker {
  public:
-  Marker(Workspace& workspace, PieceKind kind) : workspace_(workspace), kind_(kind) {}
+  // `newly_used`, when given, receives every provider that the pass marks `used`.
+  Marker(Workspace& workspace, PieceKind kind, std::vector<Provider*>* newly_used = nullptr)
+      : workspace_(workspace), kind_(kind), newly_used_(newly_used) {}
 
-  bool Run() {
+  void Begin() {
     workspace_.kept = {};
-    NumberAntennas();
-    KeepTransponders();
-    if (kind_ == PieceKind::selected_antennas) ClearProviderMarks();
-    KeepServices(workspace_.main_set.tv_services, workspace_.kept.first_kept_tv_service);
-    if (workspace_.options.remove_radios) {
-      // Left out: no radio service may pass for kept, also through a favourite.
-      for (Service& service : workspace_.main_set.radio_services) service.kept = false;
-    } else {
-      KeepServices(workspace_.main_set.radio_services, workspace_.kept.first_kept_radio_service);
-    }
-    NumberProviders();
-    NumberFavorites();
-    return kept_any_;
-  }
-
- private:
-  void NumberAntennas() {
     std::int32_t counter = 0;
     for (Antenna& antenna : workspace_.main_set.antennas) antenna.out_index = counter++;
   }
 
-  void KeepTransponders() {
+  template <class Transponders>
+  void KeepTransponders(Transponders& transponders) {
     std::int32_t counter = 0;
     Transponder** link = &workspace_.kept.first_kept_transponder;
-    for (Transponder& transponder : workspace_.main_set.transponders) {
+    for (auto& element : transponders) {
+      Transponder& transponder = Deref(element);
       if (!IsOnSelectedAntenna(transponder)) continue;
       transponder.out_antenna_index = transponder.antenna->out_index;
       transponder.out_index = counter++;
@@ -76,40 +62,71 @@ class Marker {
     }
   }
 
-  void ClearProviderMarks() {
-    for (Provider& provider : workspace_.main_set.providers) provider.used = false;
-    for (Provider& provider : workspace_.main_set.generated_providers) provider.used = false;
-  }
-
-  bool BelongsToPiece(const Service& service) {
-    if (!CanBeKept(workspace_, service)) return false;
-    return kind_ == PieceKind::selected_antennas || InSelectedProvider(workspace_, service);
-  }
-
-  void KeepServices(RecordList<Service>& services, Service*& head) {
+  template <class Services>
+  void KeepServices(Services& services, Service*& head) {
     std::int32_t counter = 1;
     Service** link = &head;
-    for (Service& service : services) {
+    for (auto& element : services) {
+      Service& service = Deref(element);
       service.kept = BelongsToPiece(service);
       if (!service.kept) continue;
       kept_any_ = true;
       service.out_ts_index = service.transponder->out_index;
       service.out_number = counter++;
-      if (kind_ == PieceKind::selected_antennas) MarkProvidersOf(workspace_, service);
+      if (kind_ == PieceKind::selected_antennas) MarkProvidersOf(service);
       service.next_kept = nullptr;
       *link = &service;
       link = &service.next_kept;
     }
   }
 
-  void NumberProviders() {
+  // Numbers the used ones among `providers`, given in list order, and points the kept services
+  // at their numbers.
+  template <class Providers>
+  void NumberProviders(Providers& providers) {
     std::int32_t counter = 0;
-    for (Provider& provider : OutputProviders(workspace_)) {
+    for (auto& element : providers) {
+      Provider& provider = Deref(element);
       if (provider.used) provider.list_index = counter++;
     }
     PointAtProviders(workspace_.kept.first_kept_tv_service);
     if (!workspace_.options.remove_radios) {
       PointAtProviders(workspace_.kept.first_kept_radio_service);
+    }
+  }
+
+  template <class Favorites>
+  void NumberFavorites(Favorites& tv_favorites, Favorites& radio_favorites) {
+    if (workspace_.options.remove_favorites) return;
+    NumberFavoritesOf(tv_favorites);
+    if (!workspace_.options.remove_radios) NumberFavoritesOf(radio_favorites);
+  }
+
+  bool kept_any() const { return kept_any_; }
+
+ private:
+  bool BelongsToPiece(const Service& service) {
+    if (!CanBeKept(workspace_, service)) return false;
+    return kind_ == PieceKind::selected_antennas || InSelectedProvider(workspace_, service);
+  }
+
+  void MarkUsed(Provider& provider) {
+    if (provider.used) return;
+    provider.used = true;
+    if (newly_used_ != nullptr) newly_used_->push_back(&provider);
+  }
+
+  // A kept service of a piece per antenna marks the providers it brings into the file; with
+  // divided generated providers both halves of its antenna come along.
+  void MarkProvidersOf(const Service& service) {
+    if (workspace_.options.naming == Naming::keep_existing_names) {
+      MarkUsed(*service.provider);
+      return;
+    }
+    for (const char* scrambled : {"FALSE", "TRUE"}) {
+      if (Provider* provider = GeneratedProviderOf(workspace_, *service.antenna, scrambled)) {
+        MarkUsed(*provider);
+      }
     }
   }
 
@@ -120,14 +137,10 @@ class Marker {
     }
   }
 
-  void NumberFavorites() {
-    if (workspace_.options.remove_favorites) return;
-    NumberFavoritesOf(workspace_.main_set.tv_favorites);
-    if (!workspace_.options.remove_radios) NumberFavoritesOf(workspace_.main_set.radio_favorites);
-  }
-
-  static void NumberFavoritesOf(RecordList<Favorite>& favorites) {
-    for (Favorite& favorite : favorites) {
+  template <class Favorites>
+  static void NumberFavoritesOf(Favorites& favorites) {
+    for (auto& element : favorites) {
+      Favorite& favorite = Deref(element);
       if (favorite.service != nullptr && favorite.service->kept) {
         favorite.out_channel_index = favorite.service->out_number - 1;
       }
@@ -136,8 +149,14 @@ class Marker {
 
   Workspace& workspace_;
   PieceKind kind_;
+  std::vector<Provider*>* newly_used_;
   bool kept_any_ = false;
 };
+
+void ClearProviderMarks(ChannelList& set) {
+  for (Provider& provider : set.providers) provider.used = false;
+  for (Provider& provider : set.generated_providers) provider.used = false;
+}
 
 }  // namespace
 
@@ -152,6 +171,134 @@ bool InSelectedProvider(Workspace& workspace, const Service& service) {
   return provider != nullptr && provider->used;
 }
 
-bool MarkKeptRecords(Workspace& workspace, PieceKind kind) { return Marker(workspace, kind).Run(); }
+bool MarkKeptRecords(Workspace& workspace, PieceKind kind) {
+  ChannelList& set = workspace.main_set;
+  KeptChains& kept = workspace.kept;
+  Marker marker(workspace, kind);
+  marker.Begin();
+  marker.KeepTransponders(set.transponders);
+  if (kind == PieceKind::selected_antennas) ClearProviderMarks(set);
+  marker.KeepServices(set.tv_services, kept.first_kept_tv_service);
+  if (workspace.options.remove_radios) {
+    // Left out: no radio service may pass for kept, also through a favourite.
+    for (Service& service : set.radio_services) service.kept = false;
+  } else {
+    marker.KeepServices(set.radio_services, kept.first_kept_radio_service);
+  }
+  marker.NumberProviders(OutputProviders(workspace));
+  marker.NumberFavorites(set.tv_favorites, set.radio_favorites);
+  return marker.kept_any();
+}
+
+SplitPieces::SplitPieces(Workspace& workspace, PieceKind kind)
+    : workspace_(workspace), kind_(kind) {
+  ChannelList& set = workspace.main_set;
+  std::size_t position = 0;
+  for (const Provider& provider : OutputProviders(workspace)) {
+    provider_position_.emplace(&provider, position++);
+  }
+  if (kind == PieceKind::selected_antennas) {
+    position = 0;
+    for (const Antenna& antenna : set.antennas) antenna_position_.emplace(&antenna, position++);
+    pieces_.resize(set.antennas.size());
+  } else {
+    pieces_.resize(provider_position_.size());
+  }
+  GatherTransponders(workspace);
+  GatherServices(workspace, set.tv_services, &Piece::tv_services);
+  GatherServices(workspace, set.radio_services, &Piece::radio_services);
+  GatherFavorites(workspace, set.tv_favorites, &Piece::tv_favorites);
+  GatherFavorites(workspace, set.radio_favorites, &Piece::radio_favorites);
+}
+
+std::ptrdiff_t SplitPieces::PieceOf(Workspace& workspace, const Service* service) const {
+  if (service == nullptr) return -1;
+  if (kind_ == PieceKind::selected_antennas) {
+    const auto found = antenna_position_.find(service->antenna);
+    return found == antenna_position_.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
+  }
+  const auto found = provider_position_.find(OutputProviderOf(workspace, *service));
+  return found == provider_position_.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
+}
+
+void SplitPieces::GatherTransponders(Workspace& workspace) {
+  for (Transponder& transponder : workspace.main_set.transponders) {
+    if (kind_ == PieceKind::selected_provider) {
+      if (IsOnSelectedAntenna(transponder)) selected_transponders_.push_back(&transponder);
+      continue;
+    }
+    const auto found = antenna_position_.find(transponder.antenna);
+    if (found != antenna_position_.end()) {
+      pieces_[found->second].transponders.push_back(&transponder);
+    }
+  }
+}
+
+void SplitPieces::GatherServices(Workspace& workspace, RecordList<Service>& services,
+                                 std::vector<Service*> Piece::*member) {
+  for (Service& service : services) {
+    const std::ptrdiff_t piece = PieceOf(workspace, &service);
+    if (piece >= 0) (pieces_[static_cast<std::size_t>(piece)].*member).push_back(&service);
+  }
+}
+
+void SplitPieces::GatherFavorites(Workspace& workspace, RecordList<Favorite>& favorites,
+                                  std::vector<Favorite*> Piece::*member) {
+  for (Favorite& favorite : favorites) {
+    const std::ptrdiff_t piece = PieceOf(workspace, favorite.service);
+    if (piece >= 0) (pieces_[static_cast<std::size_t>(piece)].*member).push_back(&favorite);
+  }
+}
+
+void SplitPieces::ClearEarlierMarks() {
+  ChannelList& set = workspace_.main_set;
+  for (Service& service : set.tv_services) service.kept = false;
+  for (Service& service : set.radio_services) service.kept = false;
+  if (kind_ == PieceKind::selected_antennas) ClearProviderMarks(set);
+  cleared_ = true;
+}
+
+void SplitPieces::ClearPreviousPiece() {
+  if (previous_ >= 0) {
+    const Piece& piece = pieces_[static_cast<std::size_t>(previous_)];
+    for (Service* service : piece.tv_services) service->kept = false;
+    for (Service* service : piece.radio_services) service->kept = false;
+  }
+  for (Provider* provider : marked_providers_) provider->used = false;
+  marked_providers_.clear();
+}
+
+bool SplitPieces::Mark(std::size_t position) {
+  if (!cleared_) ClearEarlierMarks();
+  ClearPreviousPiece();
+  previous_ = static_cast<std::ptrdiff_t>(position);
+  Piece& piece = pieces_[position];
+  KeptChains& kept = workspace_.kept;
+  Marker marker(workspace_, kind_, &marked_providers_);
+  marker.Begin();
+  if (kind_ == PieceKind::selected_antennas) {
+    marker.KeepTransponders(piece.transponders);
+  } else {
+    marker.KeepTransponders(selected_transponders_);
+  }
+  marker.KeepServices(piece.tv_services, kept.first_kept_tv_service);
+  if (!workspace_.options.remove_radios) {
+    marker.KeepServices(piece.radio_services, kept.first_kept_radio_service);
+  }
+  if (kind_ == PieceKind::selected_antennas) {
+    // In list order, as the pass over the whole list numbers them.
+    std::sort(marked_providers_.begin(), marked_providers_.end(),
+              [this](const Provider* a, const Provider* b) {
+                return provider_position_.at(a) < provider_position_.at(b);
+              });
+    marker.NumberProviders(marked_providers_);
+  } else {
+    // Only the provider of the piece is marked.
+    Provider* const own[] = {&OutputProviders(workspace_)[position]};
+    marker.NumberProviders(own);
+  }
+  marker.NumberFavorites(piece.tv_favorites, piece.radio_favorites);
+  return marker.kept_any();
+}
 
 }  // namespace vsm

@@ -33,13 +33,14 @@ void RemoveOldPiece(Workspace& workspace) {
   }
 }
 
-void SplitAntenna(Workspace& workspace, SplitRun& run, Antenna& antenna) {
+void SplitAntenna(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std::size_t position) {
+  Antenna& antenna = workspace.main_set.antennas[position];
   run.ShowProgress(workspace.main_set.antennas.size());
   antenna.selected = true;
   run.NamePiece(antenna.name);
   workspace.platform.SetStatus(StatusField::detail, antenna.name);
   RemoveOldPiece(workspace);
-  if (MarkForSelectedAntennas(workspace)) run.WritePiece(/*by_antenna=*/true);
+  if (pieces.Mark(position)) run.WritePiece(/*by_antenna=*/true);
   antenna.selected = false;
 }
 
@@ -57,8 +58,9 @@ void SplitPerAntenna(Workspace& workspace, Button button) {
   RecordList<Antenna>& antennas = workspace.main_set.antennas;
   ParkSelection(antennas);
   if (run.OpenScript()) {
-    for (Antenna& antenna : antennas) {
-      if (antenna.saved_selected) SplitAntenna(workspace, run, antenna);
+    SplitPieces pieces(workspace, PieceKind::selected_antennas);
+    for (std::size_t position = 0; position < antennas.size(); ++position) {
+      if (antennas[position].saved_selected) SplitAntenna(workspace, run, pieces, position);
     }
     run.Finish(button, "antennas");
   }

@@ -15,7 +15,9 @@ RecordList<Provider>& ProvidersToSplitBy(Workspace& workspace) {
                                                                  : set.generated_providers;
 }
 
-void SplitProvider(Workspace& workspace, SplitRun& run, Provider& provider, std::size_t total) {
+void SplitProvider(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std::size_t position,
+                   std::size_t total) {
+  Provider& provider = ProvidersToSplitBy(workspace)[position];
   run.ShowProgress(total);
   provider.used = true;
   run.NamePiece(provider.name);
@@ -26,7 +28,7 @@ void SplitProvider(Workspace& workspace, SplitRun& run, Provider& provider, std:
     RemoveFile(settings.current_file);
   }
   workspace.platform.SetStatus(StatusField::detail, provider.name);
-  if (MarkForSelectedProvider(workspace)) run.WritePiece(/*by_antenna=*/false);
+  if (pieces.Mark(position)) run.WritePiece(/*by_antenna=*/false);
 }
 
 }  // namespace
@@ -43,12 +45,11 @@ void SplitPerProvider(Workspace& workspace, Button button) {
   if (!run.OpenScript()) return;
   RecordList<Provider>& providers = ProvidersToSplitBy(workspace);
   for (Provider& provider : providers) provider.used = false;
+  SplitPieces pieces(workspace, PieceKind::selected_provider);
   // Only the provider of the piece being made is marked.
-  Provider* previous = nullptr;
-  for (Provider& provider : providers) {
-    if (previous != nullptr) previous->used = false;
-    SplitProvider(workspace, run, provider, providers.size());
-    previous = &provider;
+  for (std::size_t position = 0; position < providers.size(); ++position) {
+    if (position > 0) providers[position - 1].used = false;
+    SplitProvider(workspace, run, pieces, position, providers.size());
   }
   run.Finish(button, "providers");
 }
