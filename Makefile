@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test demo run install package package-test bench clean
+.PHONY: all deps configure build test demo run install package package-test bench windows test-windows clean
 
 all: build
 
@@ -58,6 +58,15 @@ bench: deps
 	  -DVSM_BUILD_TESTS=OFF -DVSM_BUILD_GUI=OFF > /dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipeline_bench
 	@$(BENCH_BUILD)/bin/pipeline_bench $(BENCH_ARGS)
+
+# Windows: cross-build with MinGW-w64 into $(WINDOWS_BUILD) and pack dist/vrk-split-merge-windows.zip;
+# test-windows runs its tests under wine. See docs/windows.md.
+WINDOWS_BUILD ?= build-windows
+windows:
+	@scripts/windows-build.sh $(WINDOWS_BUILD) $(JOBS)
+
+test-windows: windows
+	@scripts/windows-test.sh $(WINDOWS_BUILD) $(BUILD)
 
 clean:
 	@rm -rf $(BUILD)

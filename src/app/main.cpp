@@ -25,6 +25,7 @@ int RunWithoutArguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv)
 }  // namespace
 
 int main(int argc, char** argv) {
+  vsm::UseBinaryStandardStreams();
   const vsm::CommandLine command_line =
       vsm::ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   switch (command_line.mode) {

@@ -9,7 +9,6 @@
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
-#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -27,9 +26,13 @@ std::string TemporaryNameFor(const std::string& target) {
   return target + "." + std::to_string(pid) + "-" + std::to_string(counter++) + ".tmp";
 }
 
+// Every step of the writer is a C runtime call, which reports its failure in errno on every
+// system (on Windows the system's own last error may be stale or unrelated).
+std::string StreamError() { return std::strerror(errno); }
+
 bool FlushToDisk(std::FILE* file) {
 #ifdef _WIN32
-  return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != 0;
+  return _commit(_fileno(file)) == 0;
 #else
   return fsync(fileno(file)) == 0;
 #endif
@@ -47,7 +50,7 @@ AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability)
   }
   file_ = std::fopen(temporary_.c_str(), "wb");
   if (file_ == nullptr) {
-    error_ = LastSystemError();
+    error_ = StreamError();
     return;
   }
   std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
@@ -61,7 +64,7 @@ void AtomicFileWriter::Write(std::string_view bytes) {
 }
 
 void AtomicFileWriter::Fail() {
-  if (error_.empty()) error_ = LastSystemError();
+  if (error_.empty()) error_ = StreamError();
 }
 
 bool AtomicFileWriter::Commit() {

@@ -1,6 +1,18 @@
 #include "platform/console_platform.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace vsm {
+
+void UseBinaryStandardStreams() {
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}
 
 ConsolePlatform::ConsolePlatform(std::FILE* errors, std::FILE* trace)
     : errors_(errors), trace_(trace) {}

@@ -29,6 +29,10 @@ class ConsolePlatform : public SystemPlatform {
   std::FILE* trace_;  // nullptr: no trace
 };
 
+// Puts standard output and standard error in binary mode, so that the trace and the messages are
+// the same bytes on every system (Windows would otherwise turn each LF into CR LF).
+void UseBinaryStandardStreams();
+
 // A trace field with backslash, CR, LF and TAB written as "\\", "\r", "\n" and "\t", so that a
 // trace line never holds a line end and its fields are split by TAB alone.
 std::string EscapeTraceText(std::string_view text);

@@ -8,6 +8,8 @@
 #ifdef _WIN32
 #include <direct.h>
 #include <windows.h>
+// The tool's own ReplaceFile (files.h), not the Win32 macro for ReplaceFileA.
+#undef ReplaceFile
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,7 +59,8 @@ std::string CurrentFolder() {
 
 std::string ExecutableFolder() {
   std::vector<char> buffer(32768);
-  const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  const DWORD length =
+      GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
   std::string path(buffer.data(), length);
   const auto slash = path.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

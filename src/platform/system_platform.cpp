@@ -1,12 +1,14 @@
 #include "platform/system_platform.h"
 
+#include "platform/command_line.h"
+
 #include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <signal.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,31 +34,6 @@ const char* ButtonName(Button button) {
 namespace {
 
 #ifdef _WIN32
-
-// Quotes one argument so that the C runtime's command-line splitting gives it back unchanged.
-std::string QuoteArgument(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
-    return argument;
-  }
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (const char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == '"') {
-      quoted.append(backslashes * 2 + 1, '\\');
-    } else {
-      quoted.append(backslashes, '\\');
-    }
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  quoted += '"';
-  return quoted;
-}
 
 class WindowsProcess : public Process {
  public:
@@ -109,7 +86,8 @@ class PosixProcess : public Process {
     while (!Poll()) {
       const auto now = std::chrono::steady_clock::now();
       if (now >= deadline) return false;
-      std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+      std::this_thread::sleep_for(
+          std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
       pause = std::min(pause * 2, std::chrono::microseconds(10000));
     }
     return true;
@@ -147,8 +125,7 @@ class PosixProcess : public Process {
 std::unique_ptr<Process> StartSystemProcess(const std::string& program,
                                             const std::vector<std::string>& arguments) {
 #ifdef _WIN32
-  std::string command_line = QuoteArgument(program);
-  for (const auto& argument : arguments) command_line += " " + QuoteArgument(argument);
+  std::string command_line = BuildCommandLine(program, arguments);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};

@@ -1,10 +1,6 @@
 // End-to-end tests of the tool's executable: each runs `vrk-split-merge` in a fresh folder and
 // checks its exit status, its output and the files it leaves.
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <filesystem>
@@ -12,11 +8,10 @@
 #include <vector>
 
 #include "app/version.h"
+#include "captured_run.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "workspace_fixture.h"
-
-extern char** environ;
 
 namespace vsm {
 namespace {
@@ -65,25 +60,9 @@ class HeadlessTest : public ::testing::Test {
     const std::string tool = ExecutableFolder() + "vrk-split-merge" + kExecutableSuffix;
     const std::string out = output_folder / "out";
     const std::string err = output_folder / "err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.path().c_str());
-    std::vector<char*> argv{const_cast<char*>(tool.c_str())};
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
     RunResult result;
-    const int spawned = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << tool;
-      return result;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exit_code = testing::RunCaptured(tool, arguments, folder.path(), out, err);
+    if (result.exit_code == -1) ADD_FAILURE() << "cannot run " << tool;
     result.out = ReadFile(out);
     result.err = ReadFile(err);
     return result;

@@ -26,7 +26,9 @@ using testing::WriteFile;
 std::set<std::pair<std::string, std::string>> Snapshot(const std::string& folder) {
   std::set<std::pair<std::string, std::string>> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) files.insert({entry.path().string(), ReadFile(entry.path())});
+    if (entry.is_regular_file()) {
+      files.insert({entry.path().string(), ReadFile(entry.path().string())});
+    }
   }
   return files;
 }

@@ -15,6 +15,7 @@
 #include "split/split_per_antenna.h"
 #include "split/split_per_provider.h"
 #include "split_test_lists.h"
+#include "system_names.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
@@ -95,7 +96,7 @@ void ExpectSamePiece(const ExpectedPiece& actual, const ExpectedPiece& expected)
 std::set<std::string> PieceTextForms(const std::string& work_folder) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(work_folder)) {
-    const std::string name = entry.path().filename().string();
+    const std::string name = testing::SystemFileName(entry.path());
     if (name.size() > 8 && name.substr(name.size() - 8) == ".vrk.txt") names.insert(name);
   }
   return names;

@@ -127,14 +127,17 @@ struct SplitOptions {
   std::vector<std::string> labels;     // the position label of every antenna (naming 1)
 };
 
-// The piece file of a name in the samples: blanks become "_", the degree sign is UTF-8.
+// The piece file of a name in the samples: blanks become "_", the degree sign is UTF-8 (on
+// Windows it stays the byte of the ANSI name).
 inline std::string PieceFileOf(const std::string& name) {
   std::string file;
   for (const char c : name) {
     if (c == ' ') {
       file += '_';
+#ifndef _WIN32
     } else if (c == '\xB0') {
       file += "\xC2\xB0";
+#endif
     } else {
       file += c;
     }
