@@ -20,6 +20,7 @@
 #include "generator/list_generator.h"
 #include "model/messages.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "script/script_interpreter.h"
 #include "split/split_per_antenna.h"
 #include "workspace_fixture.h"
@@ -115,7 +116,8 @@ TEST_F(FaultyFolderTest, AResultFolderInTheWayFailsEachConversionByName) {
   ASSERT_EQ(platform.messages.size(), 2u);
   for (const auto& message : platform.messages) {
     EXPECT_EQ(message.title, kTitleNice);
-    EXPECT_EQ(message.text.rfind("Conversion failed: \r\n" + result + "/", 0), 0u) << message.text;
+    EXPECT_EQ(message.text.rfind("Conversion failed: \r\n" + result + kFolderSeparator, 0), 0u)
+        << message.text;
   }
   platform.messages.clear();
   UnblockFolder(result);
