@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test demo run install package package-test bench windows test-windows clean
+.PHONY: all deps configure build test demo run install package package-test bench fuzz sanitize windows test-windows clean
 
 all: build
 
@@ -58,6 +58,16 @@ bench: deps
 	  -DVSM_BUILD_TESTS=OFF -DVSM_BUILD_GUI=OFF > /dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipeline_bench
 	@$(BENCH_BUILD)/bin/pipeline_bench $(BENCH_ARGS)
+
+# Runs each fuzzer for FUZZ_SECONDS in build-fuzz (clang); fails on any finding.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=2 scripts/fuzz.sh
+
+# The engine and end-to-end tests built with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-sanitize, run through ctest.
+sanitize:
+	@JOBS=2 scripts/sanitize.sh
 
 # Windows: cross-build with MinGW-w64 into $(WINDOWS_BUILD) and pack dist/vrk-split-merge-windows.zip;
 # test-windows runs its tests under wine. See docs/windows.md.

@@ -68,11 +68,13 @@ class SetReader : public SectionVisitor {
       case Section::menu:
         ParseMenu(set_.menus, line);
         break;
-      case Section::service:
-        if (ServiceNameOf(line) == kDummyServiceName) break;
+      case Section::service: {
+        const Columns columns(line);
+        if (columns[13] == kDummyServiceName) break;
         ParseService(set_.ServicesOfKind(StartsWith(line, 'V')), set_.transponders, set_.providers,
-                     line);
+                     columns);
         break;
+      }
       case Section::favorite:
         ParseFavorite(workspace_, set_.FavoritesOfKind(StartsWith(line, '0')), set_.tv_services,
                       set_.radio_services, line);
@@ -221,7 +223,11 @@ void ParseMenu(RecordList<Menu>& list, std::string_view line) {
 
 void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
                   const RecordList<Provider>& providers, std::string_view line) {
-  const Columns columns(line);
+  ParseService(list, transponders, providers, Columns(line));
+}
+
+void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
+                  const RecordList<Provider>& providers, const Columns& columns) {
   Service service;
   service.kind = columns[1];
   service.value2 = ParseLong(columns[2]);

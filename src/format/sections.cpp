@@ -25,9 +25,10 @@ std::string_view SectionHeader(Section section) {
 }
 
 bool FindSection(LineCursor& cursor, std::string_view& current, std::string_view header) {
+  // Every header starts with "[": the lines between are skipped without being looked at.
   for (;;) {
     if (current == header) return true;
-    if (!cursor.Next(current)) return false;
+    if (!cursor.NextStartingWith(header.front(), current)) return false;
   }
 }
 

@@ -4,12 +4,38 @@
 
 namespace vsm {
 
+namespace {
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r' || c == '\0'; }
+
+constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+bool HasZeroByte(std::uint64_t word) { return ((word - kEveryByte) & ~word & kHighBits) != 0; }
+
+// Whether any of eight bytes ends a line: the common case of a long line is skipped eight bytes
+// at a time.
+bool HasLineEnd(std::uint64_t word) {
+  return HasZeroByte(word) || HasZeroByte(word ^ (kEveryByte * '\n')) ||
+         HasZeroByte(word ^ (kEveryByte * '\r'));
+}
+
+const char* FindLineEnd(const char* p, const char* end) {
+  for (std::uint64_t word; end - p >= 8; p += 8) {
+    std::memcpy(&word, p, sizeof word);
+    if (HasLineEnd(word)) break;
+  }
+  while (p != end && !IsLineEnd(*p)) ++p;
+  return p;
+}
+
+}  // namespace
+
 bool LineCursor::Next(std::string_view& line) {
   if (position_ >= text_.size()) return false;
   const char* const begin = text_.data() + position_;
   const char* const end = text_.data() + text_.size();
-  const char* p = begin;
-  while (p != end && *p != '\n' && *p != '\r' && *p != '\0') ++p;
+  const char* p = FindLineEnd(begin, end);
   line = std::string_view(begin, static_cast<std::size_t>(p - begin));
   if (p != end) {
     ++p;
@@ -17,6 +43,25 @@ bool LineCursor::Next(std::string_view& line) {
   }
   position_ = static_cast<std::size_t>(p - text_.data());
   return true;
+}
+
+bool LineCursor::NextStartingWith(char first, std::string_view& line) {
+  const char* const text = text_.data();
+  while (position_ < text_.size()) {
+    const void* found = std::memchr(text + position_, first, text_.size() - position_);
+    if (found == nullptr) break;
+    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - text);
+    // Every line starts at the cursor or right after a line end.
+    if (at == position_ || IsLineEnd(text[at - 1])) {
+      position_ = at;
+      return Next(line);
+    }
+    position_ = at + 1;
+    // Back on a line start: finish the line that holds the character found.
+    if (!Next(line)) break;
+  }
+  position_ = text_.size();
+  return false;
 }
 
 std::string_view FirstLine(std::string_view text) {
@@ -27,16 +72,16 @@ std::string_view FirstLine(std::string_view text) {
 }
 
 Columns::Columns(std::string_view line) {
-  std::size_t start = 0;
-  while (count_ < kMaxColumns) {
-    const std::size_t tab = line.find('\t', start);
-    if (tab == std::string_view::npos) {
-      columns_[count_++] = line.substr(start);
-      break;
-    }
-    columns_[count_++] = line.substr(start, tab - start);
-    start = tab + 1;
+  // Columns are short: a plain loop beats a library search per column.
+  const char* start = line.data();
+  const char* const end = start + line.size();
+  for (const char* p = start; p != end; ++p) {
+    if (*p != '\t') continue;
+    columns_[count_++] = std::string_view(start, static_cast<std::size_t>(p - start));
+    if (count_ == kMaxColumns) return;
+    start = p + 1;
   }
+  columns_[count_++] = std::string_view(start, static_cast<std::size_t>(end - start));
 }
 
 namespace {

@@ -15,6 +15,8 @@ class LineCursor {
   explicit LineCursor(std::string_view text) : text_(text) {}
   // The next line, without its line end; false at the end of the text.
   bool Next(std::string_view& line);
+  // The next line that starts with `first`, skipping the lines before it; false at the end.
+  bool NextStartingWith(char first, std::string_view& line);
   bool AtEnd() const { return position_ >= text_.size(); }
 
  private:

@@ -16,8 +16,6 @@
 namespace vsm {
 namespace {
 
-using testing::ReadFile;
-
 struct PieceOptions {
   Naming naming;
   bool divide;
@@ -76,14 +74,39 @@ class SplitPiecesTest : public testing::WorkspaceTest,
     workspace.options.remove_favorites = o.remove_favorites;
     BuildGeneratedProviders(workspace);
     if (o.one_antenna_not_preferred) set.antennas[1].selected = false;
-    workspace.settings.current_file = Path("piece.txt");
-    workspace.settings.text_file = workspace.settings.WorkPath("piece.txt");
   }
 
-  // The text of the piece just marked, preceded by whether a service was kept.
-  std::string Written(bool kept_any, bool by_antenna) {
-    EXPECT_TRUE(WriteChannelList(workspace, by_antenna));
-    return (kept_any ? "kept\n" : "none\n") + ReadFile(workspace.settings.text_file);
+  // Everything that the marking pass leaves for the writer: the chains, the used providers and
+  // their numbers, the numbered favourites and every service's kept mark.
+  std::string MarkedState(bool kept_any) {
+    const ChannelList& set = workspace.main_set;
+    std::string state = kept_any ? "kept\n" : "none\n";
+    for (const Transponder* t = workspace.kept.first_kept_transponder; t; t = t->next_kept) {
+      state += FormatTransponder(*t) + "\n";
+    }
+    for (const Service* first :
+         {workspace.kept.first_kept_tv_service, workspace.kept.first_kept_radio_service}) {
+      for (const Service* s = first; s != nullptr; s = s->next_kept) {
+        state += FormatService(*s) + "\n";
+      }
+    }
+    for (const auto* providers : {&set.providers, &set.generated_providers}) {
+      for (const Provider& provider : *providers) {
+        if (provider.used)
+          state += provider.name + " " + std::to_string(provider.list_index) + "\n";
+      }
+    }
+    for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
+      for (const Favorite& favorite : *favorites) {
+        if (favorite.service != nullptr && favorite.service->kept) {
+          state += FormatFavorite(favorite) + "\n";
+        }
+      }
+    }
+    for (const auto* services : {&set.tv_services, &set.radio_services}) {
+      for (const Service& service : *services) state += service.kept ? '1' : '0';
+    }
+    return state;
   }
 
   // Every piece per antenna, each antenna selected alone, as the split makes them.
@@ -101,7 +124,7 @@ class SplitPiecesTest : public testing::WorkspaceTest,
       antennas[position].selected = true;
       const bool kept = gathered ? pieces.Mark(position)
                                  : MarkKeptRecords(workspace, PieceKind::selected_antennas);
-      texts.push_back(Written(kept, /*by_antenna=*/true));
+      texts.push_back(MarkedState(kept));
       antennas[position].selected = false;
     }
     for (std::size_t position = 0; position < antennas.size(); ++position) {
@@ -123,7 +146,7 @@ class SplitPiecesTest : public testing::WorkspaceTest,
       providers[position].used = true;
       const bool kept = gathered ? pieces.Mark(position)
                                  : MarkKeptRecords(workspace, PieceKind::selected_provider);
-      texts.push_back(Written(kept, /*by_antenna=*/false));
+      texts.push_back(MarkedState(kept));
       providers[position].used = false;
     }
     return texts;
