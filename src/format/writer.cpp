@@ -71,22 +71,43 @@ std::string Format(const Record& record, Append append) {
   return line;
 }
 
-// Writes one line per record through a reused buffer.
+// Formats the lines into a block of its own and hands the file whole blocks: one call per block
+// instead of two per line.
 class ListWriter {
  public:
-  explicit ListWriter(AtomicFileWriter& file) : file_(file) {}
-  void Line(std::string_view text) { file_.WriteLine(text); }
+  explicit ListWriter(AtomicFileWriter& file) : file_(file) { block_.reserve(kBlockSize + 4096); }
+  ~ListWriter() { Flush(); }
+  ListWriter(const ListWriter&) = delete;
+  ListWriter& operator=(const ListWriter&) = delete;
+
+  void Line(std::string_view text) {
+    block_ += text;
+    EndLine();
+  }
   template <class Rec, class Append>
   void Put(const Rec& record, Append append) {
-    line_.clear();
-    append(line_, record);
-    file_.WriteLine(line_);
+    append(block_, record);
+    EndLine();
+  }
+  void Flush() {
+    file_.Write(block_);
+    block_.clear();
   }
 
  private:
+  static constexpr std::size_t kBlockSize = 256 * 1024;
+
+  void EndLine() {
+    block_ += "\r\n";
+    if (block_.size() >= kBlockSize) Flush();
+  }
+
   AtomicFileWriter& file_;
-  std::string line_;
+  std::string block_;
 };
+
+const Favorite& Deref(const Favorite& favorite) { return favorite; }
+const Favorite& Deref(const Favorite* favorite) { return *favorite; }
 
 bool FavoriteIsWritten(const Favorite& favorite, bool by_antenna) {
   const Service* service = favorite.service;
@@ -94,9 +115,23 @@ bool FavoriteIsWritten(const Favorite& favorite, bool by_antenna) {
   return !by_antenna || (service->antenna != nullptr && service->antenna->selected);
 }
 
-void WriteFavorites(ListWriter& out, const RecordList<Favorite>& favorites, bool by_antenna) {
-  for (const Favorite& favorite : favorites) {
+template <class Favorites>
+void WriteFavorites(ListWriter& out, const Favorites& favorites, bool by_antenna) {
+  for (const auto& element : favorites) {
+    const Favorite& favorite = Deref(element);
     if (FavoriteIsWritten(favorite, by_antenna)) out.Put(favorite, AppendFavorite);
+  }
+}
+
+// The used providers of `providers`, as the marking pass listed them or by their marks.
+void WriteProviders(ListWriter& out, const KeptChains& kept,
+                    const RecordList<Provider>& providers) {
+  if (kept.listed) {
+    for (const Provider* provider : kept.providers) out.Line(provider->name);
+    return;
+  }
+  for (const Provider& provider : providers) {
+    if (provider.used) out.Line(provider.name);
   }
 }
 
@@ -111,21 +146,28 @@ void WriteSections(const Workspace& workspace, ListWriter& out, bool by_antenna)
   out.Line("[ANTENNA]");
   for (const Antenna& antenna : set.antennas) out.Put(antenna, AppendAntenna);
   out.Line("[TS]");
-  for (const Transponder* t = workspace.kept.first_kept_transponder; t != nullptr; t = t->next_kept) {
+  for (const Transponder* t = workspace.kept.first_kept_transponder; t != nullptr;
+       t = t->next_kept) {
     out.Put(*t, AppendTransponder);
   }
   out.Line("[NETWORK]");
   for (const Network& network : set.networks) out.Line(network.text);
   out.Line("[PROVIDER]");
-  const auto& providers = options.naming == Naming::keep_existing_names ? set.providers
-                                                                        : set.generated_providers;
-  for (const Provider& provider : providers) {
-    if (provider.used) out.Line(provider.name);
-  }
+  const auto& providers =
+      options.naming == Naming::keep_existing_names ? set.providers : set.generated_providers;
+  WriteProviders(out, workspace.kept, providers);
   out.Line("[FAVORITE]");
   if (!options.remove_favorites) {
-    WriteFavorites(out, set.tv_favorites, by_antenna);
-    if (!options.remove_radios) WriteFavorites(out, set.radio_favorites, by_antenna);
+    const KeptChains& kept = workspace.kept;
+    // Listed by the marking pass: only the favourites of kept services, which a piece of a
+    // split finds without walking every favourite of the list.
+    if (kept.listed) {
+      WriteFavorites(out, kept.tv_favorites, by_antenna);
+      if (!options.remove_radios) WriteFavorites(out, kept.radio_favorites, by_antenna);
+    } else {
+      WriteFavorites(out, set.tv_favorites, by_antenna);
+      if (!options.remove_radios) WriteFavorites(out, set.radio_favorites, by_antenna);
+    }
   }
   out.Line("[SERVICE]");
   WriteServiceChain(out, workspace.kept.first_kept_tv_service);
@@ -160,8 +202,10 @@ bool WriteChannelList(Workspace& workspace, bool by_antenna) {
                               ? AtomicFileWriter::Durability::cache
                               : AtomicFileWriter::Durability::disk;
   AtomicFileWriter file(settings.text_file, durability);
-  ListWriter out(file);
-  WriteSections(workspace, out, by_antenna);
+  {
+    ListWriter out(file);
+    WriteSections(workspace, out, by_antenna);
+  }
   if (!file.Commit()) {
     ReportWriteFailure(workspace, settings.text_file, file.error());
     return false;

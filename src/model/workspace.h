@@ -16,6 +16,13 @@ struct KeptChains {
   Transponder* first_kept_transponder = nullptr;
   Service* first_kept_tv_service = nullptr;
   Service* first_kept_radio_service = nullptr;
+  // The providers marked `used` in the list written and the favourites of the kept services, in
+  // list order, as the marking pass found them, so that a piece of a split is written without
+  // walking the whole lists. Without `listed` the writer finds them by their marks.
+  bool listed = false;
+  std::vector<Provider*> providers;
+  std::vector<Favorite*> tv_favorites;
+  std::vector<Favorite*> radio_favorites;
 };
 
 // Start of the run whose duration a split reports.

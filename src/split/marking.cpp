@@ -42,7 +42,14 @@ class Marker {
       : workspace_(workspace), kind_(kind), newly_used_(newly_used) {}
 
   void Begin() {
-    workspace_.kept = {};
+    KeptChains& kept = workspace_.kept;
+    kept.first_kept_transponder = nullptr;
+    kept.first_kept_tv_service = kept.first_kept_radio_service = nullptr;
+    kept.providers.clear();
+    kept.tv_favorites.clear();
+    kept.radio_favorites.clear();
+    kept.listed = true;
+    kept_services_.clear();
     std::int32_t counter = 0;
     for (Antenna& antenna : workspace_.main_set.antennas) antenna.out_index = counter++;
   }
@@ -74,6 +81,7 @@ class Marker {
       service.out_ts_index = service.transponder->out_index;
       service.out_number = counter++;
       if (kind_ == PieceKind::selected_antennas) MarkProvidersOf(service);
+      kept_services_.push_back(&service);
       service.next_kept = nullptr;
       *link = &service;
       link = &service.next_kept;
@@ -87,19 +95,25 @@ class Marker {
     std::int32_t counter = 0;
     for (auto& element : providers) {
       Provider& provider = Deref(element);
-      if (provider.used) provider.list_index = counter++;
+      if (!provider.used) continue;
+      provider.list_index = counter++;
+      workspace_.kept.providers.push_back(&provider);
     }
-    PointAtProviders(workspace_.kept.first_kept_tv_service);
-    if (!workspace_.options.remove_radios) {
-      PointAtProviders(workspace_.kept.first_kept_radio_service);
+    // The kept services from a list rather than along their chain, so that the memory of one
+    // service is fetched without waiting for the one before.
+    for (Service* service : kept_services_) {
+      const Provider* provider = OutputProviderOf(workspace_, *service);
+      if (provider != nullptr && provider->used) service->out_provider_index = provider->list_index;
     }
   }
 
   template <class Favorites>
   void NumberFavorites(Favorites& tv_favorites, Favorites& radio_favorites) {
     if (workspace_.options.remove_favorites) return;
-    NumberFavoritesOf(tv_favorites);
-    if (!workspace_.options.remove_radios) NumberFavoritesOf(radio_favorites);
+    NumberFavoritesOf(tv_favorites, workspace_.kept.tv_favorites);
+    if (!workspace_.options.remove_radios) {
+      NumberFavoritesOf(radio_favorites, workspace_.kept.radio_favorites);
+    }
   }
 
   bool kept_any() const { return kept_any_; }
@@ -130,19 +144,13 @@ class Marker {
     }
   }
 
-  void PointAtProviders(Service* first) {
-    for (Service* service = first; service != nullptr; service = service->next_kept) {
-      const Provider* provider = OutputProviderOf(workspace_, *service);
-      if (provider != nullptr && provider->used) service->out_provider_index = provider->list_index;
-    }
-  }
-
   template <class Favorites>
-  static void NumberFavoritesOf(Favorites& favorites) {
+  static void NumberFavoritesOf(Favorites& favorites, std::vector<Favorite*>& numbered) {
     for (auto& element : favorites) {
       Favorite& favorite = Deref(element);
       if (favorite.service != nullptr && favorite.service->kept) {
         favorite.out_channel_index = favorite.service->out_number - 1;
+        numbered.push_back(&favorite);
       }
     }
   }
@@ -150,6 +158,7 @@ class Marker {
   Workspace& workspace_;
   PieceKind kind_;
   std::vector<Provider*>* newly_used_;
+  std::vector<Service*> kept_services_;
   bool kept_any_ = false;
 };
 
@@ -268,6 +277,25 @@ void SplitPieces::ClearPreviousPiece() {
   marked_providers_.clear();
 }
 
+void SplitPieces::OrderMarkedProviders() {
+  RecordList<Provider>& providers = OutputProviders(workspace_);
+  // Many marked: their list is walked, which costs no more than sorting them.
+  if (marked_providers_.size() * 8 >= providers.size()) {
+    marked_providers_.clear();
+    for (Provider& provider : providers) {
+      if (provider.used) marked_providers_.push_back(&provider);
+    }
+    return;
+  }
+  std::vector<std::pair<std::size_t, Provider*>> by_position;
+  by_position.reserve(marked_providers_.size());
+  for (Provider* provider : marked_providers_) {
+    by_position.emplace_back(provider_position_.at(provider), provider);
+  }
+  std::sort(by_position.begin(), by_position.end());
+  for (std::size_t i = 0; i < by_position.size(); ++i) marked_providers_[i] = by_position[i].second;
+}
+
 bool SplitPieces::Mark(std::size_t position) {
   if (!cleared_) ClearEarlierMarks();
   ClearPreviousPiece();
@@ -286,11 +314,7 @@ bool SplitPieces::Mark(std::size_t position) {
     marker.KeepServices(piece.radio_services, kept.first_kept_radio_service);
   }
   if (kind_ == PieceKind::selected_antennas) {
-    // In list order, as the pass over the whole list numbers them.
-    std::sort(marked_providers_.begin(), marked_providers_.end(),
-              [this](const Provider* a, const Provider* b) {
-                return provider_position_.at(a) < provider_position_.at(b);
-              });
+    OrderMarkedProviders();
     marker.NumberProviders(marked_providers_);
   } else {
     // Only the provider of the piece is marked.

@@ -61,6 +61,8 @@ class SplitPieces {
   void ClearEarlierMarks();
   // Takes back the marks of the piece marked before.
   void ClearPreviousPiece();
+  // Puts the providers that a piece per antenna marked in the order of their list.
+  void OrderMarkedProviders();
 
   Workspace& workspace_;
   PieceKind kind_;

@@ -106,6 +106,12 @@ class SplitPiecesTest : public testing::WorkspaceTest,
     for (const auto* services : {&set.tv_services, &set.radio_services}) {
       for (const Service& service : *services) state += service.kept ? '1' : '0';
     }
+    // What the pass listed for the writer.
+    state += "\nlisted\n";
+    for (const Provider* provider : workspace.kept.providers) state += provider->name + "\n";
+    for (const auto* favorites : {&workspace.kept.tv_favorites, &workspace.kept.radio_favorites}) {
+      for (const Favorite* favorite : *favorites) state += FormatFavorite(*favorite) + "\n";
+    }
     return state;
   }
 
