@@ -39,6 +39,12 @@ class WindowsProcess : public Process {
  public:
   explicit WindowsProcess(PROCESS_INFORMATION info) : info_(info) {}
   ~WindowsProcess() override {
+    // As on POSIX, a program that is no longer waited for does not outlive its owner: it would
+    // still be writing into folders that its owner may be removing.
+    if (!ended_) {
+      TerminateProcess(info_.hProcess, 1);
+      WaitForSingleObject(info_.hProcess, 5000);
+    }
     CloseHandle(info_.hThread);
     CloseHandle(info_.hProcess);
   }
