@@ -166,6 +166,7 @@ double CopyFloor(const std::vector<std::string>& inputs, const std::vector<Floor
 struct PhaseFigures {
   std::string name;
   double seconds = 0;
+  double processor_seconds = 0;  // user and system time of the process
   double floor_seconds = 0;
   std::uint64_t bytes_read = 0;
   std::uint64_t bytes_written = 0;
@@ -310,9 +311,11 @@ class PipelineRun {
     const auto programs = platform.programs_requested();
     ResetPeakResidentMemory();
     const auto io_before = ReadIoCounters();
+    const double processor_before = ProcessorSeconds();
     const auto start = Clock::now();
     const bool done = phase.run();
     figures.seconds = SecondsSince(start);
+    figures.processor_seconds = ProcessorSeconds() - processor_before;
     const auto io_after = ReadIoCounters();
     figures.peak_memory = PeakResidentMemory();
     if (!done) throw std::runtime_error(phase.name + " failed");
@@ -354,13 +357,15 @@ double Median(std::vector<double> values) {
 std::vector<PhaseFigures> Combine(const std::vector<std::vector<PhaseFigures>>& runs) {
   std::vector<PhaseFigures> combined = runs.front();
   for (std::size_t p = 0; p < combined.size(); ++p) {
-    std::vector<double> seconds, floors;
+    std::vector<double> seconds, processor, floors;
     for (const auto& run : runs) {
       seconds.push_back(run[p].seconds);
+      processor.push_back(run[p].processor_seconds);
       floors.push_back(run[p].floor_seconds);
       combined[p].peak_memory = std::max(combined[p].peak_memory, run[p].peak_memory);
     }
     combined[p].seconds = Median(seconds);
+    combined[p].processor_seconds = Median(processor);
     combined[p].floor_seconds = Median(floors);
   }
   return combined;
@@ -389,19 +394,21 @@ void PrintHeader(const BenchOptions& options) {
       "'sleep s' and is not part of 'wall ms'.\n"
       "floor: the phase's input files read (whole file, then line by line) and its output bytes\n"
       "written line by line through the same file writer. MB = 10^6 bytes; MB/s = (read +\n"
-      "written) / wall. RSS limit = 10 x bytes of the lists in memory + 30 MB.\n");
+      "written) / wall. cpu ms: the process's user and system time in the phase (the machine\n"
+      "may be shared: wall time above it was spent waiting). peak MB: the peak resident memory\n"
+      "during the phase; limit MB = 10 x bytes of the lists held in memory + 30 MB.\n");
 }
 
 void PrintTable(int services, const PipelineRun& run, const std::vector<PhaseFigures>& figures) {
   std::printf(
       "\n%d services per list; after merging: %zu services, %zu transponders, %zu providers\n",
       services, run.main_services(), run.transponders(), run.providers());
-  std::printf("%-16s %9s %8s %9s %6s %8s %8s %9s %9s %6s %7s %5s\n", "phase", "wall ms", "read MB",
-              "write MB", "files", "MB/s", "peak MB", "limit MB", "floor ms", "ratio", "sleep s",
-              "conv");
+  std::printf("%-16s %9s %8s %8s %9s %6s %8s %8s %9s %9s %6s %7s %5s\n", "phase", "wall ms",
+              "cpu ms", "read MB", "write MB", "files", "MB/s", "peak MB", "limit MB", "floor ms",
+              "ratio", "sleep s", "conv");
   for (const PhaseFigures& f : figures) {
-    std::printf("%-16s %9.1f %8.1f %9.1f %6zu %8.1f %8.1f %9.1f %9.1f %6.2f %7.1f %5zu\n",
-                f.name.c_str(), f.seconds * 1e3, Megabytes(f.bytes_read),
+    std::printf("%-16s %9.1f %8.1f %8.1f %9.1f %6zu %8.1f %8.1f %9.1f %9.1f %6.2f %7.1f %5zu\n",
+                f.name.c_str(), f.seconds * 1e3, f.processor_seconds * 1e3, Megabytes(f.bytes_read),
                 Megabytes(f.bytes_written), f.files_written, f.Throughput(),
                 Megabytes(f.peak_memory), Megabytes(f.MemoryLimit()), f.floor_seconds * 1e3,
                 f.Ratio(), std::chrono::duration<double>(f.slept).count(), f.conversions_not_run);

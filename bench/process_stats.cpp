@@ -51,6 +51,17 @@ std::uint64_t PeakResidentMemory() {
   return 0;
 }
 
+double ProcessorSeconds() {
+#ifndef _WIN32
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) == 0) {
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  }
+#endif
+  return 0;
+}
+
 void ReleaseFreeMemory() {
 #ifdef __linux__
   malloc_trim(0);

@@ -19,6 +19,9 @@ bool ResetPeakResidentMemory();
 // The peak resident memory since the last reset (or since the start), in bytes.
 std::uint64_t PeakResidentMemory();
 
+// The processor time that the process used so far, user and system, in seconds.
+double ProcessorSeconds();
+
 // Gives memory that the allocator keeps for reuse back to the system, so that one measurement
 // does not inherit the peak of the one before.
 void ReleaseFreeMemory();

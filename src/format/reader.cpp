@@ -228,7 +228,8 @@ void ParseService(RecordList<Service>& list, const RecordList<Transponder>& tran
 
 void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
                   const RecordList<Provider>& providers, const Columns& columns) {
-  Service service;
+  const std::int32_t position = NextPosition(list.size());
+  Service& service = list.AppendNew();
   service.kind = columns[1];
   service.value2 = ParseLong(columns[2]);
   service.value3 = ParseLong(columns[3]);
@@ -246,8 +247,7 @@ void ParseService(RecordList<Service>& list, const RecordList<Transponder>& tran
   service.transponder = transponders.Resolve(service.ts_index);
   service.provider = providers.Resolve(service.provider_index);
   service.antenna = service.transponder != nullptr ? service.transponder->antenna : nullptr;
-  service.list_index = NextPosition(list.size());
-  list.Append(std::move(service));
+  service.list_index = position;
 }
 
 void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,

@@ -48,6 +48,12 @@ class RecordList {
     return *records_.back();
   }
 
+  // A new default record at the end, to be filled in place.
+  Record& AppendNew() {
+    records_.push_back(std::make_unique<Record>());
+    return *records_.back();
+  }
+
   Record& InsertBefore(std::size_t position, Record record) {
     auto it = records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(position),
                               std::make_unique<Record>(std::move(record)));
