@@ -111,11 +111,14 @@ void MergeProviders(Workspace& workspace, Counterparts& counterparts) {
 void AddServices(Workspace& workspace, Counterparts& counterparts) {
   for (const bool tv : {true, false}) {
     RecordList<Service>& main_services = workspace.main_set.ServicesOfKind(tv);
+    // The merge set is emptied after the merge: its services move over instead of being copied.
+    auto merged = workspace.merge_set.ServicesOfKind(tv).TakeAll();
+    main_services.Reserve(main_services.size() + merged.size());
     std::size_t position = 0;
-    for (Service& service : workspace.merge_set.ServicesOfKind(tv)) {
-      TakeCounterparts(service, counterparts);
+    for (std::unique_ptr<Service>& service : merged) {
+      TakeCounterparts(*service, counterparts);
       RelinkService(counterparts.ServicesOfKind(tv), position++,
-                    AppendService(main_services, service));
+                    MoveService(main_services, std::move(service)));
     }
   }
 }

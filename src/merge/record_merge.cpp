@@ -182,26 +182,19 @@ void TakeCounterparts(Service& service, const Counterparts& counterparts) {
   service.merge_provider = CounterpartAt(counterparts.providers, service.provider_index);
 }
 
-Service& AppendService(RecordList<Service>& main_services, const Service& service) {
-  Service copy;
-  copy.kind = service.kind;
-  copy.value2 = service.value2;
-  copy.value3 = service.value3;
-  copy.value4 = service.value4;
-  copy.value5 = service.value5;
-  copy.value6 = service.value6;
-  copy.value7 = service.value7;
-  copy.flag8 = service.flag8;
-  copy.flag9 = service.flag9;
-  copy.scrambled = service.scrambled;
-  copy.ts_index = service.ts_index;
-  copy.provider_index = service.provider_index;
-  copy.name = service.name;
-  copy.number = NextPosition(main_services.size()) + 1;
-  copy.antenna = service.merge_antenna;
-  copy.transponder = service.merge_transponder;
-  copy.provider = service.merge_provider;
-  return main_services.Append(std::move(copy));
+Service& MoveService(RecordList<Service>& main_services, std::unique_ptr<Service> service) {
+  Service& moved = main_services.AppendOwned(std::move(service));
+  // Keeps the values read, numbered by its new position and linked to the main set; every other
+  // field starts afresh.
+  moved.number = NextPosition(main_services.size() - 1) + 1;
+  moved.antenna = std::exchange(moved.merge_antenna, nullptr);
+  moved.transponder = std::exchange(moved.merge_transponder, nullptr);
+  moved.provider = std::exchange(moved.merge_provider, nullptr);
+  moved.list_index = 0;
+  moved.out_ts_index = moved.out_number = moved.out_provider_index = 0;
+  moved.kept = false;
+  moved.next_kept = nullptr;
+  return moved;
 }
 
 void RelinkService(std::vector<Service*>& counterparts_of_kind, std::size_t position,

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -119,8 +120,9 @@ void RelinkProvider(Counterparts& counterparts, std::size_t position, Provider& 
 
 // Points a merge-set service at the counterparts of its antenna, transponder and provider.
 void TakeCounterparts(Service& service, const Counterparts& counterparts);
-// Appends a copy to the main list of the service's kind, numbered by its new position.
-Service& AppendService(RecordList<Service>& main_services, const Service& service);
+// Appends a merge-set service to the main list of its kind, numbered by its new position. The
+// merge set is emptied after the merge, so the record itself moves rather than a copy.
+Service& MoveService(RecordList<Service>& main_services, std::unique_ptr<Service> service);
 void RelinkService(std::vector<Service*>& counterparts_of_kind, std::size_t position,
                    Service& counterpart);
 

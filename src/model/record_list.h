@@ -48,6 +48,12 @@ class RecordList {
     return *records_.back();
   }
 
+  // Takes over a record made elsewhere, at the end.
+  Record& AppendOwned(std::unique_ptr<Record> record) {
+    records_.push_back(std::move(record));
+    return *records_.back();
+  }
+
   // A new default record at the end, to be filled in place.
   Record& AppendNew() {
     records_.push_back(std::make_unique<Record>());
