@@ -32,8 +32,10 @@ wine_prepare() {
 # Runs a Windows program: wine_run PROGRAM.exe ARGUMENTS...
 wine_run() { "$wine_program" "$@"; }
 
-# Waits until the prefix's wine server has ended, so that no process outlives the run.
-wine_stop() { [ -n "$wineserver_program" ] && "$wineserver_program" -w || true; }
+# Ends the prefix's wine server and every process it still holds, so that no process outlives the
+# run. Waiting for it is no use: the console hosts that wine starts for programs started without
+# a window can stay behind and keep it alive.
+wine_stop() { [ -n "$wineserver_program" ] && "$wineserver_program" -k 2> /dev/null || true; }
 
 # A Linux path as the Windows programs see it (wine maps the root folder to drive Z:).
 wine_path() { printf 'Z:%s' "${1//\//\\}"; }
