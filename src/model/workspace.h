@@ -16,10 +16,14 @@ struct KeptChains {
   Transponder* first_kept_transponder = nullptr;
   Service* first_kept_tv_service = nullptr;
   Service* first_kept_radio_service = nullptr;
-  // The providers marked `used` in the list written and the favourites of the kept services, in
-  // list order, as the marking pass found them, so that a piece of a split is written without
-  // walking the whole lists. Without `listed` the writer finds them by their marks.
+  // The kept services as in their chains, the providers marked `used` in the list written and
+  // the favourites of the kept services, in list order, as the marking pass found them: a piece
+  // of a split is written without walking the whole lists, and the records are fetched from
+  // memory without each waiting for the one before. Without `listed` the writer follows the
+  // chains and finds the providers and favourites by their marks.
   bool listed = false;
+  std::vector<Service*> tv_services;
+  std::vector<Service*> radio_services;
   std::vector<Provider*> providers;
   std::vector<Favorite*> tv_favorites;
   std::vector<Favorite*> radio_favorites;

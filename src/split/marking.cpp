@@ -45,11 +45,12 @@ class Marker {
     KeptChains& kept = workspace_.kept;
     kept.first_kept_transponder = nullptr;
     kept.first_kept_tv_service = kept.first_kept_radio_service = nullptr;
+    kept.tv_services.clear();
+    kept.radio_services.clear();
     kept.providers.clear();
     kept.tv_favorites.clear();
     kept.radio_favorites.clear();
     kept.listed = true;
-    kept_services_.clear();
     std::int32_t counter = 0;
     for (Antenna& antenna : workspace_.main_set.antennas) antenna.out_index = counter++;
   }
@@ -70,7 +71,7 @@ class Marker {
   }
 
   template <class Services>
-  void KeepServices(Services& services, Service*& head) {
+  void KeepServices(Services& services, Service*& head, std::vector<Service*>& listed) {
     std::int32_t counter = 1;
     Service** link = &head;
     for (auto& element : services) {
@@ -81,7 +82,7 @@ class Marker {
       service.out_ts_index = service.transponder->out_index;
       service.out_number = counter++;
       if (kind_ == PieceKind::selected_antennas) MarkProvidersOf(service);
-      kept_services_.push_back(&service);
+      listed.push_back(&service);
       service.next_kept = nullptr;
       *link = &service;
       link = &service.next_kept;
@@ -99,11 +100,13 @@ class Marker {
       provider.list_index = counter++;
       workspace_.kept.providers.push_back(&provider);
     }
-    // The kept services from a list rather than along their chain, so that the memory of one
-    // service is fetched without waiting for the one before.
-    for (Service* service : kept_services_) {
-      const Provider* provider = OutputProviderOf(workspace_, *service);
-      if (provider != nullptr && provider->used) service->out_provider_index = provider->list_index;
+    for (const auto* services : {&workspace_.kept.tv_services, &workspace_.kept.radio_services}) {
+      for (Service* service : *services) {
+        const Provider* provider = OutputProviderOf(workspace_, *service);
+        if (provider != nullptr && provider->used) {
+          service->out_provider_index = provider->list_index;
+        }
+      }
     }
   }
 
@@ -158,7 +161,6 @@ class Marker {
   Workspace& workspace_;
   PieceKind kind_;
   std::vector<Provider*>* newly_used_;
-  std::vector<Service*> kept_services_;
   bool kept_any_ = false;
 };
 
@@ -187,12 +189,12 @@ bool MarkKeptRecords(Workspace& workspace, PieceKind kind) {
   marker.Begin();
   marker.KeepTransponders(set.transponders);
   if (kind == PieceKind::selected_antennas) ClearProviderMarks(set);
-  marker.KeepServices(set.tv_services, kept.first_kept_tv_service);
+  marker.KeepServices(set.tv_services, kept.first_kept_tv_service, kept.tv_services);
   if (workspace.options.remove_radios) {
     // Left out: no radio service may pass for kept, also through a favourite.
     for (Service& service : set.radio_services) service.kept = false;
   } else {
-    marker.KeepServices(set.radio_services, kept.first_kept_radio_service);
+    marker.KeepServices(set.radio_services, kept.first_kept_radio_service, kept.radio_services);
   }
   marker.NumberProviders(OutputProviders(workspace));
   marker.NumberFavorites(set.tv_favorites, set.radio_favorites);
@@ -309,9 +311,9 @@ bool SplitPieces::Mark(std::size_t position) {
   } else {
     marker.KeepTransponders(selected_transponders_);
   }
-  marker.KeepServices(piece.tv_services, kept.first_kept_tv_service);
+  marker.KeepServices(piece.tv_services, kept.first_kept_tv_service, kept.tv_services);
   if (!workspace_.options.remove_radios) {
-    marker.KeepServices(piece.radio_services, kept.first_kept_radio_service);
+    marker.KeepServices(piece.radio_services, kept.first_kept_radio_service, kept.radio_services);
   }
   if (kind_ == PieceKind::selected_antennas) {
     OrderMarkedProviders();

@@ -108,6 +108,9 @@ class SplitPiecesTest : public testing::WorkspaceTest,
     }
     // What the pass listed for the writer.
     state += "\nlisted\n";
+    for (const auto* services : {&workspace.kept.tv_services, &workspace.kept.radio_services}) {
+      for (const Service* service : *services) state += FormatService(*service) + "\n";
+    }
     for (const Provider* provider : workspace.kept.providers) state += provider->name + "\n";
     for (const auto* favorites : {&workspace.kept.tv_favorites, &workspace.kept.radio_favorites}) {
       for (const Favorite* favorite : *favorites) state += FormatFavorite(*favorite) + "\n";
