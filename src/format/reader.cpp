@@ -16,6 +16,35 @@ namespace {
 
 bool StartsWith(std::string_view line, char c) { return !line.empty() && line.front() == c; }
 
+void LinkAntenna(Service& service) {
+  service.antenna = service.transponder != nullptr ? service.transponder->antenna : nullptr;
+}
+
+// A service from its columns, without its antenna (see LinkAntenna).
+Service& ParseServiceColumns(RecordList<Service>& list, const RecordList<Transponder>& transponders,
+                             const RecordList<Provider>& providers, const Columns& columns) {
+  const auto position = static_cast<std::int32_t>(list.size());
+  Service& service = list.AppendNew();
+  service.kind = columns[1];
+  service.value2 = ParseLong(columns[2]);
+  service.value3 = ParseLong(columns[3]);
+  service.value4 = ParseLong(columns[4]);
+  service.value5 = ParseLong(columns[5]);
+  service.value6 = ParseLong(columns[6]);
+  service.value7 = ParseLong(columns[7]);
+  service.flag8 = columns[8];
+  service.flag9 = columns[9];
+  service.scrambled = columns[10];
+  service.ts_index = ParseLong(columns[11]);
+  service.provider_index = ParseLong(columns[12]);
+  service.name = columns[13];
+  service.number = ParseLong(columns[14]);
+  service.transponder = transponders.Resolve(service.ts_index);
+  service.provider = providers.Resolve(service.provider_index);
+  service.list_index = position;
+  return service;
+}
+
 // Copies the antenna lines of a list loaded into the main set to the work folder, where the user
 // picks them up to make a preferred-antennas file.
 class AntennaDump {
@@ -46,9 +75,17 @@ class SetReader : public SectionVisitor {
 
   void OnSectionStart(Section section) override {
     if (section == Section::antenna && is_main_) dump_.Open();
+    if (section == Section::service) {
+      first_new_tv_ = set_.tv_services.size();
+      first_new_radio_ = set_.radio_services.size();
+    }
   }
   void OnSectionEnd(Section section) override {
     if (section == Section::antenna) dump_.Close();
+    if (section == Section::service) {
+      LinkAntennas(set_.tv_services, first_new_tv_);
+      LinkAntennas(set_.radio_services, first_new_radio_);
+    }
   }
   void OnRecord(Section section, std::string_view line) override {
     switch (section) {
@@ -71,8 +108,8 @@ class SetReader : public SectionVisitor {
       case Section::service: {
         const Columns columns(line);
         if (columns[13] == kDummyServiceName) break;
-        ParseService(set_.ServicesOfKind(StartsWith(line, 'V')), set_.transponders, set_.providers,
-                     columns);
+        ParseServiceColumns(set_.ServicesOfKind(StartsWith(line, 'V')), set_.transponders,
+                            set_.providers, columns);
         break;
       }
       case Section::favorite:
@@ -83,10 +120,19 @@ class SetReader : public SectionVisitor {
   }
 
  private:
+  // The antennas of the services read, in one short pass after the section: the transponders
+  // lie scattered in memory, and fetched side by side they cost far less than one at a time in
+  // the middle of reading each line.
+  static void LinkAntennas(RecordList<Service>& services, std::size_t first) {
+    for (std::size_t i = first; i < services.size(); ++i) LinkAntenna(services[i]);
+  }
+
   Workspace& workspace_;
   ChannelList& set_;
   AntennaDump dump_;
   bool is_main_;
+  std::size_t first_new_tv_ = 0;
+  std::size_t first_new_radio_ = 0;
 };
 
 std::int32_t NextPosition(std::size_t count) { return static_cast<std::int32_t>(count); }
@@ -223,31 +269,7 @@ void ParseMenu(RecordList<Menu>& list, std::string_view line) {
 
 void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
                   const RecordList<Provider>& providers, std::string_view line) {
-  ParseService(list, transponders, providers, Columns(line));
-}
-
-void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
-                  const RecordList<Provider>& providers, const Columns& columns) {
-  const std::int32_t position = NextPosition(list.size());
-  Service& service = list.AppendNew();
-  service.kind = columns[1];
-  service.value2 = ParseLong(columns[2]);
-  service.value3 = ParseLong(columns[3]);
-  service.value4 = ParseLong(columns[4]);
-  service.value5 = ParseLong(columns[5]);
-  service.value6 = ParseLong(columns[6]);
-  service.value7 = ParseLong(columns[7]);
-  service.flag8 = columns[8];
-  service.flag9 = columns[9];
-  service.scrambled = columns[10];
-  service.ts_index = ParseLong(columns[11]);
-  service.provider_index = ParseLong(columns[12]);
-  service.name = columns[13];
-  service.number = ParseLong(columns[14]);
-  service.transponder = transponders.Resolve(service.ts_index);
-  service.provider = providers.Resolve(service.provider_index);
-  service.antenna = service.transponder != nullptr ? service.transponder->antenna : nullptr;
-  service.list_index = position;
+  LinkAntenna(ParseServiceColumns(list, transponders, providers, Columns(line)));
 }
 
 void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "format/text_lines.h"
 #include "model/workspace.h"
 
 namespace vsm {
@@ -30,9 +29,6 @@ void ParseProvider(RecordList<Provider>& list, std::string_view line);
 void ParseMenu(RecordList<Menu>& list, std::string_view line);
 void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
                   const RecordList<Provider>& providers, std::string_view line);
-// The same for a line already cut into its columns.
-void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
-                  const RecordList<Provider>& providers, const Columns& columns);
 void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,
                    const RecordList<Service>& tv_services,
                    const RecordList<Service>& radio_services, std::string_view line);
