@@ -15,7 +15,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 install(TARGETS vrk-split-merge vrk2mvt mvt2vrk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-install(FILES README.md docs/headless.md docs/vrk-format.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md docs/vrk-format.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES examples/README.md examples/west.txt examples/east.txt examples/north.txt
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(FILES examples/demo/demo_job.txt DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/demo)
