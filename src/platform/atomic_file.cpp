@@ -1,7 +1,7 @@
 #include "platform/atomic_file.h"
 
-#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/files.h"
@@ -16,14 +16,16 @@
 namespace vsm {
 namespace {
 
-std::string TemporaryNameFor(const std::string& target) {
-  static std::atomic<unsigned> counter{0};
+// Unique among the writers alive at once: the process and the writer's own address tell them
+// apart, and a finished writer leaves no temporary file behind.
+std::string TemporaryNameFor(const std::string& target, const void* writer) {
 #ifdef _WIN32
   const auto pid = static_cast<unsigned long>(_getpid());
 #else
   const auto pid = static_cast<unsigned long>(getpid());
 #endif
-  return target + "." + std::to_string(pid) + "-" + std::to_string(counter++) + ".tmp";
+  return target + "." + std::to_string(pid) + "-" +
+         std::to_string(reinterpret_cast<std::uintptr_t>(writer)) + ".tmp";
 }
 
 // Every step of the writer is a C runtime call, which reports its failure in errno on every
@@ -43,7 +45,9 @@ constexpr std::size_t kBufferSize = 1 << 20;
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability)
-    : target_(std::move(target)), temporary_(TemporaryNameFor(target_)), durability_(durability) {
+    : target_(std::move(target)),
+      temporary_(TemporaryNameFor(target_, this)),
+      durability_(durability) {
   if (IsFolder(target_)) {
     error_ = "it is a folder";
     return;
