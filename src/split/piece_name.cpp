@@ -1,5 +1,6 @@
 #include "split/piece_name.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -70,6 +71,17 @@ std::string_view CutFileSystemName(std::string_view name, std::size_t max_bytes)
 #endif
 }
 
+std::string LowerAscii(std::string text);
+
+// Windows takes these names, with any extension, for devices: a piece so named could not be
+// created there, nor copied there from elsewhere.
+bool IsDeviceName(std::string_view stem) {
+  const std::string base = LowerAscii(std::string(stem.substr(0, stem.find('.'))));
+  if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
+  return base.size() == 4 && (base.starts_with("com") || base.starts_with("lpt")) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
 std::string LowerAscii(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -105,7 +117,12 @@ std::string PieceStem(std::string_view name) {
   for (char& c : stem) {
     if (IsRefusedInFileNames(c)) c = '_';
   }
-  return std::string(CutFileSystemName(FileSystemName(stem), kMaxPieceNameBytes));
+  std::string cut(CutFileSystemName(FileSystemName(stem), kMaxPieceNameBytes));
+  if (IsDeviceName(cut)) {
+    const std::size_t base_end = std::min(cut.find('.'), cut.size());
+    cut = cut.substr(0, base_end) + '_' + cut.substr(base_end);
+  }
+  return cut;
 }
 
 bool PieceNamer::Take(const std::string& stem) { return taken_.insert(LowerAscii(stem)).second; }

@@ -21,7 +21,8 @@ std::string_view CutUtf8(std::string_view text, std::size_t max_bytes);
 // A name from the channel data made fit for a file name, without number and extension: spaces at
 // either end removed; every blank, "/", "\", "<", ">", ":", '"', "|", "?", "*" and control byte
 // replaced by "_"; converted to the file system's encoding (UTF-8 on Linux, the 8-bit name on
-// Windows); cut to kMaxPieceNameBytes.
+// Windows); cut to kMaxPieceNameBytes; a device name of Windows ("CON", "nul", "COM1", ...)
+// gets a "_" before its first ".".
 std::string PieceStem(std::string_view name);
 
 // The piece names of one split. A name that an earlier piece of the same split already had,

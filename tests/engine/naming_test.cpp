@@ -60,6 +60,16 @@ TEST(PieceStem, ReplacesWhatFileSystemsRefuse) {
 }
 
 #ifndef _WIN32
+TEST(PieceStem, NeverNamesAWindowsDevice) {
+  EXPECT_EQ(PieceStem("CON"), "CON_");
+  EXPECT_EQ(PieceStem("nul"), "nul_");
+  EXPECT_EQ(PieceStem("Com1"), "Com1_");
+  EXPECT_EQ(PieceStem("LPT9.x"), "LPT9_.x");
+  EXPECT_EQ(PieceStem("COM0"), "COM0");
+  EXPECT_EQ(PieceStem("CONSOLE"), "CONSOLE");
+  EXPECT_EQ(PieceStem("Aux 2"), "Aux_2");
+}
+
 TEST(PieceStem, IsUtf8AndAtMost200BytesOnLinux) {
   EXPECT_EQ(PieceStem("19.2\xB0"
                       "E"),

@@ -501,7 +501,8 @@ void MainWindowTest::IdleWindowReportsFailedConversions() {
   const std::string target = FileSystemName(Path("VrkResult/never.vrk"));
   // A program that cannot be started fails like a converter that ends with an error.
   workspace().conversions.Start(
-      run_->platform, {FileSystemName(Path("no-such-converter")), {}, "source.txt", target});
+      run_->platform,
+      {FileSystemName(Path("no-such-converter")), {}, "source.txt", target, /*output=*/""});
   QTRY_COMPARE_WITH_TIMEOUT(messages_.size(), std::size_t{1}, 5000);
   QCOMPARE(messages_[0].title, QString("Nice...."));
   QCOMPARE(messages_[0].text, "Conversion failed: \n" + Path("VrkResult/never.vrk"));
