@@ -14,12 +14,7 @@ fuzzers=("$@")
 
 scripts/install-deps.sh
 # clang with its sanitizer and libFuzzer runtimes.
-if [ "$(dpkg-query -W -f='${Status}\n' clang libclang-rt-dev 2>/dev/null | grep -c 'ok installed')" -ne 2 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends clang libclang-rt-dev
-fi
+scripts/install-deps.sh clang libclang-rt-dev
 
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all"
 cmake -S . -B "$BUILD_FUZZ" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, only when something is missing.
+# Installs Debian packages, only those that are missing: the ones named as arguments, or, without
+# arguments, the ones that building and testing need.
 set -euo pipefail
 
-packages=(cmake make g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev)
+packages=("$@")
+[ ${#packages[@]} -eq 0 ] && packages=(cmake make g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")

@@ -23,18 +23,7 @@ fail() {
   exit 1
 }
 
-install_missing() {
-  local missing=() package
-  for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-}
+install_missing() { "$repo/scripts/install-deps.sh" "$@"; }
 
 # CPack's dependency list needs dpkg-shlibdeps (dpkg-dev) and file.
 build_package() {

@@ -10,12 +10,7 @@ JOBS="${JOBS:-2}"
 
 scripts/install-deps.sh
 # clang with its sanitizer runtimes.
-if [ "$(dpkg-query -W -f='${Status}\n' clang libclang-rt-dev 2>/dev/null | grep -c 'ok installed')" -ne 2 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends clang libclang-rt-dev
-fi
+scripts/install-deps.sh clang libclang-rt-dev
 
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all"
 cmake -S . -B "$BUILD_SANITIZE" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
