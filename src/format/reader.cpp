@@ -217,13 +217,17 @@ void ReadAllSections(Workspace& workspace, SetId set, std::string_view text) {
   ReadServiceAndFavoriteSections(workspace, set, text);
 }
 
+void WarnWhenAntennasAreFull(Workspace& workspace, const RecordList<Antenna>& antennas,
+                             std::string_view name) {
+  if (antennas.size() < kAntennaWarningLimit) return;
+  workspace.ShowMessage(kTitleWarning, "More then 32 antennas ! \r\n" + std::string(name) + "\r\n" +
+                                           workspace.settings.current_file);
+}
+
 Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::string_view line) {
   const Columns columns(line);
   const std::string_view name = TrimSpaces(columns[9]);
-  if (list.size() >= kAntennaWarningLimit) {
-    workspace.ShowMessage(kTitleWarning, "More then 32 antennas ! \r\n" + std::string(name) +
-                                             "\r\n" + workspace.settings.current_file);
-  }
+  WarnWhenAntennasAreFull(workspace, list, name);
   Antenna antenna;
   antenna.index = antenna.list_index = NextPosition(list.size());
   antenna.value2 = ParseQuad(columns[2]);

@@ -19,6 +19,11 @@ void ReadNetworkProviderMenuSections(Workspace& workspace, SetId set, std::strin
 void ReadServiceAndFavoriteSections(Workspace& workspace, SetId set, std::string_view text);
 void ReadAllSections(Workspace& workspace, SetId set, std::string_view text);
 
+// Shows the warning for an antenna about to be added to a list that already holds 32 or more;
+// the antenna is added all the same.
+void WarnWhenAntennasAreFull(Workspace& workspace, const RecordList<Antenna>& antennas,
+                             std::string_view name);
+
 // Record parsers: each appends one record to `list`, resolving its references in the lists
 // given, which belong to the same set.
 Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::string_view line);

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "model/messages.h"
+#include "format/reader.h"
 
 namespace vsm {
 namespace {
@@ -50,10 +50,7 @@ void RenumberList(RecordList<Record>& list) {
 
 Antenna& AppendAntenna(Workspace& workspace, AntennaIndex& index, const Antenna& antenna) {
   RecordList<Antenna>& antennas = workspace.main_set.antennas;
-  if (antennas.size() >= kAntennaWarningLimit) {
-    workspace.ShowMessage(kTitleWarning, "More then 32 antennas ! \r\n" + antenna.name + "\r\n" +
-                                             workspace.settings.current_file);
-  }
+  WarnWhenAntennasAreFull(workspace, antennas, antenna.name);
   Antenna copy;
   copy.index = copy.list_index = NextPosition(antennas.size());
   copy.value2 = antenna.value2;
