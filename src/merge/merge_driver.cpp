@@ -112,13 +112,13 @@ void AddServices(Workspace& workspace, Counterparts& counterparts) {
   for (const bool tv : {true, false}) {
     RecordList<Service>& main_services = workspace.main_set.ServicesOfKind(tv);
     // The merge set is emptied after the merge: its services move over instead of being copied.
-    auto merged = workspace.merge_set.ServicesOfKind(tv).TakeAll();
-    main_services.Reserve(main_services.size() + merged.size());
-    std::size_t position = 0;
-    for (std::unique_ptr<Service>& service : merged) {
-      TakeCounterparts(*service, counterparts);
-      RelinkService(counterparts.ServicesOfKind(tv), position++,
-                    MoveService(main_services, std::move(service)));
+    const std::size_t first = main_services.size();
+    main_services.AppendAllOf(workspace.merge_set.ServicesOfKind(tv));
+    for (std::size_t position = first; position < main_services.size(); ++position) {
+      Service& service = main_services[position];
+      TakeCounterparts(service, counterparts);
+      RelinkService(counterparts.ServicesOfKind(tv), position - first,
+                    AdoptService(service, position));
     }
   }
 }

@@ -81,16 +81,15 @@ std::size_t MainTransponders::KeyHash::operator()(const Key& key) const {
 }
 
 MainTransponders::MainTransponders(RecordList<Transponder>& list)
-    : list_(list), records_(RememberAll(list.TakeAll())) {}
+    : list_(list), records_(RememberAll(list.TakeOrder())) {}
 
-std::vector<std::unique_ptr<Transponder>> MainTransponders::RememberAll(
-    std::vector<std::unique_ptr<Transponder>> records) {
+std::vector<Transponder*> MainTransponders::RememberAll(std::vector<Transponder*> records) {
   first_by_key_.reserve(records.size());
-  for (auto& transponder : records) Remember(*transponder);
+  for (Transponder* transponder : records) Remember(*transponder);
   return records;
 }
 
-MainTransponders::~MainTransponders() { list_.Assign(records_.Release()); }
+MainTransponders::~MainTransponders() { list_.AssignOrder(records_.Release()); }
 
 Transponder* MainTransponders::Find(std::int32_t antenna_index, std::int32_t value3,
                                     std::int32_t value5) const {
@@ -99,14 +98,13 @@ Transponder* MainTransponders::Find(std::int32_t antenna_index, std::int32_t val
 }
 
 Transponder& MainTransponders::Insert(Transponder transponder) {
-  Transponder& added =
-      records_.InsertIntoGroup(std::make_unique<Transponder>(std::move(transponder)));
+  Transponder& added = records_.InsertIntoGroup(&list_.MakeUnplaced(std::move(transponder)));
   Remember(added);
   return added;
 }
 
 Transponder& MainTransponders::Append(Transponder transponder) {
-  Transponder& added = records_.Append(std::make_unique<Transponder>(std::move(transponder)));
+  Transponder& added = records_.Append(&list_.MakeUnplaced(std::move(transponder)));
   Remember(added);
   return added;
 }
@@ -179,11 +177,10 @@ void TakeCounterparts(Service& service, const Counterparts& counterparts) {
   service.merge_provider = CounterpartAt(counterparts.providers, service.provider_index);
 }
 
-Service& MoveService(RecordList<Service>& main_services, std::unique_ptr<Service> service) {
-  Service& moved = main_services.AppendOwned(std::move(service));
+Service& AdoptService(Service& moved, std::size_t position) {
   // Keeps the values read, numbered by its new position and linked to the main set; every other
   // field starts afresh.
-  moved.number = NextPosition(main_services.size() - 1) + 1;
+  moved.number = NextPosition(position) + 1;
   moved.antenna = std::exchange(moved.merge_antenna, nullptr);
   moved.transponder = std::exchange(moved.merge_transponder, nullptr);
   moved.provider = std::exchange(moved.merge_provider, nullptr);
@@ -201,12 +198,13 @@ void RelinkService(std::vector<Service*>& counterparts_of_kind, std::size_t posi
 
 // ---- Favourites ----
 
-MainFavorites::MainFavorites(RecordList<Favorite>& list) : list_(list), records_(list.TakeAll()) {}
+MainFavorites::MainFavorites(RecordList<Favorite>& list)
+    : list_(list), records_(list.TakeOrder()) {}
 
-MainFavorites::~MainFavorites() { list_.Assign(records_.Release()); }
+MainFavorites::~MainFavorites() { list_.AssignOrder(records_.Release()); }
 
 Favorite& MainFavorites::Insert(Favorite favorite) {
-  return records_.InsertIntoGroup(std::make_unique<Favorite>(std::move(favorite)));
+  return records_.InsertIntoGroup(&list_.MakeUnplaced(std::move(favorite)));
 }
 
 void TakeCounterpart(Favorite& favorite, const std::vector<Service*>& counterparts_of_kind) {

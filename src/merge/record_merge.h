@@ -78,8 +78,7 @@ class MainTransponders {
     std::size_t operator()(const Key& key) const;
   };
   // Remembers the records in list order, so that the first match in list order is kept.
-  std::vector<std::unique_ptr<Transponder>> RememberAll(
-      std::vector<std::unique_ptr<Transponder>> records);
+  std::vector<Transponder*> RememberAll(std::vector<Transponder*> records);
   void Remember(Transponder& transponder);
 
   RecordList<Transponder>& list_;
@@ -120,9 +119,10 @@ void RelinkProvider(Counterparts& counterparts, std::size_t position, Provider& 
 
 // Points a merge-set service at the counterparts of its antenna, transponder and provider.
 void TakeCounterparts(Service& service, const Counterparts& counterparts);
-// Appends a merge-set service to the main list of its kind, numbered by its new position. The
-// merge set is emptied after the merge, so the record itself moves rather than a copy.
-Service& MoveService(RecordList<Service>& main_services, std::unique_ptr<Service> service);
+// Makes a merge-set service, already taken over by the main list of its kind, a main-set service
+// numbered by its position there. The merge set is emptied after the merge, so the record itself
+// moves rather than a copy.
+Service& AdoptService(Service& service, std::size_t position);
 void RelinkService(std::vector<Service*>& counterparts_of_kind, std::size_t position,
                    Service& counterpart);
 

@@ -4,7 +4,6 @@
 #include <iterator>
 #include <list>
 #include <map>
-#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -24,19 +23,17 @@ namespace vsm {
 template <class Record, class Traits>
 class RunInsertionList {
  public:
-  using Handle = std::unique_ptr<Record>;
-
-  explicit RunInsertionList(std::vector<Handle> records) {
-    for (Handle& record : records) Append(std::move(record));
+  explicit RunInsertionList(const std::vector<Record*>& records) {
+    for (Record* record : records) Append(record);
   }
 
   // Appends at the end of the list, without a search.
-  Record& Append(Handle record) {
+  Record& Append(Record* record) {
     const std::int32_t group = Traits::Group(*record);
     const std::int32_t key = Traits::Key(*record);
     auto run = runs_.find(group);
     const bool extends_run = run != runs_.end() && run->second.last == std::prev(records_.end());
-    const auto position = records_.insert(records_.end(), std::move(record));
+    const auto position = records_.insert(records_.end(), record);
     if (run == runs_.end()) {
       runs_.try_emplace(group, Run{position, {{key, position}}});
     } else if (extends_run) {
@@ -49,17 +46,17 @@ class RunInsertionList {
   }
 
   // Inserts into the first run of the record's group by the rule above.
-  Record& InsertIntoGroup(Handle record) {
+  Record& InsertIntoGroup(Record* record) {
     const auto run_it = runs_.find(Traits::Group(*record));
-    if (run_it == runs_.end()) return Append(std::move(record));
+    if (run_it == runs_.end()) return Append(record);
     Run& run = run_it->second;
     const std::int32_t key = Traits::Key(*record);
     const auto greater = run.prefix_maxima.upper_bound(key);
     typename Records::iterator position;
     if (greater != run.prefix_maxima.end()) {
-      position = records_.insert(greater->second, std::move(record));
+      position = records_.insert(greater->second, record);
     } else {
-      position = records_.insert(std::next(run.last), std::move(record));
+      position = records_.insert(std::next(run.last), record);
       run.last = position;
     }
     // Every record before it in the run has a key not above its own: it is a strict prefix
@@ -71,17 +68,15 @@ class RunInsertionList {
   std::size_t size() const { return records_.size(); }
 
   // Hands the records back in list order; the list is empty afterwards.
-  std::vector<Handle> Release() {
-    std::vector<Handle> out;
-    out.reserve(records_.size());
-    for (Handle& record : records_) out.push_back(std::move(record));
+  std::vector<Record*> Release() {
+    std::vector<Record*> out(records_.begin(), records_.end());
     records_.clear();
     runs_.clear();
     return out;
   }
 
  private:
-  using Records = std::list<Handle>;
+  using Records = std::list<Record*>;
   struct Run {
     // The last record of the run, not the one after it: a record of another group may later be
     // inserted right behind the run.

@@ -1,20 +1,56 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
-#include <memory>
 #include <utility>
 #include <vector>
 
 namespace vsm {
 
-// An ordered list that owns its records. Records live on the heap, so a pointer to a record
-// (a "reference") keeps designating it while other records are appended or inserted; it dies
-// only when the list is cleared.
+// Owns records in blocks: a record never moves once made, so a pointer to it stays valid until
+// the store is cleared. Records made one after the other lie side by side, which is what makes
+// reading and walking large lists cheap.
+template <class Record>
+class RecordStore {
+ public:
+  template <class... Args>
+  Record& Make(Args&&... args) {
+    if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) AddBlock();
+    return blocks_.back().emplace_back(std::forward<Args>(args)...);
+  }
+
+  // Takes over every record of `other`, which ends empty; the records stay where they are.
+  void TakeOver(RecordStore& other) {
+    blocks_.reserve(blocks_.size() + other.blocks_.size());
+    for (Block& block : other.blocks_) blocks_.push_back(std::move(block));
+    other.blocks_.clear();
+  }
+
+  void Clear() { blocks_.clear(); }
+
+ private:
+  // A block is filled up to the capacity it was made with and never grows beyond it.
+  using Block = std::vector<Record>;
+  static constexpr std::size_t kFirstBlock = 16;
+  static constexpr std::size_t kLargestBlock = 4096;
+
+  void AddBlock() {
+    const std::size_t capacity =
+        blocks_.empty() ? kFirstBlock : std::min(2 * blocks_.back().capacity(), kLargestBlock);
+    blocks_.emplace_back().reserve(capacity);
+  }
+
+  std::vector<Block> blocks_;
+};
+
+// An ordered list that owns its records. A pointer to a record (a "reference") keeps
+// designating it while other records are appended, inserted or rearranged; it dies only when
+// the list is cleared.
 template <class Record>
 class RecordList {
-  using Storage = std::vector<std::unique_ptr<Record>>;
+  using Order = std::vector<Record*>;
 
  public:
   template <class Base>
@@ -29,7 +65,7 @@ class RecordList {
     BasicIterator() = default;
     explicit BasicIterator(Base it) : it_(it) {}
     Record& operator*() const { return **it_; }
-    Record* operator->() const { return it_->get(); }
+    Record* operator->() const { return *it_; }
     BasicIterator& operator++() {
       ++it_;
       return *this;
@@ -40,58 +76,71 @@ class RecordList {
    private:
     Base it_{};
   };
-  using iterator = BasicIterator<typename Storage::iterator>;
-  using const_iterator = BasicIterator<typename Storage::const_iterator>;
+  using iterator = BasicIterator<typename Order::iterator>;
+  using const_iterator = BasicIterator<typename Order::const_iterator>;
 
-  Record& Append(Record record) {
-    records_.push_back(std::make_unique<Record>(std::move(record)));
-    return *records_.back();
-  }
+  RecordList() = default;
+  RecordList(RecordList&&) noexcept = default;
+  RecordList& operator=(RecordList&&) noexcept = default;
+  RecordList(const RecordList&) = delete;
+  RecordList& operator=(const RecordList&) = delete;
 
-  // Takes over a record made elsewhere, at the end.
-  Record& AppendOwned(std::unique_ptr<Record> record) {
-    records_.push_back(std::move(record));
-    return *records_.back();
-  }
+  Record& Append(Record record) { return Place(store_.Make(std::move(record))); }
 
   // A new default record at the end, to be filled in place.
-  Record& AppendNew() {
-    records_.push_back(std::make_unique<Record>());
-    return *records_.back();
-  }
+  Record& AppendNew() { return Place(store_.Make()); }
 
   Record& InsertBefore(std::size_t position, Record record) {
-    auto it = records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(position),
-                              std::make_unique<Record>(std::move(record)));
-    return **it;
+    Record& made = store_.Make(std::move(record));
+    order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(position), &made);
+    return made;
+  }
+
+  // Appends every record of `other`, in order; `other` ends empty.
+  void AppendAllOf(RecordList& other) {
+    store_.TakeOver(other.store_);
+    order_.insert(order_.end(), other.order_.begin(), other.order_.end());
+    other.order_.clear();
   }
 
   // The record that a stored position designates: the record at that position, the last record
   // for a position past the end, and none for a negative position or an empty list.
   Record* Resolve(std::int64_t position) const {
-    if (position < 0 || records_.empty()) return nullptr;
+    if (position < 0 || order_.empty()) return nullptr;
     const auto index = static_cast<std::size_t>(position);
-    return index < records_.size() ? records_[index].get() : records_.back().get();
+    return index < order_.size() ? order_[index] : order_.back();
   }
 
-  Record& operator[](std::size_t position) const { return *records_[position]; }
-  Record& back() const { return *records_.back(); }
-  std::size_t size() const { return records_.size(); }
-  bool empty() const { return records_.empty(); }
-  void Clear() { records_.clear(); }
-  void Reserve(std::size_t count) { records_.reserve(count); }
+  Record& operator[](std::size_t position) const { return *order_[position]; }
+  Record& back() const { return *order_.back(); }
+  std::size_t size() const { return order_.size(); }
+  bool empty() const { return order_.empty(); }
+  void Clear() {
+    order_.clear();
+    store_.Clear();
+  }
+  void Reserve(std::size_t count) { order_.reserve(count); }
 
-  // Hands the records over, in order, for a bulk rearrangement; Assign takes them back.
-  Storage TakeAll() { return std::exchange(records_, {}); }
-  void Assign(Storage records) { records_ = std::move(records); }
+  // For a bulk rearrangement: TakeOrder hands out the records in order, the list keeps owning
+  // them; MakeUnplaced adds a record that belongs to no position yet; AssignOrder sets the new
+  // order, which holds every record of the list exactly once.
+  Order TakeOrder() { return std::exchange(order_, {}); }
+  Record& MakeUnplaced(Record record) { return store_.Make(std::move(record)); }
+  void AssignOrder(Order order) { order_ = std::move(order); }
 
-  iterator begin() { return iterator(records_.begin()); }
-  iterator end() { return iterator(records_.end()); }
-  const_iterator begin() const { return const_iterator(records_.begin()); }
-  const_iterator end() const { return const_iterator(records_.end()); }
+  iterator begin() { return iterator(order_.begin()); }
+  iterator end() { return iterator(order_.end()); }
+  const_iterator begin() const { return const_iterator(order_.begin()); }
+  const_iterator end() const { return const_iterator(order_.end()); }
 
  private:
-  Storage records_;
+  Record& Place(Record& record) {
+    order_.push_back(&record);
+    return record;
+  }
+
+  RecordStore<Record> store_;
+  Order order_;
 };
 
 }  // namespace vsm

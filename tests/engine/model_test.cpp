@@ -33,6 +33,32 @@ TEST(RecordList, ReferencesSurviveAppendsAndInserts) {
   EXPECT_EQ(list.size(), 5004u);
 }
 
+TEST(RecordList, ReferencesSurviveATakeOverAndARearrangement) {
+  RecordList<Provider> main;
+  RecordList<Provider> merged;
+  Provider* kept = &main.Append({"kept", 0, false});
+  std::vector<Provider*> moved;
+  for (int i = 0; i < 100; ++i) moved.push_back(&merged.Append({std::to_string(i), i, false}));
+
+  main.AppendAllOf(merged);
+  EXPECT_TRUE(merged.empty());
+  merged.Clear();  // the records moved over are not the merged list's to free any more
+  ASSERT_EQ(main.size(), 101u);
+  EXPECT_EQ(&main[0], kept);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(&main[static_cast<std::size_t>(i) + 1], moved[i]);
+  EXPECT_EQ(moved[99]->name, "99");
+
+  auto order = main.TakeOrder();
+  Provider* added = &main.MakeUnplaced({"added", 0, false});
+  order.insert(order.begin(), added);
+  std::reverse(order.begin() + 1, order.end());
+  main.AssignOrder(std::move(order));
+  EXPECT_EQ(&main[0], added);
+  EXPECT_EQ(&main[1], moved[99]);
+  EXPECT_EQ(&main.back(), kept);
+  EXPECT_EQ(kept->name, "kept");
+}
+
 TEST(RecordList, ResolvesPositionsPastTheEndToTheLastRecordAndNegativeOnesToNone) {
   RecordList<Menu> list;
   EXPECT_EQ(list.Resolve(0), nullptr);  // an empty list designates nothing
