@@ -1,5 +1,6 @@
 #include "format/reader.h"
 
+#include <array>
 #include <optional>
 
 #include "format/converters.h"
@@ -20,25 +21,45 @@ void LinkAntenna(Service& service) {
   service.antenna = service.transponder != nullptr ? service.transponder->antenna : nullptr;
 }
 
+// The columns of a "[SERVICE]" line, read in one pass.
+struct ServiceLine {
+  explicit ServiceLine(std::string_view line) {
+    ColumnReader columns(line);
+    kind = columns.Text();
+    for (std::int32_t& value : values) value = columns.Long();
+    flag8 = columns.Text();
+    flag9 = columns.Text();
+    scrambled = columns.Text();
+    ts_index = columns.Long();
+    provider_index = columns.Long();
+    name = columns.Text();
+    number = columns.Long();
+  }
+
+  std::string_view kind, flag8, flag9, scrambled, name;
+  std::array<std::int32_t, 6> values{};  // columns 2 to 7
+  std::int32_t ts_index, provider_index, number;
+};
+
 // A service from its columns, without its antenna (see LinkAntenna).
-Service& ParseServiceColumns(RecordList<Service>& list, const RecordList<Transponder>& transponders,
-                             const RecordList<Provider>& providers, const Columns& columns) {
+Service& AppendService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
+                       const RecordList<Provider>& providers, const ServiceLine& columns) {
   const auto position = static_cast<std::int32_t>(list.size());
   Service& service = list.AppendNew();
-  service.kind = columns[1];
-  service.value2 = ParseLong(columns[2]);
-  service.value3 = ParseLong(columns[3]);
-  service.value4 = ParseLong(columns[4]);
-  service.value5 = ParseLong(columns[5]);
-  service.value6 = ParseLong(columns[6]);
-  service.value7 = ParseLong(columns[7]);
-  service.flag8 = columns[8];
-  service.flag9 = columns[9];
-  service.scrambled = columns[10];
-  service.ts_index = ParseLong(columns[11]);
-  service.provider_index = ParseLong(columns[12]);
-  service.name = columns[13];
-  service.number = ParseLong(columns[14]);
+  service.kind = columns.kind;
+  service.value2 = columns.values[0];
+  service.value3 = columns.values[1];
+  service.value4 = columns.values[2];
+  service.value5 = columns.values[3];
+  service.value6 = columns.values[4];
+  service.value7 = columns.values[5];
+  service.flag8 = columns.flag8;
+  service.flag9 = columns.flag9;
+  service.scrambled = columns.scrambled;
+  service.ts_index = columns.ts_index;
+  service.provider_index = columns.provider_index;
+  service.name = columns.name;
+  service.number = columns.number;
   service.transponder = transponders.Resolve(service.ts_index);
   service.provider = providers.Resolve(service.provider_index);
   service.list_index = position;
@@ -106,10 +127,10 @@ class SetReader : public SectionVisitor {
         ParseMenu(set_.menus, line);
         break;
       case Section::service: {
-        const Columns columns(line);
-        if (columns[13] == kDummyServiceName) break;
-        ParseServiceColumns(set_.ServicesOfKind(StartsWith(line, 'V')), set_.transponders,
-                            set_.providers, columns);
+        const ServiceLine columns(line);
+        if (columns.name == kDummyServiceName) break;
+        AppendService(set_.ServicesOfKind(StartsWith(line, 'V')), set_.transponders, set_.providers,
+                      columns);
         break;
       }
       case Section::favorite:
@@ -244,16 +265,16 @@ Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::stri
 
 void ParseTransponder(RecordList<Transponder>& list, const RecordList<Antenna>& antennas,
                       std::string_view line) {
-  const Columns columns(line);
+  ColumnReader columns(line);
   Transponder transponder;
-  transponder.antenna_index = ParseLong(columns[1]);
-  transponder.value2 = ParseLong(columns[2]);
-  transponder.value3 = ParseLong(columns[3]);
-  transponder.value4 = ParseLong(columns[4]);
-  transponder.value5 = ParseLong(columns[5]);
-  transponder.value6 = ParseLong(columns[6]);
-  transponder.value7 = ParseLong(columns[7]);
-  transponder.value8 = ParseLong(columns[8]);
+  transponder.antenna_index = columns.Long();
+  transponder.value2 = columns.Long();
+  transponder.value3 = columns.Long();
+  transponder.value4 = columns.Long();
+  transponder.value5 = columns.Long();
+  transponder.value6 = columns.Long();
+  transponder.value7 = columns.Long();
+  transponder.value8 = columns.Long();
   transponder.antenna = antennas.Resolve(transponder.antenna_index);
   transponder.list_index = NextPosition(list.size());
   list.Append(std::move(transponder));
@@ -273,17 +294,17 @@ void ParseMenu(RecordList<Menu>& list, std::string_view line) {
 
 void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
                   const RecordList<Provider>& providers, std::string_view line) {
-  LinkAntenna(ParseServiceColumns(list, transponders, providers, Columns(line)));
+  LinkAntenna(AppendService(list, transponders, providers, ServiceLine(line)));
 }
 
 void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,
                    const RecordList<Service>& tv_services,
                    const RecordList<Service>& radio_services, std::string_view line) {
-  const Columns columns(line);
+  ColumnReader columns(line);
   Favorite favorite;
-  favorite.kind = ParseLong(columns[1]);
-  favorite.value2 = ParseLong(columns[2]);
-  favorite.channel_index = ParseLong(columns[3]);
+  favorite.kind = columns.Long();
+  favorite.value2 = columns.Long();
+  favorite.channel_index = columns.Long();
   if (favorite.channel_index < 0) {
     workspace.ShowMessage(
         kTitleStop, "Favorite has negative channel index ! \r\nThis favorite is ignored.\r\n" +

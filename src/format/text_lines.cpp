@@ -101,6 +101,34 @@ Unsigned ParseWrapping(std::string_view field) {
 
 }  // namespace
 
+void ColumnReader::FinishColumnAt(const char* p) {
+  while (p != end_ && *p != '\t') ++p;
+  next_ = p != end_ ? p + 1 : nullptr;
+}
+
+std::string_view ColumnReader::Text() {
+  if (next_ == nullptr) return {};
+  const char* const start = next_;
+  const char* p = start;
+  while (p != end_ && *p != '\t') ++p;
+  FinishColumnAt(p);
+  return {start, static_cast<std::size_t>(p - start)};
+}
+
+std::int32_t ColumnReader::Long() {
+  if (next_ == nullptr) return 0;
+  const char* p = next_;
+  while (p != end_ && *p == ' ') ++p;
+  bool negative = false;
+  if (p != end_ && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  std::uint32_t value = 0;
+  for (; p != end_ && *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10u + static_cast<std::uint32_t>(*p - '0');
+  }
+  FinishColumnAt(p);
+  return static_cast<std::int32_t>(negative ? 0u - value : value);
+}
+
 std::int32_t ParseLong(std::string_view field) {
   return static_cast<std::int32_t>(ParseWrapping<std::uint32_t>(field));
 }
