@@ -96,6 +96,6 @@ void BM_MergePhases(benchmark::State& state) {
 }  // namespace
 }  // namespace vsm
 
-BENCHMARK(vsm::BM_MergeThisFile)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(vsm::BM_MergePhases)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(vsm::BM_MergeThisFile)->Arg(50000)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(vsm::BM_MergePhases)->Arg(50000)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
