@@ -161,6 +161,28 @@ double CopyFloor(const std::vector<std::string>& inputs, const std::vector<Floor
   return seconds;
 }
 
+// What cutting the inputs into columns costs by itself: each input read whole, every line cut
+// into its columns and every column read as a number, as the reader does, with no record made.
+double ColumnsFloor(const std::vector<std::string>& inputs) {
+  std::uint32_t checksum = 0;
+  const auto start = Clock::now();
+  for (const std::string& input : inputs) {
+    const auto text = ReadWholeFile(input);
+    if (!text) throw std::runtime_error("floor cannot read " + input);
+    LineCursor cursor(*text);
+    for (std::string_view line; cursor.Next(line);) {
+      ColumnReader columns(line);
+      for (std::size_t column = 0; column < Columns::kMaxColumns; ++column) {
+        checksum += static_cast<std::uint32_t>(columns.Long());
+      }
+    }
+  }
+  const double seconds = SecondsSince(start);
+  volatile std::uint32_t kept = checksum;  // keeps the work from being optimised away
+  static_cast<void>(kept);
+  return seconds;
+}
+
 // ----- Phases -----
 
 struct PhaseFigures {
@@ -168,6 +190,7 @@ struct PhaseFigures {
   double seconds = 0;
   double processor_seconds = 0;  // user and system time of the process
   double floor_seconds = 0;
+  double columns_seconds = 0;  // the inputs cut into columns, nothing made (see ColumnsFloor)
   std::uint64_t bytes_read = 0;
   std::uint64_t bytes_written = 0;
   std::uint64_t peak_memory = 0;
@@ -189,6 +212,7 @@ struct Phase {
   std::uint64_t lists_in_memory;
   std::function<bool()> run;
   std::string durable_target;  // an output that the engine flushes to the device
+  bool reads_lists = false;    // its inputs are channel lists (see ColumnsFloor)
 };
 
 class PipelineRun {
@@ -225,7 +249,8 @@ class PipelineRun {
                         workspace.settings.current_file = List("a.txt");
                         return LoadThisFile(workspace);
                       },
-                      ""});
+                      "",
+                      true});
     phases.push_back({"merge 2 lists",
                       {List("b.txt"), List("c.txt")},
                       all,
@@ -235,7 +260,8 @@ class PipelineRun {
                         workspace.settings.current_file = List("c.txt");
                         return MergeThisFile(workspace);
                       },
-                      ""});
+                      "",
+                      true});
     const std::string saved = (start_folder_ / "saved.txt").string();
     phases.push_back({"save .txt",
                       {},
@@ -335,6 +361,7 @@ class PipelineRun {
     }
     figures.files_written = outputs.size();
     figures.floor_seconds = CopyFloor(phase.inputs, outputs, start_folder_ / "floor");
+    if (phase.reads_lists) figures.columns_seconds = ColumnsFloor(phase.inputs);
     return figures;
   }
 
@@ -357,16 +384,18 @@ double Median(std::vector<double> values) {
 std::vector<PhaseFigures> Combine(const std::vector<std::vector<PhaseFigures>>& runs) {
   std::vector<PhaseFigures> combined = runs.front();
   for (std::size_t p = 0; p < combined.size(); ++p) {
-    std::vector<double> seconds, processor, floors;
+    std::vector<double> seconds, processor, floors, columns;
     for (const auto& run : runs) {
       seconds.push_back(run[p].seconds);
       processor.push_back(run[p].processor_seconds);
       floors.push_back(run[p].floor_seconds);
+      columns.push_back(run[p].columns_seconds);
       combined[p].peak_memory = std::max(combined[p].peak_memory, run[p].peak_memory);
     }
     combined[p].seconds = Median(seconds);
     combined[p].processor_seconds = Median(processor);
     combined[p].floor_seconds = Median(floors);
+    combined[p].columns_seconds = Median(columns);
   }
   return combined;
 }
@@ -396,22 +425,29 @@ void PrintHeader(const BenchOptions& options) {
       "written line by line through the same file writer. MB = 10^6 bytes; MB/s = (read +\n"
       "written) / wall. cpu ms: the process's user and system time in the phase (the machine\n"
       "may be shared: wall time above it was spent waiting). peak MB: the peak resident memory\n"
-      "during the phase; limit MB = 10 x bytes of the lists held in memory + 30 MB.\n");
+      "during the phase; limit MB = 10 x bytes of the lists held in memory + 30 MB.\n"
+      "cols ms: for phases that read lists, the same inputs read and every line cut into its\n"
+      "columns, each read as a number, with nothing made; 'cols/floor' is that time over the\n"
+      "floor: the part of 'ratio' that reading the columns alone takes (not a target).\n");
 }
 
 void PrintTable(int services, const PipelineRun& run, const std::vector<PhaseFigures>& figures) {
   std::printf(
       "\n%d services per list; after merging: %zu services, %zu transponders, %zu providers\n",
       services, run.main_services(), run.transponders(), run.providers());
-  std::printf("%-16s %9s %8s %8s %9s %6s %8s %8s %9s %9s %6s %7s %5s\n", "phase", "wall ms",
-              "cpu ms", "read MB", "write MB", "files", "MB/s", "peak MB", "limit MB", "floor ms",
-              "ratio", "sleep s", "conv");
+  std::printf("%-16s %9s %8s %8s %9s %6s %8s %8s %9s %9s %6s %7s %5s %8s %10s\n", "phase",
+              "wall ms", "cpu ms", "read MB", "write MB", "files", "MB/s", "peak MB", "limit MB",
+              "floor ms", "ratio", "sleep s", "conv", "cols ms", "cols/floor");
   for (const PhaseFigures& f : figures) {
-    std::printf("%-16s %9.1f %8.1f %8.1f %9.1f %6zu %8.1f %8.1f %9.1f %9.1f %6.2f %7.1f %5zu\n",
+    std::printf("%-16s %9.1f %8.1f %8.1f %9.1f %6zu %8.1f %8.1f %9.1f %9.1f %6.2f %7.1f %5zu",
                 f.name.c_str(), f.seconds * 1e3, f.processor_seconds * 1e3, Megabytes(f.bytes_read),
                 Megabytes(f.bytes_written), f.files_written, f.Throughput(),
                 Megabytes(f.peak_memory), Megabytes(f.MemoryLimit()), f.floor_seconds * 1e3,
                 f.Ratio(), std::chrono::duration<double>(f.slept).count(), f.conversions_not_run);
+    if (f.columns_seconds > 0 && f.floor_seconds > 0) {
+      std::printf(" %8.1f %10.2f", f.columns_seconds * 1e3, f.columns_seconds / f.floor_seconds);
+    }
+    std::printf("\n");
   }
 }
 
