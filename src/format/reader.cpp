@@ -277,7 +277,7 @@ void ParseTransponder(RecordList<Transponder>& list, const RecordList<Antenna>& 
   transponder.value8 = columns.Long();
   transponder.antenna = antennas.Resolve(transponder.antenna_index);
   transponder.list_index = NextPosition(list.size());
-  list.Append(std::move(transponder));
+  list.Append(transponder);
 }
 
 void ParseNetwork(RecordList<Network>& list, std::string_view line) {
@@ -314,7 +314,7 @@ void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,
   const auto& services = favorite.kind == 0 ? tv_services : radio_services;
   favorite.service = services.Resolve(favorite.channel_index);
   favorite.list_index = NextPosition(list.size());
-  list.Append(std::move(favorite));
+  list.Append(favorite);
 }
 
 std::string_view ServiceNameOf(std::string_view line) { return Columns(line)[13]; }

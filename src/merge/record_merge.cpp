@@ -98,13 +98,13 @@ Transponder* MainTransponders::Find(std::int32_t antenna_index, std::int32_t val
 }
 
 Transponder& MainTransponders::Insert(Transponder transponder) {
-  Transponder& added = records_.InsertIntoGroup(&list_.MakeUnplaced(std::move(transponder)));
+  Transponder& added = records_.InsertIntoGroup(&list_.MakeUnplaced(transponder));
   Remember(added);
   return added;
 }
 
 Transponder& MainTransponders::Append(Transponder transponder) {
-  Transponder& added = records_.Append(&list_.MakeUnplaced(std::move(transponder)));
+  Transponder& added = records_.Append(&list_.MakeUnplaced(transponder));
   Remember(added);
   return added;
 }
@@ -204,7 +204,7 @@ MainFavorites::MainFavorites(RecordList<Favorite>& list)
 MainFavorites::~MainFavorites() { list_.AssignOrder(records_.Release()); }
 
 Favorite& MainFavorites::Insert(Favorite favorite) {
-  return records_.InsertIntoGroup(&list_.MakeUnplaced(std::move(favorite)));
+  return records_.InsertIntoGroup(&list_.MakeUnplaced(favorite));
 }
 
 void TakeCounterpart(Favorite& favorite, const std::vector<Service*>& counterparts_of_kind) {
@@ -217,7 +217,7 @@ void InsertFavorite(MainFavorites& main, const Favorite& favorite) {
   copy.value2 = favorite.value2;
   copy.channel_index = favorite.channel_index;
   copy.service = favorite.merge_service;
-  main.Insert(std::move(copy));
+  main.Insert(copy);
 }
 
 // ---- After the phases ----
