@@ -133,19 +133,28 @@ struct FloorOutput {
   AtomicFileWriter::Durability durability;
 };
 
-// Reads each input as the reader does (the whole file, then line by line) and writes each output
-// line by line through the tool's file writer; returns the time that took.
-double CopyFloor(const std::vector<std::string>& inputs, const std::vector<FloorOutput>& outputs,
-                 const fs::path& floor_folder) {
-  fs::create_directories(floor_folder);
-  std::size_t line_bytes = 0;
-  const auto start = Clock::now();
+// Reads each input as the reader does, the whole file and then line by line, and hands every line
+// to `visit`, which returns a number that keeps the work from being optimised away.
+template <class Visit>
+void ReadInputLines(const std::vector<std::string>& inputs, Visit visit) {
+  std::uint64_t checksum = 0;
   for (const std::string& input : inputs) {
     const auto text = ReadWholeFile(input);
     if (!text) throw std::runtime_error("floor cannot read " + input);
     LineCursor cursor(*text);
-    for (std::string_view line; cursor.Next(line);) line_bytes += line.size();
+    for (std::string_view line; cursor.Next(line);) checksum += visit(line);
   }
+  volatile std::uint64_t kept = checksum;
+  static_cast<void>(kept);
+}
+
+// Reads each input (see ReadInputLines) and writes each output line by line through the tool's
+// file writer; returns the time that took.
+double CopyFloor(const std::vector<std::string>& inputs, const std::vector<FloorOutput>& outputs,
+                 const fs::path& floor_folder) {
+  fs::create_directories(floor_folder);
+  const auto start = Clock::now();
+  ReadInputLines(inputs, [](std::string_view line) { return line.size(); });
   std::size_t number = 0;
   for (const FloorOutput& output : outputs) {
     AtomicFileWriter file((floor_folder / (std::to_string(number++) + ".txt")).string(),
@@ -155,32 +164,23 @@ double CopyFloor(const std::vector<std::string>& inputs, const std::vector<Floor
     if (!file.Commit()) throw std::runtime_error("floor cannot write: " + file.error());
   }
   const double seconds = SecondsSince(start);
-  volatile std::size_t walked = line_bytes;  // keeps the line walk from being optimised away
-  static_cast<void>(walked);
   fs::remove_all(floor_folder);
   return seconds;
 }
 
-// What cutting the inputs into columns costs by itself: each input read whole, every line cut
-// into its columns and every column read as a number, as the reader does, with no record made.
+// What cutting the inputs into columns costs by itself: each input read, every line cut into its
+// columns and every column read as a number, as the reader does, with no record made.
 double ColumnsFloor(const std::vector<std::string>& inputs) {
-  std::uint32_t checksum = 0;
   const auto start = Clock::now();
-  for (const std::string& input : inputs) {
-    const auto text = ReadWholeFile(input);
-    if (!text) throw std::runtime_error("floor cannot read " + input);
-    LineCursor cursor(*text);
-    for (std::string_view line; cursor.Next(line);) {
-      ColumnReader columns(line);
-      for (std::size_t column = 0; column < Columns::kMaxColumns; ++column) {
-        checksum += static_cast<std::uint32_t>(columns.Long());
-      }
+  ReadInputLines(inputs, [](std::string_view line) {
+    ColumnReader columns(line);
+    std::uint32_t sum = 0;
+    for (std::size_t column = 0; column < Columns::kMaxColumns; ++column) {
+      sum += static_cast<std::uint32_t>(columns.Long());
     }
-  }
-  const double seconds = SecondsSince(start);
-  volatile std::uint32_t kept = checksum;  // keeps the work from being optimised away
-  static_cast<void>(kept);
-  return seconds;
+    return sum;
+  });
+  return SecondsSince(start);
 }
 
 // ----- Phases -----
