@@ -109,10 +109,9 @@ void ColumnReader::FinishColumnAt(const char* p) {
 std::string_view ColumnReader::Text() {
   if (next_ == nullptr) return {};
   const char* const start = next_;
-  const char* p = start;
-  while (p != end_ && *p != '\t') ++p;
-  FinishColumnAt(p);
-  return {start, static_cast<std::size_t>(p - start)};
+  FinishColumnAt(start);
+  const char* const stop = next_ != nullptr ? next_ - 1 : end_;  // the TAB, or the line's end
+  return {start, static_cast<std::size_t>(stop - start)};
 }
 
 std::int32_t ColumnReader::Long() {

@@ -53,7 +53,6 @@ class ColumnReader {
   std::string_view Text();
   // The next column as a number (see ParseLong); 0 past the last column.
   std::int32_t Long();
-  void Skip() { Text(); }
 
  private:
   // Moves past the TAB that ends the column holding `p`, or past the last column.
