@@ -11,46 +11,14 @@
 #include "generator/list_generator.h"
 #include "split/marking.h"
 #include "split/provider_naming.h"
+#include "split_test_lists.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
 namespace {
 
-struct PieceOptions {
-  Naming naming;
-  bool divide;
-  bool remove_radios;
-  bool remove_favorites;
-  bool one_antenna_not_preferred;
-};
-
-std::string NameOf(const ::testing::TestParamInfo<PieceOptions>& info) {
-  const PieceOptions& o = info.param;
-  return "naming" + std::to_string(static_cast<int>(o.naming)) + (o.divide ? "_divided" : "") +
-         (o.remove_radios ? "_noradio" : "") + (o.remove_favorites ? "_nofav" : "") +
-         (o.one_antenna_not_preferred ? "_notpreferred" : "");
-}
-
-std::vector<PieceOptions> AllOptions() {
-  std::vector<PieceOptions> all;
-  for (const Naming naming :
-       {Naming::keep_existing_names, Naming::use_satellite_position, Naming::use_antenna_names}) {
-    for (const bool divide : {false, true}) {
-      if (divide && naming == Naming::keep_existing_names) continue;
-      for (const bool radios : {false, true}) {
-        for (const bool favorites : {false, true}) {
-          for (const bool preferred : {false, true}) {
-            all.push_back({naming, divide, radios, favorites, preferred});
-          }
-        }
-      }
-    }
-  }
-  return all;
-}
-
 class SplitPiecesTest : public testing::WorkspaceTest,
-                        public ::testing::WithParamInterface<PieceOptions> {
+                        public ::testing::WithParamInterface<Options> {
  protected:
   SplitPiecesTest() {
     WriteList("a.txt", GenerateChannelListText({300, 5, 0, 7}));
@@ -67,13 +35,10 @@ class SplitPiecesTest : public testing::WorkspaceTest,
     set.tv_favorites[0].service = nullptr;
     set.tv_favorites[1].service = &set.tv_services[3];
 
-    const PieceOptions& o = GetParam();
-    workspace.options.naming = o.naming;
-    workspace.options.divide_fta_notfta = o.divide;
-    workspace.options.remove_radios = o.remove_radios;
-    workspace.options.remove_favorites = o.remove_favorites;
+    workspace.options = GetParam();
     BuildGeneratedProviders(workspace);
-    if (o.one_antenna_not_preferred) set.antennas[1].selected = false;
+    // What the preferred-antennas filter leaves: one antenna not selected.
+    if (workspace.options.keep_pref_antennas) set.antennas[1].selected = false;
   }
 
   // Everything that the marking pass leaves for the writer: the chains, the used providers and
@@ -181,7 +146,9 @@ TEST_P(SplitPiecesTest, PiecesPerProviderEqualTheWholeListPass) {
   EXPECT_GT(kept, 1);  // the comparison covers pieces with content
 }
 
-INSTANTIATE_TEST_SUITE_P(AllOptions, SplitPiecesTest, ::testing::ValuesIn(AllOptions()), NameOf);
+INSTANTIATE_TEST_SUITE_P(AllOptions, SplitPiecesTest,
+                         ::testing::ValuesIn(testing::AllSplitOptions()),
+                         [](const auto& info) { return testing::OptionsName(info.param); });
 
 }  // namespace
 }  // namespace vsm

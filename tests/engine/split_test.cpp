@@ -114,50 +114,12 @@ std::vector<std::string> ScriptBody(const std::string& script) {
                            : std::vector<std::string>{};
 }
 
-struct Combination {
-  Naming naming;
-  bool divide_fta_notfta;
-  bool remove_radios;
-  bool remove_favorites;
-  bool keep_pref_antennas;
-};
-
-std::string NameOf(const ::testing::TestParamInfo<Combination>& info) {
-  const Combination& c = info.param;
-  return "naming" + std::to_string(static_cast<int>(c.naming)) +
-         (c.divide_fta_notfta ? "_divided" : "") + (c.remove_radios ? "_noradio" : "") +
-         (c.remove_favorites ? "_nofavorites" : "") + (c.keep_pref_antennas ? "_preferred" : "");
-}
-
-std::vector<Combination> AllCombinations() {
-  std::vector<Combination> all;
-  for (const Naming naming :
-       {Naming::keep_existing_names, Naming::use_satellite_position, Naming::use_antenna_names}) {
-    for (const bool divide : {false, true}) {
-      if (divide && naming == Naming::keep_existing_names) continue;
-      for (const bool radios : {false, true}) {
-        for (const bool favorites : {false, true}) {
-          for (const bool preferred : {false, true}) {
-            all.push_back({naming, divide, radios, favorites, preferred});
-          }
-        }
-      }
-    }
-  }
-  return all;
-}
-
-class SplitContent : public WorkspaceTest, public ::testing::WithParamInterface<Combination> {
+class SplitContent : public WorkspaceTest, public ::testing::WithParamInterface<Options> {
  protected:
   void SetUp() override {
     WriteList("list.txt", testing::TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
-    const Combination& c = GetParam();
-    split.options.naming = c.naming;
-    split.options.divide_fta_notfta = c.divide_fta_notfta;
-    split.options.remove_radios = c.remove_radios;
-    split.options.remove_favorites = c.remove_favorites;
-    split.options.keep_pref_antennas = c.keep_pref_antennas;
+    split.options = GetParam();
     workspace.options = split.options;
     split.preferred = {"Hotbird", "Sirius"};
     testing::WriteFile(workspace.settings.KeepPath(kAntennaFileName),
@@ -410,7 +372,8 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(AllOptions, SplitContent, ::testing::ValuesIn(AllCombinations()), NameOf);
+INSTANTIATE_TEST_SUITE_P(AllOptions, SplitContent, ::testing::ValuesIn(testing::AllSplitOptions()),
+                         [](const auto& info) { return testing::OptionsName(info.param); });
 
 }  // namespace
 }  // namespace vsm

@@ -300,4 +300,37 @@ inline ExpectedPiece ExpectedSave(const ListSpec& spec, const SplitOptions& spli
   return piece;
 }
 
+// Every combination of the options that shape a split's pieces; dividing into free-to-air and
+// scrambled only where providers are named anew.
+inline std::vector<Options> AllSplitOptions() {
+  std::vector<Options> all;
+  for (const Naming naming :
+       {Naming::keep_existing_names, Naming::use_satellite_position, Naming::use_antenna_names}) {
+    for (const bool divide : {false, true}) {
+      if (divide && naming == Naming::keep_existing_names) continue;
+      for (const bool radios : {false, true}) {
+        for (const bool favorites : {false, true}) {
+          for (const bool preferred : {false, true}) {
+            Options options;
+            options.naming = naming;
+            options.divide_fta_notfta = divide;
+            options.remove_radios = radios;
+            options.remove_favorites = favorites;
+            options.keep_pref_antennas = preferred;
+            all.push_back(options);
+          }
+        }
+      }
+    }
+  }
+  return all;
+}
+
+// A test name for one combination of AllSplitOptions.
+inline std::string OptionsName(const Options& o) {
+  return "naming" + std::to_string(static_cast<int>(o.naming)) +
+         (o.divide_fta_notfta ? "_divided" : "") + (o.remove_radios ? "_noradio" : "") +
+         (o.remove_favorites ? "_nofavorites" : "") + (o.keep_pref_antennas ? "_preferred" : "");
+}
+
 }  // namespace vsm::testing
