@@ -18,6 +18,7 @@ namespace {
 
 using testing::CrLf;
 using testing::Exists;
+using testing::OneAntennaListText;
 using testing::ReadFile;
 using testing::WriteFile;
 
@@ -26,19 +27,6 @@ struct RunResult {
   std::string out;
   std::string err;
 };
-
-// A channel list with one antenna named `antenna`, `tv` TV services and one radio service.
-std::string ListText(std::string_view antenna, int tv) {
-  std::string text =
-      CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t1\t2\t3\t4\t5\t6\t7\t" + std::string(antenna),
-            "[TS]", "0\t11778\t27500\t0\t0\t0\t0\t0", "[NETWORK]", "[PROVIDER]", "P", "[SERVICE]"});
-  for (int i = 1; i <= tv; ++i) {
-    text += CrLf({"V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv " + std::to_string(i) + "\t" +
-                  std::to_string(i)});
-  }
-  text += CrLf({"R\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tRadio\t1", "[MENU]"});
-  return text;
-}
 
 std::string Script(std::initializer_list<std::string_view> lines) {
   std::string text = CrLf({"[VRK_SPLIT_MERGE]"});
@@ -107,7 +95,7 @@ TEST_F(HeadlessTest, WrongArgumentsExitWithTwo) {
 }
 
 TEST_F(HeadlessTest, LoadingAListTracesWhatTheLoadButtonShows) {
-  WriteFile(Path("a.txt"), ListText("Astra", 2));
+  WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
   const RunResult result = Run({"--run", "a.txt", "--trace"});
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.err, "");
@@ -121,7 +109,7 @@ TEST_F(HeadlessTest, LoadingAListTracesWhatTheLoadButtonShows) {
 }
 
 TEST_F(HeadlessTest, WithoutTraceNothingIsWrittenToStandardOutput) {
-  WriteFile(Path("a.txt"), ListText("Astra", 2));
+  WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
   const RunResult result = Run({"--run", "a.txt"});
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.out, "");
@@ -140,8 +128,8 @@ TEST_F(HeadlessTest, FailedLoadExitsWithOneAndEscapesTheTrace) {
 }
 
 TEST_F(HeadlessTest, ScriptLoadsMergesAndSavesThroughTheConverter) {
-  WriteFile(Path("a.txt"), ListText("Astra", 2));
-  WriteFile(Path("b.txt"), ListText("Hotbird", 3));
+  WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
+  WriteFile(Path("b.txt"), OneAntennaListText("Hotbird", 3));
   WriteFile(Path("job.txt"), Script({"load a.txt", "merge b.txt", "save out.vrk"}));
   const RunResult result = Run({"--trace", "--run", "job.txt"});
   EXPECT_EQ(result.exit_code, 0);
@@ -179,8 +167,8 @@ TEST_F(HeadlessTest, SplitPiecesMergeAgainThroughTheGeneratedScript) {
                                                     "E\tAstra",
                                                     "13\xB0"
                                                     "E\tHotbird"}));
-  WriteFile(Path("a.txt"), ListText("Astra", 2));
-  WriteFile(Path("b.txt"), ListText("Hotbird", 3));
+  WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
+  WriteFile(Path("b.txt"), OneAntennaListText("Hotbird", 3));
   WriteFile(Path("job.txt"), Script({"load a.txt", "merge b.txt", "split_into_providers true",
                                      "use_satellite_position true", "split"}));
   const RunResult split = Run({"--run", "job.txt", "--trace"});

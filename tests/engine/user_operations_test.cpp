@@ -15,21 +15,9 @@ namespace {
 
 using testing::CrLf;
 using testing::Exists;
+using testing::OneAntennaListText;
 using testing::ReadFile;
 using testing::WriteFile;
-
-// A channel list with one antenna and `tv` TV services and one radio service on it.
-std::string ListText(std::string_view antenna, int tv) {
-  std::string text =
-      CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t1\t2\t3\t4\t5\t6\t7\t" + std::string(antenna),
-            "[TS]", "0\t11778\t27500\t0\t0\t0\t0\t0", "[NETWORK]", "[PROVIDER]", "P", "[SERVICE]"});
-  for (int i = 1; i <= tv; ++i) {
-    text += CrLf({"V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv " + std::to_string(i) + "\t" +
-                  std::to_string(i)});
-  }
-  text += CrLf({"R\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tRadio\t1", "[MENU]"});
-  return text;
-}
 
 class UserOperationsTest : public ::testing::Test {
  protected:
@@ -37,8 +25,8 @@ class UserOperationsTest : public ::testing::Test {
     StartUp(session);
     CreateFolder(folder / "lists");
     CreateFolder(folder / "more");
-    WriteFile(a, ListText("Astra", 10));
-    WriteFile(b, ListText("Hotbird", 2));
+    WriteFile(a, OneAntennaListText("Astra", 10));
+    WriteFile(b, OneAntennaListText("Hotbird", 2));
   }
 
   void Answer(std::vector<std::string> answers) { platform.dialog_answers = std::move(answers); }

@@ -15,6 +15,10 @@ namespace vsm::testing {
 // Lines joined by CR LF, each ended by it.
 std::string CrLf(std::initializer_list<std::string_view> lines);
 
+// A channel list with one antenna named `antenna`, one transponder and one provider, `tv` TV
+// services named "Tv 1", "Tv 2", ... and one radio service named "Radio".
+std::string OneAntennaListText(std::string_view antenna, int tv);
+
 // A workspace whose start folder is a fresh temporary folder with the three working folders, and
 // whose converters are the ones built beside the test program.
 class WorkspaceTest : public ::testing::Test {
