@@ -19,16 +19,16 @@
 #include <thread>
 #include <vector>
 
-#include "app/sat_position_table.h"
 #include "bench_platform.h"
 #include "format/reader.h"
-#include "format/save_driver.h"
 #include "format/text_lines.h"
 #include "generator/list_generator.h"
 #include "merge/merge_driver.h"
 #include "platform/atomic_file.h"
 #include "platform/files.h"
 #include "process_stats.h"
+#include "split/sat_position_table.h"
+#include "split/save_driver.h"
 #include "split/split_per_antenna.h"
 #include "split/split_per_provider.h"
 

@@ -9,13 +9,10 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "app/sat_position_table.h"
-#include "app/session.h"
 #include "converters/channel_tables.h"
 #include "converters/vrk_binary.h"
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "format/reader.h"
-#include "format/save_driver.h"
 #include "format/text_lines.h"
 #include "fuzz_platform.h"
 #include "generator/list_generator.h"
@@ -24,6 +21,9 @@
 #include "model/workspace.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "session/session.h"
+#include "split/sat_position_table.h"
+#include "split/save_driver.h"
 #include "split/split_per_antenna.h"
 #include "split/split_per_provider.h"
 

@@ -2,9 +2,10 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_runner.h"
-#include "app/version.h"
-#include "platform/console_platform.h"
+#include "app/console/console_platform.h"
+#include "app/console/headless_runner.h"
+#include "app/console/tool_arguments.h"
+#include "session/version.h"
 
 #if VSM_HAVE_WINDOW
 #include "app/window_entry.h"
@@ -26,24 +27,24 @@ int RunWithoutArguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv)
 
 int main(int argc, char** argv) {
   vsm::UseBinaryStandardStreams();
-  const vsm::CommandLine command_line =
-      vsm::ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
-  switch (command_line.mode) {
-    case vsm::CommandLine::Mode::window:
+  const vsm::ToolArguments arguments =
+      vsm::ParseToolArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  switch (arguments.mode) {
+    case vsm::ToolArguments::Mode::window:
       return RunWithoutArguments(argc, argv);
-    case vsm::CommandLine::Mode::help:
+    case vsm::ToolArguments::Mode::help:
       std::fputs(vsm::UsageText().c_str(), stdout);
       return 0;
-    case vsm::CommandLine::Mode::version:
+    case vsm::ToolArguments::Mode::version:
       std::puts(vsm::VersionText().c_str());
       return 0;
-    case vsm::CommandLine::Mode::usage_error:
-      std::fprintf(stderr, "vrk-split-merge: %s\n\n%s", command_line.error.c_str(),
+    case vsm::ToolArguments::Mode::usage_error:
+      std::fprintf(stderr, "vrk-split-merge: %s\n\n%s", arguments.error.c_str(),
                    vsm::UsageText().c_str());
       return vsm::kExitUsage;
-    case vsm::CommandLine::Mode::run:
+    case vsm::ToolArguments::Mode::run:
       break;
   }
-  vsm::ConsolePlatform platform(stderr, command_line.trace ? stdout : nullptr);
-  return vsm::RunHeadless(platform, command_line.file);
+  vsm::ConsolePlatform platform(stderr, arguments.trace ? stdout : nullptr);
+  return vsm::RunHeadless(platform, arguments.file);
 }

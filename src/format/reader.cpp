@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "format/sections.h"
 #include "format/text_lines.h"
 #include "format/writer.h"

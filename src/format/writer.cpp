@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "model/messages.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "format/reader.h"
 #include "format/text_lines.h"
 #include "merge/record_merge.h"

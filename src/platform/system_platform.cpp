@@ -1,6 +1,6 @@
 #include "platform/system_platform.h"
 
-#include "platform/command_line.h"
+#include "platform/argument_quoting.h"
 
 #include <thread>
 

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "format/reader.h"
-#include "format/save_driver.h"
 #include "format/text_lines.h"
 #include "merge/merge_driver.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "split/save_driver.h"
 #include "split/split_per_antenna.h"
 #include "split/split_per_provider.h"
 

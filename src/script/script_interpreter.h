@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "app/controls.h"
 #include "model/workspace.h"
+#include "script/controls.h"
 
 namespace vsm {
 

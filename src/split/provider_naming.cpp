@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
-#include "app/sat_position_table.h"
 #include "format/text_lines.h"
 #include "model/messages.h"
 #include "platform/files.h"
+#include "split/sat_position_table.h"
 
 namespace vsm {
 namespace {

@@ -1,6 +1,6 @@
 #include "split/split_per_antenna.h"
 
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "platform/files.h"
 #include "split/marking.h"
 #include "split/preferred_antennas.h"

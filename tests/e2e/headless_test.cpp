@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/version.h"
 #include "captured_run.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "session/version.h"
 #include "workspace_fixture.h"
 
 namespace vsm {

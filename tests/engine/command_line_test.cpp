@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/command_line.h"
+#include "platform/argument_quoting.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system_platform.h"

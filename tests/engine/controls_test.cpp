@@ -1,11 +1,11 @@
-#include "app/controls.h"
+#include "script/controls.h"
 
 #include <gtest/gtest.h>
 
-#include "app/session.h"
-#include "app/startup.h"
-#include "app/user_operations.h"
-#include "app/version.h"
+#include "session/session.h"
+#include "session/startup.h"
+#include "session/user_operations.h"
+#include "session/version.h"
 #include "workspace_fixture.h"
 
 namespace vsm {

@@ -7,11 +7,11 @@
 
 #include "converters/converter_cli.h"
 #include "converters/vrk_binary.h"
-#include "format/save_driver.h"
 #include "generator/list_generator.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system_platform.h"
+#include "split/save_driver.h"
 #include "temp_folder.h"
 #include "workspace_fixture.h"
 

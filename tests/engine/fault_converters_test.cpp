@@ -10,14 +10,14 @@
 
 #include "converters/channel_tables.h"
 #include "converters/vrk_binary.h"
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "format/reader.h"
-#include "format/save_driver.h"
 #include "generator/list_generator.h"
 #include "merge/merge_driver.h"
 #include "model/messages.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "split/save_driver.h"
 #include "workspace_fixture.h"
 
 namespace vsm {

@@ -12,16 +12,16 @@
 #include <filesystem>
 #include <string>
 
-#include "app/controls.h"
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "format/reader.h"
-#include "format/save_driver.h"
 #include "format/text_lines.h"
 #include "generator/list_generator.h"
 #include "model/messages.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "script/controls.h"
 #include "script/script_interpreter.h"
+#include "split/save_driver.h"
 #include "split/split_per_antenna.h"
 #include "workspace_fixture.h"
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "format/reader.h"
 #include "format/text_lines.h"
 #include "platform/files.h"
+#include "script/controls.h"
 #include "script/script_interpreter.h"
 #include "split/split_per_antenna.h"
 #include "split/split_per_provider.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "format/reader.h"
-#include "format/save_driver.h"
+#include "split/save_driver.h"
 #include "workspace_fixture.h"
 
 #ifndef _WIN32

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "format/converters.h"
-#include "format/save_driver.h"
+#include "format/conversions.h"
 #include "merge/merge_driver.h"
 #include "model/messages.h"
 #include "platform/paths.h"
+#include "split/save_driver.h"
 #include "workspace_fixture.h"
 
 namespace vsm {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "format/save_driver.h"
 #include "generator/list_generator.h"
 #include "merge/merge_driver.h"
+#include "split/save_driver.h"
 #include "workspace_fixture.h"
 
 namespace vsm {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "format/reader.h"
-#include "format/save_driver.h"
 #include "format/text_lines.h"
 #include "generator/list_generator.h"
 #include "merge/merge_driver.h"
+#include "split/save_driver.h"
 #include "workspace_fixture.h"
 
 namespace vsm {

@@ -1,4 +1,4 @@
-#include "format/save_driver.h"
+#include "split/save_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "format/reader.h"
 #include "model/messages.h"
 #include "platform/files.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
 #include "format/reader.h"
 #include "model/messages.h"
+#include "script/controls.h"
 #include "workspace_fixture.h"
 
 namespace vsm {

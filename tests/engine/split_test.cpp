@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "format/reader.h"
 #include "format/writer.h"
 #include "model/messages.h"

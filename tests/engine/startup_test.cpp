@@ -1,10 +1,10 @@
-#include "app/startup.h"
+#include "session/startup.h"
 
 #include <gtest/gtest.h>
 
-#include "app/headless_runner.h"
-#include "app/sat_position_table.h"
+#include "app/console/tool_arguments.h"
 #include "platform/files.h"
+#include "split/sat_position_table.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
@@ -46,27 +46,27 @@ TEST(StartUp, StartFolderEndsInExactlyOneSeparator) {
   EXPECT_EQ(Session(platform, "/").workspace.settings.start_folder, "/");
 }
 
-TEST(CommandLine, RunTakesAFileAndAnOptionalTrace) {
-  CommandLine line = ParseCommandLine({"--run", "job.txt"});
-  EXPECT_EQ(line.mode, CommandLine::Mode::run);
+TEST(ToolArguments, RunTakesAFileAndAnOptionalTrace) {
+  ToolArguments line = ParseToolArguments({"--run", "job.txt"});
+  EXPECT_EQ(line.mode, ToolArguments::Mode::run);
   EXPECT_EQ(line.file, "job.txt");
   EXPECT_FALSE(line.trace);
 
-  line = ParseCommandLine({"--trace", "--run", "--trace"});  // the file may look like an option
-  EXPECT_EQ(line.mode, CommandLine::Mode::run);
+  line = ParseToolArguments({"--trace", "--run", "--trace"});  // the file may look like an option
+  EXPECT_EQ(line.mode, ToolArguments::Mode::run);
   EXPECT_EQ(line.file, "--trace");
   EXPECT_TRUE(line.trace);
 
-  EXPECT_EQ(ParseCommandLine({}).mode, CommandLine::Mode::window);
-  EXPECT_EQ(ParseCommandLine({"--run", "x", "--help"}).mode, CommandLine::Mode::help);
-  EXPECT_EQ(ParseCommandLine({"--version"}).mode, CommandLine::Mode::version);
+  EXPECT_EQ(ParseToolArguments({}).mode, ToolArguments::Mode::window);
+  EXPECT_EQ(ParseToolArguments({"--run", "x", "--help"}).mode, ToolArguments::Mode::help);
+  EXPECT_EQ(ParseToolArguments({"--version"}).mode, ToolArguments::Mode::version);
 }
 
-TEST(CommandLine, MistakesAreUsageErrors) {
+TEST(ToolArguments, MistakesAreUsageErrors) {
   for (const auto& arguments : std::vector<std::vector<std::string>>{
            {"--run"}, {"--trace"}, {"--run", "a", "--run", "b"}, {"job.txt"}, {"-x"}}) {
-    const CommandLine line = ParseCommandLine(arguments);
-    EXPECT_EQ(line.mode, CommandLine::Mode::usage_error) << arguments.front();
+    const ToolArguments line = ParseToolArguments(arguments);
+    EXPECT_EQ(line.mode, ToolArguments::Mode::usage_error) << arguments.front();
     EXPECT_FALSE(line.error.empty());
   }
 }

@@ -1,13 +1,13 @@
-#include "app/user_operations.h"
+#include "session/user_operations.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
 #include "model/messages.h"
 #include "platform/files.h"
+#include "session/startup.h"
 #include "workspace_fixture.h"
 
 namespace vsm {

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/session.h"
 #include "platform/files.h"
 #include "recording_platform.h"
+#include "session/session.h"
 
 namespace vsm {
 namespace {

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/version.h"
-#include "app/window/display_text.h"
-#include "app/window/window_session.h"
+#include "app/qt/display_text.h"
+#include "app/qt/window_session.h"
+#include "session/version.h"
 
 namespace vsm {
 namespace {

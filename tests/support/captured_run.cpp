@@ -3,7 +3,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "platform/command_line.h"
+#include "platform/argument_quoting.h"
 #else
 #include <fcntl.h>
 #include <spawn.h>

@@ -1,4 +1,4 @@
-#include "app/window/qt_platform.h"
+#include "app/qt/qt_platform.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -7,7 +7,7 @@
 #include <QMessageBox>
 #include <QSignalBlocker>
 
-#include "app/window/display_text.h"
+#include "app/qt/display_text.h"
 
 namespace vsm {
 

@@ -1,4 +1,4 @@
-#include "app/window/main_window.h"
+#include "app/qt/main_window.h"
 
 #include <QCheckBox>
 #include <QFont>

@@ -1,18 +1,11 @@
-#include "app/headless_runner.h"
-
-#include "app/session.h"
-#include "app/startup.h"
-#include "app/user_operations.h"
-#include "format/converters.h"
-#include "format/reader.h"
-#include "platform/files.h"
+#include "app/console/tool_arguments.h"
 
 namespace vsm {
 
-CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
-  CommandLine line;
+ToolArguments ParseToolArguments(const std::vector<std::string>& arguments) {
+  ToolArguments line;
   const auto fail = [&line](std::string error) {
-    line.mode = CommandLine::Mode::usage_error;
+    line.mode = ToolArguments::Mode::usage_error;
     line.error = std::move(error);
     return line;
   };
@@ -20,11 +13,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
-      line.mode = CommandLine::Mode::help;
+      line.mode = ToolArguments::Mode::help;
       return line;
     }
     if (argument == "--version") {
-      line.mode = CommandLine::Mode::version;
+      line.mode = ToolArguments::Mode::version;
       return line;
     }
     if (argument == "--trace") {
@@ -39,7 +32,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (line.trace && !run) return fail("--trace needs --run FILE");
-  line.mode = run ? CommandLine::Mode::run : CommandLine::Mode::window;
+  line.mode = run ? ToolArguments::Mode::run : ToolArguments::Mode::window;
   return line;
 }
 
@@ -56,20 +49,6 @@ std::string UsageText() {
          "  --version   show the version\n"
          "\n"
          "Exit status: 0 loaded, 1 not loaded, 2 wrong arguments.\n";
-}
-
-int RunHeadless(Platform& platform, const std::string& file) {
-  Session session(platform, CurrentFolder());
-  StartUp(session);
-  Workspace& workspace = session.workspace;
-  session.controls.RestoreOperationCaptions();
-  workspace.settings.current_file = file;
-  const bool loaded = LoadThisFile(workspace);
-  ReportLoadOutcome(workspace, loaded);
-  // The conversions to binary run in the background; a run ends only when its files are there.
-  workspace.conversions.WaitAll(platform);
-  ReportFailedConversions(workspace);
-  return loaded ? kExitLoaded : kExitNotLoaded;
 }
 
 }  // namespace vsm

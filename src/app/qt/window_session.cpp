@@ -1,8 +1,8 @@
-#include "app/window/window_session.h"
+#include "app/qt/window_session.h"
 
-#include "app/startup.h"
-#include "app/user_operations.h"
-#include "format/converters.h"
+#include "format/conversions.h"
+#include "session/startup.h"
+#include "session/user_operations.h"
 
 namespace vsm {
 

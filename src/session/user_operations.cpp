@@ -1,13 +1,13 @@
-#include "app/user_operations.h"
+#include "session/user_operations.h"
 
 #include <string>
 
 #include "format/reader.h"
-#include "format/save_driver.h"
 #include "merge/merge_driver.h"
 #include "model/messages.h"
 #include "platform/paths.h"
 #include "script/script_interpreter.h"
+#include "split/save_driver.h"
 
 namespace vsm {
 namespace {

@@ -4,8 +4,8 @@
 #include <array>
 #include <functional>
 
-#include "app/controls.h"
-#include "app/window/qt_platform.h"
+#include "app/qt/qt_platform.h"
+#include "script/controls.h"
 
 class QAbstractButton;
 class QGroupBox;

@@ -1,4 +1,4 @@
-#include "format/converters.h"
+#include "format/conversions.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "app/sat_position_table.h"
+#include "split/sat_position_table.h"
 
 #include <array>
 #include <string_view>

@@ -1,8 +1,8 @@
-#include "app/startup.h"
+#include "session/startup.h"
 
-#include "app/sat_position_table.h"
-#include "app/version.h"
 #include "platform/files.h"
+#include "session/version.h"
+#include "split/sat_position_table.h"
 
 namespace vsm {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "script/controls.h"
 
 namespace vsm {
 
@@ -43,7 +43,8 @@ void Controls::RunHandler(Control control) {
       break;
     case Control::split_per_provider_box:
       options.split_into_providers = checked;
-      workspace_.settings.split_caption = checked ? kSplitPerProviderCaption : kSplitPerAntennaCaption;
+      workspace_.settings.split_caption =
+          checked ? kSplitPerProviderCaption : kSplitPerAntennaCaption;
       workspace_.platform.SetCaption(Button::split, workspace_.settings.split_caption);
       break;
     case Control::divide_fta_box:

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/controls.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
+#include "script/controls.h"
 
 namespace vsm {
 

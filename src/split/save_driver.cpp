@@ -1,6 +1,6 @@
-#include "format/save_driver.h"
+#include "split/save_driver.h"
 
-#include "format/converters.h"
+#include "format/conversions.h"
 #include "format/writer.h"
 #include "platform/paths.h"
 #include "split/preferred_antennas.h"

@@ -3,9 +3,9 @@
 #include <QTimer>
 #include <string>
 
-#include "app/session.h"
-#include "app/window/main_window.h"
-#include "app/window/qt_platform.h"
+#include "app/qt/main_window.h"
+#include "app/qt/qt_platform.h"
+#include "session/session.h"
 
 namespace vsm {
 

@@ -1,4 +1,4 @@
-#include "app/window/display_text.h"
+#include "app/qt/display_text.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/console_platform.h"
+#include "app/console/console_platform.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

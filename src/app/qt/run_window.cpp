@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "app/window/screenshot_run.h"
-#include "app/window/window_session.h"
+#include "app/qt/screenshot_run.h"
+#include "app/qt/window_session.h"
 #include "app/window_entry.h"
 #include "platform/files.h"
 

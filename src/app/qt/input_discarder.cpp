@@ -1,4 +1,4 @@
-#include "app/window/input_discarder.h"
+#include "app/qt/input_discarder.h"
 
 #include <QCoreApplication>
 #include <QEvent>

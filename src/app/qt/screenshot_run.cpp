@@ -1,4 +1,4 @@
-#include "app/window/screenshot_run.h"
+#include "app/qt/screenshot_run.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/window/window_session.h"
+#include "app/qt/window_session.h"
 
 namespace vsm {
 

@@ -1,0 +1,27 @@
+#include "app/console/headless_runner.h"
+
+#include "app/console/tool_arguments.h"
+#include "format/conversions.h"
+#include "format/reader.h"
+#include "platform/files.h"
+#include "session/session.h"
+#include "session/startup.h"
+#include "session/user_operations.h"
+
+namespace vsm {
+
+int RunHeadless(Platform& platform, const std::string& file) {
+  Session session(platform, CurrentFolder());
+  StartUp(session);
+  Workspace& workspace = session.workspace;
+  session.controls.RestoreOperationCaptions();
+  workspace.settings.current_file = file;
+  const bool loaded = LoadThisFile(workspace);
+  ReportLoadOutcome(workspace, loaded);
+  // The conversions to binary run in the background; a run ends only when its files are there.
+  workspace.conversions.WaitAll(platform);
+  ReportFailedConversions(workspace);
+  return loaded ? kExitLoaded : kExitNotLoaded;
+}
+
+}  // namespace vsm

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vsm {
+
+// Loads `file` without a window, as the Load button does after its dialog: start-up in the
+// current folder, the captions of a load, LoadThisFile (so a batch script runs), and the report
+// of the load. Waits for every conversion started meanwhile and reports those that failed.
+// kExitLoaded when LoadThisFile returned true, else kExitNotLoaded.
+int RunHeadless(Platform& platform, const std::string& file);
+
+}  // namespace vsm
