@@ -11,18 +11,18 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::WriteFile;
+using test_support::CrLf;
+using test_support::WriteFile;
 
-class ControlsTest : public ::testing::Test {
+class ControlsTest : public testing::Test {
  protected:
   ControlsTest() { StartUp(session); }
 
   bool Checked(Control control) const { return session.controls.IsChecked(control); }
   bool Shown(Control control) const { return platform.checked[static_cast<std::size_t>(control)]; }
 
-  testing::TempFolder folder;
-  testing::RecordingPlatform platform;
+  test_support::TempFolder folder;
+  test_support::RecordingPlatform platform;
   Session session{platform, folder.path()};
   Controls& controls = session.controls;
   Options& options = session.workspace.options;

@@ -18,11 +18,11 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::ReadFile;
-using testing::TempFolder;
-using testing::WriteFile;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
+using test_support::TempFolder;
+using test_support::WriteFile;
 
 // Runs a program built beside the test binary and returns its exit status (-1: did not run).
 int RunProgram(const std::string& name, const std::vector<std::string>& arguments) {
@@ -264,7 +264,7 @@ TEST(VrkPrograms, MessagesNameTheFile) {
 }
 
 // What the tool's own save writes converts back unchanged, whatever the options.
-class SavedListRoundTrip : public testing::WorkspaceTest {};
+class SavedListRoundTrip : public test_support::WorkspaceTest {};
 
 TEST_F(SavedListRoundTrip, ConvertsBackByteForByte) {
   WriteList("in.txt", CrLf({

@@ -29,11 +29,11 @@ namespace vsm {
 namespace {
 namespace fs = std::filesystem;
 
-using testing::CrLf;
-using testing::Exists;
-using testing::ReadFile;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
 
-class FaultyFolderTest : public testing::WorkspaceTest {
+class FaultyFolderTest : public test_support::WorkspaceTest {
  protected:
   FaultyFolderTest() {
     WriteList("a.txt", GenerateChannelListText(
@@ -51,7 +51,7 @@ class FaultyFolderTest : public testing::WorkspaceTest {
   std::string BlockFolder(const std::string& folder) {
     const std::string name = workspace.settings.start_folder + folder.substr(0, folder.size() - 1);
     fs::remove_all(name);
-    testing::WriteFile(name, "not a folder");
+    test_support::WriteFile(name, "not a folder");
     return name;
   }
   void UnblockFolder(const std::string& name) {
@@ -84,7 +84,7 @@ TEST_F(FaultyFolderTest, AWorkFolderInTheWayIsReportedAndTheToolKeepsWorking) {
   ExpectOneMessageStartingWith("Cannot write file \r\n" + dump + "\r\n");
 
   // A save as .vrk goes through the work folder: reported, not done, the old target kept.
-  testing::WriteFile(Path("out.vrk"), "earlier file");
+  test_support::WriteFile(Path("out.vrk"), "earlier file");
   EXPECT_FALSE(Save(Path("out.vrk")));
   ExpectOneMessageStartingWith("Cannot write file \r\n" + workspace.settings.text_file + "\r\n");
   EXPECT_EQ(platform.caption(Button::save), "Save");
@@ -146,13 +146,13 @@ TEST_F(FaultyFolderTest, AKeepFolderInTheWayLeavesTheLabelsAndTheSaveWorks) {
 TEST_F(FaultyFolderTest, ASaveTargetThatIsAFolderIsReportedAndLeftAlone) {
   ASSERT_TRUE(Load("a.txt"));
   fs::create_directory(Path("dir.txt"));
-  testing::WriteFile(Path("dir.txt/inside"), "x");
+  test_support::WriteFile(Path("dir.txt/inside"), "x");
   EXPECT_FALSE(Save(Path("dir.txt")));
   ExpectOneMessageStartingWith("Cannot write file \r\n" + Path("dir.txt") + "\r\n");
   EXPECT_EQ(platform.caption(Button::save), "Save");
 
   fs::create_directory(Path("dir.vrk"));
-  testing::WriteFile(Path("dir.vrk/inside"), "x");
+  test_support::WriteFile(Path("dir.vrk/inside"), "x");
   Save(Path("dir.vrk"));
   FinishConversions();
   ExpectOneMessageStartingWith("Conversion failed: \r\n" + Path("dir.vrk"));

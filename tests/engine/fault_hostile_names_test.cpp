@@ -23,7 +23,7 @@ namespace vsm {
 namespace {
 namespace fs = std::filesystem;
 
-using testing::CrLf;
+using test_support::CrLf;
 
 const std::string kLongAscii(300, 'x');
 const std::string kLongAsciiOtherEnd = std::string(299, 'x') + "y";
@@ -68,7 +68,7 @@ std::string ListWithNames(const std::vector<std::string>& names) {
   return text;
 }
 
-class HostileNamesTest : public testing::WorkspaceTest {
+class HostileNamesTest : public test_support::WorkspaceTest {
  protected:
   void SetUp() override {
 #ifdef _WIN32

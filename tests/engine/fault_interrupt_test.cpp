@@ -45,7 +45,8 @@ Tree ReadTree(const std::string& folder) {
   Tree tree;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (!entry.is_regular_file()) continue;
-    tree[fs::relative(entry.path(), folder).string()] = testing::ReadFile(entry.path().string());
+    tree[fs::relative(entry.path(), folder).string()] =
+        test_support::ReadFile(entry.path().string());
   }
   return tree;
 }
@@ -88,10 +89,10 @@ class RunFolder {
   std::string path_;
 };
 
-class InterruptTest : public ::testing::Test {
+class InterruptTest : public testing::Test {
  protected:
   void WriteList(std::string_view name, std::string_view content) {
-    testing::WriteFile(folder / name, content);
+    test_support::WriteFile(folder / name, content);
   }
 
   void SetUp() override {
@@ -145,7 +146,8 @@ class InterruptTest : public ::testing::Test {
       fs::create_directory(folder / sub);
     }
     for (const auto& [name, content] : targets) {
-      if (name != "VrkKeep/sat_position.txt") testing::WriteFile(folder / name, "earlier " + name);
+      if (name != "VrkKeep/sat_position.txt")
+        test_support::WriteFile(folder / name, "earlier " + name);
     }
   }
 

@@ -18,12 +18,12 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::ReadFile;
+using test_support::CrLf;
+using test_support::ReadFile;
 
 constexpr std::size_t kMegabyte = 1 << 20;
 
-class LongLinesTest : public testing::WorkspaceTest {
+class LongLinesTest : public test_support::WorkspaceTest {
  protected:
   bool SaveAs(std::string_view name) {
     workspace.settings.current_file = Path(name);

@@ -154,7 +154,7 @@ TEST(ListGenerator, OverlappingListsShareAntennasAndTransponders) {
   }
 }
 
-class GeneratedListLoad : public testing::WorkspaceTest {};
+class GeneratedListLoad : public test_support::WorkspaceTest {};
 
 TEST_F(GeneratedListLoad, ReadsBackCompletely) {
   WriteList("list.txt", GenerateChannelListText({.services = 250, .antennas = 5, .seed = 6}));

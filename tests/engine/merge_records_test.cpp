@@ -14,9 +14,9 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::ReadFile;
-using testing::WorkspaceTest;
+using test_support::CrLf;
+using test_support::ReadFile;
+using test_support::WorkspaceTest;
 
 // ---- Hand-made lists ----
 
@@ -616,13 +616,13 @@ class BinaryMergeTest : public MergeTest {
   BinaryMergeTest() {
     workspace.settings.program_folder = programs.path();
     const std::string program = programs / (std::string(kToTextConverter) + kExecutableSuffix);
-    testing::WriteFile(program, "#!/bin/sh\ncp \"$1\" \"$2\"\n");
+    test_support::WriteFile(program, "#!/bin/sh\ncp \"$1\" \"$2\"\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
   }
 #ifdef _WIN32
   void SetUp() override { GTEST_SKIP() << "the made-up converter is a POSIX shell script"; }
 #endif
-  testing::TempFolder programs;
+  test_support::TempFolder programs;
 };
 
 TEST_F(BinaryMergeTest, ABinaryListIsMergedThroughItsTextForm) {

@@ -13,7 +13,7 @@
 namespace vsm {
 namespace {
 
-using testing::WorkspaceTest;
+using test_support::WorkspaceTest;
 
 TEST(RecordList, ReferencesSurviveAppendsAndInserts) {
   RecordList<Provider> list;
@@ -144,7 +144,7 @@ TEST_F(ModelTest, ClearMainSetEmptiesEveryListTheLoadedFilesAndTheKeptChains) {
 TEST_F(ModelTest, FoldersEndInExactlyOneSeparator) {
   for (const std::string& start :
        {std::string("/tmp/x"), std::string("/tmp/x") + kFolderSeparator}) {
-    testing::RecordingPlatform other_platform;
+    test_support::RecordingPlatform other_platform;
     Workspace other(other_platform, start);
     EXPECT_EQ(other.settings.start_folder, std::string("/tmp/x") + kFolderSeparator);
     EXPECT_EQ(other.settings.WorkPath("a.txt"),

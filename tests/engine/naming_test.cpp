@@ -15,10 +15,10 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::ReadFile;
-using testing::WorkspaceTest;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
+using test_support::WorkspaceTest;
 
 // ---- Piece names ----
 
@@ -208,7 +208,7 @@ class PieceNamesInSplits : public WorkspaceTest {
 TEST_F(PieceNamesInSplits, CollidingAntennaNamesGetNumberedPieces) {
   LoadCollidingList();
   // A piece of an earlier run under the numbered name is replaced, not kept.
-  testing::WriteFile(workspace.settings.WorkPath("a_b_2.vrk.txt"), "old");
+  test_support::WriteFile(workspace.settings.WorkPath("a_b_2.vrk.txt"), "old");
   SplitPerAntenna(workspace, Button::split);
   EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");
   EXPECT_EQ(ServiceIn("A_B.vrk"), "First");
@@ -233,8 +233,8 @@ TEST_F(PieceNamesInSplits, CollidingProviderNamesGetNumberedPieces) {
 #ifndef _WIN32
 TEST_F(PieceNamesInSplits, SatellitePositionsGiveUtf8PieceNames) {
   LoadCollidingList();
-  testing::WriteFile(workspace.settings.KeepPath("sat_position.txt"), CrLf({"19.2\xB0"
-                                                                            "E\tA/B"}));
+  test_support::WriteFile(workspace.settings.KeepPath("sat_position.txt"), CrLf({"19.2\xB0"
+                                                                                 "E\tA/B"}));
   workspace.options.naming = Naming::use_satellite_position;
   SplitPerProvider(workspace, Button::split);
   const std::string piece =

@@ -12,9 +12,9 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::WorkspaceTest;
-using testing::WriteFile;
+using test_support::CrLf;
+using test_support::WorkspaceTest;
+using test_support::WriteFile;
 
 constexpr const char* kNotExisting = "Trying to keep a not existing antenna:\r\n";
 

@@ -12,10 +12,10 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::ReadFile;
-using testing::WorkspaceTest;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
+using test_support::WorkspaceTest;
 
 // A "[SERVICE]" line with the columns that matter here.
 std::string ServiceLine(std::string_view kind, std::string_view ts, std::string_view provider,

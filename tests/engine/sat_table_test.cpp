@@ -14,11 +14,11 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::ReadFile;
-using testing::WorkspaceTest;
-using testing::WriteFile;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
+using test_support::WorkspaceTest;
+using test_support::WriteFile;
 
 constexpr const char* kUnknown = "The satellite name is unknown in the loaded vrk file: \r\n\r\n";
 constexpr const char* kNoTab = "No TAB between position and satellite name in: \r\n\r\n";

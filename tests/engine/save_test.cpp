@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "format/conversions.h"
 #include "format/reader.h"
+#include "format/text_lines.h"
+#include "generator/list_generator.h"
+#include "merge/merge_driver.h"
 #include "model/messages.h"
 #include "platform/files.h"
 #include "split_test_lists.h"
@@ -16,11 +21,11 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::ReadFile;
-using testing::WorkspaceTest;
-using testing::WriteFile;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
+using test_support::WorkspaceTest;
+using test_support::WriteFile;
 
 // Every file below a folder, with its content.
 std::set<std::pair<std::string, std::string>> Snapshot(const std::string& folder) {
@@ -36,7 +41,7 @@ std::set<std::pair<std::string, std::string>> Snapshot(const std::string& folder
 class SaveTest : public WorkspaceTest {
  protected:
   void SetUp() override {
-    WriteList("list.txt", testing::TextForm(spec));
+    WriteList("list.txt", test_support::TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
   }
   bool Save(std::string target) {
@@ -46,7 +51,7 @@ class SaveTest : public WorkspaceTest {
   bool ConverterBuilt() const {
     return IsRegularFile(ConverterPath(workspace, kToBinaryConverter));
   }
-  testing::ListSpec spec = testing::SampleList();
+  test_support::ListSpec spec = test_support::SampleList();
 };
 
 TEST_F(SaveTest, TextTargetIsWrittenDirectly) {
@@ -133,11 +138,11 @@ TEST_F(SaveTest, SavedListHoldsExactlyWhatTheFiltersKeep) {
 
 // Reads a saved list back and checks every reference against the record written for it.
 class SaveContent : public SaveTest,
-                    public ::testing::WithParamInterface<std::tuple<int, bool, bool, bool>> {};
+                    public testing::WithParamInterface<std::tuple<int, bool, bool, bool>> {};
 
 TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
   const auto [naming, radios, favorites, preferred] = GetParam();
-  testing::SplitOptions split;
+  test_support::SplitOptions split;
   split.options.naming = static_cast<Naming>(naming);
   split.options.divide_fta_notfta = naming == 2;
   split.options.remove_radios = radios;
@@ -151,7 +156,7 @@ TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
   WriteFile(workspace.settings.KeepPath("sat_position.txt"), "");
 
   ASSERT_TRUE(Save(Path("saved.txt")));
-  const testing::ExpectedPiece expected = testing::ExpectedSave(spec, split);
+  const test_support::ExpectedPiece expected = test_support::ExpectedSave(spec, split);
 
   workspace.settings.current_file = Path("saved.txt");
   ASSERT_TRUE(LoadThisFile(workspace));
@@ -186,8 +191,58 @@ TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, SaveContent,
-                         ::testing::Combine(::testing::Values(0, 1, 2), ::testing::Bool(),
-                                            ::testing::Bool(), ::testing::Bool()));
+                         testing::Combine(testing::Values(0, 1, 2), testing::Bool(),
+                                          testing::Bool(), testing::Bool()));
+
+// Found by the reader fuzzer: a radio favourite whose kind column reads 0 without its line
+// starting with "0" (here the column is empty) is written with the kind 0 and so comes back
+// among the TV favourites. Every record survives the save and the load; only the order of the
+// favourites changes, once.
+using test_support::ReadFile;
+
+// The fuzzer's input, shortened by libFuzzer: lone CRs and LFs, an empty kind column, a NUL.
+const std::string kFoundInput(
+    "[MORVANE V3 FILE]\r\n[ANTENNA]\r9\n[TS]\r\t\n[NETWORK]\r\n[PROVIDER]\r\n\n"
+    "[FAVORITE]\r\t2\n[SERVICE]\nV\0",
+    88);
+
+std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  LineCursor cursor(text);
+  std::string_view line;
+  while (cursor.Next(line)) lines.emplace_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+class FavoriteKindTest : public test_support::WorkspaceTest {
+ protected:
+  void LoadAndSave(std::string_view from, std::string_view to) {
+    ASSERT_TRUE(Load(from));
+    workspace.settings.current_file = Path(to);
+    ASSERT_TRUE(SaveThisFile(workspace, Button::save));
+  }
+};
+
+TEST_F(FavoriteKindTest, ARadioFavoriteOfKindZeroComesBackAsTvWithEveryRecordKept) {
+  ASSERT_EQ(kFoundInput.size(), 88u);
+  WriteList("input.txt", kFoundInput);
+  WriteList("generated.txt",
+            GenerateChannelListText({.services = 8, .antennas = 2, .first_antenna = 0, .seed = 7}));
+  ASSERT_TRUE(Load("input.txt"));
+  ASSERT_EQ(workspace.main_set.radio_favorites.size(), 1u);
+  EXPECT_EQ(workspace.main_set.radio_favorites[0].kind, 0);
+  workspace.settings.current_file = Path("generated.txt");
+  ASSERT_TRUE(MergeThisFile(workspace));
+  workspace.settings.current_file = Path("saved.txt");
+  ASSERT_TRUE(SaveThisFile(workspace, Button::save));
+
+  LoadAndSave("saved.txt", "resaved.txt");
+  EXPECT_NE(ReadFile(Path("resaved.txt")), ReadFile(Path("saved.txt")));  // the order changed
+  EXPECT_EQ(SortedLines(ReadFile(Path("resaved.txt"))), SortedLines(ReadFile(Path("saved.txt"))));
+  LoadAndSave("resaved.txt", "resaved_twice.txt");
+  EXPECT_EQ(ReadFile(Path("resaved_twice.txt")), ReadFile(Path("resaved.txt")));
+}
 
 }  // namespace
 }  // namespace vsm

@@ -14,10 +14,10 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::ReadFile;
-using testing::WriteFile;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
+using test_support::WriteFile;
 
 // A channel list with one antenna, one transponder and `tv` TV and `radio` radio services.
 std::string ListText(std::string_view antenna, int tv, int radio) {
@@ -35,7 +35,7 @@ std::string ListText(std::string_view antenna, int tv, int radio) {
   return text;
 }
 
-class ScriptTest : public testing::WorkspaceTest {
+class ScriptTest : public test_support::WorkspaceTest {
  protected:
   ScriptTest() {
     workspace.run_script = [this](Workspace& running) { return RunScript(running, controls); };

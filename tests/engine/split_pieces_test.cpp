@@ -17,8 +17,8 @@
 namespace vsm {
 namespace {
 
-class SplitPiecesTest : public testing::WorkspaceTest,
-                        public ::testing::WithParamInterface<Options> {
+class SplitPiecesTest : public test_support::WorkspaceTest,
+                        public testing::WithParamInterface<Options> {
  protected:
   SplitPiecesTest() {
     WriteList("a.txt", GenerateChannelListText({300, 5, 0, 7}));
@@ -147,8 +147,8 @@ TEST_P(SplitPiecesTest, PiecesPerProviderEqualTheWholeListPass) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOptions, SplitPiecesTest,
-                         ::testing::ValuesIn(testing::AllSplitOptions()),
-                         [](const auto& info) { return testing::OptionsName(info.param); });
+                         testing::ValuesIn(test_support::AllSplitOptions()),
+                         [](const auto& info) { return test_support::OptionsName(info.param); });
 
 }  // namespace
 }  // namespace vsm

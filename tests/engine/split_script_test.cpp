@@ -16,11 +16,11 @@ namespace vsm {
 namespace {
 
 using std::chrono::seconds;
-using testing::CrLf;
-using testing::Exists;
-using testing::ReadFile;
-using testing::WorkspaceTest;
-using testing::WriteFile;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
+using test_support::WorkspaceTest;
+using test_support::WriteFile;
 
 const std::string kHeader = CrLf({
     "[VRK_SPLIT_MERGE]",

@@ -21,19 +21,19 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::ExpectedPiece;
-using testing::ListSpec;
-using testing::ReadFile;
-using testing::SplitOptions;
-using testing::WorkspaceTest;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ExpectedPiece;
+using test_support::ListSpec;
+using test_support::ReadFile;
+using test_support::SplitOptions;
+using test_support::WorkspaceTest;
 
 // What a written piece holds, read back by the reader, in the terms of ExpectedPiece; every
 // reference is checked against the record that was written for it.
 ExpectedPiece ReadPieceBack(const std::string& start_folder, const std::string& text_file,
                             const ListSpec& spec) {
-  testing::RecordingPlatform platform;
+  test_support::RecordingPlatform platform;
   Workspace reader(platform, start_folder);
   reader.settings.current_file = text_file;
   ExpectedPiece piece;
@@ -96,7 +96,7 @@ void ExpectSamePiece(const ExpectedPiece& actual, const ExpectedPiece& expected)
 std::set<std::string> PieceTextForms(const std::string& work_folder) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(work_folder)) {
-    const std::string name = testing::SystemFileName(entry.path());
+    const std::string name = test_support::SystemFileName(entry.path());
     if (name.size() > 8 && name.substr(name.size() - 8) == ".vrk.txt") names.insert(name);
   }
   return names;
@@ -114,26 +114,27 @@ std::vector<std::string> ScriptBody(const std::string& script) {
                            : std::vector<std::string>{};
 }
 
-class SplitContent : public WorkspaceTest, public ::testing::WithParamInterface<Options> {
+class SplitContent : public WorkspaceTest, public testing::WithParamInterface<Options> {
  protected:
   void SetUp() override {
-    WriteList("list.txt", testing::TextForm(spec));
+    WriteList("list.txt", test_support::TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
     split.options = GetParam();
     workspace.options = split.options;
     split.preferred = {"Hotbird", "Sirius"};
-    testing::WriteFile(workspace.settings.KeepPath(kAntennaFileName),
-                       CrLf({"0\t0\t1\t4\t5\t6\t7\t8\tHotbird", "0\t0\t1\t4\t5\t6\t7\t8\tSirius"}));
+    test_support::WriteFile(
+        workspace.settings.KeepPath(kAntennaFileName),
+        CrLf({"0\t0\t1\t4\t5\t6\t7\t8\tHotbird", "0\t0\t1\t4\t5\t6\t7\t8\tSirius"}));
     split.labels = {
         "19.2\xB0"
         "E",
         "13\xB0"
         "E",
         "Thor", "Sirius"};
-    testing::WriteFile(workspace.settings.KeepPath("sat_position.txt"), CrLf({"19.2\xB0"
-                                                                              "E\tAstra 19.2",
-                                                                              "13\xB0"
-                                                                              "E\tHotbird"}));
+    test_support::WriteFile(workspace.settings.KeepPath("sat_position.txt"), CrLf({"19.2\xB0"
+                                                                                   "E\tAstra 19.2",
+                                                                                   "13\xB0"
+                                                                                   "E\tHotbird"}));
   }
 
   void ExpectPieces(const std::vector<ExpectedPiece>& expected, const std::string& script) {
@@ -157,13 +158,13 @@ class SplitContent : public WorkspaceTest, public ::testing::WithParamInterface<
     EXPECT_TRUE(platform.messages.empty()) << platform.messages.front().text;
   }
 
-  ListSpec spec = testing::SampleList();
+  ListSpec spec = test_support::SampleList();
   SplitOptions split;
 };
 
 TEST_P(SplitContent, PerAntennaPiecesHoldTheirAntennasRecords) {
   SplitPerAntenna(workspace, Button::split);
-  const auto expected = testing::ExpectedAntennaPieces(spec, split);
+  const auto expected = test_support::ExpectedAntennaPieces(spec, split);
   EXPECT_EQ(platform.caption(Button::split),
             "Split into " + std::to_string(expected.size()) + " antennas");
   ExpectPieces(expected, "antenna_list.txt");
@@ -174,7 +175,7 @@ TEST_P(SplitContent, PerAntennaPiecesHoldTheirAntennasRecords) {
 
 TEST_P(SplitContent, PerProviderPiecesHoldTheirProvidersRecords) {
   SplitPerProvider(workspace, Button::split);
-  const auto expected = testing::ExpectedProviderPieces(spec, split);
+  const auto expected = test_support::ExpectedProviderPieces(spec, split);
   EXPECT_EQ(platform.caption(Button::split),
             "Split into " + std::to_string(expected.size()) + " providers");
   ExpectPieces(expected, "provider_list.txt");
@@ -185,7 +186,7 @@ TEST_P(SplitContent, PerProviderPiecesHoldTheirProvidersRecords) {
 class SplitTest : public WorkspaceTest {
  protected:
   void LoadSample() {
-    WriteList("list.txt", testing::TextForm(spec));
+    WriteList("list.txt", test_support::TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
   }
   std::vector<std::string> StatusOf(char field) const {
@@ -205,15 +206,16 @@ class SplitTest : public WorkspaceTest {
   bool ConverterBuilt() const {
     return IsRegularFile(ConverterPath(workspace, kToBinaryConverter));
   }
-  ListSpec spec = testing::SampleList();
+  ListSpec spec = test_support::SampleList();
   using Texts = std::vector<std::string>;
 };
 
 TEST_F(SplitTest, PerAntennaShowsProgressOverAllAntennasAndTheElapsedTime) {
   LoadSample();
   workspace.options.keep_pref_antennas = true;
-  testing::WriteFile(workspace.settings.KeepPath(kAntennaFileName),
-                     CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tHotbird", "0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+  test_support::WriteFile(
+      workspace.settings.KeepPath(kAntennaFileName),
+      CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tHotbird", "0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
   SplitPerAntenna(workspace, Button::split);
   EXPECT_EQ(StatusOf('0'), (Texts{"Splitting 1/4", "Splitting 2/4", "Done splitting."}));
   const Texts detail = StatusOf('1');
@@ -286,8 +288,8 @@ TEST_F(SplitTest, PiecesOfAnEarlierRunAreRemovedWhenNotWrittenAgain) {
   LoadSample();
   const Settings& settings = workspace.settings;
   for (const std::string name : {"Thor.vrk", "Unused.vrk"}) {
-    testing::WriteFile(settings.WorkPath(name + ".txt"), "old");
-    testing::WriteFile(settings.ResultPath(name), "old");
+    test_support::WriteFile(settings.WorkPath(name + ".txt"), "old");
+    test_support::WriteFile(settings.ResultPath(name), "old");
   }
   SplitPerAntenna(workspace, Button::split);
   EXPECT_FALSE(Exists(settings.WorkPath("Thor.vrk.txt")));
@@ -298,7 +300,7 @@ TEST_F(SplitTest, PiecesOfAnEarlierRunAreRemovedWhenNotWrittenAgain) {
   EXPECT_TRUE(Exists(settings.WorkPath("Unused.vrk.txt")));  // the text form is not removed
 
   // A generated provider's old piece is left for its conversion to replace.
-  testing::WriteFile(settings.ResultPath("Thor.vrk"), "old");
+  test_support::WriteFile(settings.ResultPath("Thor.vrk"), "old");
   workspace.options.naming = Naming::use_antenna_names;
   SplitPerProvider(workspace, Button::split);
   EXPECT_EQ(ReadFile(settings.ResultPath("Thor.vrk")), "old");
@@ -362,7 +364,7 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
     const std::string file = workspace.settings.ResultPath(piece);
     ASSERT_TRUE(Exists(file)) << piece;
     const auto expected = ReadFile(workspace.settings.WorkPath(std::string(piece) + ".txt"));
-    testing::RecordingPlatform reader_platform;
+    test_support::RecordingPlatform reader_platform;
     Workspace reader(reader_platform, folder.path());
     reader.settings.program_folder = workspace.settings.program_folder;
     reader.settings.current_file = file;
@@ -372,8 +374,9 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(AllOptions, SplitContent, ::testing::ValuesIn(testing::AllSplitOptions()),
-                         [](const auto& info) { return testing::OptionsName(info.param); });
+INSTANTIATE_TEST_SUITE_P(AllOptions, SplitContent,
+                         testing::ValuesIn(test_support::AllSplitOptions()),
+                         [](const auto& info) { return test_support::OptionsName(info.param); });
 
 }  // namespace
 }  // namespace vsm

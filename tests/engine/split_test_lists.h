@@ -9,7 +9,7 @@
 
 #include "model/settings.h"
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 struct ListSpec {
   struct AntennaRow {
@@ -333,4 +333,4 @@ inline std::string OptionsName(const Options& o) {
          (o.remove_favorites ? "_nofavorites" : "") + (o.keep_pref_antennas ? "_preferred" : "");
 }
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

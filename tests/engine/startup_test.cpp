@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/console/tool_arguments.h"
+#include <filesystem>
+#include <string>
+
 #include "platform/files.h"
 #include "split/sat_position_table.h"
 #include "workspace_fixture.h"
@@ -10,12 +12,12 @@
 namespace vsm {
 namespace {
 
-using testing::ReadFile;
-using testing::WriteFile;
+using test_support::ReadFile;
+using test_support::WriteFile;
 
 TEST(StartUp, CreatesTheWorkingFoldersAndTheDefaultSatelliteTable) {
-  testing::TempFolder folder;
-  testing::RecordingPlatform platform;
+  test_support::TempFolder folder;
+  test_support::RecordingPlatform platform;
   Session session(platform, folder.path());
   StartUp(session);
   EXPECT_TRUE(IsFolder(folder / "VrkWork"));
@@ -27,10 +29,10 @@ TEST(StartUp, CreatesTheWorkingFoldersAndTheDefaultSatelliteTable) {
 }
 
 TEST(StartUp, KeepsTheUsersSatelliteTableAndExistingFolders) {
-  testing::TempFolder folder;
+  test_support::TempFolder folder;
   CreateFolder(folder / "VrkKeep");
   WriteFile(folder / "VrkKeep/sat_position.txt", "mine\r\n");
-  testing::RecordingPlatform platform;
+  test_support::RecordingPlatform platform;
   Session session(platform, folder.path());
   StartUp(session);
   EXPECT_EQ(ReadFile(folder / "VrkKeep/sat_position.txt"), "mine\r\n");
@@ -38,7 +40,7 @@ TEST(StartUp, KeepsTheUsersSatelliteTableAndExistingFolders) {
 }
 
 TEST(StartUp, StartFolderEndsInExactlyOneSeparator) {
-  testing::RecordingPlatform platform;
+  test_support::RecordingPlatform platform;
   const std::string with = Session(platform, "/tmp/x/").workspace.settings.start_folder;
   const std::string without = Session(platform, "/tmp/x").workspace.settings.start_folder;
   EXPECT_EQ(with, "/tmp/x/");
@@ -46,29 +48,44 @@ TEST(StartUp, StartFolderEndsInExactlyOneSeparator) {
   EXPECT_EQ(Session(platform, "/").workspace.settings.start_folder, "/");
 }
 
-TEST(ToolArguments, RunTakesAFileAndAnOptionalTrace) {
-  ToolArguments line = ParseToolArguments({"--run", "job.txt"});
-  EXPECT_EQ(line.mode, ToolArguments::Mode::run);
-  EXPECT_EQ(line.file, "job.txt");
-  EXPECT_FALSE(line.trace);
+// Folder names on Windows: the start folder and the working folders end in exactly one "\", also
+// at the root of a drive, and every path the tool builds uses "\" between folder and name.
+class WindowsFolders : public testing::Test {
+ protected:
+  void SetUp() override {
+#ifndef _WIN32
+    GTEST_SKIP() << "drive letters and \"\\\" as separator exist on Windows only";
+#endif
+  }
+  std::string StartFolderFor(const std::string& current) {
+    return Session(platform, current).workspace.settings.start_folder;
+  }
+  test_support::RecordingPlatform platform;
+};
 
-  line = ParseToolArguments({"--trace", "--run", "--trace"});  // the file may look like an option
-  EXPECT_EQ(line.mode, ToolArguments::Mode::run);
-  EXPECT_EQ(line.file, "--trace");
-  EXPECT_TRUE(line.trace);
-
-  EXPECT_EQ(ParseToolArguments({}).mode, ToolArguments::Mode::window);
-  EXPECT_EQ(ParseToolArguments({"--run", "x", "--help"}).mode, ToolArguments::Mode::help);
-  EXPECT_EQ(ParseToolArguments({"--version"}).mode, ToolArguments::Mode::version);
+TEST_F(WindowsFolders, StartFolderGetsOneBackslash) {
+  EXPECT_EQ(StartFolderFor("C:\\lists"), "C:\\lists\\");
+  EXPECT_EQ(StartFolderFor("C:\\lists\\"), "C:\\lists\\");
+  EXPECT_EQ(StartFolderFor("C:\\"), "C:\\");
+  EXPECT_EQ(StartFolderFor("\\\\server\\share\\"), "\\\\server\\share\\");
 }
 
-TEST(ToolArguments, MistakesAreUsageErrors) {
-  for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {"--run"}, {"--trace"}, {"--run", "a", "--run", "b"}, {"job.txt"}, {"-x"}}) {
-    const ToolArguments line = ParseToolArguments(arguments);
-    EXPECT_EQ(line.mode, ToolArguments::Mode::usage_error) << arguments.front();
-    EXPECT_FALSE(line.error.empty());
-  }
+TEST_F(WindowsFolders, WorkingPathsUseBackslashes) {
+  const Session session(platform, "C:\\");
+  const Settings& settings = session.workspace.settings;
+  EXPECT_EQ(settings.WorkPath("a.vrk.txt"), "C:\\VrkWork\\a.vrk.txt");
+  EXPECT_EQ(settings.KeepPath("sat_position.txt"), "C:\\VrkKeep\\sat_position.txt");
+  EXPECT_EQ(settings.ResultPath("19.2E.vrk"), "C:\\VrkResult\\19.2E.vrk");
+}
+
+TEST_F(WindowsFolders, CurrentFolderAtTheRootOfADriveKeepsItsOneBackslash) {
+  const auto before = std::filesystem::current_path();
+  std::filesystem::current_path(before.root_path());
+  const std::string current = CurrentFolder();
+  std::filesystem::current_path(before);
+  ASSERT_EQ(current.size(), 3u) << current;  // "X:\"
+  EXPECT_EQ(current.substr(1), ":\\");
+  EXPECT_EQ(StartFolderFor(current), current);
 }
 
 }  // namespace

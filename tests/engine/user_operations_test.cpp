@@ -13,13 +13,13 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::OneAntennaListText;
-using testing::ReadFile;
-using testing::WriteFile;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::OneAntennaListText;
+using test_support::ReadFile;
+using test_support::WriteFile;
 
-class UserOperationsTest : public ::testing::Test {
+class UserOperationsTest : public testing::Test {
  protected:
   UserOperationsTest() {
     StartUp(session);
@@ -38,8 +38,8 @@ class UserOperationsTest : public ::testing::Test {
   const std::string& Caption(Button button) const { return platform.caption(button); }
   const std::string& Status(StatusField field) const { return platform.status_text(field); }
 
-  testing::TempFolder folder;
-  testing::RecordingPlatform platform;
+  test_support::TempFolder folder;
+  test_support::RecordingPlatform platform;
   Session session{platform, folder.path()};
   Workspace& workspace = session.workspace;
   const std::string a = folder / "lists/a.txt";

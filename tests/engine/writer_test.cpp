@@ -15,10 +15,10 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::ReadFile;
-using testing::WorkspaceTest;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
+using test_support::WorkspaceTest;
 
 // The set that the tests write, marked by hand the way a marking pass leaves it: antenna "Astra"
 // selected, "Hotbird" not; the records on "Astra" kept and renumbered, the others not.
@@ -296,7 +296,7 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 }
 
 TEST_F(WriterTest, ReplacesAnOlderLongerFileAndLeavesNoTemporaryFile) {
-  testing::WriteFile(workspace.settings.text_file, std::string(100000, 'x'));
+  test_support::WriteFile(workspace.settings.text_file, std::string(100000, 'x'));
   ClearMainSet(workspace);
   EXPECT_EQ(Write(), CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "[NETWORK]", "[PROVIDER]",
                            "[FAVORITE]", "[SERVICE]", "[MENU]"}));
@@ -305,7 +305,7 @@ TEST_F(WriterTest, ReplacesAnOlderLongerFileAndLeavesNoTemporaryFile) {
 
 TEST_F(WriterTest, AFailedWriteIsReportedAndConvertsNothing) {
   const std::string old_target = Path("old.vrk");
-  testing::WriteFile(old_target, "old binary");
+  test_support::WriteFile(old_target, "old binary");
   workspace.settings.current_file = old_target;
   workspace.settings.text_file = Path("no such folder/old.vrk.txt");
   EXPECT_FALSE(WriteChannelList(workspace, true));

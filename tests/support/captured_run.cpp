@@ -12,7 +12,7 @@
 extern char** environ;
 #endif
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 #ifdef _WIN32
 
@@ -79,4 +79,4 @@ int RunCaptured(const std::string& program, const std::vector<std::string>& argu
 
 #endif
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

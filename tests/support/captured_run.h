@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 // Runs `program` with `arguments` in `folder` (no shell involved), its standard output and
 // standard error written to the files `out` and `err`, and waits for it. Returns its exit code,
@@ -11,4 +11,4 @@ namespace vsm::testing {
 int RunCaptured(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& folder, const std::string& out, const std::string& err);
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

@@ -1,6 +1,6 @@
 #include "recording_platform.h"
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 void RecordingPlatform::ShowMessage(std::string_view title, std::string_view text) {
   messages.push_back({std::string(title), std::string(text)});
@@ -56,4 +56,4 @@ std::vector<RecordingPlatform::Message> RecordingPlatform::MessagesTitled(
   return found;
 }
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

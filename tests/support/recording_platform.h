@@ -7,7 +7,7 @@
 
 #include "platform/system_platform.h"
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 // A platform for tests: records what the engine shows, answers dialogs from a queue, and keeps a
 // clock of its own so that prescribed waits cost no time. Programs are started for real.
@@ -62,4 +62,4 @@ class RecordingPlatform : public SystemPlatform {
   std::chrono::steady_clock::duration offset_{};
 };
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

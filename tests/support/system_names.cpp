@@ -4,7 +4,7 @@
 #include <windows.h>
 #endif
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 std::string SystemFileName(const std::filesystem::path& path) {
 #ifdef _WIN32
@@ -21,4 +21,4 @@ std::string SystemFileName(const std::filesystem::path& path) {
 #endif
 }
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

@@ -8,7 +8,7 @@
 
 #include "platform/paths.h"
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 TempFolder::TempFolder() {
   std::random_device random;
@@ -42,4 +42,4 @@ std::string ReadFile(const std::string& name) {
 
 bool Exists(const std::string& name) { return std::filesystem::exists(name); }
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 // A fresh folder for one test, removed with everything in it at the end.
 class TempFolder {
@@ -26,4 +26,4 @@ void WriteFile(const std::string& name, std::string_view content);
 std::string ReadFile(const std::string& name);  // "" when missing
 bool Exists(const std::string& name);
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

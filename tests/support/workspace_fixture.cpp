@@ -3,7 +3,7 @@
 #include "format/reader.h"
 #include "platform/files.h"
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 std::string CrLf(std::initializer_list<std::string_view> lines) {
   std::string text;
@@ -45,4 +45,4 @@ bool WorkspaceTest::Load(std::string_view name) {
   return LoadThisFile(workspace);
 }
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

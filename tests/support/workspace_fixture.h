@@ -10,7 +10,7 @@
 #include "recording_platform.h"
 #include "temp_folder.h"
 
-namespace vsm::testing {
+namespace vsm::test_support {
 
 // Lines joined by CR LF, each ended by it.
 std::string CrLf(std::initializer_list<std::string_view> lines);
@@ -21,7 +21,7 @@ std::string OneAntennaListText(std::string_view antenna, int tv);
 
 // A workspace whose start folder is a fresh temporary folder with the three working folders, and
 // whose converters are the ones built beside the test program.
-class WorkspaceTest : public ::testing::Test {
+class WorkspaceTest : public testing::Test {
  protected:
   WorkspaceTest();
 
@@ -36,4 +36,4 @@ class WorkspaceTest : public ::testing::Test {
   Workspace workspace;
 };
 
-}  // namespace vsm::testing
+}  // namespace vsm::test_support

@@ -39,7 +39,7 @@ TEST(BuildCommandLine, JoinsProgramAndArgumentsByOneBlank) {
 
 // The arguments that a started program received, as print_arguments wrote them.
 std::vector<std::string> ReceivedArguments(const std::vector<std::string>& arguments) {
-  const testing::TempFolder folder;
+  const test_support::TempFolder folder;
   const std::string record = folder / "arguments.bin";
   std::vector<std::string> passed{record};
   passed.insert(passed.end(), arguments.begin(), arguments.end());

@@ -1,5 +1,5 @@
-// End-to-end tests of the tool's executable: each runs `vrk-split-merge` in a fresh folder and
-// checks its exit status, its output and the files it leaves.
+// The console front end: its arguments, and end-to-end runs of the tool's executable, each in a
+// fresh folder, checking its exit status, its output and the files it leaves.
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/console/tool_arguments.h"
 #include "captured_run.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -16,11 +17,36 @@
 namespace vsm {
 namespace {
 
-using testing::CrLf;
-using testing::Exists;
-using testing::OneAntennaListText;
-using testing::ReadFile;
-using testing::WriteFile;
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::OneAntennaListText;
+using test_support::ReadFile;
+using test_support::WriteFile;
+
+TEST(ToolArguments, RunTakesAFileAndAnOptionalTrace) {
+  ToolArguments line = ParseToolArguments({"--run", "job.txt"});
+  EXPECT_EQ(line.mode, ToolArguments::Mode::run);
+  EXPECT_EQ(line.file, "job.txt");
+  EXPECT_FALSE(line.trace);
+
+  line = ParseToolArguments({"--trace", "--run", "--trace"});  // the file may look like an option
+  EXPECT_EQ(line.mode, ToolArguments::Mode::run);
+  EXPECT_EQ(line.file, "--trace");
+  EXPECT_TRUE(line.trace);
+
+  EXPECT_EQ(ParseToolArguments({}).mode, ToolArguments::Mode::window);
+  EXPECT_EQ(ParseToolArguments({"--run", "x", "--help"}).mode, ToolArguments::Mode::help);
+  EXPECT_EQ(ParseToolArguments({"--version"}).mode, ToolArguments::Mode::version);
+}
+
+TEST(ToolArguments, MistakesAreUsageErrors) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"--run"}, {"--trace"}, {"--run", "a", "--run", "b"}, {"job.txt"}, {"-x"}}) {
+    const ToolArguments line = ParseToolArguments(arguments);
+    EXPECT_EQ(line.mode, ToolArguments::Mode::usage_error) << arguments.front();
+    EXPECT_FALSE(line.error.empty());
+  }
+}
 
 struct RunResult {
   int exit_code = -1;
@@ -41,7 +67,7 @@ std::string Lines(std::initializer_list<std::string_view> lines) {
   return text;
 }
 
-class HeadlessTest : public ::testing::Test {
+class HeadlessTest : public testing::Test {
  protected:
   // Runs the tool with `arguments` in the temporary folder, its output captured in files there.
   RunResult Run(std::vector<std::string> arguments) {
@@ -49,7 +75,7 @@ class HeadlessTest : public ::testing::Test {
     const std::string out = output_folder / "out";
     const std::string err = output_folder / "err";
     RunResult result;
-    result.exit_code = testing::RunCaptured(tool, arguments, folder.path(), out, err);
+    result.exit_code = test_support::RunCaptured(tool, arguments, folder.path(), out, err);
     if (result.exit_code == -1) ADD_FAILURE() << "cannot run " << tool;
     result.out = ReadFile(out);
     result.err = ReadFile(err);
@@ -67,8 +93,8 @@ class HeadlessTest : public ::testing::Test {
     return names;
   }
 
-  testing::TempFolder folder;         // the tool's start folder
-  testing::TempFolder output_folder;  // its captured output, kept out of the start folder
+  test_support::TempFolder folder;         // the tool's start folder
+  test_support::TempFolder output_folder;  // its captured output, kept out of the start folder
 };
 
 const std::string kVersionTrace = "status\t1\t" + VersionText();

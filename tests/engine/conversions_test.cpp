@@ -1,0 +1,414 @@
+// The conversions between the binary and the text form: the converter programs are found and
+// started with the right names, their output is read or put in place. Converters that are
+// missing, fail, die half-way or hang, and binary lists that are truncated or corrupt, are each
+// reported with the file concerned, leave no half-written file under a final name, destroy no
+// earlier file, and the next operation works.
+
+#include "format/conversions.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "converters/channel_tables.h"
+#include "converters/vrk_binary.h"
+#include "format/reader.h"
+#include "format/writer.h"
+#include "generator/list_generator.h"
+#include "merge/merge_driver.h"
+#include "model/messages.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "split/save_driver.h"
+#include "workspace_fixture.h"
+
+namespace vsm {
+namespace {
+
+using test_support::CrLf;
+using test_support::Exists;
+using test_support::ReadFile;
+using test_support::TempFolder;
+using test_support::WorkspaceTest;
+
+const std::string kTextForm = CrLf({"[MORVANE V3 FILE]", "[NETWORK]", "converted"});
+
+// Converter programs made up by the tests: small shell scripts, each started directly as the
+// program (not through a shell command line), as the tool starts the real ones.
+class ConverterTest : public WorkspaceTest {
+ protected:
+  ConverterTest() { workspace.settings.program_folder = programs.path(); }
+#ifdef _WIN32
+  void SetUp() override { GTEST_SKIP() << "the made-up converters are POSIX shell scripts"; }
+#endif
+
+  // A converter whose program is the shell script `body`; nullptr: no such program.
+  static void Install(const std::string& folder, std::string_view name, const char* body) {
+    const std::string program = folder + std::string(name) + kExecutableSuffix;
+    RemoveFile(program);
+    if (body == nullptr) return;
+    test_support::WriteFile(program, "#!/bin/sh\n" + std::string(body) + "\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  }
+  void InstallToText(const std::string& body) {
+    Install(programs.path(), kToTextConverter, body.c_str());
+  }
+  void InstallToBinary(const std::string& body) {
+    Install(programs.path(), kToBinaryConverter, body.c_str());
+  }
+  // The converters that this project builds, copied in as the working ones.
+  void InstallRealConverter(std::string_view name) {
+    const std::string program = std::string(name) + kExecutableSuffix;
+    RemoveFile(programs.path() + program);
+    std::filesystem::copy_file(ExecutableFolder() + program, programs.path() + program);
+  }
+
+  // A binary list whose "conversion" by a copying converter is `content`.
+  bool LoadBinary(std::string_view name, std::string_view content = kTextForm) {
+    WriteList(name, content);
+    return Load(name);
+  }
+  std::string TextFormOf(std::string_view file) const {
+    return workspace.settings.WorkPath(std::string(FilePart(file)) + ".txt");
+  }
+  void ExpectNotFound(std::string_view file) {
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].title, "Nice....");
+    EXPECT_EQ(platform.messages[0].text,
+              "LoadThisFile: File not found \r\n" + Path(file) + "\r\n" + TextFormOf(file));
+    EXPECT_FALSE(Exists(TextFormOf(file)));
+    EXPECT_TRUE(workspace.loaded_files.empty());
+  }
+
+  TempFolder programs;
+};
+
+TEST_F(ConverterTest, AConverterThatSucceedsIsRead) {
+  InstallToText("cp \"$1\" \"$2\"");
+  ASSERT_TRUE(LoadBinary("a.vrk"));
+  EXPECT_EQ(workspace.settings.text_file, TextFormOf("a.vrk"));
+  EXPECT_EQ(workspace.settings.converter_command, programs.path() + kToTextConverter +
+                                                      kExecutableSuffix + " " + Path("a.vrk") +
+                                                      " " + TextFormOf("a.vrk"));
+  ASSERT_EQ(workspace.main_set.networks.size(), 1u);
+  EXPECT_EQ(workspace.main_set.networks[0].text, "converted");
+  ASSERT_EQ(workspace.loaded_files.size(), 1u);
+  EXPECT_EQ(workspace.loaded_files[0].path, Path("a.vrk"));
+  EXPECT_TRUE(Exists(TextFormOf("a.vrk")));  // the text form stays in the work folder
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(ConverterTest, AnUpperCaseTxtNameIsConvertedAsBinary) {
+  InstallToText("cp \"$1\" \"$2\"");
+  ASSERT_TRUE(LoadBinary("LIST.TXT"));
+  EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath("LIST.TXT.txt"));
+  EXPECT_EQ(workspace.settings.converter_command,
+            programs.path() + kToTextConverter + kExecutableSuffix + " " + Path("LIST.TXT") + " " +
+                workspace.settings.WorkPath("LIST.TXT.txt"));
+}
+
+TEST_F(ConverterTest, OutputThatIsNotAListIsRefusedWithItsFirstLine) {
+  InstallToText("printf 'garbage\\tline\\r\\n[MORVANE V3 FILE]\\r\\n' > \"$2\"");
+  EXPECT_FALSE(LoadBinary("a.vrk"));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].title, "Nice....");
+  EXPECT_EQ(platform.messages[0].text, "LoadThisFile: this file is not [MORVANE V3 FILE]\r\n" +
+                                           Path("a.vrk") + "\r\ngarbage\tline");
+  EXPECT_TRUE(workspace.loaded_files.empty());
+}
+
+TEST_F(ConverterTest, AnEmptyTextFormIsNotAList) {
+  InstallToText(": > \"$2\"");
+  EXPECT_FALSE(LoadBinary("a.vrk"));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text,
+            "LoadThisFile: this file is not [MORVANE V3 FILE]\r\n" + Path("a.vrk") + "\r\n");
+}
+
+TEST_F(ConverterTest, FailedHungOrMissingConvertersLeaveNoTextForm) {
+  workspace.settings.converter_timeout_seconds = 1;
+  struct Case {
+    const char* label;
+    const char* program;  // nullptr: no converter at all
+  };
+  const Case cases[] = {
+      {"fails after writing", "cp \"$1\" \"$2\"; exit 3"},
+      {"writes nothing", "exit 0"},
+      // Would be read in full after 30 s if the time limit did not stop it.
+      {"hangs", "cp \"$1\" \"$2\"; exec sleep 30"},
+      {"is missing", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    Install(programs.path(), kToTextConverter, c.program);
+    // A text form left from an earlier conversion must not be read instead.
+    test_support::WriteFile(TextFormOf("a.vrk"), kTextForm);
+    platform.messages.clear();
+    EXPECT_FALSE(LoadBinary("a.vrk"));
+    ExpectNotFound("a.vrk");
+  }
+}
+
+TEST_F(ConverterTest, NamesReachTheConverterIntactAsSeparateArguments) {
+  const std::string args_file = programs / "args";
+  InstallToText("printf '%s\\n' \"$#\" \"$1\" \"$2\" > '" + args_file + "'; cp \"$1\" \"$2\"");
+  const std::string odd = "my list \"a\" 'b'; rm x & y.vrk";
+  std::filesystem::create_directory(Path("sub folder"));
+  const std::string source = Path("sub folder/" + odd);
+  test_support::WriteFile(source, kTextForm);
+  workspace.settings.current_file = source;
+  ASSERT_TRUE(LoadThisFile(workspace));
+  EXPECT_EQ(ReadFile(args_file), "2\n" + source + "\n" + TextFormOf(odd) + "\n");
+  EXPECT_EQ(workspace.main_set.networks.size(), 1u);
+}
+
+TEST_F(ConverterTest, TheToolsOwnFolderComesBeforeTheStartFolder) {
+  const std::string marker = Path("used");
+  Install(workspace.settings.start_folder, kToTextConverter,
+          ("echo start > '" + marker + "'; cp \"$1\" \"$2\"").c_str());
+  InstallToText("echo own > '" + marker + "'; cp \"$1\" \"$2\"");
+  ASSERT_TRUE(LoadBinary("a.vrk"));
+  EXPECT_EQ(ReadFile(marker), "own\n");
+
+  RemoveFile(programs.path() + kToTextConverter + kExecutableSuffix);
+  ASSERT_TRUE(LoadBinary("a.vrk"));
+  EXPECT_EQ(ReadFile(marker), "start\n");
+  EXPECT_EQ(workspace.settings.converter_command.rfind(
+                workspace.settings.start_folder + kToTextConverter + kExecutableSuffix + " ", 0),
+            0u);
+}
+
+// Writes an empty list as `text_file` and converts it into `target`.
+class ConversionToBinaryTest : public ConverterTest {
+ protected:
+  void Save(const std::string& target) {
+    workspace.settings.current_file = target;
+    workspace.settings.text_file = TextFormOf(target);
+    ASSERT_TRUE(WriteChannelList(workspace, true));
+  }
+};
+
+TEST_F(ConversionToBinaryTest, TheWriterStartsTheConversionOfAVrkTarget) {
+  const std::string args_file = programs / "args";
+  InstallToBinary("printf '%s\\n' \"$1\" \"$2\" > '" + args_file + "'; cp \"$1\" \"$2\"");
+  const std::string target = Path("out list.vrk");
+  Save(target);
+  EXPECT_EQ(workspace.settings.converter_command, programs.path() + kToBinaryConverter +
+                                                      kExecutableSuffix + " " + TextFormOf(target) +
+                                                      " " + target);
+  WaitForConversionsOf(workspace, target);
+  // The converter writes beside the target; its output replaces the target once it succeeded.
+  EXPECT_EQ(ReadFile(args_file), TextFormOf(target) + "\n" + PartialOutputName(target) + "\n");
+  EXPECT_FALSE(Exists(PartialOutputName(target)));
+  EXPECT_EQ(ReadFile(target), ReadFile(TextFormOf(target)));
+  ReportFailedConversions(workspace);
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(ConversionToBinaryTest, OnlyALowerCaseVrkTargetIsConverted) {
+  InstallToBinary("touch \"$2\"");
+  for (const char* name : {"a.VRK", "a.txt", "a.vrk.bak"}) {
+    Save(Path(name));
+    EXPECT_EQ(workspace.settings.converter_command, "") << name;
+    EXPECT_TRUE(workspace.conversions.Idle()) << name;
+  }
+}
+
+TEST_F(ConversionToBinaryTest, AFailedConversionIsReportedOnceWithItsTarget) {
+  InstallToBinary("exit 2");
+  const std::string target = Path("a.vrk");
+  Save(target);
+  workspace.conversions.WaitAll(platform);
+  ReportFailedConversions(workspace);
+  ReportFailedConversions(workspace);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].title, "Nice....");
+  EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target);
+}
+
+TEST_F(ConversionToBinaryTest, AConverterThatCannotStartIsAFailedConversion) {
+  const std::string target = Path("a.vrk");
+  StartConversionToBinary(workspace, TextFormOf(target), target);
+  ReportFailedConversions(workspace);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target);
+}
+
+TEST_F(ConversionToBinaryTest, ALoadWaitsForTheConversionThatWritesItsFile) {
+  InstallToBinary("sleep 1; cp \"$1\" \"$2\"");
+  InstallToText("cp \"$1\" \"$2\"");
+  workspace.main_set.networks.Append({"saved", 0});
+  const std::string target = Path("a.vrk");
+  Save(target);
+  ASSERT_TRUE(Load("a.vrk"));
+  ASSERT_EQ(workspace.main_set.networks.size(), 1u);
+  EXPECT_EQ(workspace.main_set.networks[0].text, "saved");
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+std::string SmallList(std::uint32_t seed) {
+  return GenerateChannelListText({.services = 12, .antennas = 2, .first_antenna = 0, .seed = seed});
+}
+
+std::string VrkOf(const std::string& text) {
+  std::string fault;
+  const auto tables = vrk::TablesFromText(text, fault);
+  EXPECT_TRUE(tables.has_value()) << fault;
+  return tables ? vrk::EncodeVrk(*tables) : std::string();
+}
+
+struct FaultyProgram {
+  const char* label;
+  const char* body;  // shell script body; nullptr: the program is missing
+};
+
+// Converters with a time limit of one second, and a save or merge to run through them.
+class FaultyConverterTest : public ConverterTest {
+ protected:
+  FaultyConverterTest() {
+    workspace.settings.converter_timeout_seconds = 1;
+    workspace.settings.background_conversion_timeout_seconds = 1;
+  }
+  void SaveAs(const std::string& target) {
+    workspace.settings.current_file = target;
+    SaveThisFile(workspace, Button::save);
+  }
+  void FinishConversions() {
+    workspace.conversions.WaitAll(platform);
+    ReportFailedConversions(workspace);
+  }
+};
+
+const FaultyProgram kFaultyPrograms[] = {
+    {"is missing", nullptr},
+    {"exits with an error", "cp \"$1\" \"$2\"; exit 2"},
+    {"writes half a file and dies", "head -c 40 \"$1\" > \"$2\"; kill -9 $$"},
+    {"hangs after writing half a file", "head -c 40 \"$1\" > \"$2\"; exec sleep 60"},
+};
+
+TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsReported) {
+  WriteList("a.txt", SmallList(1));
+  ASSERT_TRUE(Load("a.txt"));
+  const std::string target = Path("out.vrk");
+  for (const FaultyProgram& program : kFaultyPrograms) {
+    SCOPED_TRACE(program.label);
+    test_support::WriteFile(target, "earlier file");
+    Install(programs.path(), kToBinaryConverter, program.body);
+    platform.messages.clear();
+    const auto start = std::chrono::steady_clock::now();
+    SaveAs(target);
+    FinishConversions();
+    // A hanging converter is stopped at its time limit, not waited for.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].title, kTitleNice);
+    EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target);
+    EXPECT_EQ(ReadFile(target), "earlier file");
+    EXPECT_FALSE(Exists(PartialOutputName(target)));
+  }
+  // The tool keeps working: with a working converter the same save succeeds.
+  InstallRealConverter(kToBinaryConverter);
+  platform.messages.clear();
+  SaveAs(target);
+  FinishConversions();
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFile(target), VrkOf(ReadFile(workspace.settings.text_file)));
+}
+
+TEST_F(FaultyConverterTest, AFailedConversionToTextLoadsNothingAndKeepsTheSource) {
+  const std::string source = WriteList("a.vrk", VrkOf(SmallList(2)));
+  const std::string text_form = workspace.settings.WorkPath("a.vrk.txt");
+  for (const FaultyProgram& program : kFaultyPrograms) {
+    SCOPED_TRACE(program.label);
+    Install(programs.path(), kToTextConverter, program.body);
+    platform.messages.clear();
+    EXPECT_FALSE(Load("a.vrk"));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text,
+              "LoadThisFile: File not found \r\n" + source + "\r\n" + text_form);
+    EXPECT_FALSE(Exists(text_form));
+    EXPECT_TRUE(workspace.loaded_files.empty());
+    EXPECT_EQ(ReadFile(source), VrkOf(SmallList(2)));
+  }
+  InstallRealConverter(kToTextConverter);
+  platform.messages.clear();
+  EXPECT_TRUE(Load("a.vrk"));
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFile(text_form), SmallList(2));
+}
+
+TEST_F(FaultyConverterTest, AFailedConversionOfAMergedFileLeavesTheMainSetAsItWas) {
+  WriteList("a.txt", SmallList(3));
+  ASSERT_TRUE(Load("a.txt"));
+  const std::size_t services = workspace.main_set.tv_services.size();
+  const std::string source = WriteList("b.vrk", VrkOf(SmallList(4)));
+  for (const FaultyProgram& program : kFaultyPrograms) {
+    SCOPED_TRACE(program.label);
+    Install(programs.path(), kToTextConverter, program.body);
+    platform.messages.clear();
+    workspace.settings.current_file = source;
+    EXPECT_FALSE(MergeThisFile(workspace));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + source);
+    EXPECT_EQ(workspace.main_set.tv_services.size(), services);
+    EXPECT_EQ(workspace.loaded_files.size(), 1u);
+  }
+  InstallRealConverter(kToTextConverter);
+  workspace.settings.current_file = source;
+  EXPECT_TRUE(MergeThisFile(workspace));
+  EXPECT_GT(workspace.main_set.tv_services.size(), services);
+}
+
+// The real converters refuse a binary list that is cut short or damaged.
+class DamagedVrkTest : public WorkspaceTest {};
+
+TEST_F(DamagedVrkTest, ATruncatedOrCorruptListIsReportedAndTheNextLoadWorks) {
+  const std::string good = VrkOf(SmallList(5));
+  ASSERT_GT(good.size(), 64u);
+  struct Case {
+    const char* label;
+    std::string bytes;
+  };
+  std::string flipped = good;
+  flipped[good.size() / 2] = static_cast<char>(flipped[good.size() / 2] ^ 0x40);
+  // The antenna block's record count, with a checksum that matches again.
+  std::string huge_count = good;
+  huge_count.replace(vrk::kHeaderSize + 4, 4, "\xff\xff\xff\x7f", 4);
+  std::uint32_t crc = vrk::Crc32(std::string_view(huge_count).substr(0, good.size() - 4));
+  for (std::size_t i = good.size() - 4; i < good.size(); ++i, crc >>= 8) {
+    huge_count[i] = static_cast<char>(crc & 0xff);
+  }
+  const Case cases[] = {
+      {"empty", ""},
+      {"header only", good.substr(0, vrk::kHeaderSize)},
+      {"cut in the middle", good.substr(0, good.size() / 2)},
+      {"last byte missing", good.substr(0, good.size() - 1)},
+      {"one byte changed", flipped},
+      {"a count larger than the file", huge_count},
+      {"text, not a list", "hello\r\n"},
+  };
+  const std::string name = Path("damaged.vrk");
+  const std::string text_form = workspace.settings.WorkPath("damaged.vrk.txt");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    test_support::WriteFile(name, c.bytes);
+    platform.messages.clear();
+    EXPECT_FALSE(Load("damaged.vrk"));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text,
+              "LoadThisFile: File not found \r\n" + name + "\r\n" + text_form);
+    EXPECT_EQ(ReadFile(name), c.bytes);  // the damaged file itself is left as it is
+    EXPECT_FALSE(Exists(text_form));
+    EXPECT_TRUE(workspace.main_set.antennas.empty());
+  }
+  test_support::WriteFile(name, good);
+  platform.messages.clear();
+  EXPECT_TRUE(Load("damaged.vrk"));
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_FALSE(workspace.main_set.tv_services.empty());
+}
+
+}  // namespace
+}  // namespace vsm
