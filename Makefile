@@ -11,7 +11,7 @@ deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > /dev/null
+	@scripts/configure.sh $(BUILD) $(CMAKE_FLAGS)
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -54,20 +54,22 @@ package-test: configure
 # BENCH_ARGS passes options, e.g. BENCH_ARGS="--sizes 50000 --repeat 3".
 BENCH_BUILD ?= build-bench
 bench: deps
-	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_BENCH=ON \
-	  -DVSM_BUILD_TESTS=OFF -DVSM_BUILD_GUI=OFF > /dev/null
+	@scripts/configure.sh $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_BENCH=ON \
+	  -DVSM_BUILD_TESTS=OFF -DVSM_BUILD_GUI=OFF
 	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipeline_bench
 	@$(BENCH_BUILD)/bin/pipeline_bench $(BENCH_ARGS)
 
 # Runs each fuzzer for FUZZ_SECONDS in build-fuzz (clang); fails on any finding.
 FUZZ_SECONDS ?= 60
+FUZZ_BUILD ?= build-fuzz
 fuzz:
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=2 scripts/fuzz.sh
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) BUILD_FUZZ=$(FUZZ_BUILD) JOBS=$(JOBS) scripts/fuzz.sh
 
 # The engine and end-to-end tests built with AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-sanitize, run through ctest.
+SANITIZE_BUILD ?= build-sanitize
 sanitize:
-	@JOBS=2 scripts/sanitize.sh
+	@BUILD_SANITIZE=$(SANITIZE_BUILD) JOBS=$(JOBS) scripts/sanitize.sh
 
 # Windows: cross-build with MinGW-w64 into $(WINDOWS_BUILD) and pack dist/vrk-split-merge-windows.zip;
 # test-windows runs its tests under wine. See docs/windows.md.
@@ -76,7 +78,8 @@ windows:
 	@scripts/windows-build.sh $(WINDOWS_BUILD) $(JOBS)
 
 test-windows: windows
-	@scripts/windows-test.sh $(WINDOWS_BUILD) $(BUILD)
+	@JOBS=$(JOBS) scripts/windows-test.sh $(WINDOWS_BUILD) $(BUILD)
 
+# Removes every folder that the targets above create.
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD) $(WINDOWS_BUILD) dist

@@ -17,11 +17,11 @@ scripts/install-deps.sh
 scripts/install-deps.sh clang libclang-rt-dev
 
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all"
-cmake -S . -B "$BUILD_FUZZ" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+scripts/configure.sh "$BUILD_FUZZ" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $sanitizers" \
   -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" \
-  -DVSM_BUILD_FUZZ=ON -DVSM_BUILD_TESTS=OFF -DVSM_BUILD_GUI=OFF > /dev/null
+  -DVSM_BUILD_FUZZ=ON -DVSM_BUILD_TESTS=OFF -DVSM_BUILD_GUI=OFF
 cmake --build "$BUILD_FUZZ" -j "$JOBS" --target "${fuzzers[@]}" vrk-gen-list mvt2vrk
 
 # Seeds: generated lists as text (reader) and as .vrk (decoder), and small scripts over the two

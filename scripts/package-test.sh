@@ -30,7 +30,7 @@ build_package() {
   "$repo/scripts/install-deps.sh"
   install_missing dpkg-dev file
   if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release > /dev/null
+    "$repo/scripts/configure.sh" "$build" -DCMAKE_BUILD_TYPE=Release
   fi
   rm -f "$build"/vrk-split-merge_*.deb
   cmake --build "$build" -j "$jobs" --target package > "$build/package.log" 2>&1 ||

@@ -13,10 +13,10 @@ scripts/install-deps.sh
 scripts/install-deps.sh clang libclang-rt-dev
 
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all"
-cmake -S . -B "$BUILD_SANITIZE" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+scripts/configure.sh "$BUILD_SANITIZE" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-O1 -fno-omit-frame-pointer $sanitizers" \
   -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" \
-  -DVSM_BUILD_TESTS=ON -DVSM_BUILD_GUI=OFF > /dev/null
+  -DVSM_BUILD_TESTS=ON -DVSM_BUILD_GUI=OFF
 cmake --build "$BUILD_SANITIZE" -j "$JOBS"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"

@@ -18,7 +18,7 @@ if ! command -v xvfb-run > /dev/null; then
 fi
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release > /dev/null
+  "$root/scripts/configure.sh" "$build" -DCMAKE_BUILD_TYPE=Release
 fi
 if ! build_output="$(cmake --build "$build" -j "${JOBS:-2}" --target vrk-split-merge 2>&1)"; then
   echo "$build_output" >&2

@@ -13,8 +13,8 @@ jobs=${2:-2}
 cd "$repo"
 "$repo/scripts/windows-deps.sh"
 
-cmake -S . -B "$windows_build" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_GUI=OFF -DVSM_BUILD_TESTS=ON > /dev/null
+scripts/configure.sh "$windows_build" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_GUI=OFF -DVSM_BUILD_TESTS=ON
 cmake --build "$windows_build" -j "$jobs"
 
 bin="$windows_build/bin"

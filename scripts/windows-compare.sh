@@ -24,8 +24,8 @@ have_linux_programs() {
 if ! have_linux_programs; then
   linux_build="$windows_build/linux-reference"
   echo "Building the Linux programs for the comparison in $linux_build"
-  cmake -S . -B "$linux_build" -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_GUI=OFF \
-    -DVSM_BUILD_TESTS=OFF > /dev/null
+  scripts/configure.sh "$linux_build" -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_GUI=OFF \
+    -DVSM_BUILD_TESTS=OFF
   cmake --build "$linux_build" -j "${JOBS:-2}" --target "${programs[@]}" > /dev/null
 fi
 linux_build=$(cd "$linux_build" && pwd)
