@@ -1,0 +1,200 @@
+#!/usr/bin/env python3
+"""Plants small faults in the code one at a time and tells which ones the test suite notices.
+
+Each fault replaces one exact piece of text in one file. For each, the script applies it in a
+scratch clone of the working tree, builds, runs ctest, and puts the file back. A fault that no
+test notices is a blind spot of the suite. Not part of CI: each fault costs a build and a full
+test run (a minute or two). Run it before closing work that adds tests:
+
+  scripts/mutants.py                 every fault
+  scripts/mutants.py NAME...         only these faults
+  scripts/mutants.py --list          the faults, one line each
+  scripts/mutants.py --keep DIR      use (and keep) DIR as the scratch clone, to run again faster
+
+The clone takes the working tree as it is, uncommitted changes included.
+"""
+
+import argparse
+import dataclasses
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+
+@dataclasses.dataclass
+class Fault:
+    name: str
+    path: str  # relative to the repository
+    find: str  # must occur exactly once in the file
+    replace: str
+    meaning: str
+
+
+FAULTS = [
+    Fault("header-prefix", "src/format/sections.cpp",
+          "current == header", "current.starts_with(header)",
+          "a section header recognised by its prefix ([TS] x taken as [TS])"),
+    Fault("fold-stops-before-z", "src/split/piece_name.cpp",
+          "c >= 'A' && c <= 'Z'", "c >= 'A' && c < 'Z'",
+          "piece-name case folding stops before Z"),
+    Fault("sat-table-title", "src/model/messages.h",
+          '"File sat_position.txt...."', '"File sat_position.txt..."',
+          "the title of the satellite-table box changed"),
+    Fault("script-tries", "src/split/split_script.h",
+          "kSplitScriptTries = 5", "kSplitScriptTries = 2",
+          "the split script is tried 2 times instead of 5"),
+    Fault("crc-polynomial", "tools/converters/vrk_binary.cpp",
+          "0xEDB88320u ^", "0x82F63B78u ^",
+          "the .vrk checksum is CRC-32C instead of the IEEE CRC-32"),
+    Fault("radio-marks-kept", "src/split/marking.cpp",
+          "for (Service& service : set.radio_services) service.kept = false;",
+          "",
+          "with remove_radios, radio services keep their marks from an earlier save"),
+    Fault("save-skips-failed-report", "src/split/save_driver.cpp",
+          "ReportFailedConversions(workspace);", "",
+          "a save no longer reports earlier failed conversions first"),
+    Fault("provider-split-skips-failed-report", "src/split/split_per_provider.cpp",
+          "ReportFailedConversions(workspace);", "",
+          "a split per provider no longer reports earlier failed conversions first"),
+    Fault("no-fsync", "src/platform/atomic_file.cpp",
+          "!FlushToDisk(file_)", "false",
+          "saved files are not flushed to disk (checked by review, not by a test)"),
+]
+
+
+def run(command, cwd, log=None, timeout=None):
+    """Runs a command; returns (status, output)."""
+    result = subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                            text=True, errors="replace", timeout=timeout)
+    if log is not None:
+        with open(log, "a", encoding="utf-8") as out:
+            out.write(result.stdout)
+    return result.returncode, result.stdout
+
+
+def make_clone(repo, scratch):
+    """Copies the working tree (tracked and untracked files, not ignored ones) into `scratch`."""
+    os.makedirs(scratch, exist_ok=True)
+    _, listing = run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"], repo)
+    for relative in filter(None, listing.split("\0")):
+        source = os.path.join(repo, relative)
+        if not os.path.isfile(source):
+            continue  # deleted in the working tree
+        target = os.path.join(scratch, relative)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        if not os.path.exists(target) or not _same_file_content(source, target):
+            shutil.copy2(source, target)
+
+
+def _same_file_content(a, b):
+    with open(a, "rb") as fa, open(b, "rb") as fb:
+        return fa.read() == fb.read()
+
+
+def build_and_test(scratch, jobs, log):
+    """Builds the clone and runs ctest; returns (built, failed test names)."""
+    build = os.path.join(scratch, "build")
+    status, _ = run(["cmake", "--build", build, "-j", str(jobs)], scratch, log)
+    if status != 0:
+        return False, []
+    status, output = run(["ctest", "-j", str(jobs), "--timeout", "600"], build, log)
+    failed = re.findall(r"^\s*\d+ - (\S+) \((?:Failed|Timeout|SEGFAULT|Subprocess aborted|"
+                        r"Child aborted|Exception)", output, re.MULTILINE)
+    if status != 0 and not failed:
+        failed = ["(ctest failed: see the log)"]
+    return True, failed
+
+
+def plant(scratch, fault):
+    """Applies the fault; returns the file's original text, or None when the text is not found
+    exactly once (the fault is stale and must be updated)."""
+    path = os.path.join(scratch, fault.path)
+    if not os.path.isfile(path):
+        return None
+    with open(path, encoding="utf-8", errors="surrogateescape") as file:
+        original = file.read()
+    if original.count(fault.find) != 1:
+        return None
+    with open(path, "w", encoding="utf-8", errors="surrogateescape") as file:
+        file.write(original.replace(fault.find, fault.replace))
+    return original
+
+
+def restore(scratch, fault, original):
+    with open(os.path.join(scratch, fault.path), "w", encoding="utf-8",
+              errors="surrogateescape") as file:
+        file.write(original)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("names", nargs="*", help="faults to plant (default: all)")
+    parser.add_argument("--list", action="store_true", help="list the faults and stop")
+    parser.add_argument("--keep", metavar="DIR", help="scratch clone to use and keep")
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    args = parser.parse_args()
+
+    if args.list:
+        for fault in FAULTS:
+            print(f"{fault.name:36} {fault.path}: {fault.meaning}")
+        return 0
+    unknown = [name for name in args.names if name not in {f.name for f in FAULTS}]
+    if unknown:
+        print("unknown fault(s): " + ", ".join(unknown), file=sys.stderr)
+        return 2
+    faults = [f for f in FAULTS if not args.names or f.name in args.names]
+
+    repo = subprocess.run(["git", "rev-parse", "--show-toplevel"], stdout=subprocess.PIPE,
+                          text=True, check=True).stdout.strip()
+    scratch = args.keep or tempfile.mkdtemp(prefix="vsm-mutants-")
+    log = os.path.join(scratch, "mutants.log")
+    print(f"Scratch clone: {scratch} (log: {log})")
+    make_clone(repo, scratch)
+    status, _ = run(["cmake", "-S", ".", "-B", "build", "-DCMAKE_BUILD_TYPE=Release",
+                     "-DVSM_BUILD_TESTS=ON"], scratch, log)
+    if status != 0:
+        print("configuring the clone failed; see the log", file=sys.stderr)
+        return 1
+    built, failed = build_and_test(scratch, args.jobs, log)
+    if not built or failed:
+        print("the suite is not green without faults; fix that first: " + ", ".join(failed),
+              file=sys.stderr)
+        return 1
+
+    caught = 0
+    results = []
+    for fault in faults:
+        original = plant(scratch, fault)
+        if original is None:
+            results.append((fault, "STALE", "the text to replace is not found exactly once"))
+            continue
+        try:
+            built, failed = build_and_test(scratch, args.jobs, log)
+        finally:
+            restore(scratch, fault, original)
+        if not built:
+            results.append((fault, "NO BUILD", "the fault does not compile; change it"))
+        elif failed:
+            caught += 1
+            shown = ", ".join(failed[:4]) + (f" and {len(failed) - 4} more" if len(failed) > 4 else "")
+            results.append((fault, "caught", shown))
+        else:
+            results.append((fault, "MISSED", fault.meaning))
+        print(f"{fault.name}: {results[-1][1]}", flush=True)
+
+    print()
+    for fault, verdict, detail in results:
+        print(f"{verdict:8} {fault.name:36} {detail}")
+    print(f"\nScore: {caught} of {len(faults)} faults caught")
+    run(["cmake", "--build", "build", "-j", str(args.jobs)], scratch, log)  # leave it as it was
+    if not args.keep:
+        shutil.rmtree(scratch, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
