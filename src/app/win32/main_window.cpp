@@ -1,0 +1,369 @@
+#include "app/win32/main_window.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <utility>
+
+#include "app/win32/input_discarding.h"
+#include "app/win32/resource_ids.h"
+
+namespace vsm {
+
+namespace {
+
+constexpr const char* kWindowClass = "VrkSplitMergeWindow";
+constexpr const char* kTitle = "VRK Split & Merge";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr int kFirstControlId = 101;  // clear of IDOK and IDCANCEL, which the dialog keys send
+constexpr int kStatusBarId = 200;
+constexpr UINT_PTR kTimerId = 1;
+constexpr int kSmallestFontPixels = 10;
+
+enum class Kind { push_button, check_box, option_button, frame };
+
+struct ControlRow {
+  Kind kind;
+  int which;  // a Button or Control, by kind
+  const char* text;
+  RECT geometry;  // left, top, width, height
+};
+
+constexpr int B(Button button) { return static_cast<int>(button); }
+constexpr int C(Control control) { return static_cast<int>(control); }
+
+// The controls in creation order; each one's id is kFirstControlId + its place here.
+const ControlRow kControlTable[] = {
+    {Kind::push_button, B(Button::load), "Load", {20, 20, 310, 30}},
+    {Kind::push_button, B(Button::save), "Save", {20, 350, 310, 30}},
+    {Kind::check_box,
+     C(Control::remove_radio_box),
+     "Remove all Radio channels",
+     {180, 150, 150, 30}},
+    {Kind::check_box, C(Control::remove_favorites_box), "Remove all Favorites", {30, 150, 140, 30}},
+    {Kind::check_box, C(Control::keep_pref_box), "Keep preferred Antennas", {30, 120, 140, 30}},
+    {Kind::push_button, B(Button::split), "Split per antenna", {20, 310, 310, 30}},
+    {Kind::push_button, B(Button::merge), "Merge", {20, 60, 310, 30}},
+    {Kind::frame, 0, "Save or Split", {10, 100, 330, 290}},
+    {Kind::check_box,
+     C(Control::divide_fta_box),
+     "Divide providers into FTA and Non FTA",
+     {40, 200, 210, 30}},
+    {Kind::check_box,
+     C(Control::split_per_provider_box),
+     "Split into vrk per Provider",
+     {180, 120, 140, 30}},
+    {Kind::frame, 1, " Providers ", {30, 180, 290, 120}},
+    {Kind::option_button,
+     C(Control::antenna_name_option),
+     "Use Antenna (Lnb) Name as provider name",
+     {40, 270, 230, 20}},
+    {Kind::option_button,
+     C(Control::satellite_position_option),
+     "Use satellite position as provider name",
+     {40, 250, 230, 20}},
+    {Kind::option_button,
+     C(Control::keep_existing_option),
+     "Keep existing providers",
+     {40, 230, 180, 20}},
+};
+constexpr int kControlRows = static_cast<int>(std::size(kControlTable));
+
+// The check boxes and option buttons do not change their own state: the controls model decides
+// it (it may refuse a click) and the platform shows it back.
+DWORD StyleOf(Kind kind) {
+  switch (kind) {
+    case Kind::push_button:
+      return BS_PUSHBUTTON | WS_TABSTOP;
+    case Kind::check_box:
+      return BS_CHECKBOX | WS_TABSTOP;
+    case Kind::option_button:
+      return BS_RADIOBUTTON | WS_TABSTOP;
+    case Kind::frame:
+      return BS_GROUPBOX | WS_CLIPSIBLINGS;
+  }
+  return 0;
+}
+
+void RegisterWindowClass(HINSTANCE instance) {
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExA(instance, kWindowClass, &existing)) return;
+  WNDCLASSEXA window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = DefWindowProcA;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  window_class.lpszClassName = kWindowClass;
+  // The program's own icon; a test program without one gets the system's.
+  window_class.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(VSM_ICON_RESOURCE),
+                                                     IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                     GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+  window_class.hIconSm = static_cast<HICON>(
+      LoadImageA(instance, MAKEINTRESOURCEA(VSM_ICON_RESOURCE), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  RegisterClassExA(&window_class);
+}
+
+LOGFONTA DialogFont() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    return metrics.lfMessageFont;
+  }
+  LOGFONTA font{};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  return font;
+}
+
+int ScreenDotsPerInch() {
+  HDC screen = GetDC(nullptr);
+  const int dots = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dots > 0 ? dots : 96;
+}
+
+int WidthOf(HWND control) {
+  RECT area{};
+  GetClientRect(control, &area);
+  return area.right - area.left;
+}
+
+// How wide a check box or option button must be to show its whole text on one line: the text,
+// the box and the gaps beside it. (The controls' own BCM_GETIDEALSIZE is not used: wine's answer
+// is some 20 pixels wider than what it draws.)
+int TextWidthWithBox(HWND control, HFONT font) {
+  char text[256] = {};
+  const int length = GetWindowTextA(control, text, sizeof text);
+  HDC context = GetDC(control);
+  HGDIOBJ old = SelectObject(context, font);
+  SIZE extent{};
+  GetTextExtentPoint32A(context, text, length, &extent);
+  SelectObject(context, old);
+  ReleaseDC(control, context);
+  return extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE) * 2;
+}
+
+// The font's average character width, from which narrower forms of it are made.
+int AverageCharWidth(const LOGFONTA& face) {
+  HFONT font = CreateFontIndirectA(&face);
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, font);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(screen, &metrics);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(font);
+  return metrics.tmAveCharWidth;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Controls& controls, ButtonHandler on_button)
+    : controls_(controls), on_button_(std::move(on_button)) {}
+
+MainWindow::~MainWindow() {
+  if (handles_.window != nullptr) {
+    on_destroyed = nullptr;
+    DestroyWindow(handles_.window);
+  }
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+int MainWindow::Scaled(int pixels) const { return MulDiv(pixels, dots_per_inch_, 96); }
+
+bool MainWindow::Create() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  RegisterWindowClass(instance);
+  dots_per_inch_ = ScreenDotsPerInch();
+  // The outer size follows from the client size by the system's own reckoning of the frame.
+  RECT outer{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+  AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const int x = work.left + (work.right - work.left - width) / 2;
+  const int y = work.top + (work.bottom - work.top - height) / 2;
+  HWND window = CreateWindowExA(0, kWindowClass, kTitle, kWindowStyle, x, y, width, height, nullptr,
+                                nullptr, instance, nullptr);
+  if (window == nullptr) return false;
+  handles_.window = window;
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcedure));
+  BuildControls();
+  FitFontToControls();
+  BuildStatusBar();
+  return true;
+}
+
+void MainWindow::Show() {
+  ShowWindow(handles_.window, SW_SHOW);
+  UpdateWindow(handles_.window);
+  SetFocus(handles_.buttons[B(Button::load)]);
+}
+
+void MainWindow::StartTimer(UINT milliseconds) {
+  SetTimer(handles_.window, kTimerId, milliseconds, nullptr);
+}
+
+void MainWindow::BuildControls() {
+  for (int row = 0; row < kControlRows; ++row) {
+    const ControlRow& control = kControlTable[row];
+    HWND handle = AddControl(row, control.text, StyleOf(control.kind), control.geometry);
+    switch (control.kind) {
+      case Kind::push_button:
+        handles_.buttons[control.which] = handle;
+        break;
+      case Kind::check_box:
+      case Kind::option_button:
+        handles_.controls[control.which] = handle;
+        break;
+      case Kind::frame:
+        frames_[control.which] = handle;
+        break;
+    }
+  }
+  // The frames only draw a border: they lie beneath the controls they surround, which keep their
+  // creation order above them, so that a click always reaches a control.
+  for (HWND frame : {frames_[1], frames_[0]}) {
+    SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+HWND MainWindow::AddControl(int row, const char* text, DWORD style, RECT geometry) {
+  return CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | style, Scaled(geometry.left),
+                         Scaled(geometry.top), Scaled(geometry.right), Scaled(geometry.bottom),
+                         handles_.window, reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + row}),
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+void MainWindow::BuildStatusBar() {
+  HWND status_bar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
+                                    handles_.window, reinterpret_cast<HMENU>(INT_PTR{kStatusBarId}),
+                                    GetModuleHandleA(nullptr), nullptr);
+  handles_.status_bar = status_bar;
+  if (status_bar == nullptr) return;
+  SendMessageA(status_bar, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  // Right edges of the two fields.
+  int edges[2] = {Scaled(kOutcomeFieldWidth), Scaled(kOutcomeFieldWidth + kDetailFieldWidth)};
+  SendMessageA(status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+  // Like any status bar, it takes the bottom of the client area, at the height of its font.
+  SendMessageA(status_bar, WM_SIZE, 0, 0);
+}
+
+// The geometry is fixed in pixels and was made for a small dialog font; the system's dialog font
+// is often larger or wider. The window takes the largest size, and the least condensed form, of
+// that font at which every check box and option button shows its whole text.
+void MainWindow::FitFontToControls() {
+  LOGFONTA face = DialogFont();
+  const int system_pixels = face.lfHeight != 0 ? std::abs(face.lfHeight) : Scaled(12);
+  for (int pixels = system_pixels; pixels >= Scaled(kSmallestFontPixels); --pixels) {
+    face.lfHeight = -pixels;
+    face.lfWidth = 0;
+    const int natural_width = AverageCharWidth(face);
+    for (const int percent : {100, 87, 75}) {
+      face.lfWidth = percent == 100 ? 0 : MulDiv(natural_width, percent, 100);
+      UseFont(CreateFontIndirectA(&face));
+      if (TextsFit()) return;
+    }
+  }
+}
+
+bool MainWindow::TextsFit() const {
+  for (HWND control : handles_.controls) {
+    if (TextWidthWithBox(control, font_) > WidthOf(control)) return false;
+  }
+  return true;
+}
+
+void MainWindow::UseFont(HFONT font) {
+  if (font == nullptr) return;
+  for (HWND control = GetWindow(handles_.window, GW_CHILD); control != nullptr;
+       control = GetWindow(control, GW_HWNDNEXT)) {
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = font;
+}
+
+LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(window, message, w, l);
+  return self->HandleMessage(window, message, w, l);
+}
+
+LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(w), HIWORD(w));
+      return 0;
+    case WM_TIMER:
+      if (w == kTimerId && on_timer) on_timer();
+      return 0;
+    case WM_CLOSE:
+      OnCloseRequest();
+      return 0;
+    case WM_DESTROY:
+      KillTimer(window, kTimerId);
+      handles_ = WindowHandles{};
+      frames_ = {};
+      if (on_destroyed) on_destroyed();
+      return 0;
+    default:
+      return DefWindowProcA(window, message, w, l);
+  }
+}
+
+// Load and save act on a plain click; merge and split on any notification of their button. The
+// check boxes and option buttons pass their click to the controls model. During an operation a
+// notification can only come from input that was queued before it began: it is ignored.
+void MainWindow::OnCommand(int id, int notification) {
+  const int row = id - kFirstControlId;
+  if (row < 0 || row >= kControlRows || operation_running_) return;
+  const ControlRow& control = kControlTable[row];
+  switch (control.kind) {
+    case Kind::push_button: {
+      const auto button = static_cast<Button>(control.which);
+      const bool any_notification = button == Button::merge || button == Button::split;
+      if (notification == BN_CLICKED || any_notification) {
+        RunOperation([this, button] { on_button_(button); });
+      }
+      break;
+    }
+    case Kind::check_box:
+      if (notification == BN_CLICKED) {
+        const auto box = static_cast<Control>(control.which);
+        controls_.Click(box, !controls_.IsChecked(box));
+      }
+      break;
+    case Kind::option_button:
+      // A click on an option button always selects it, even when it was selected already.
+      if (notification == BN_CLICKED) controls_.Click(static_cast<Control>(control.which), true);
+      break;
+    case Kind::frame:
+      break;
+  }
+}
+
+void MainWindow::RunOperation(const std::function<void()>& work) {
+  if (operation_running_) return;
+  operation_running_ = true;
+  work();
+  DropPendingInput(handles_.window);
+  operation_running_ = false;
+  if (std::exchange(close_held_, false) && handles_.window != nullptr) {
+    DestroyWindow(handles_.window);
+  }
+}
+
+void MainWindow::OnCloseRequest() {
+  if (operation_running_) {
+    if (!close_request_is_lost()) close_held_ = true;
+    return;
+  }
+  DestroyWindow(handles_.window);
+}
+
+}  // namespace vsm

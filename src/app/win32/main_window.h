@@ -1,0 +1,83 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+
+#include "platform/platform.h"
+#include "script/controls.h"
+
+namespace vsm {
+
+// The parts of the window through which the platform shows what the engine reports. All empty
+// once the window has been destroyed.
+struct WindowHandles {
+  HWND window = nullptr;
+  std::array<HWND, kButtonCount> buttons{};    // indexed by Button
+  std::array<HWND, kControlCount> controls{};  // indexed by Control
+  HWND status_bar = nullptr;
+};
+
+// The tool's one window, made of the system's own controls: four push buttons for the
+// operations, five check boxes and three option buttons that drive the controls model, two group
+// boxes and a status bar with two fields. The layout is fixed in pixels at 96 dots per inch and
+// scaled to the screen's. While an operation runs, input that arrives is dropped.
+class MainWindow {
+ public:
+  using ButtonHandler = std::function<void(Button)>;
+
+  static constexpr int kClientWidth = 349;
+  static constexpr int kClientHeight = 422;
+  static constexpr int kOutcomeFieldWidth = 100;
+  static constexpr int kDetailFieldWidth = 246;
+
+  MainWindow(Controls& controls, ButtonHandler on_button);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Opens the window, hidden, centred on the screen; false when the system refuses it.
+  bool Create();
+  void Show();
+  const WindowHandles& handles() const { return handles_; }
+  bool OperationRunning() const { return operation_running_; }
+
+  // Runs `work` as an operation: input that arrives meanwhile is dropped, and a close request is
+  // carried out once it has returned (or lost, when `close_request_is_lost` says so).
+  void RunOperation(const std::function<void()>& work);
+
+  // Asked when a close request arrives during an operation: true when it is lost (a running
+  // script), false when it is kept until the operation ends.
+  std::function<bool()> close_request_is_lost = [] { return false; };
+  // Called on every tick of the timer started by StartTimer.
+  std::function<void()> on_timer;
+  // Called when the window has been destroyed.
+  std::function<void()> on_destroyed;
+
+  void StartTimer(UINT milliseconds);
+
+ private:
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l);
+  void OnCommand(int id, int notification);
+  void OnCloseRequest();
+  void BuildControls();
+  HWND AddControl(int row, const char* text, DWORD style, RECT geometry);
+  void BuildStatusBar();
+  void FitFontToControls();
+  bool TextsFit() const;
+  void UseFont(HFONT font);
+  int Scaled(int pixels) const;
+
+  Controls& controls_;
+  ButtonHandler on_button_;
+  WindowHandles handles_;
+  std::array<HWND, 2> frames_{};
+  HFONT font_ = nullptr;
+  int dots_per_inch_ = 96;
+  bool operation_running_ = false;
+  bool close_held_ = false;
+};
+
+}  // namespace vsm

@@ -1,0 +1,43 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/win32/window_session.h"
+#include "app/window_entry.h"
+#include "platform/files.h"
+
+namespace vsm {
+
+namespace {
+
+// Tab moves between the controls and Space presses the one that has the focus, as in a dialog.
+void RunMessageLoop(HWND window) {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (window != nullptr && IsWindow(window) && IsDialogMessageA(window, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+}  // namespace
+
+int RunWindow(int, char**) {
+  INITCOMMONCONTROLSEX common_controls{sizeof common_controls,
+                                       ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&common_controls);
+  WindowSession run(CurrentFolder());
+  if (!run.StartUp()) {
+    MessageBoxA(nullptr, "The window could not be opened.", "VRK Split & Merge",
+                MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  run.window.on_destroyed = [] { PostQuitMessage(0); };
+  run.window.Show();
+  RunMessageLoop(run.window.handles().window);
+  run.Finish();
+  // Closing the window is the only way to end the tool, and it always ends well.
+  return 0;
+}
+
+}  // namespace vsm

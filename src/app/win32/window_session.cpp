@@ -1,0 +1,54 @@
+#include "app/win32/window_session.h"
+
+#include "format/conversions.h"
+#include "session/startup.h"
+#include "session/user_operations.h"
+
+namespace vsm {
+
+WindowSession::WindowSession(std::string start_folder)
+    : session(platform, std::move(start_folder)),
+      window(session.controls, [this](Button button) { RunOperation(button); }) {
+  platform.Attach(window.handles());
+  // A close request made while a script runs is lost; one made during any other operation is
+  // carried out once the operation has returned.
+  window.close_request_is_lost = [this] { return session.workspace.script_running; };
+  window.on_timer = [this] { LookAfterConversions(); };
+}
+
+bool WindowSession::StartUp() {
+  PrepareWorkingFolders(session);
+  if (!window.Create()) return false;
+  ShowStartState(session);
+  window.StartTimer(kConversionPollMilliseconds);
+  return true;
+}
+
+void WindowSession::Finish() { session.workspace.conversions.WaitAll(platform); }
+
+void WindowSession::RunOperation(Button button) {
+  switch (button) {
+    case Button::load:
+      LoadFile(session);
+      break;
+    case Button::merge:
+      MergeFile(session);
+      break;
+    case Button::save:
+      SaveFile(session);
+      break;
+    case Button::split:
+      SplitFile(session);
+      break;
+  }
+}
+
+// Starts the conversions waiting for their turn and reports the failed ones. Only while the
+// window is idle: during an operation the engine does this itself. A box shown here holds a close
+// request like an operation does.
+void WindowSession::LookAfterConversions() {
+  if (window.OperationRunning() || session.workspace.script_running) return;
+  window.RunOperation([this] { ReportFailedConversions(session.workspace); });
+}
+
+}  // namespace vsm
