@@ -10,7 +10,6 @@
 #include "app/console/tool_arguments.h"
 #include "captured_run.h"
 #include "platform/files.h"
-#include "platform/paths.h"
 #include "session/version.h"
 #include "workspace_fixture.h"
 
@@ -67,11 +66,18 @@ std::string Lines(std::initializer_list<std::string_view> lines) {
   return text;
 }
 
+// On Windows the console face of the tool, the twin that a shell finds first.
+#ifdef _WIN32
+constexpr const char* kConsoleProgram = "vrk-split-merge.com";
+#else
+constexpr const char* kConsoleProgram = "vrk-split-merge";
+#endif
+
 class HeadlessTest : public testing::Test {
  protected:
   // Runs the tool with `arguments` in the temporary folder, its output captured in files there.
   RunResult Run(std::vector<std::string> arguments) {
-    const std::string tool = ExecutableFolder() + "vrk-split-merge" + kExecutableSuffix;
+    const std::string tool = ExecutableFolder() + kConsoleProgram;
     const std::string out = output_folder / "out";
     const std::string err = output_folder / "err";
     RunResult result;

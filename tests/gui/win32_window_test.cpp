@@ -1,0 +1,388 @@
+// The Windows window's own wiring, driven through its controls in-process under a display: the
+// layout, the start state, the controls model behind the boxes, the captions and status texts
+// after each operation, and input and close requests during an operation. The engine's rules
+// behind the buttons are tested with the engine.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/win32/window_session.h"
+#include "platform/files.h"
+#include "temp_folder.h"
+#include "workspace_fixture.h"
+
+namespace vsm {
+namespace {
+
+using test_support::CrLf;
+using test_support::OneAntennaListText;
+using test_support::WriteFile;
+
+struct Message {
+  std::string title;
+  std::string text;
+};
+
+std::string TextOf(HWND control) {
+  char text[512] = {};
+  GetWindowTextA(control, text, sizeof text);
+  return text;
+}
+
+// A control's rectangle in the client coordinates of its window: left, top, width, height.
+RECT PlaceOf(HWND control) {
+  RECT place{};
+  GetWindowRect(control, &place);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+  return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+}
+
+bool IsChecked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// Dispatches what is pending, as the window's message loop would, for about `milliseconds`.
+void Pump(int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  do {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    Sleep(5);
+  } while (std::chrono::steady_clock::now() < end);
+}
+
+// A mouse click that waits in the queue, as one made while the tool is busy would.
+void PostClick(HWND control) {
+  PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+class Win32WindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    run_.platform.show_message = [this](HWND, const std::string& title, const std::string& text) {
+      messages_.push_back({title, text});
+    };
+    run_.platform.choose_file_to_open = [this](HWND, const FileDialogRequest& request) {
+      return Answer(open_requests_, open_answers_, request);
+    };
+    run_.platform.choose_file_to_save = [this](HWND, const FileDialogRequest& request) {
+      return Answer(save_requests_, save_answers_, request);
+    };
+    ASSERT_TRUE(run_.StartUp());
+    run_.window.Show();
+    Pump(20);
+  }
+
+  void TearDown() override { run_.Finish(); }
+
+  std::string Answer(std::vector<FileDialogRequest>& requests, std::deque<std::string>& answers,
+                     const FileDialogRequest& request) {
+    requests.push_back(request);
+    if (during_dialog_) during_dialog_();
+    if (answers.empty()) return {};
+    std::string answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  HWND Window() const { return run_.window.handles().window; }
+  HWND ButtonOf(Button which) const {
+    return run_.window.handles().buttons[static_cast<std::size_t>(which)];
+  }
+  HWND BoxOf(Control which) const {
+    return run_.window.handles().controls[static_cast<std::size_t>(which)];
+  }
+  std::string Caption(Button which) const { return TextOf(ButtonOf(which)); }
+  std::string Status(int field) const {
+    char text[512] = {};
+    SendMessageA(run_.window.handles().status_bar, SB_GETTEXTA, field,
+                 reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  void Click(HWND control) { SendMessageA(control, BM_CLICK, 0, 0); }
+  const Options& options() const { return run_.session.workspace.options; }
+  std::string Path(std::string_view name) const { return folder_ / name; }
+  std::string WriteList(std::string_view name, std::string_view content) {
+    WriteFile(Path(name), content);
+    return Path(name);
+  }
+
+  test_support::TempFolder folder_;
+  WindowSession run_{folder_.path()};
+  std::vector<Message> messages_;
+  std::deque<std::string> open_answers_;
+  std::deque<std::string> save_answers_;
+  std::vector<FileDialogRequest> open_requests_;
+  std::vector<FileDialogRequest> save_requests_;
+  std::function<void()> during_dialog_;
+};
+
+TEST_F(Win32WindowTest, WindowHasTheFixedLayoutOfTheTable) {
+  EXPECT_EQ(TextOf(Window()), "VRK Split & Merge");
+  RECT client{};
+  GetClientRect(Window(), &client);
+  EXPECT_EQ(client.right - client.left, 349);
+  EXPECT_EQ(client.bottom - client.top, 422);
+  const LONG style = GetWindowLongA(Window(), GWL_STYLE);
+  EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
+  EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+  // Centred in the screen's work area.
+  RECT outer{}, work{};
+  GetWindowRect(Window(), &outer);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 1);
+  EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 1);
+
+  struct Row {
+    const char* text;
+    LONG kind;
+    RECT place;
+  };
+  // In creation order.
+  const std::vector<Row> table = {
+      {"Load", BS_PUSHBUTTON, {20, 20, 310, 30}},
+      {"Save", BS_PUSHBUTTON, {20, 350, 310, 30}},
+      {"Remove all Radio channels", BS_CHECKBOX, {180, 150, 150, 30}},
+      {"Remove all Favorites", BS_CHECKBOX, {30, 150, 140, 30}},
+      {"Keep preferred Antennas", BS_CHECKBOX, {30, 120, 140, 30}},
+      {"Split per antenna", BS_PUSHBUTTON, {20, 310, 310, 30}},
+      {"Merge", BS_PUSHBUTTON, {20, 60, 310, 30}},
+      {"Save or Split", BS_GROUPBOX, {10, 100, 330, 290}},
+      {"Divide providers into FTA and Non FTA", BS_CHECKBOX, {40, 200, 210, 30}},
+      {"Split into vrk per Provider", BS_CHECKBOX, {180, 120, 140, 30}},
+      {" Providers ", BS_GROUPBOX, {30, 180, 290, 120}},
+      {"Use Antenna (Lnb) Name as provider name", BS_RADIOBUTTON, {40, 270, 230, 20}},
+      {"Use satellite position as provider name", BS_RADIOBUTTON, {40, 250, 230, 20}},
+      {"Keep existing providers", BS_RADIOBUTTON, {40, 230, 180, 20}},
+  };
+  // Top to bottom: the controls in creation order, then the frames beneath them (so that a click
+  // always reaches a control), then the status bar.
+  std::vector<std::string> stacked;
+  std::vector<int> ids;
+  for (HWND child = GetWindow(Window(), GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    char class_name[64] = {};
+    GetClassNameA(child, class_name, sizeof class_name);
+    if (lstrcmpiA(class_name, STATUSCLASSNAMEA) == 0) {
+      stacked.push_back("status bar");
+      continue;
+    }
+    stacked.push_back(TextOf(child));
+    ids.push_back(GetDlgCtrlID(child));
+    const Row* row = nullptr;
+    for (const Row& candidate : table) {
+      if (TextOf(child) == candidate.text) row = &candidate;
+    }
+    ASSERT_NE(row, nullptr) << TextOf(child);
+    const RECT place = PlaceOf(child);
+    EXPECT_EQ(place.left, row->place.left) << row->text;
+    EXPECT_EQ(place.top, row->place.top) << row->text;
+    EXPECT_EQ(place.right, row->place.right) << row->text;
+    EXPECT_EQ(place.bottom, row->place.bottom) << row->text;
+    EXPECT_EQ(GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK, row->kind) << row->text;
+    // Every control shows the system's dialog font.
+    LOGFONTA shown{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)), sizeof shown,
+               &shown);
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    EXPECT_STREQ(shown.lfFaceName, metrics.lfMessageFont.lfFaceName) << row->text;
+  }
+  std::vector<std::string> expected_stacking;
+  for (const Row& row : table) {
+    if (row.kind != BS_GROUPBOX) expected_stacking.push_back(row.text);
+  }
+  expected_stacking.insert(expected_stacking.end(), {" Providers ", "Save or Split", "status bar"});
+  EXPECT_EQ(stacked, expected_stacking);
+  // The ids follow the order of creation.
+  std::vector<int> creation = ids;
+  std::sort(creation.begin(), creation.end());
+  std::vector<std::string> by_creation;
+  for (const int id : creation) by_creation.push_back(TextOf(GetDlgItem(Window(), id)));
+  std::vector<std::string> table_texts;
+  for (const Row& row : table) table_texts.push_back(row.text);
+  EXPECT_EQ(by_creation, table_texts);
+
+  // The status bar: two fields, 100 and 246 wide, at the bottom of the client area.
+  HWND status_bar = run_.window.handles().status_bar;
+  int edges[3] = {};
+  EXPECT_EQ(SendMessageA(status_bar, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)), 2);
+  EXPECT_EQ(edges[0], 100);
+  EXPECT_EQ(edges[1], 346);
+  const RECT bar = PlaceOf(status_bar);
+  EXPECT_EQ(bar.top + bar.bottom, 422);
+  EXPECT_GE(bar.top, 390);
+}
+
+TEST_F(Win32WindowTest, StartStateShowsVersionAndKeepsExistingProviders) {
+  for (const Control box :
+       {Control::keep_pref_box, Control::remove_favorites_box, Control::remove_radio_box,
+        Control::split_per_provider_box, Control::divide_fta_box, Control::antenna_name_option,
+        Control::satellite_position_option}) {
+    EXPECT_FALSE(IsChecked(BoxOf(box)));
+  }
+  EXPECT_TRUE(IsChecked(BoxOf(Control::keep_existing_option)));
+  EXPECT_EQ(Caption(Button::split), "Split per antenna");
+  EXPECT_EQ(Status(0), "");
+  EXPECT_EQ(Status(1), "Version 1.5 build 324 ,  20-06-2007 19:56 ");
+  EXPECT_TRUE(IsFolder(Path("VrkWork")));
+  EXPECT_TRUE(IsRegularFile(Path("VrkKeep\\sat_position.txt")));
+  EXPECT_TRUE(IsFolder(Path("VrkResult")));
+}
+
+TEST_F(Win32WindowTest, BoxesAndOptionButtonsShowWhatTheControlsModelDecides) {
+  for (const Control box : {Control::keep_pref_box, Control::remove_favorites_box,
+                            Control::remove_radio_box, Control::split_per_provider_box}) {
+    Click(BoxOf(box));
+    EXPECT_TRUE(IsChecked(BoxOf(box)));
+  }
+  EXPECT_TRUE(options().keep_pref_antennas && options().remove_favorites &&
+              options().remove_radios && options().split_into_providers);
+  EXPECT_EQ(Caption(Button::split), "Split per provider");
+  Click(BoxOf(Control::split_per_provider_box));
+  EXPECT_FALSE(IsChecked(BoxOf(Control::split_per_provider_box)));
+  EXPECT_EQ(Caption(Button::split), "Split per antenna");
+
+  // The FTA box is refused while existing names are kept.
+  Click(BoxOf(Control::divide_fta_box));
+  EXPECT_FALSE(IsChecked(BoxOf(Control::divide_fta_box)));
+  EXPECT_FALSE(options().divide_fta_notfta);
+
+  // The three option buttons form one group, decided by the model; a click on the selected one
+  // keeps it selected.
+  for (int twice = 0; twice < 2; ++twice) Click(BoxOf(Control::satellite_position_option));
+  EXPECT_TRUE(IsChecked(BoxOf(Control::satellite_position_option)));
+  EXPECT_FALSE(IsChecked(BoxOf(Control::keep_existing_option)));
+  EXPECT_FALSE(IsChecked(BoxOf(Control::antenna_name_option)));
+  EXPECT_EQ(options().naming, Naming::use_satellite_position);
+  Click(BoxOf(Control::divide_fta_box));
+  EXPECT_TRUE(IsChecked(BoxOf(Control::divide_fta_box)));
+  Click(BoxOf(Control::antenna_name_option));
+  EXPECT_FALSE(IsChecked(BoxOf(Control::satellite_position_option)));
+  EXPECT_EQ(options().naming, Naming::use_antenna_names);
+  Click(BoxOf(Control::keep_existing_option));
+  EXPECT_FALSE(IsChecked(BoxOf(Control::divide_fta_box)));
+  EXPECT_FALSE(IsChecked(BoxOf(Control::antenna_name_option)));
+  EXPECT_EQ(options().naming, Naming::keep_existing_names);
+}
+
+TEST_F(Win32WindowTest, EachOperationLeavesItsCaptionsAndStatusTexts) {
+  // Merge before anything is loaded opens the load dialog.
+  open_answers_ = {WriteList("a&b.txt", OneAntennaListText("Astra", 2)),
+                   WriteList("c.txt", OneAntennaListText("Hotbird", 1)), ""};
+  Click(ButtonOf(Button::merge));
+  ASSERT_EQ(open_requests_.size(), 1u);
+  EXPECT_EQ(open_requests_[0].title, "Please choose file to load");
+  EXPECT_EQ(open_requests_[0].folder, folder_.path());
+  EXPECT_EQ(open_requests_[0].filters, std::string("Vrk (*.vrk)\0*.vrk\0Txt (*.txt)\0*.txt\0", 36));
+  EXPECT_EQ(open_requests_[0].selected_filter, 1u);
+  // "&" is doubled, or the button would underline the next letter instead of showing it.
+  EXPECT_EQ(Caption(Button::load), "Loaded a&&b.txt");
+  EXPECT_EQ(Status(0), "Done loading.");
+  EXPECT_EQ(Status(1), "Tv 2 , Radio 1");
+
+  Click(ButtonOf(Button::merge));
+  EXPECT_EQ(open_requests_.back().title, "Please choose file to merge");
+  EXPECT_EQ(Caption(Button::merge), "Merged c.txt");
+  EXPECT_EQ(Status(0), "Done merging.");
+  EXPECT_EQ(Status(1), "Tv 3 , Radio 2");
+
+  // A cancelled merge dialog changes nothing.
+  Click(ButtonOf(Button::merge));
+  EXPECT_EQ(Caption(Button::merge), "Merged c.txt");
+
+  save_answers_ = {Path("out.txt"), ""};
+  Click(ButtonOf(Button::save));
+  EXPECT_EQ(save_requests_.back().title, "Please choose file to save");
+  EXPECT_EQ(Caption(Button::save), "Saved out.txt");
+  EXPECT_EQ(Status(0), "Done saving.");
+  EXPECT_TRUE(IsRegularFile(Path("out.txt")));
+  Click(ButtonOf(Button::save));
+  EXPECT_EQ(Caption(Button::save), "Save");
+  EXPECT_EQ(Status(0), "Nothing saved.");
+
+  Click(BoxOf(Control::split_per_provider_box));
+  Click(ButtonOf(Button::split));
+  // Both lists name their provider "P": one provider after the merge.
+  EXPECT_EQ(Caption(Button::split), "Split into 1 providers");
+  EXPECT_EQ(Status(0), "Done splitting.");
+  EXPECT_TRUE(IsRegularFile(Path("provider_list.txt")));
+
+  // A failed load: the "Nice...." box, its text with the engine's own line break.
+  open_answers_ = {Path("missing.txt")};
+  Click(ButtonOf(Button::load));
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_EQ(messages_.back().title, "Nice....");
+  EXPECT_EQ(messages_.back().text,
+            "LoadFile: No file specified or found.\r\n" + Path("missing.txt"));
+  EXPECT_EQ(Caption(Button::load), "Load");
+  EXPECT_EQ(Caption(Button::merge), "Merge");
+  EXPECT_EQ(Status(1), "Tv 0 , Radio 0");
+}
+
+TEST_F(Win32WindowTest, InputDuringAnOperationIsDiscarded) {
+  HWND box = BoxOf(Control::remove_radio_box);
+  // A click that waits in the queue reaches the box when nothing runs...
+  PostClick(box);
+  Pump(50);
+  EXPECT_TRUE(IsChecked(box));
+  // ...but one made while an operation runs is dropped, not handled afterwards.
+  during_dialog_ = [box] { PostClick(box); };
+  open_answers_ = {WriteList("a.txt", OneAntennaListText("Astra", 2))};
+  Click(ButtonOf(Button::load));
+  Pump(50);
+  EXPECT_TRUE(IsChecked(box));
+  EXPECT_TRUE(options().remove_radios);
+  EXPECT_EQ(Caption(Button::load), "Loaded a.txt");
+  // The same while the engine takes events itself (a script line, a converter's wait).
+  PostClick(box);
+  run_.platform.DiscardPendingEvents(std::chrono::milliseconds(10));
+  Pump(50);
+  EXPECT_TRUE(IsChecked(box));
+}
+
+TEST_F(Win32WindowTest, CloseRequestDuringAnOperationIsCarriedOutAfterIt) {
+  // A click on the close box: a close request, held until the load has returned.
+  during_dialog_ = [this] { PostMessageA(Window(), WM_NCLBUTTONDOWN, HTCLOSE, 0); };
+  open_answers_ = {WriteList("a.txt", OneAntennaListText("Astra", 2))};
+  HWND window = Window();
+  HWND load = ButtonOf(Button::load);
+  Click(load);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(run_.session.workspace.settings.current_file, Path("a.txt"));
+}
+
+TEST_F(Win32WindowTest, CloseRequestDuringAScriptIsLost) {
+  WriteList("a.txt", OneAntennaListText("Astra", 2));
+  during_dialog_ = [this] { PostMessageA(Window(), WM_CLOSE, 0, 0); };
+  open_answers_ = {WriteList("job.txt", CrLf({"[VRK_SPLIT_MERGE]", "load " + Path("a.txt")}))};
+  Click(ButtonOf(Button::load));
+  Pump(50);
+  ASSERT_TRUE(IsWindow(Window()));
+  EXPECT_EQ(Caption(Button::load), "Loaded job.txt");
+}
+
+TEST_F(Win32WindowTest, IdleWindowReportsFailedConversions) {
+  const std::string target = Path("VrkResult\\never.vrk");
+  // A program that cannot be started fails like a converter that ends with an error.
+  run_.session.workspace.conversions.Start(
+      run_.platform, {Path("no-such-converter.exe"), {}, "source.txt", target, /*output=*/""});
+  for (int tries = 0; tries < 100 && messages_.empty(); ++tries) Pump(50);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].title, "Nice....");
+  EXPECT_EQ(messages_[0].text, "Conversion failed: \r\n" + target);
+}
+
+}  // namespace
+}  // namespace vsm
