@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test demo run install package package-test bench fuzz sanitize windows test-windows clean
+.PHONY: all deps configure build test demo run install package package-test bench fuzz sanitize windows test-windows window-test clean
 
 all: build
 
@@ -27,7 +27,7 @@ run:
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
 	  echo "make run: no display. Set DISPLAY to an X server (e.g. ssh -X), or serve the window"; \
 	  echo "over VNC: QT_QPA_PLATFORM=vnc make run, then connect a VNC viewer to port 5900."; \
-	  echo "For a picture without a display: scripts/screenshot.sh (uses xvfb-run)."; \
+	  echo "For pictures without a display: make window-test (uses Xvfb)."; \
 	  exit 1; \
 	fi
 	@$(MAKE) --no-print-directory configure
@@ -79,6 +79,14 @@ windows:
 
 test-windows: windows
 	@JOBS=$(JOBS) scripts/windows-test.sh $(WINDOWS_BUILD) $(BUILD)
+
+# Both windows driven as a person drives them, on a virtual display (scripts/window-e2e.sh): the
+# Qt program of $(BUILD), then the Windows program of $(WINDOWS_BUILD) under wine. Pictures:
+# $(BUILD)/window.png and $(WINDOWS_BUILD)/window.png.
+window-test: build windows
+	@scripts/window-e2e-deps.sh
+	@scripts/window-e2e.sh linux $(BUILD)
+	@scripts/window-e2e.sh windows $(WINDOWS_BUILD)
 
 # Removes every folder that the targets above create.
 clean:

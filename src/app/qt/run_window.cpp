@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "app/qt/screenshot_run.h"
 #include "app/qt/window_session.h"
 #include "app/window_entry.h"
 #include "platform/files.h"
@@ -34,7 +33,6 @@ int RunWindow(int argc, char** argv) {
   WindowSession run(CurrentFolder());
   run.StartUp();
   run.window.show();
-  ArrangeScreenshotIfAsked(run);
   application.exec();
   run.Finish();
   // Closing the window is the only way to end the tool, and it always ends well.
