@@ -34,6 +34,8 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request,
 
 void ShowMessageBox(QWidget* parent, const QString& title, const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+  // A file name such as "<b>.txt" must show as it is, not as markup.
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
@@ -62,7 +64,8 @@ void QtPlatform::SetStatus(StatusField field, std::string_view text) {
 
 void QtPlatform::SetCaption(Button button, std::string_view text) {
   QAbstractButton* widget = widgets_.buttons[static_cast<std::size_t>(button)];
-  if (widget != nullptr) widget->setText(DisplayText(text));
+  // "&" is doubled, or the button would underline the next letter instead of showing it.
+  if (widget != nullptr) widget->setText(DisplayText(text).replace('&', QStringLiteral("&&")));
 }
 
 void QtPlatform::SetChecked(Control control, bool checked) {
