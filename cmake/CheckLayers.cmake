@@ -3,6 +3,7 @@
 #   platform < model < format < merge < split < script < session < app
 # Inside app/, each front end (console, qt, win32, ...) stands alone: only the program's entry in
 # app/ itself reaches into them. tools/, fuzz/ and bench/ use the engine, never a front end.
+# The Windows API is used in platform/ and in the Windows window (app/win32/) only.
 #
 # Included by src/CMakeLists.txt, vsm_check_layers() adds a build step that runs this file in
 # script mode (cmake -P) whenever a source file changes; an upward include fails the build.
@@ -99,8 +100,23 @@ foreach(folder tools fuzz bench)
   endforeach()
 endforeach()
 
+# The Windows API: platform/ and app/win32/ only.
+set(windows_api_regex "^[ \t]*#[ \t]*include[ \t]*<(windows|commctrl|commdlg|shellapi|shlobj|winuser|wingdi|winbase)\\.h>")
+file(GLOB_RECURSE api_files RELATIVE ${VSM_ROOT}
+     ${VSM_ROOT}/src/*.h ${VSM_ROOT}/src/*.cpp ${VSM_ROOT}/tools/*.h ${VSM_ROOT}/tools/*.cpp
+     ${VSM_ROOT}/fuzz/*.h ${VSM_ROOT}/fuzz/*.cpp ${VSM_ROOT}/bench/*.h ${VSM_ROOT}/bench/*.cpp)
+foreach(relative IN LISTS api_files)
+  if(relative MATCHES "^src/(platform|app/win32)/")
+    continue()
+  endif()
+  file(STRINGS ${VSM_ROOT}/${relative} api_lines REGEX "${windows_api_regex}")
+  if(api_lines)
+    string(APPEND problems "  ${relative} uses the Windows API outside src/platform and src/app/win32\n")
+  endif()
+endforeach()
+
 if(problems)
-  message(FATAL_ERROR "Includes that point up the layers "
+  message(FATAL_ERROR "Includes that break the layers "
                       "(platform < model < format < merge < split < script < session < app):\n"
                       "${problems}")
 endif()
