@@ -11,9 +11,11 @@
 # checks from outside: the pieces in VrkResult/, the generated provider_list.txt, and that
 # running that script with --run merges the pieces back to the counts of east and west merged.
 # Pictures of the window: BUILD/window-load.png after the load, BUILD/window.png after the split.
+# The Windows program runs as a user gets it: from dist/vrk-split-merge-windows.zip unzipped into
+# a folder, started in that folder as a double click in Explorer does.
 #
 # Usage: scripts/window-e2e.sh linux BUILD            (a Linux build with the Qt window)
-#        scripts/window-e2e.sh windows WINDOWS_BUILD  (a cross build, run under wine)
+#        scripts/window-e2e.sh windows WINDOWS_BUILD  (after make windows, run under wine)
 set -euo pipefail
 
 [ $# -eq 2 ] || { echo "Usage: $0 linux|windows BUILD" >&2; exit 2; }
@@ -21,7 +23,12 @@ face=$1
 build=$(cd "$2" && pwd)
 repo=$(cd "$(dirname "$0")/.." && pwd)
 run="$build/window-e2e"
+bin="$build/bin"
 log="$build/window-e2e.log"
+if [ "$face" = windows ]; then
+  run="$build/window-e2e/vrk-split-merge"  # the zip's folder
+  bin=$run
+fi
 
 source "$repo/scripts/xvfb.sh"
 if [ "$face" = windows ]; then
@@ -29,7 +36,7 @@ if [ "$face" = windows ]; then
   source "$repo/scripts/windows-wine.sh"
   wine_prepare
 fi
-for tool in Xvfb openbox xdotool import; do
+for tool in Xvfb openbox xdotool import unzip; do
   command -v "$tool" > /dev/null || { echo "$tool is missing: run scripts/window-e2e-deps.sh" >&2; exit 1; }
 done
 
@@ -54,12 +61,12 @@ fail() {
 # The programs of the build: NAME runs the build's program NAME on its arguments, in the run
 # folder; a file name as the program expects it.
 if [ "$face" = windows ]; then
-  tool() { (cd "$run" && "$wine_program" "$build/bin/$1.${2:-exe}" "${@:3}"); }
-  console_tool() { (cd "$run" && "$wine_program" "$build/bin/vrk-split-merge.com" "$@"); }
+  tool() { (cd "$run" && "$wine_program" "$bin/$1.exe" "${@:2}"); }
+  console_tool() { (cd "$run" && "$wine_program" "$bin/vrk-split-merge.com" "$@"); }
   file_name() { wine_path "$1"; }
 else
-  tool() { (cd "$run" && "$build/bin/$1" "${@:3}"); }
-  console_tool() { (cd "$run" && "$build/bin/vrk-split-merge" "$@"); }
+  tool() { (cd "$run" && "$bin/$1" "${@:2}"); }
+  console_tool() { (cd "$run" && "$bin/vrk-split-merge" "$@"); }
   file_name() { printf '%s' "$1"; }
 fi
 
@@ -101,13 +108,24 @@ choose_file() {
 # The last count text ("Tv n , Radio m") of a trace.
 count_of() { awk -F'\t' '$1 == "status" && $2 == "1" && $3 ~ /^Tv / { count = $3 } END { print count }' "$1"; }
 
-# A fresh folder: the example lists as .vrk, the demo's satellite table.
-rm -rf "$run" "$build/window-load.png" "$build/window.png" "$build/window-failed.png"
+# A fresh folder (for Windows, the zip unzipped) with the example lists as .vrk and the demo's
+# satellite table.
+rm -rf "$build/window-e2e" "$build/window-load.png" "$build/window.png" "$build/window-failed.png"
+if [ "$face" = windows ]; then
+  zip_file="$repo/dist/vrk-split-merge-windows.zip"
+  [ -f "$zip_file" ] || { echo "Missing $zip_file: run make windows" >&2; exit 1; }
+  mkdir -p "$build/window-e2e"
+  unzip -q "$zip_file" -d "$build/window-e2e"
+  examples="$run/examples"
+else
+  mkdir -p "$run"
+  examples="$repo/examples"
+fi
 mkdir -p "$run/VrkKeep"
-cp "$repo/examples/demo/VrkKeep/sat_position.txt" "$run/VrkKeep/"
+cp "$examples/demo/VrkKeep/sat_position.txt" "$run/VrkKeep/"
 for list in east west; do
-  cp "$repo/examples/$list.txt" "$run/"
-  tool mvt2vrk exe "$list.txt" "$list.vrk" || fail "cannot convert $list.txt"
+  cp "$examples/$list.txt" "$run/"
+  tool mvt2vrk "$list.txt" "$list.vrk" || fail "cannot convert $list.txt"
   rm "$run/$list.txt"
 done
 # What east and west merged hold, from the program's console face.
@@ -124,9 +142,9 @@ sleep 1
 
 echo "Starting the $face window program in $run"
 if [ "$face" = windows ]; then
-  (cd "$run" && exec "$wine_program" "$build/bin/vrk-split-merge.exe") > "$log" 2>&1 &
+  (cd "$run" && exec "$wine_program" "$bin/vrk-split-merge.exe") > "$log" 2>&1 &
 else
-  (cd "$run" && QT_QPA_PLATFORM=xcb exec "$build/bin/vrk-split-merge") > "$log" 2>&1 &
+  (cd "$run" && QT_QPA_PLATFORM=xcb exec "$bin/vrk-split-merge") > "$log" 2>&1 &
 fi
 program=$!
 main=$(wait_for_window "VRK Split & Merge" 60) || fail "the window did not open"
