@@ -26,7 +26,7 @@ struct ControlRow {
   Kind kind;
   int which;  // a Button or Control, by kind
   const char* text;
-  RECT geometry;  // left, top, width, height
+  MainWindow::Place place;
 };
 
 constexpr int B(Button button) { return static_cast<int>(button); }
@@ -211,7 +211,7 @@ void MainWindow::StartTimer(UINT milliseconds) {
 void MainWindow::BuildControls() {
   for (int row = 0; row < kControlRows; ++row) {
     const ControlRow& control = kControlTable[row];
-    HWND handle = AddControl(row, control.text, StyleOf(control.kind), control.geometry);
+    HWND handle = AddControl(row, control.text, StyleOf(control.kind), control.place);
     switch (control.kind) {
       case Kind::push_button:
         handles_.buttons[control.which] = handle;
@@ -232,9 +232,9 @@ void MainWindow::BuildControls() {
   }
 }
 
-HWND MainWindow::AddControl(int row, const char* text, DWORD style, RECT geometry) {
-  return CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | style, Scaled(geometry.left),
-                         Scaled(geometry.top), Scaled(geometry.right), Scaled(geometry.bottom),
+HWND MainWindow::AddControl(int row, const char* text, DWORD style, Place place) {
+  return CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | style, Scaled(place.x),
+                         Scaled(place.y), Scaled(place.width), Scaled(place.height),
                          handles_.window, reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + row}),
                          GetModuleHandleA(nullptr), nullptr);
 }

@@ -32,6 +32,11 @@ class MainWindow {
   static constexpr int kOutcomeFieldWidth = 100;
   static constexpr int kDetailFieldWidth = 246;
 
+  // A control's place in client coordinates, at 96 dots per inch.
+  struct Place {
+    int x, y, width, height;
+  };
+
   MainWindow(Controls& controls, ButtonHandler on_button);
   ~MainWindow();
   MainWindow(const MainWindow&) = delete;
@@ -63,7 +68,7 @@ class MainWindow {
   void OnCommand(int id, int notification);
   void OnCloseRequest();
   void BuildControls();
-  HWND AddControl(int row, const char* text, DWORD style, RECT geometry);
+  HWND AddControl(int row, const char* text, DWORD style, Place place);
   void BuildStatusBar();
   void FitFontToControls();
   bool TextsFit() const;
