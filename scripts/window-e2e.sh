@@ -37,15 +37,18 @@ if [ "$face" = windows ]; then
   wine_prepare
 fi
 for tool in Xvfb openbox xdotool import unzip; do
-  command -v "$tool" > /dev/null || { echo "$tool is missing: run scripts/window-e2e-deps.sh" >&2; exit 1; }
+  if ! command -v "$tool" > /dev/null; then
+    echo "$tool is missing: run scripts/window-e2e-deps.sh" >&2
+    exit 1
+  fi
 done
 
 window_manager=""
 program=""
 cleanup() {
-  [ -n "$program" ] && kill "$program" 2> /dev/null || true
+  if [ -n "$program" ]; then kill "$program" 2> /dev/null || true; fi
   [ "$face" = windows ] && wine_stop
-  [ -n "$window_manager" ] && kill "$window_manager" 2> /dev/null || true
+  if [ -n "$window_manager" ]; then kill "$window_manager" 2> /dev/null || true; fi
   xvfb_stop
 }
 trap cleanup EXIT
@@ -106,7 +109,9 @@ choose_file() {
 }
 
 # The last count text ("Tv n , Radio m") of a trace.
-count_of() { awk -F'\t' '$1 == "status" && $2 == "1" && $3 ~ /^Tv / { count = $3 } END { print count }' "$1"; }
+count_of() {
+  awk -F'\t' '$1 == "status" && $2 == "1" && $3 ~ /^Tv / { count = $3 } END { print count }' "$1"
+}
 
 # A fresh folder (for Windows, the zip unzipped) with the example lists as .vrk and the demo's
 # satellite table.
@@ -130,8 +135,8 @@ for list in east west; do
 done
 # What east and west merged hold, from the program's console face.
 printf '[VRK_SPLIT_MERGE]\r\nload east.vrk\r\nmerge west.vrk\r\n' > "$build/window-e2e-job.txt"
-console_tool --run "$(file_name "$build/window-e2e-job.txt")" --trace > "$build/window-e2e-job.trace" ||
-  fail "the console face could not merge east and west"
+console_tool --run "$(file_name "$build/window-e2e-job.txt")" --trace \
+  > "$build/window-e2e-job.trace" || fail "the console face could not merge east and west"
 expected=$(count_of "$build/window-e2e-job.trace")
 rm -rf "$run/VrkWork" "$run/VrkResult"
 
@@ -167,7 +172,8 @@ click 175 325  # the split button, now "Split per provider"
 boxes=0
 for _ in $(seq 1 600); do
   [ -f "$run/provider_list.txt" ] && break
-  box=$(xdotool search --onlyvisible --name '^File sat_position\.txt\.\.\.\.$' 2> /dev/null | head -n 1 || true)
+  box=$(xdotool search --onlyvisible --name '^File sat_position\.txt\.\.\.\.$' 2> /dev/null |
+    head -n 1 || true)
   if [ -n "$box" ]; then
     xdotool windowactivate --sync "$box" > /dev/null 2>&1 || true
     sleep 0.3
@@ -186,9 +192,16 @@ done
 # The script holds the names as the program's file system gives them: Windows-1252 under wine,
 # whose files on Linux have UTF-8 names.
 script_text() {
-  if [ "$face" = windows ]; then iconv -f WINDOWS-1252 -t UTF-8 "$run/provider_list.txt"; else cat "$run/provider_list.txt"; fi
+  if [ "$face" = windows ]; then
+    iconv -f WINDOWS-1252 -t UTF-8 "$run/provider_list.txt"
+  else
+    cat "$run/provider_list.txt"
+  fi
 }
-mapfile -t pieces < <(script_text | awk '/^(load|merge) / { sub(/\r$/, ""); n = split($0, part, /[\\\/]/); print part[n] }')
+piece_names() {
+  script_text | awk '/^(load|merge) / { sub(/\r$/, ""); n = split($0, part, /[\\\/]/); print part[n] }'
+}
+mapfile -t pieces < <(piece_names)
 [ ${#pieces[@]} -gt 1 ] || fail "provider_list.txt names ${#pieces[@]} pieces"
 for _ in $(seq 1 300); do
   ready=1
@@ -218,7 +231,8 @@ console_tool --run provider_list.txt --trace > "$build/window-e2e-remerge.trace"
   fail "--run provider_list.txt failed"
 remerged=$(count_of "$build/window-e2e-remerge.trace")
 [ -s "$run/provider_list.vrk" ] || fail "--run provider_list.txt saved no provider_list.vrk"
-[ "$remerged" = "$expected" ] || fail "the pieces merge back to \"$remerged\", expected \"$expected\""
+[ "$remerged" = "$expected" ] ||
+  fail "the pieces merge back to \"$remerged\", expected \"$expected\""
 
 echo "$face window: loaded, merged, split into ${#pieces[@]} pieces, answered $boxes boxes;" \
   "the pieces merge back to $remerged"

@@ -38,9 +38,10 @@ run_tests() {
 # there the tool writes to the console, cmd waits for it, and its exit status is cmd's.
 check_two_faces() {
   local bin=$windows_build/bin folder status=0
-  [[ "$(x86_64-w64-mingw32-objdump -p "$bin/vrk-split-merge.exe")" == *$'\nSubsystem'*'(Windows GUI)'* ]] ||
+  subsystem() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^Subsystem.*(\(.*\))$/\1/p'; }
+  [ "$(subsystem "$bin/vrk-split-merge.exe")" = "Windows GUI" ] ||
     { echo "vrk-split-merge.exe is not a window program" >&2; return 1; }
-  [[ "$(x86_64-w64-mingw32-objdump -p "$bin/vrk-split-merge.com")" == *$'\nSubsystem'*'(Windows CUI)'* ]] ||
+  [ "$(subsystem "$bin/vrk-split-merge.com")" = "Windows CUI" ] ||
     { echo "vrk-split-merge.com is not a console program" >&2; return 1; }
   folder=$(mktemp -d "$windows_build/faces.XXXXXX")
   # Beside a stand-in .exe that would answer differently, cmd must start the .com.
@@ -69,13 +70,15 @@ check_two_faces() {
     fi
   }
   expect_exit 0 vrk-split-merge --run job.txt
-  [ -s "$folder/east.vrk" ] || { echo "cmd /c vrk-split-merge --run job.txt wrote no east.vrk" >&2; status=1; }
+  [ -s "$folder/east.vrk" ] ||
+    { echo "cmd /c vrk-split-merge --run job.txt wrote no east.vrk" >&2; status=1; }
   expect_exit 1 vrk-split-merge --run missing.vrk
   grep -q '^Nice....: LoadFile: No file specified or found.' "$folder/out" ||
     { echo "the failed load was not reported in the console" >&2; status=1; }
   expect_exit 2 vrk-split-merge --bogus
   expect_exit 0 vrk-split-merge --help
-  grep -q '^Usage: vrk-split-merge' "$folder/out" || { echo "no usage text in the console" >&2; status=1; }
+  grep -q '^Usage: vrk-split-merge' "$folder/out" ||
+    { echo "no usage text in the console" >&2; status=1; }
   rm -rf "$folder"
   [ "$status" -eq 0 ] && echo "The window program and its console twin behave as documented"
   return "$status"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that show a window: a virtual X display of their own (Xvfb).
 #
 #   xvfb_start    starts Xvfb on a free display number and exports DISPLAY
@@ -18,7 +19,8 @@ xvfb_start() {
     echo "Xvfb did not start" >&2
     return 1
   fi
-  export DISPLAY=":$(head -n 1 "$display_file")"
+  DISPLAY=":$(head -n 1 "$display_file")"
+  export DISPLAY
   rm -f "$display_file"
 }
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 
 #include "app/win32/input_discarding.h"
@@ -33,40 +34,30 @@ constexpr int B(Button button) { return static_cast<int>(button); }
 constexpr int C(Control control) { return static_cast<int>(control); }
 
 // The controls in creation order; each one's id is kFirstControlId + its place here.
+// clang-format off
 const ControlRow kControlTable[] = {
     {Kind::push_button, B(Button::load), "Load", {20, 20, 310, 30}},
     {Kind::push_button, B(Button::save), "Save", {20, 350, 310, 30}},
-    {Kind::check_box,
-     C(Control::remove_radio_box),
-     "Remove all Radio channels",
+    {Kind::check_box, C(Control::remove_radio_box), "Remove all Radio channels",
      {180, 150, 150, 30}},
     {Kind::check_box, C(Control::remove_favorites_box), "Remove all Favorites", {30, 150, 140, 30}},
     {Kind::check_box, C(Control::keep_pref_box), "Keep preferred Antennas", {30, 120, 140, 30}},
     {Kind::push_button, B(Button::split), "Split per antenna", {20, 310, 310, 30}},
     {Kind::push_button, B(Button::merge), "Merge", {20, 60, 310, 30}},
     {Kind::frame, 0, "Save or Split", {10, 100, 330, 290}},
-    {Kind::check_box,
-     C(Control::divide_fta_box),
-     "Divide providers into FTA and Non FTA",
+    {Kind::check_box, C(Control::divide_fta_box), "Divide providers into FTA and Non FTA",
      {40, 200, 210, 30}},
-    {Kind::check_box,
-     C(Control::split_per_provider_box),
-     "Split into vrk per Provider",
+    {Kind::check_box, C(Control::split_per_provider_box), "Split into vrk per Provider",
      {180, 120, 140, 30}},
     {Kind::frame, 1, " Providers ", {30, 180, 290, 120}},
-    {Kind::option_button,
-     C(Control::antenna_name_option),
-     "Use Antenna (Lnb) Name as provider name",
-     {40, 270, 230, 20}},
-    {Kind::option_button,
-     C(Control::satellite_position_option),
-     "Use satellite position as provider name",
-     {40, 250, 230, 20}},
-    {Kind::option_button,
-     C(Control::keep_existing_option),
-     "Keep existing providers",
+    {Kind::option_button, C(Control::antenna_name_option),
+     "Use Antenna (Lnb) Name as provider name", {40, 270, 230, 20}},
+    {Kind::option_button, C(Control::satellite_position_option),
+     "Use satellite position as provider name", {40, 250, 230, 20}},
+    {Kind::option_button, C(Control::keep_existing_option), "Keep existing providers",
      {40, 230, 180, 20}},
 };
+// clang-format on
 constexpr int kControlRows = static_cast<int>(std::size(kControlTable));
 
 // The check boxes and option buttons do not change their own state: the controls model decides
@@ -131,8 +122,8 @@ int WidthOf(HWND control) {
 }
 
 // How wide a check box or option button must be to show its whole text on one line: the text,
-// the box and the gaps beside it. (The controls' own BCM_GETIDEALSIZE is not used: wine's answer
-// is some 20 pixels wider than what it draws.)
+// the box and the gaps beside it. (The controls' own BCM_GETIDEALSIZE is not used: under wine it
+// answers well over what the control draws.)
 int TextWidthWithBox(HWND control, HFONT font) {
   char text[256] = {};
   const int length = GetWindowTextA(control, text, sizeof text);
