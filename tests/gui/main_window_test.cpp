@@ -96,7 +96,7 @@ class MainWindowTest : public QObject {
   void ClicksDuringAnOperationAreDiscarded();
   void CloseRequestDuringAnOperationIsCarriedOutAfterIt();
   void CloseRequestDuringAScriptIsLost();
-  void IdleWindowReportsFailedConversions();
+  void FailedConversionsAreReportedWhenIdleAndAtTheEnd();
   void OpenDialogAcceptsANameThatDoesNotExist();
   void SaveDialogAddsNoExtensionAndDoesNotAskBeforeOverwriting();
   void MessageBoxHasTitleTextAndOneOkButton();
@@ -422,7 +422,7 @@ void MainWindowTest::CloseRequestDuringAScriptIsLost() {
   QVERIFY(run_->window.isVisible());
 }
 
-void MainWindowTest::IdleWindowReportsFailedConversions() {
+void MainWindowTest::FailedConversionsAreReportedWhenIdleAndAtTheEnd() {
   const std::string target = FileSystemName(Path("VrkResult/never.vrk"));
   // A program that cannot be started fails like a converter that ends with an error.
   workspace().conversions.Start(
@@ -431,6 +431,14 @@ void MainWindowTest::IdleWindowReportsFailedConversions() {
   QTRY_COMPARE_WITH_TIMEOUT(messages_.size(), std::size_t{1}, 5000);
   QCOMPARE(messages_[0].title, QString("Nice...."));
   QCOMPARE(messages_[0].text, "Conversion failed: \n" + Path("VrkResult/never.vrk"));
+  // One that fails while the window closes is reported before the tool ends.
+  workspace().conversions.Start(
+      run_->platform,
+      {FileSystemName(Path("no-such-converter")), {}, "source.txt", target, /*output=*/""});
+  run_->window.close();
+  run_->Finish();
+  QCOMPARE(messages_.size(), std::size_t{2});
+  QCOMPARE(messages_[1].text, "Conversion failed: \n" + Path("VrkResult/never.vrk"));
 }
 
 // Answers the file dialog that opens next with `name`, after recording what it offered.

@@ -373,7 +373,7 @@ TEST_F(Win32WindowTest, CloseRequestDuringAScriptIsLost) {
   EXPECT_EQ(Caption(Button::load), "Loaded job.txt");
 }
 
-TEST_F(Win32WindowTest, IdleWindowReportsFailedConversions) {
+TEST_F(Win32WindowTest, FailedConversionsAreReportedWhenIdleAndAtTheEnd) {
   const std::string target = Path("VrkResult\\never.vrk");
   // A program that cannot be started fails like a converter that ends with an error.
   run_.session.workspace.conversions.Start(
@@ -382,6 +382,13 @@ TEST_F(Win32WindowTest, IdleWindowReportsFailedConversions) {
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].title, "Nice....");
   EXPECT_EQ(messages_[0].text, "Conversion failed: \r\n" + target);
+  // One that fails while the window closes is reported before the tool ends.
+  run_.session.workspace.conversions.Start(
+      run_.platform, {Path("no-such-converter.exe"), {}, "source.txt", target, /*output=*/""});
+  SendMessageA(Window(), WM_CLOSE, 0, 0);
+  run_.Finish();
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[1].text, "Conversion failed: \r\n" + target);
 }
 
 }  // namespace

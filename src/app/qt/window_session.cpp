@@ -27,6 +27,7 @@ void WindowSession::StartUp() {
 void WindowSession::Finish() {
   conversion_timer_.stop();
   session.workspace.conversions.WaitAll(platform);
+  ReportFailedConversions(session.workspace);
 }
 
 void WindowSession::RunOperation(Button button) {

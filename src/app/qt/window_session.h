@@ -23,7 +23,8 @@ class WindowSession {
   // The start-up steps around the window: working folders and satellite table, then the version
   // text and "Keep existing providers". The window is built already but not yet shown.
   void StartUp();
-  // After the window has closed: lets the conversions still running end. Nothing is saved.
+  // After the window has closed: lets the conversions still running end and reports the failed
+  // ones. Nothing is saved.
   void Finish();
 
   QtPlatform platform;

@@ -24,7 +24,10 @@ bool WindowSession::StartUp() {
   return true;
 }
 
-void WindowSession::Finish() { session.workspace.conversions.WaitAll(platform); }
+void WindowSession::Finish() {
+  session.workspace.conversions.WaitAll(platform);
+  ReportFailedConversions(session.workspace);
+}
 
 void WindowSession::RunOperation(Button button) {
   switch (button) {
