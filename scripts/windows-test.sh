@@ -84,8 +84,28 @@ check_two_faces() {
   return "$status"
 }
 
+# The window program carries the project's version, and a manifest that asks for the common
+# controls 6, DPI awareness and no elevation.
+check_resources() {
+  local program=$windows_build/bin/vrk-split-merge.exe version status=0
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$windows_build/CMakeCache.txt")
+  strings -el "$program" | grep -qx "$version" ||
+    { echo "vrk-split-merge.exe has no version resource $version" >&2; status=1; }
+  local manifest
+  manifest=$(strings "$program")
+  for wanted in 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
+    '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>' \
+    'level="asInvoker"'; do
+    [[ "$manifest" == *"$wanted"* ]] ||
+      { echo "the manifest of vrk-split-merge.exe lacks $wanted" >&2; status=1; }
+  done
+  [ "$status" -eq 0 ] && echo "vrk-split-merge.exe carries version $version and its manifest"
+  return "$status"
+}
+
 wine_prepare
 status=0
+check_resources || status=1
 for tests in engine_tests e2e_tests; do run_tests "$tests" || status=1; done
 check_two_faces || status=1
 wine_stop
