@@ -21,14 +21,30 @@ void LinkAntenna(Service& service) {
   service.antenna = service.transponder != nullptr ? service.transponder->antenna : nullptr;
 }
 
+// The pass-through columns of a "[TS]" or "[SERVICE]" line, read in order (the initialisers of a
+// braced list are evaluated from left to right).
+TransponderValues ReadTransponderValues(ColumnReader& columns) {
+  return {columns.Long(), columns.Long(), columns.Long(), columns.Long(),
+          columns.Long(), columns.Long(), columns.Long()};
+}
+
+ServiceValues ReadServiceValues(ColumnReader& columns) {
+  return {columns.Long(),
+          columns.Long(),
+          columns.Long(),
+          columns.Long(),
+          columns.Long(),
+          columns.Long(),
+          std::string(columns.Text()),
+          std::string(columns.Text())};
+}
+
 // The columns of a "[SERVICE]" line, read in one pass.
 struct ServiceLine {
   explicit ServiceLine(std::string_view line) {
     ColumnReader columns(line);
     kind = columns.Text();
-    for (std::int32_t& value : values) value = columns.Long();
-    flag8 = columns.Text();
-    flag9 = columns.Text();
+    values = ReadServiceValues(columns);
     scrambled = columns.Text();
     ts_index = columns.Long();
     provider_index = columns.Long();
@@ -36,8 +52,8 @@ struct ServiceLine {
     number = columns.Long();
   }
 
-  std::string_view kind, flag8, flag9, scrambled, name;
-  std::array<std::int32_t, 6> values{};  // columns 2 to 7
+  std::string_view kind, scrambled, name;
+  ServiceValues values;
   std::int32_t ts_index, provider_index, number;
 };
 
@@ -47,14 +63,7 @@ Service& AppendService(RecordList<Service>& list, const RecordList<Transponder>&
   const auto position = static_cast<std::int32_t>(list.size());
   Service& service = list.AppendNew();
   service.kind = columns.kind;
-  service.value2 = columns.values[0];
-  service.value3 = columns.values[1];
-  service.value4 = columns.values[2];
-  service.value5 = columns.values[3];
-  service.value6 = columns.values[4];
-  service.value7 = columns.values[5];
-  service.flag8 = columns.flag8;
-  service.flag9 = columns.flag9;
+  service.values = columns.values;
   service.scrambled = columns.scrambled;
   service.ts_index = columns.ts_index;
   service.provider_index = columns.provider_index;
@@ -251,13 +260,9 @@ Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::stri
   WarnWhenAntennasAreFull(workspace, list, name);
   Antenna antenna;
   antenna.index = antenna.list_index = NextPosition(list.size());
-  antenna.value2 = ParseQuad(columns[2]);
-  antenna.value3 = ParseLong(columns[3]);
-  antenna.value4 = ParseLong(columns[4]);
-  antenna.value5 = ParseLong(columns[5]);
-  antenna.value6 = ParseLong(columns[6]);
-  antenna.value7 = ParseLong(columns[7]);
-  antenna.value8 = ParseLong(columns[8]);
+  antenna.values = {ParseQuad(columns[2]), ParseLong(columns[3]), ParseLong(columns[4]),
+                    ParseLong(columns[5]), ParseLong(columns[6]), ParseLong(columns[7]),
+                    ParseLong(columns[8])};
   antenna.name = name.empty() ? std::string("Unknown") : std::string(name);
   antenna.sat_position = antenna.name;
   return list.Append(std::move(antenna));
@@ -268,13 +273,7 @@ void ParseTransponder(RecordList<Transponder>& list, const RecordList<Antenna>& 
   ColumnReader columns(line);
   Transponder transponder;
   transponder.antenna_index = columns.Long();
-  transponder.value2 = columns.Long();
-  transponder.value3 = columns.Long();
-  transponder.value4 = columns.Long();
-  transponder.value5 = columns.Long();
-  transponder.value6 = columns.Long();
-  transponder.value7 = columns.Long();
-  transponder.value8 = columns.Long();
+  transponder.values = ReadTransponderValues(columns);
   transponder.antenna = antennas.Resolve(transponder.antenna_index);
   transponder.list_index = NextPosition(list.size());
   list.Append(transponder);

@@ -31,8 +31,9 @@ void AppendColumn(std::string& line, std::string_view text) {
 
 void AppendAntenna(std::string& line, const Antenna& a) {
   AppendNumber(line, a.out_index);
-  AppendColumn(line, a.value2);
-  for (const auto value : {a.value3, a.value4, a.value5, a.value6, a.value7, a.value8}) {
+  const AntennaValues& v = a.values;
+  AppendColumn(line, v.value2);
+  for (const auto value : {v.value3, v.value4, v.value5, v.value6, v.value7, v.value8}) {
     AppendColumn(line, value);
   }
   AppendColumn(line, std::string_view(a.name));
@@ -40,18 +41,20 @@ void AppendAntenna(std::string& line, const Antenna& a) {
 
 void AppendTransponder(std::string& line, const Transponder& t) {
   AppendNumber(line, t.out_antenna_index);
-  for (const auto value : {t.value2, t.value3, t.value4, t.value5, t.value6, t.value7, t.value8}) {
+  const TransponderValues& v = t.values;
+  for (const auto value : {v.value2, v.value3, v.value4, v.value5, v.value6, v.value7, v.value8}) {
     AppendColumn(line, value);
   }
 }
 
 void AppendService(std::string& line, const Service& s) {
   line += s.kind;
-  for (const auto value : {s.value2, s.value3, s.value4, s.value5, s.value6, s.value7}) {
+  const ServiceValues& v = s.values;
+  for (const auto value : {v.value2, v.value3, v.value4, v.value5, v.value6, v.value7}) {
     AppendColumn(line, value);
   }
-  AppendColumn(line, std::string_view(s.flag8));
-  AppendColumn(line, std::string_view(s.flag9));
+  AppendColumn(line, std::string_view(v.flag8));
+  AppendColumn(line, std::string_view(v.flag9));
   AppendColumn(line, std::string_view(s.scrambled));
   AppendColumn(line, s.out_ts_index);
   AppendColumn(line, s.out_provider_index);

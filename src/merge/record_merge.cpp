@@ -27,13 +27,7 @@ Transponder CopyOfTransponder(const Transponder& transponder) {
   Transponder copy;
   copy.antenna_index =
       transponder.merge_antenna != nullptr ? transponder.merge_antenna->list_index : -1;
-  copy.value2 = transponder.value2;
-  copy.value3 = transponder.value3;
-  copy.value4 = transponder.value4;
-  copy.value5 = transponder.value5;
-  copy.value6 = transponder.value6;
-  copy.value7 = transponder.value7;
-  copy.value8 = transponder.value8;
+  copy.values = transponder.values;
   copy.antenna = transponder.merge_antenna;
   return copy;
 }
@@ -53,13 +47,7 @@ Antenna& AppendAntenna(Workspace& workspace, AntennaIndex& index, const Antenna&
   WarnWhenAntennasAreFull(workspace, antennas, antenna.name);
   Antenna copy;
   copy.index = copy.list_index = NextPosition(antennas.size());
-  copy.value2 = antenna.value2;
-  copy.value3 = antenna.value3;
-  copy.value4 = antenna.value4;
-  copy.value5 = antenna.value5;
-  copy.value6 = antenna.value6;
-  copy.value7 = antenna.value7;
-  copy.value8 = antenna.value8;
+  copy.values = antenna.values;
   copy.name = antenna.name.empty() ? std::string("Unknown") : antenna.name;
   copy.sat_position = copy.name;
   Antenna& added = antennas.Append(std::move(copy));
@@ -110,8 +98,9 @@ Transponder& MainTransponders::Append(Transponder transponder) {
 }
 
 void MainTransponders::Remember(Transponder& transponder) {
-  first_by_key_.try_emplace({transponder.antenna_index, transponder.value3, transponder.value5},
-                            &transponder);
+  first_by_key_.try_emplace(
+      {transponder.antenna_index, transponder.values.value3, transponder.values.value5},
+      &transponder);
 }
 
 void TakeCounterparts(Transponder& transponder, const Counterparts& counterparts) {
@@ -120,7 +109,8 @@ void TakeCounterparts(Transponder& transponder, const Counterparts& counterparts
 
 Transponder* FindTransponder(const MainTransponders& main, const Transponder& transponder) {
   if (transponder.merge_antenna == nullptr) return nullptr;
-  return main.Find(transponder.merge_antenna->list_index, transponder.value3, transponder.value5);
+  return main.Find(transponder.merge_antenna->list_index, transponder.values.value3,
+                   transponder.values.value5);
 }
 
 Transponder& InsertTransponder(MainTransponders& main, const Transponder& transponder) {

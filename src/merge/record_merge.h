@@ -49,7 +49,7 @@ void RelinkAntenna(Counterparts& counterparts, std::size_t position, Antenna& co
 
 struct TransponderGrouping {
   static std::int32_t Group(const Transponder& transponder) { return transponder.antenna_index; }
-  static std::int32_t Key(const Transponder& transponder) { return transponder.value3; }
+  static std::int32_t Key(const Transponder& transponder) { return transponder.values.value3; }
 };
 
 // The main set's transponders while the transponder phase runs: taken out of their list on

@@ -5,16 +5,33 @@
 
 namespace vsm {
 
+// The pass-through columns of a record: the tool does not know what they mean; it reads them,
+// copies them in a merge and writes them back unchanged. docs/vrk-format.md says what is known
+// of them and which of them a merge compares.
+
+// Columns 2 to 8 of an "[ANTENNA]" line; value3 to value8 are the antenna's settings, which a
+// preferred-antennas file replaces.
+struct AntennaValues {
+  std::int64_t value2 = 0;
+  std::int32_t value3 = 0, value4 = 0, value5 = 0, value6 = 0, value7 = 0, value8 = 0;
+};
+
+// Columns 2 to 8 of a "[TS]" line; value3 and value5, with the transponder's antenna, are a
+// merge's key.
+struct TransponderValues {
+  std::int32_t value2 = 0, value3 = 0, value4 = 0, value5 = 0, value6 = 0, value7 = 0, value8 = 0;
+};
+
+// Columns 2 to 9 of a "[SERVICE]" line; the two flags hold "TRUE" or "FALSE", kept as text.
+struct ServiceValues {
+  std::int32_t value2 = 0, value3 = 0, value4 = 0, value5 = 0, value6 = 0, value7 = 0;
+  std::string flag8, flag9;
+};
+
 // One line of "[ANTENNA]".
 struct Antenna {
   std::int32_t index = 0;  // the number transponders refer to
-  std::int64_t value2 = 0;
-  std::int32_t value3 = 0;
-  std::int32_t value4 = 0;
-  std::int32_t value5 = 0;
-  std::int32_t value6 = 0;
-  std::int32_t value7 = 0;
-  std::int32_t value8 = 0;
+  AntennaValues values;
   std::string name;
   std::int32_t list_index = 0;
   bool matched = false;  // merge set: an antenna of equal name exists in the main set
@@ -27,13 +44,7 @@ struct Antenna {
 // One line of "[TS]".
 struct Transponder {
   std::int32_t antenna_index = 0;
-  std::int32_t value2 = 0;
-  std::int32_t value3 = 0;
-  std::int32_t value4 = 0;
-  std::int32_t value5 = 0;
-  std::int32_t value6 = 0;
-  std::int32_t value7 = 0;
-  std::int32_t value8 = 0;
+  TransponderValues values;
   Antenna* antenna = nullptr;
   Antenna* merge_antenna = nullptr;  // merge set: the main-set counterpart of `antenna`
   std::int32_t list_index = 0;
@@ -80,23 +91,16 @@ struct Service {
   Antenna* merge_antenna = nullptr;
   Transponder* merge_transponder = nullptr;
   Provider* merge_provider = nullptr;
-  std::int32_t value2 = 0;
-  std::int32_t value3 = 0;
-  std::int32_t value4 = 0;
-  std::int32_t value5 = 0;
-  std::int32_t value6 = 0;
-  std::int32_t value7 = 0;
-  std::string kind;  // "V" for TV
-  std::string flag8;
-  std::string flag9;
+  ServiceValues values;
+  std::string kind;       // "V" for TV
   std::string scrambled;  // "TRUE" when not free-to-air
   std::string name;
 };
 
 // One line of "[FAVORITE]".
 struct Favorite {
-  std::int32_t kind = 0;  // 0 names a TV service, anything else a radio service
-  std::int32_t value2 = 0;
+  std::int32_t kind = 0;    // 0 names a TV service, anything else a radio service
+  std::int32_t value2 = 0;  // passed through; orders the favourites that a merge inserts
   std::int32_t channel_index = 0;
   Service* service = nullptr;
   Service* merge_service = nullptr;

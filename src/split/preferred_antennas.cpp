@@ -37,12 +37,10 @@ void KeepPreferredAntenna(Workspace& workspace, const AntennaIndex& main_antenna
                                           workspace.settings.current_file);
     return;
   }
-  antenna->value3 = preferred.value3;
-  antenna->value4 = preferred.value4;
-  antenna->value5 = preferred.value5;
-  antenna->value6 = preferred.value6;
-  antenna->value7 = preferred.value7;
-  antenna->value8 = preferred.value8;
+  // The line's settings (columns 3 to 8) replace the antenna's; its column 2 is not used.
+  const std::int64_t value2 = antenna->values.value2;
+  antenna->values = preferred.values;
+  antenna->values.value2 = value2;
   antenna->selected = true;
 }
 

@@ -55,9 +55,9 @@ const Plain* FindPlain(const std::vector<Plain>& list, std::int32_t group, std::
 Transponder MakeTransponder(const Plain& plain) {
   Transponder transponder;
   transponder.antenna_index = plain.group;
-  transponder.value3 = plain.key;
-  transponder.value5 = plain.value5;
-  transponder.value8 = plain.id;
+  transponder.values.value3 = plain.key;
+  transponder.values.value5 = plain.value5;
+  transponder.values.value8 = plain.id;
   return transponder;
 }
 
@@ -69,7 +69,7 @@ std::vector<std::int32_t> Ids(const std::vector<Plain>& list) {
 
 std::vector<std::int32_t> Ids(const RecordList<Transponder>& list) {
   std::vector<std::int32_t> ids;
-  for (const Transponder& record : list) ids.push_back(record.value8);
+  for (const Transponder& record : list) ids.push_back(record.values.value8);
   return ids;
 }
 
@@ -125,7 +125,7 @@ TEST(MergeOrder, TransponderInsertionMatchesTheStepByStepRule) {
         const Transponder* found = main.Find(record.group, record.key, record.value5);
         ASSERT_EQ(found == nullptr, found_plain == nullptr);
         if (found != nullptr) {
-          ASSERT_EQ(found->value8, found_plain->id);
+          ASSERT_EQ(found->values.value8, found_plain->id);
           continue;
         }
         InsertPlainTransponder(expected, record);
@@ -171,16 +171,17 @@ using test_support::WorkspaceTest;
 std::string Describe(const Transponder* t) {
   if (t == nullptr) return "no transponder";
   return (t->antenna != nullptr ? t->antenna->name : "no antenna") + " " +
-         std::to_string(t->value2) + " " + std::to_string(t->value3) + " " +
-         std::to_string(t->value4) + " " + std::to_string(t->value5) + " " +
-         std::to_string(t->value6) + " " + std::to_string(t->value7) + " " +
-         std::to_string(t->value8);
+         std::to_string(t->values.value2) + " " + std::to_string(t->values.value3) + " " +
+         std::to_string(t->values.value4) + " " + std::to_string(t->values.value5) + " " +
+         std::to_string(t->values.value6) + " " + std::to_string(t->values.value7) + " " +
+         std::to_string(t->values.value8);
 }
 
 // A service by its own columns and by what its references designate, not by positions.
 std::string Describe(const Service& s) {
-  return s.kind + "|" + s.name + "|" + std::to_string(s.value2) + " " + std::to_string(s.value7) +
-         s.flag8 + s.flag9 + s.scrambled + "|" + Describe(s.transponder) + "|" +
+  return s.kind + "|" + s.name + "|" + std::to_string(s.values.value2) + " " +
+         std::to_string(s.values.value7) + s.values.flag8 + s.values.flag9 + s.scrambled + "|" +
+         Describe(s.transponder) + "|" +
          (s.provider != nullptr ? s.provider->name : "no provider") + "|" +
          (s.antenna != nullptr ? s.antenna->name : "no antenna");
 }

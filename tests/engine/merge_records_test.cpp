@@ -85,14 +85,16 @@ std::string Dump(const ChannelList& set) {
   std::string out;
   const auto n = [](auto value) { return std::to_string(value) + " "; };
   for (const Antenna& a : set.antennas) {
-    out += "A " + n(a.index) + n(a.value2) + n(a.value3) + n(a.value4) + n(a.value5) + n(a.value6) +
-           n(a.value7) + n(a.value8) + "[" + a.name + "] " + n(a.list_index) + n(a.matched) +
-           n(a.selected) + n(a.out_index) + n(a.saved_selected) + a.sat_position + "\n";
+    out += "A " + n(a.index) + n(a.values.value2) + n(a.values.value3) + n(a.values.value4) +
+           n(a.values.value5) + n(a.values.value6) + n(a.values.value7) + n(a.values.value8) + "[" +
+           a.name + "] " + n(a.list_index) + n(a.matched) + n(a.selected) + n(a.out_index) +
+           n(a.saved_selected) + a.sat_position + "\n";
   }
   for (const Transponder& t : set.transponders) {
-    out += "T " + n(t.antenna_index) + n(t.value2) + n(t.value3) + n(t.value4) + n(t.value5) +
-           n(t.value6) + n(t.value7) + n(t.value8) + PositionOf(set.antennas, t.antenna) + " " +
-           n(t.list_index) + n(t.out_antenna_index) + n(t.out_index) + "\n";
+    out += "T " + n(t.antenna_index) + n(t.values.value2) + n(t.values.value3) +
+           n(t.values.value4) + n(t.values.value5) + n(t.values.value6) + n(t.values.value7) +
+           n(t.values.value8) + PositionOf(set.antennas, t.antenna) + " " + n(t.list_index) +
+           n(t.out_antenna_index) + n(t.out_index) + "\n";
   }
   for (const Network& x : set.networks) out += "N [" + x.text + "] " + n(x.list_index) + "\n";
   for (const Provider& p : set.providers) {
@@ -101,10 +103,10 @@ std::string Dump(const ChannelList& set) {
   for (const Menu& m : set.menus) out += "M [" + m.text + "] " + n(m.list_index) + "\n";
   for (const auto* services : {&set.tv_services, &set.radio_services}) {
     for (const Service& s : *services) {
-      out += "S " + s.kind + " " + n(s.value2) + n(s.value3) + n(s.value4) + n(s.value5) +
-             n(s.value6) + n(s.value7) + s.flag8 + " " + s.flag9 + " " + s.scrambled + " " +
-             n(s.ts_index) + n(s.provider_index) + "[" + s.name + "] " + n(s.number) +
-             PositionOf(set.antennas, s.antenna) + " " +
+      out += "S " + s.kind + " " + n(s.values.value2) + n(s.values.value3) + n(s.values.value4) +
+             n(s.values.value5) + n(s.values.value6) + n(s.values.value7) + s.values.flag8 + " " +
+             s.values.flag9 + " " + s.scrambled + " " + n(s.ts_index) + n(s.provider_index) + "[" +
+             s.name + "] " + n(s.number) + PositionOf(set.antennas, s.antenna) + " " +
              PositionOf(set.transponders, s.transponder) + " " +
              PositionOf(set.providers, s.provider) + " " + n(s.list_index) + n(s.kept) + "\n";
     }
@@ -124,7 +126,7 @@ std::vector<std::string> TransponderOrder(const ChannelList& set) {
   std::vector<std::string> order;
   for (const Transponder& t : set.transponders) {
     order.push_back((t.antenna != nullptr ? t.antenna->name : "?") + ":" +
-                    std::to_string(t.value3) + "/" + std::to_string(t.value5));
+                    std::to_string(t.values.value3) + "/" + std::to_string(t.values.value5));
   }
   return order;
 }
@@ -164,9 +166,9 @@ TEST_F(MergeTest, AnAntennaOfEqualNameIsTakenAsItIsAndKeepsItsValues) {
   other.antennas = {AntennaLine("Astra", "999"), AntennaLine("astra")};
   ASSERT_TRUE(Merge(other));
   ASSERT_EQ(main_set().antennas.size(), 3u);
-  EXPECT_EQ(main_set().antennas[0].value2, 100);
+  EXPECT_EQ(main_set().antennas[0].values.value2, 100);
   EXPECT_EQ(main_set().antennas[2].name, "astra");  // letter case counts
-  EXPECT_EQ(main_set().antennas[2].value2, 7);
+  EXPECT_EQ(main_set().antennas[2].values.value2, 7);
   EXPECT_EQ(main_set().antennas[2].sat_position, "astra");
   EXPECT_TRUE(main_set().antennas[2].selected);
   EXPECT_FALSE(main_set().antennas[2].matched);
@@ -268,8 +270,8 @@ TEST_F(MergeTest, AnEqualTransponderIsReusedWhateverItsOtherValues) {
   ASSERT_TRUE(Merge(other));
   ASSERT_EQ(main_set().transponders.size(), 4u);
   const Transponder& reused = main_set().transponders[1];
-  EXPECT_EQ(reused.value2, 0);  // the main set keeps its own values
-  EXPECT_EQ(reused.value4, 0);
+  EXPECT_EQ(reused.values.value2, 0);  // the main set keeps its own values
+  EXPECT_EQ(reused.values.value4, 0);
   EXPECT_EQ(main_set().tv_services.back().transponder, &reused);
   EXPECT_EQ(main_set().tv_services.back().ts_index, 1);
 }

@@ -54,13 +54,13 @@ TEST_F(PreferredTest, KeepsTheNamedAntennasWithTheSettingsOfTheFile) {
   ApplyPreferredAntennas(workspace);
   EXPECT_EQ(Selected(), (Flags{true, false, true}));
   const Antenna& thor = MainAntenna(2);
-  EXPECT_EQ((std::vector<int>{thor.value3, thor.value4, thor.value5, thor.value6, thor.value7,
-                              thor.value8}),
+  EXPECT_EQ((std::vector<int>{thor.values.value3, thor.values.value4, thor.values.value5,
+                              thor.values.value6, thor.values.value7, thor.values.value8}),
             (std::vector<int>{31, 32, 33, 34, 35, 36}));
-  EXPECT_EQ(thor.value2, 3000);  // column 2 and column 1 never reach the main set
+  EXPECT_EQ(thor.values.value2, 3000);  // column 2 and column 1 never reach the main set
   EXPECT_EQ(thor.index, 2);
-  EXPECT_EQ(MainAntenna(0).value3, 21);
-  EXPECT_EQ(MainAntenna(1).value3, 2);
+  EXPECT_EQ(MainAntenna(0).values.value3, 21);
+  EXPECT_EQ(MainAntenna(1).values.value3, 2);
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_EQ(workspace.merge_set.antennas.size(), 2u);
   // The generated providers are rebuilt afterwards, for every antenna.
@@ -73,7 +73,7 @@ TEST_F(PreferredTest, CopiedSettingsStayWhenTheOptionIsOff) {
   workspace.options.keep_pref_antennas = false;
   ApplyPreferredAntennas(workspace);
   EXPECT_EQ(Selected(), (Flags{true, true, true}));
-  EXPECT_EQ(MainAntenna(0).value8, 26);
+  EXPECT_EQ(MainAntenna(0).values.value8, 26);
 }
 
 TEST_F(PreferredTest, UnknownAntennaIsReportedWithTheCurrentFile) {
@@ -106,7 +106,7 @@ TEST_F(PreferredTest, LastLineWithoutLineEndAndRepeatedNames) {
   WritePreferred("0\t0\t5\t0\t0\t0\t0\t0\tHotbird\n0\t0\t6\t0\t0\t0\t0\t0\tHotbird");
   ApplyPreferredAntennas(workspace);
   EXPECT_EQ(Selected(), (Flags{false, true, false}));
-  EXPECT_EQ(MainAntenna(1).value3, 6);  // the later line's values stay
+  EXPECT_EQ(MainAntenna(1).values.value3, 6);  // the later line's values stay
   EXPECT_TRUE(platform.messages.empty());
 }
 

@@ -33,12 +33,13 @@ std::string IndexOf(const Transponder* t) { return t ? std::to_string(t->list_in
 std::string Describe(const ChannelList& set) {
   std::string out;
   for (const Antenna& a : set.antennas) {
-    out += "A " + std::to_string(a.list_index) + " " + std::to_string(a.value2) + " " +
-           std::to_string(a.value3) + " " + std::to_string(a.value8) + " [" + a.name + "]\n";
+    out += "A " + std::to_string(a.list_index) + " " + std::to_string(a.values.value2) + " " +
+           std::to_string(a.values.value3) + " " + std::to_string(a.values.value8) + " [" + a.name +
+           "]\n";
   }
   for (const Transponder& t : set.transponders) {
     out += "T " + std::to_string(t.antenna_index) + "->" + NameOf(t.antenna) + " " +
-           std::to_string(t.value2) + " " + std::to_string(t.value8) + "\n";
+           std::to_string(t.values.value2) + " " + std::to_string(t.values.value8) + "\n";
   }
   for (const Network& n : set.networks) out += "N [" + n.text + "]\n";
   for (const Provider& p : set.providers) out += "P [" + p.name + "]\n";
@@ -47,7 +48,7 @@ std::string Describe(const ChannelList& set) {
     for (const Service& s : *services) {
       out += "S " + s.kind + " [" + s.name + "] ts" + IndexOf(s.transponder) + " p" +
              NameOf(s.provider) + " a" + NameOf(s.antenna) + " #" + std::to_string(s.number) + " " +
-             s.flag8 + s.scrambled + "\n";
+             s.values.flag8 + s.scrambled + "\n";
     }
   }
   for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
@@ -292,14 +293,14 @@ TEST_F(ReaderTest, AntennaColumnsAreReadAsTheyAre) {
                  "\t\t\t\t\t\t\t\t   ", "0\t9223372036854775807\t0\t0\t0\t0\t0\t0\t Sat\tA  "}));
   ASSERT_EQ(antennas.size(), 4u);
   EXPECT_EQ(antennas[0].name, "Unknown");
-  EXPECT_EQ(antennas[0].value2, 0);
-  EXPECT_EQ(antennas[0].value8, 0);
+  EXPECT_EQ(antennas[0].values.value2, 0);
+  EXPECT_EQ(antennas[0].values.value8, 0);
   EXPECT_EQ(antennas[0].sat_position, "Unknown");
-  EXPECT_EQ(antennas[1].value2, -1);  // wraps at 64 bits
-  EXPECT_EQ(antennas[1].value3, 7);
+  EXPECT_EQ(antennas[1].values.value2, -1);  // wraps at 64 bits
+  EXPECT_EQ(antennas[1].values.value3, 7);
   EXPECT_EQ(antennas[1].index, 1);  // column 1 is not read: the index is the position
   EXPECT_EQ(antennas[2].name, "Unknown");
-  EXPECT_EQ(antennas[3].value2, INT64_MAX);
+  EXPECT_EQ(antennas[3].values.value2, INT64_MAX);
   EXPECT_EQ(antennas[3].name, "Sat");  // a tenth column is ignored
 }
 

@@ -174,7 +174,7 @@ TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
                                       [&](const auto& r) { return r.name == s.name; });
       const auto& ts = spec.transponders[static_cast<std::size_t>(row.transponder)];
       ASSERT_NE(s.transponder, nullptr);
-      EXPECT_EQ(s.transponder->value2, ts.frequency) << s.name;
+      EXPECT_EQ(s.transponder->values.value2, ts.frequency) << s.name;
       EXPECT_EQ(s.antenna->name, spec.antennas[static_cast<std::size_t>(ts.antenna)].name);
     }
   }
@@ -186,7 +186,7 @@ TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
   EXPECT_EQ(service_providers, expected.service_providers);
   EXPECT_EQ(favorite_services, expected.favorites);
   std::vector<int> frequencies;
-  for (const Transponder& t : set.transponders) frequencies.push_back(t.value2);
+  for (const Transponder& t : set.transponders) frequencies.push_back(t.values.value2);
   EXPECT_EQ(frequencies, expected.transponder_frequencies);
 }
 

@@ -57,9 +57,9 @@ ExpectedPiece ReadPieceBack(const std::string& start_folder, const std::string& 
     EXPECT_EQ(set.antennas[i].name, spec.antennas[i].name) << text_file;
   }
   for (const Transponder& t : set.transponders) {
-    piece.transponder_frequencies.push_back(t.value2);
-    EXPECT_TRUE(t.antenna != nullptr && t.antenna->name == antenna_of_frequency[t.value2])
-        << text_file << " transponder " << t.value2;
+    piece.transponder_frequencies.push_back(t.values.value2);
+    EXPECT_TRUE(t.antenna != nullptr && t.antenna->name == antenna_of_frequency[t.values.value2])
+        << text_file << " transponder " << t.values.value2;
   }
   for (const Provider& p : set.providers) piece.providers.push_back(p.name);
   for (const bool tv : {true, false}) {
@@ -67,7 +67,8 @@ ExpectedPiece ReadPieceBack(const std::string& start_folder, const std::string& 
     for (const Service& s : tv ? set.tv_services : set.radio_services) {
       (tv ? piece.tv_services : piece.radio_services).push_back(s.name);
       EXPECT_EQ(s.number, ++number) << text_file << " " << s.name;
-      EXPECT_TRUE(s.transponder != nullptr && s.transponder->value2 == frequency_of_service[s.name])
+      EXPECT_TRUE(s.transponder != nullptr &&
+                  s.transponder->values.value2 == frequency_of_service[s.name])
           << text_file << " " << s.name;
       piece.service_providers.push_back(s.provider != nullptr ? s.provider->name : "<none>");
     }

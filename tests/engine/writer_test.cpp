@@ -27,22 +27,12 @@ class WriterTest : public WorkspaceTest {
   WriterTest() {
     ChannelList& set = workspace.main_set;
     Antenna& astra = AddAntenna("Astra", 4294967296LL, 0);
-    astra.value3 = 1;
-    astra.value4 = 2;
-    astra.value5 = 3;
-    astra.value6 = 4;
-    astra.value7 = 5;
-    astra.value8 = 6;
+    astra.values = {4294967296LL, 1, 2, 3, 4, 5, 6};
     Antenna& hotbird = AddAntenna("Hotbird", -1, 1);
     hotbird.selected = false;
 
     Transponder& t0 = AddTransponder(&astra, 10);
-    t0.value3 = 11;
-    t0.value4 = 12;
-    t0.value5 = 13;
-    t0.value6 = 14;
-    t0.value7 = 15;
-    t0.value8 = 16;
+    t0.values = {10, 11, 12, 13, 14, 15, 16};
     AddTransponder(&hotbird, 99).out_antenna_index = 1;
     Transponder& t2 = AddTransponder(&astra, -20);
     t0.next_kept = &t2;
@@ -80,7 +70,7 @@ class WriterTest : public WorkspaceTest {
   Antenna& AddAntenna(std::string name, std::int64_t value2, int out_index) {
     Antenna antenna;
     antenna.name = std::move(name);
-    antenna.value2 = value2;
+    antenna.values.value2 = value2;
     antenna.out_index = out_index;
     return workspace.main_set.antennas.Append(std::move(antenna));
   }
@@ -88,7 +78,7 @@ class WriterTest : public WorkspaceTest {
   Transponder& AddTransponder(Antenna* antenna, int value2) {
     Transponder transponder;
     transponder.antenna = antenna;
-    transponder.value2 = value2;
+    transponder.values.value2 = value2;
     transponder.antenna_index = 42;  // the value read; the output uses out_antenna_index
     return workspace.main_set.transponders.Append(transponder);
   }
@@ -97,14 +87,14 @@ class WriterTest : public WorkspaceTest {
                              Antenna* antenna, int out_ts, int out_provider, int out_number) {
     Service service;
     service.kind = std::move(kind);
-    service.value2 = 1;
-    service.value3 = 2;
-    service.value4 = 3;
-    service.value5 = 4;
-    service.value6 = 5;
-    service.value7 = -6;
-    service.flag8 = "TRUE";
-    service.flag9 = "FALSE";
+    service.values.value2 = 1;
+    service.values.value3 = 2;
+    service.values.value4 = 3;
+    service.values.value5 = 4;
+    service.values.value6 = 5;
+    service.values.value7 = -6;
+    service.values.flag8 = "TRUE";
+    service.values.flag9 = "FALSE";
     service.scrambled = "FALSE";
     service.ts_index = 55;  // the values read; the output uses the out_ fields
     service.provider_index = 56;
@@ -276,10 +266,10 @@ TEST_F(WriterTest, NumbersComeBackNormalisedAndTextsByteForByte) {
 
 TEST_F(WriterTest, FormatsNegativeAndLargeNumbersInFull) {
   Antenna& antenna = AddAntenna("n", INT64_MIN, -1);
-  antenna.value3 = INT32_MIN;
+  antenna.values.value3 = INT32_MIN;
   EXPECT_EQ(FormatAntenna(antenna), "-1\t-9223372036854775808\t-2147483648\t0\t0\t0\t0\t0\tn");
   Transponder& transponder = AddTransponder(&antenna, 0);
-  transponder.value8 = INT32_MAX;
+  transponder.values.value8 = INT32_MAX;
   transponder.out_antenna_index = 3;
   EXPECT_EQ(FormatTransponder(transponder), "3\t0\t0\t0\t0\t0\t0\t2147483647");
   RecordList<Favorite> favorites;

@@ -90,22 +90,16 @@ std::string FormatRow(const SectionTable& t, std::size_t r) {
     case Section::antenna: {
       Antenna a;
       a.out_index = t.Long(0, r);
-      a.value2 = t.Quad(1, r);
-      std::size_t column = 2;
-      for (auto* field : {&a.value3, &a.value4, &a.value5, &a.value6, &a.value7, &a.value8}) {
-        *field = t.Long(column++, r);
-      }
+      a.values = {t.Quad(1, r), t.Long(2, r), t.Long(3, r), t.Long(4, r),
+                  t.Long(5, r), t.Long(6, r), t.Long(7, r)};
       a.name = t.Text(8, r);
       return FormatAntenna(a);
     }
     case Section::transponder: {
       Transponder tp;
       tp.out_antenna_index = t.Long(0, r);
-      std::size_t column = 1;
-      for (auto* field :
-           {&tp.value2, &tp.value3, &tp.value4, &tp.value5, &tp.value6, &tp.value7, &tp.value8}) {
-        *field = t.Long(column++, r);
-      }
+      tp.values = {t.Long(1, r), t.Long(2, r), t.Long(3, r), t.Long(4, r),
+                   t.Long(5, r), t.Long(6, r), t.Long(7, r)};
       return FormatTransponder(tp);
     }
     case Section::favorite: {
@@ -118,12 +112,8 @@ std::string FormatRow(const SectionTable& t, std::size_t r) {
     case Section::service: {
       Service s;
       s.kind = t.Text(0, r);
-      std::size_t column = 1;
-      for (auto* field : {&s.value2, &s.value3, &s.value4, &s.value5, &s.value6, &s.value7}) {
-        *field = t.Long(column++, r);
-      }
-      s.flag8 = t.Text(7, r);
-      s.flag9 = t.Text(8, r);
+      s.values = {t.Long(1, r), t.Long(2, r), t.Long(3, r), t.Long(4, r),
+                  t.Long(5, r), t.Long(6, r), t.Text(7, r), t.Text(8, r)};
       s.scrambled = t.Text(9, r);
       s.out_ts_index = t.Long(10, r);
       s.out_provider_index = t.Long(11, r);

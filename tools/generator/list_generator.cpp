@@ -107,14 +107,15 @@ void WriteAntennas(ListText& out, const Shape& shape) {
     const int satellite = SatelliteOf(shape, k);
     Antenna antenna;
     antenna.out_index = k;
+    AntennaValues& v = antenna.values;
     // Satellite number in the high word, low-band oscillator in the low word: a 64-bit value.
-    antenna.value2 = (std::int64_t{satellite + 1} << 32) | 9750;
-    antenna.value3 = 9750;
-    antenna.value4 = 10600;
-    antenna.value5 = 11700;
-    antenna.value6 = satellite % 4;  // switch port
-    antenna.value7 = 1;
-    antenna.value8 = 0;
+    v.value2 = (std::int64_t{satellite + 1} << 32) | 9750;
+    v.value3 = 9750;
+    v.value4 = 10600;
+    v.value5 = 11700;
+    v.value6 = satellite % 4;  // switch port
+    v.value7 = 1;
+    v.value8 = 0;
     antenna.name = kSatelliteNames[static_cast<std::size_t>(satellite)];
     out.Line(FormatAntenna(antenna));
   }
@@ -127,16 +128,18 @@ std::vector<Transponder> TranspondersOf(int satellite, int antenna, int count) {
   std::vector<Transponder> transponders(static_cast<std::size_t>(count));
   for (Transponder& t : transponders) {
     t.out_antenna_index = antenna;
-    t.value2 = random.Between(1, 65535);      // transport stream id
-    t.value3 = random.Between(10700, 12750);  // frequency, MHz
-    t.value4 = random.Below(2);               // polarisation
-    t.value5 = random.Pick(kSymbolRates);
-    t.value6 = random.Between(1, 8);    // inner code rate
-    t.value7 = random.Between(1, 200);  // original network id
-    t.value8 = random.Below(2);         // modulation
+    TransponderValues& v = t.values;
+    v.value2 = random.Between(1, 65535);      // transport stream id
+    v.value3 = random.Between(10700, 12750);  // frequency, MHz
+    v.value4 = random.Below(2);               // polarisation
+    v.value5 = random.Pick(kSymbolRates);
+    v.value6 = random.Between(1, 8);    // inner code rate
+    v.value7 = random.Between(1, 200);  // original network id
+    v.value8 = random.Below(2);         // modulation
   }
-  std::stable_sort(transponders.begin(), transponders.end(),
-                   [](const Transponder& a, const Transponder& b) { return a.value3 < b.value3; });
+  std::stable_sort(
+      transponders.begin(), transponders.end(),
+      [](const Transponder& a, const Transponder& b) { return a.values.value3 < b.values.value3; });
   return transponders;
 }
 
@@ -183,14 +186,15 @@ void WriteFavorites(ListText& out, int services, int kind, Random& random) {
 Service MakeService(const Shape& shape, bool tv, int number, Random& random) {
   Service s;
   s.kind = tv ? "V" : "A";
-  s.value2 = random.Between(1, 65535);           // service id
-  s.value3 = tv ? random.Between(32, 8190) : 0;  // video pid
-  s.value4 = random.Between(32, 8190);           // audio pid
-  s.value5 = tv ? s.value3 : s.value4;           // clock reference pid
-  s.value6 = random.Between(32, 8190);           // programme map pid
-  s.value7 = tv ? 1 : 2;                         // service type
-  s.flag8 = random.Below(20) == 0 ? "TRUE" : "FALSE";
-  s.flag9 = "FALSE";
+  ServiceValues& v = s.values;
+  v.value2 = random.Between(1, 65535);           // service id
+  v.value3 = tv ? random.Between(32, 8190) : 0;  // video pid
+  v.value4 = random.Between(32, 8190);           // audio pid
+  v.value5 = tv ? v.value3 : v.value4;           // clock reference pid
+  v.value6 = random.Between(32, 8190);           // programme map pid
+  v.value7 = tv ? 1 : 2;                         // service type
+  v.flag8 = random.Below(20) == 0 ? "TRUE" : "FALSE";
+  v.flag9 = "FALSE";
   s.scrambled = random.Below(10) < 3 ? "TRUE" : "FALSE";
   s.out_ts_index = random.Below(shape.transponders);
   s.out_provider_index = random.Below(shape.providers);
