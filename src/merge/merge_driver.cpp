@@ -68,7 +68,7 @@ void AnnouncePhase(Workspace& workspace, std::string_view text) {
 }
 
 void MergeAntennas(Workspace& workspace, Counterparts& counterparts) {
-  AntennaIndex main_antennas(workspace.main_set.antennas);
+  FirstByName<Antenna> main_antennas(workspace.main_set.antennas);
   std::size_t position = 0;
   for (Antenna& antenna : workspace.merge_set.antennas) {
     Antenna* counterpart = FindAntenna(main_antennas, antenna);
@@ -99,7 +99,7 @@ void MergeTransponders(Workspace& workspace, Counterparts& counterparts) {
 
 void MergeProviders(Workspace& workspace, Counterparts& counterparts) {
   RecordList<Provider>& main_providers = workspace.main_set.providers;
-  ProviderIndex index(main_providers);
+  FirstByName<Provider> index(main_providers);
   std::size_t position = 0;
   for (const Provider& provider : workspace.merge_set.providers) {
     Provider* counterpart = FindProvider(index, provider);

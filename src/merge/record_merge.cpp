@@ -42,7 +42,11 @@ void RenumberList(RecordList<Record>& list) {
 
 // ---- Antennas ----
 
-Antenna& AppendAntenna(Workspace& workspace, AntennaIndex& index, const Antenna& antenna) {
+Antenna* FindAntenna(const FirstByName<Antenna>& main_antennas, const Antenna& antenna) {
+  return main_antennas.Find(antenna.name);
+}
+
+Antenna& AppendAntenna(Workspace& workspace, FirstByName<Antenna>& index, const Antenna& antenna) {
   RecordList<Antenna>& antennas = workspace.main_set.antennas;
   WarnWhenAntennasAreFull(workspace, antennas, antenna.name);
   Antenna copy;
@@ -127,25 +131,11 @@ void RelinkTransponder(Counterparts& counterparts, std::size_t position, Transpo
 
 // ---- Providers ----
 
-ProviderIndex::ProviderIndex(const RecordList<Provider>& providers) {
-  first_by_name_.reserve(providers.size());
-  for (Provider& provider : providers) Add(provider);
+Provider* FindProvider(const FirstByName<Provider>& main_providers, const Provider& provider) {
+  return main_providers.Find(provider.name);
 }
 
-Provider* ProviderIndex::Find(std::string_view name) const {
-  const auto it = first_by_name_.find(name);
-  return it == first_by_name_.end() ? nullptr : it->second;
-}
-
-void ProviderIndex::Add(Provider& provider) {
-  first_by_name_.try_emplace(provider.name, &provider);
-}
-
-Provider* FindProvider(const ProviderIndex& index, const Provider& provider) {
-  return index.Find(provider.name);
-}
-
-Provider& AppendProvider(RecordList<Provider>& main_providers, ProviderIndex& index,
+Provider& AppendProvider(RecordList<Provider>& main_providers, FirstByName<Provider>& index,
                          const Provider& provider) {
   Provider& added =
       main_providers.Append({provider.name, NextPosition(main_providers.size()), true});

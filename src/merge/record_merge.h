@@ -7,9 +7,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "merge/antenna_index.h"
 #include "merge/run_insertion_list.h"
 #include "model/channel_list.h"
+#include "model/first_by_name.h"
 #include "model/workspace.h"
 
 namespace vsm {
@@ -40,9 +40,11 @@ struct Counterparts {
 
 // ---- Antennas ----
 
+// The main-set antenna whose name equals `antenna`'s, byte for byte; nothing when none does.
+Antenna* FindAntenna(const FirstByName<Antenna>& main_antennas, const Antenna& antenna);
 // Appends a copy of a merge-set antenna to the main set's antennas (and to `index`). Warns, naming
 // the antenna and `current_file`, when the main set already holds 32 or more antennas.
-Antenna& AppendAntenna(Workspace& workspace, AntennaIndex& index, const Antenna& antenna);
+Antenna& AppendAntenna(Workspace& workspace, FirstByName<Antenna>& index, const Antenna& antenna);
 void RelinkAntenna(Counterparts& counterparts, std::size_t position, Antenna& counterpart);
 
 // ---- Transponders ----
@@ -99,19 +101,9 @@ void RelinkTransponder(Counterparts& counterparts, std::size_t position, Transpo
 
 // ---- Providers ----
 
-// The first provider of a list with a given name, in list order.
-class ProviderIndex {
- public:
-  explicit ProviderIndex(const RecordList<Provider>& providers);
-  Provider* Find(std::string_view name) const;
-  void Add(Provider& provider);
-
- private:
-  std::unordered_map<std::string_view, Provider*> first_by_name_;
-};
-
-Provider* FindProvider(const ProviderIndex& index, const Provider& provider);
-Provider& AppendProvider(RecordList<Provider>& main_providers, ProviderIndex& index,
+// The main-set provider whose name (its whole line) equals `provider`'s; nothing when none does.
+Provider* FindProvider(const FirstByName<Provider>& main_providers, const Provider& provider);
+Provider& AppendProvider(RecordList<Provider>& main_providers, FirstByName<Provider>& index,
                          const Provider& provider);
 void RelinkProvider(Counterparts& counterparts, std::size_t position, Provider& counterpart);
 

@@ -5,7 +5,7 @@
 
 #include "format/reader.h"
 #include "format/text_lines.h"
-#include "merge/antenna_index.h"
+#include "merge/record_merge.h"
 #include "model/messages.h"
 #include "platform/files.h"
 #include "split/provider_naming.h"
@@ -28,7 +28,7 @@ void ParsePreferredAntennas(Workspace& workspace, std::string_view text) {
   } while (cursor.Next(line));
 }
 
-void KeepPreferredAntenna(Workspace& workspace, const AntennaIndex& main_antennas,
+void KeepPreferredAntenna(Workspace& workspace, const FirstByName<Antenna>& main_antennas,
                           const Antenna& preferred) {
   Antenna* antenna = FindAntenna(main_antennas, preferred);
   if (antenna == nullptr) {
@@ -59,7 +59,7 @@ void ApplyPreferredAntennas(Workspace& workspace) {
   }
   SelectAllAntennas(workspace, false);
   ParsePreferredAntennas(workspace, *text);
-  const AntennaIndex main_antennas(workspace.main_set.antennas);
+  const FirstByName<Antenna> main_antennas(workspace.main_set.antennas);
   for (const Antenna& preferred : workspace.merge_set.antennas) {
     KeepPreferredAntenna(workspace, main_antennas, preferred);
   }

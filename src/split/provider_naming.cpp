@@ -25,7 +25,7 @@ std::optional<SatPositionRow> ParseSatPositionRow(std::string_view line) {
                         TrimSpaces(rest.substr(0, rest.find('\t')))};
 }
 
-void ApplySatPositionRow(Workspace& workspace, const AntennaIndex& antennas,
+void ApplySatPositionRow(Workspace& workspace, const FirstByName<Antenna>& antennas,
                          std::string_view line) {
   const auto row = ParseSatPositionRow(line);
   if (!row) {
@@ -58,7 +58,8 @@ const std::string& LabelOf(const Workspace& workspace, const Antenna& antenna) {
 
 }  // namespace
 
-bool FindAntennaByName(const AntennaIndex& antennas, std::string_view name, Antenna*& found) {
+bool FindAntennaByName(const FirstByName<Antenna>& antennas, std::string_view name,
+                       Antenna*& found) {
   found = antennas.Find(name);
   return found != nullptr;
 }
@@ -68,7 +69,7 @@ void ApplySatellitePositions(Workspace& workspace) {
   // A table that can be neither read nor written leaves the labels as they are.
   const auto table = ReadSatPositionTable(workspace);
   if (!table) return;
-  const AntennaIndex antennas(workspace.main_set.antennas);
+  const FirstByName<Antenna> antennas(workspace.main_set.antennas);
   LineCursor cursor(*table);
   std::string_view line;
   // An empty table still holds one (empty) row.

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "merge/antenna_index.h"
+#include "model/first_by_name.h"
 #include "model/workspace.h"
 
 namespace vsm {
@@ -18,7 +18,8 @@ void ApplySatellitePositions(Workspace& workspace);
 void BuildGeneratedProviders(Workspace& workspace);
 
 // The first antenna, in list order, whose name equals `name` byte for byte.
-bool FindAntennaByName(const AntennaIndex& antennas, std::string_view name, Antenna*& found);
+bool FindAntennaByName(const FirstByName<Antenna>& antennas, std::string_view name,
+                       Antenna*& found);
 
 // The generated provider that a service of `antenna` names: the antenna's own; when the providers
 // are divided, the plain one for a scrambled service ("TRUE") and the "Fta " one for any other.

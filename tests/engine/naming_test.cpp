@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "format/reader.h"
-#include "merge/antenna_index.h"
+#include "model/first_by_name.h"
 #include "model/messages.h"
 #include "split/piece_name.h"
 #include "split/provider_naming.h"
@@ -173,7 +173,7 @@ TEST_F(ProviderNamingTest, RebuildingReplacesTheList) {
 
 TEST_F(ProviderNamingTest, FindAntennaByNameFindsTheFirstExactMatch) {
   LoadAntennas({"Astra", "astra", "Astra"});
-  const AntennaIndex index(workspace.main_set.antennas);
+  const FirstByName<Antenna> index(workspace.main_set.antennas);
   Antenna* found = nullptr;
   ASSERT_TRUE(FindAntennaByName(index, "Astra", found));
   EXPECT_EQ(found, &workspace.main_set.antennas[0]);
