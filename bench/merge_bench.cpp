@@ -83,7 +83,7 @@ void BM_MergePhases(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     LoadMainList(workspace, folder);
-    ClearMergeSet(workspace);
+    workspace.merge_set.Clear();
     ReadAllSections(workspace, SetId::merge, merged_text);
     state.ResumeTiming();
     MergeRecords(workspace);

@@ -190,7 +190,10 @@ std::optional<std::string> ReadFirstLineOf(const std::string& name) {
 bool LoadThisFile(Workspace& workspace) {
   Settings& settings = workspace.settings;
   ReportFailedConversions(workspace);
-  ClearMainSet(workspace);
+  // The previous list is gone, whatever the outcome.
+  workspace.main_set.Clear();
+  workspace.loaded_files.clear();
+  workspace.kept = {};  // it pointed into the lists just cleared
   WaitForConversionsOf(workspace, settings.current_file);
   if (!IsRegularFile(settings.current_file)) return false;
 

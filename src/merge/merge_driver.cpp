@@ -143,7 +143,7 @@ bool Refuse(Workspace& workspace, const char* title, const std::string& text) {
 bool MergeThisFile(Workspace& workspace) {
   Settings& settings = workspace.settings;
   ReportFailedConversions(workspace);
-  ClearMergeSet(workspace);
+  workspace.merge_set.Clear();
   if (IsLoaded(workspace, settings.current_file)) {
     return Refuse(workspace, kTitleNoGo,
                   "File already loaded or merged. \r\n" + settings.current_file);
@@ -165,7 +165,7 @@ bool MergeThisFile(Workspace& workspace) {
 
   ReadAllSections(workspace, SetId::merge, *text);
   if (!IndexesInRange(workspace.merge_set)) {
-    ClearMergeSet(workspace);
+    workspace.merge_set.Clear();
     return Refuse(workspace, kTitleNice,
                   "MergeThisFile: index out of range \r\n" + settings.current_file);
   }
@@ -173,7 +173,7 @@ bool MergeThisFile(Workspace& workspace) {
   MergeRecords(workspace);
   RenumberMainSet(workspace.main_set);
   RecomputeIndexes(workspace.main_set);
-  ClearMergeSet(workspace);
+  workspace.merge_set.Clear();
   return true;
 }
 

@@ -18,6 +18,20 @@ struct ChannelList {
   RecordList<Favorite> radio_favorites;
   RecordList<Provider> generated_providers;  // main set only: built by provider naming
 
+  // Empties every list; references to their records die with them.
+  void Clear() {
+    antennas.Clear();
+    transponders.Clear();
+    networks.Clear();
+    providers.Clear();
+    menus.Clear();
+    tv_services.Clear();
+    radio_services.Clear();
+    tv_favorites.Clear();
+    radio_favorites.Clear();
+    generated_providers.Clear();
+  }
+
   RecordList<Service>& ServicesOfKind(bool tv) { return tv ? tv_services : radio_services; }
   RecordList<Favorite>& FavoritesOfKind(bool tv) { return tv ? tv_favorites : radio_favorites; }
 };

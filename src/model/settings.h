@@ -34,8 +34,8 @@ struct Settings {
   std::string keep_folder = std::string("VrkKeep") + kFolderSeparator;
   std::string result_folder = std::string("VrkResult") + kFolderSeparator;
   std::string program_folder;  // where the converters are looked for first (the tool's own folder)
-  std::string current_file;     // the file being loaded, merged or saved
-  std::string text_file;        // the text form actually read or written for current_file
+  std::string current_file;    // the file being loaded, merged or saved
+  std::string text_file;       // the text form actually read or written for current_file
   std::string converter_command;  // display text of the last converter started
   std::string split_caption = kSplitPerAntennaCaption;
   int converter_timeout_seconds = 120;  // a conversion to text that takes longer is stopped

@@ -62,9 +62,6 @@ class Workspace {
   }
 };
 
-void ClearMainSet(Workspace& workspace);
-void ClearMergeSet(Workspace& workspace);
-
 // "Tv n , Radio m" for the main set.
 std::string CountText(const Workspace& workspace);
 

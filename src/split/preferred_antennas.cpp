@@ -49,7 +49,7 @@ void KeepPreferredAntenna(Workspace& workspace, const FirstByName<Antenna>& main
 void ApplyPreferredAntennas(Workspace& workspace) {
   std::optional<std::string> text;
   if (workspace.options.keep_pref_antennas) {
-    ClearMergeSet(workspace);
+    workspace.merge_set.Clear();
     text = ReadWholeFile(workspace.settings.KeepPath(kAntennaFileName));
   }
   if (!text) {

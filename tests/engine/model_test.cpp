@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "format/reader.h"
 #include "model/record_list.h"
 #include "model/workspace.h"
 #include "platform/paths.h"
@@ -117,10 +118,11 @@ class ModelTest : public WorkspaceTest {
   }
 };
 
-TEST_F(ModelTest, ClearMergeSetLeavesLoadedFilesGeneratedProvidersAndTheMainSetAlone) {
+TEST_F(ModelTest, ClearEmptiesItsOwnSetAndLeavesTheOtherTheLoadedFilesAndTheKeptChainsAlone) {
   FillEverything();
-  ClearMergeSet(workspace);
+  workspace.merge_set.Clear();
   EXPECT_EQ(ListedRecords(workspace.merge_set), 0u);
+  EXPECT_TRUE(workspace.merge_set.generated_providers.empty());
   EXPECT_EQ(ListedRecords(workspace.main_set), 9u);
   EXPECT_EQ(workspace.main_set.generated_providers.size(), 1u);
   ASSERT_EQ(workspace.loaded_files.size(), 1u);
@@ -128,9 +130,10 @@ TEST_F(ModelTest, ClearMergeSetLeavesLoadedFilesGeneratedProvidersAndTheMainSetA
   EXPECT_NE(workspace.kept.first_kept_transponder, nullptr);
 }
 
-TEST_F(ModelTest, ClearMainSetEmptiesEveryListTheLoadedFilesAndTheKeptChains) {
+TEST_F(ModelTest, ALoadThatFailsStillEmptiesTheMainSetTheLoadedFilesAndTheKeptChains) {
   FillEverything();
-  ClearMainSet(workspace);
+  workspace.settings.current_file = Path("missing.txt");
+  EXPECT_FALSE(LoadThisFile(workspace));
   EXPECT_EQ(ListedRecords(workspace.main_set), 0u);
   EXPECT_TRUE(workspace.main_set.generated_providers.empty());
   EXPECT_TRUE(workspace.loaded_files.empty());

@@ -90,7 +90,7 @@ TEST_F(SaveTest, VrkTargetIsConvertedFromItsTextForm) {
 }
 
 TEST_F(SaveTest, EmptyMainSetSavesNothingAndTouchesNoFile) {
-  ClearMainSet(workspace);
+  workspace.main_set.Clear();
   WriteFile(Path("list.vrk"), "old");
   const auto before = Snapshot(folder.path());
   EXPECT_FALSE(Save(Path("list.vrk")));

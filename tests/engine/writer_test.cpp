@@ -210,7 +210,8 @@ TEST_F(WriterTest, FavoritesFollowTheSelectionOrTheKeptMark) {
 }
 
 TEST_F(WriterTest, AnEmptyListStillHasEveryHeader) {
-  ClearMainSet(workspace);
+  workspace.main_set.Clear();
+  workspace.kept = {};
   EXPECT_EQ(Write(), CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "[NETWORK]", "[PROVIDER]",
                            "[FAVORITE]", "[SERVICE]", "[MENU]"}));
 }
@@ -287,7 +288,8 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 
 TEST_F(WriterTest, ReplacesAnOlderLongerFileAndLeavesNoTemporaryFile) {
   test_support::WriteFile(workspace.settings.text_file, std::string(100000, 'x'));
-  ClearMainSet(workspace);
+  workspace.main_set.Clear();
+  workspace.kept = {};
   EXPECT_EQ(Write(), CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "[NETWORK]", "[PROVIDER]",
                            "[FAVORITE]", "[SERVICE]", "[MENU]"}));
   EXPECT_EQ(FilesIn(workspace.settings.WorkPath("")), std::vector<std::string>{"out.txt"});
