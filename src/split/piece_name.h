@@ -11,10 +11,6 @@ namespace vsm {
 // Longest piece name, in bytes of the file system's encoding, before its number and ".vrk".
 inline constexpr std::size_t kMaxPieceNameBytes = 200;
 
-// Windows-1252 text as UTF-8. ASCII stays as it is; the five bytes that Windows-1252 leaves
-// undefined become the characters of the same number.
-std::string Windows1252ToUtf8(std::string_view text);
-
 // At most `max_bytes` of UTF-8 text, cut before a character that would not fit whole.
 std::string_view CutUtf8(std::string_view text, std::size_t max_bytes);
 

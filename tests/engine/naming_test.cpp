@@ -6,6 +6,7 @@
 #include "format/reader.h"
 #include "model/first_by_name.h"
 #include "model/messages.h"
+#include "platform/windows_1252.h"
 #include "split/piece_name.h"
 #include "split/provider_naming.h"
 #include "split/split_per_antenna.h"

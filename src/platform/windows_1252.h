@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vsm {
+
+// The texts of a channel list are bytes in Windows-1252, the receiver's code page. Where they
+// meet the world outside (a file name on Linux, a window's text) they become Unicode here.
+
+// The character of a Windows-1252 byte. The five bytes that Windows-1252 leaves undefined keep
+// their own number, as Windows does.
+char16_t Windows1252Character(unsigned char byte);
+
+// Windows-1252 text as UTF-8; ASCII stays as it is.
+std::string Windows1252ToUtf8(std::string_view text);
+
+}  // namespace vsm
