@@ -136,6 +136,14 @@ std::int64_t ParseQuad(std::string_view field) {
   return static_cast<std::int64_t>(ParseWrapping<std::uint64_t>(field));
 }
 
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
 std::string_view TrimSpaces(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};

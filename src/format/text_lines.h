@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace vsm {
@@ -69,5 +70,8 @@ std::int64_t ParseQuad(std::string_view field);
 
 // The text with leading and trailing spaces removed (spaces only).
 std::string_view TrimSpaces(std::string_view text);
+
+// The text with the ASCII letters A to Z made lower case; every other byte stays as it is.
+std::string LowerAscii(std::string_view text);
 
 }  // namespace vsm

@@ -127,12 +127,8 @@ void RunLines(Workspace& workspace, Controls& controls, std::string_view text) {
 }  // namespace
 
 bool IsTrue(std::string_view line, std::size_t start) {
-  std::string lower(line);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
   const std::size_t from = start > 0 ? start - 1 : 0;
-  return lower.find("true", from) != std::string::npos;
+  return LowerAscii(line).find("true", from) != std::string::npos;
 }
 
 void SplitAsChecked(Workspace& workspace, const Controls& controls) {

@@ -44,22 +44,13 @@ std::string_view CutFileSystemName(std::string_view name, std::size_t max_bytes)
 #endif
 }
 
-std::string LowerAscii(std::string text);
-
 // Windows takes these names, with any extension, for devices: a piece so named could not be
 // created there, nor copied there from elsewhere.
 bool IsDeviceName(std::string_view stem) {
-  const std::string base = LowerAscii(std::string(stem.substr(0, stem.find('.'))));
+  const std::string base = LowerAscii(stem.substr(0, stem.find('.')));
   if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
   return base.size() == 4 && (base.starts_with("com") || base.starts_with("lpt")) &&
          base[3] >= '1' && base[3] <= '9';
-}
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 std::string Numbered(const std::string& stem, int number) {
