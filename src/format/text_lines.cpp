@@ -86,17 +86,27 @@ Columns::Columns(std::string_view line) {
 
 namespace {
 
+// Reads a number from `p` on: leading blanks skipped, an optional sign, then decimal digits up to
+// the first other character (none read as 0). The value wraps at the width of `Unsigned`. Returns
+// where the reading stopped.
 template <class Unsigned>
-Unsigned ParseWrapping(std::string_view field) {
-  std::size_t i = 0;
-  while (i < field.size() && field[i] == ' ') ++i;
+const char* ReadNumber(const char* p, const char* end, Unsigned& value) {
+  while (p != end && *p == ' ') ++p;
   bool negative = false;
-  if (i < field.size() && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
-  Unsigned value = 0;
-  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
-    value = static_cast<Unsigned>(value * 10u + static_cast<Unsigned>(field[i] - '0'));
+  if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  Unsigned magnitude = 0;
+  for (; p != end && *p >= '0' && *p <= '9'; ++p) {
+    magnitude = static_cast<Unsigned>(magnitude * 10u + static_cast<Unsigned>(*p - '0'));
   }
-  return negative ? static_cast<Unsigned>(Unsigned{0} - value) : value;
+  value = negative ? static_cast<Unsigned>(Unsigned{0} - magnitude) : magnitude;
+  return p;
+}
+
+template <class Unsigned>
+Unsigned ParseNumber(std::string_view field) {
+  Unsigned value = 0;
+  ReadNumber(field.data(), field.data() + field.size(), value);
+  return value;
 }
 
 }  // namespace
@@ -116,24 +126,17 @@ std::string_view ColumnReader::Text() {
 
 std::int32_t ColumnReader::Long() {
   if (next_ == nullptr) return 0;
-  const char* p = next_;
-  while (p != end_ && *p == ' ') ++p;
-  bool negative = false;
-  if (p != end_ && (*p == '+' || *p == '-')) negative = *p++ == '-';
   std::uint32_t value = 0;
-  for (; p != end_ && *p >= '0' && *p <= '9'; ++p) {
-    value = value * 10u + static_cast<std::uint32_t>(*p - '0');
-  }
-  FinishColumnAt(p);
-  return static_cast<std::int32_t>(negative ? 0u - value : value);
+  FinishColumnAt(ReadNumber(next_, end_, value));
+  return static_cast<std::int32_t>(value);
 }
 
 std::int32_t ParseLong(std::string_view field) {
-  return static_cast<std::int32_t>(ParseWrapping<std::uint32_t>(field));
+  return static_cast<std::int32_t>(ParseNumber<std::uint32_t>(field));
 }
 
 std::int64_t ParseQuad(std::string_view field) {
-  return static_cast<std::int64_t>(ParseWrapping<std::uint64_t>(field));
+  return static_cast<std::int64_t>(ParseNumber<std::uint64_t>(field));
 }
 
 std::string LowerAscii(std::string_view text) {
