@@ -110,58 +110,31 @@ class ListWriter {
   std::string block_;
 };
 
-const Favorite& Deref(const Favorite& favorite) { return favorite; }
-const Favorite& Deref(const Favorite* favorite) { return *favorite; }
-
 bool FavoriteIsWritten(const Favorite& favorite, bool by_antenna) {
   const Service* service = favorite.service;
   if (service == nullptr || !service->kept) return false;
   return !by_antenna || (service->antenna != nullptr && service->antenna->selected);
 }
 
-template <class Favorites>
-void WriteFavorites(ListWriter& out, const Favorites& favorites, bool by_antenna) {
-  for (const auto& element : favorites) {
-    const Favorite& favorite = Deref(element);
-    if (FavoriteIsWritten(favorite, by_antenna)) out.Put(favorite, AppendFavorite);
+void WriteFavorites(ListWriter& out, const std::vector<Favorite*>& favorites, bool by_antenna) {
+  for (const Favorite* favorite : favorites) {
+    if (FavoriteIsWritten(*favorite, by_antenna)) out.Put(*favorite, AppendFavorite);
   }
 }
 
-// The used providers of `providers`, as the marking pass listed them or by their marks.
-void WriteProviders(ListWriter& out, const KeptChains& kept,
-                    const RecordList<Provider>& providers) {
-  if (kept.listed) {
-    for (const Provider* provider : kept.providers) out.Line(provider->name);
-    return;
-  }
-  for (const Provider& provider : providers) {
-    if (provider.used) out.Line(provider.name);
-  }
-}
-
-void WriteServiceChain(ListWriter& out, const Service* first) {
-  for (const Service* s = first; s != nullptr; s = s->next_kept) out.Put(*s, AppendService);
-}
-
-// The kept services of one chain, from the marking pass's list when it made one.
-void WriteServices(ListWriter& out, const KeptChains& kept, const Service* first,
-                   const std::vector<Service*>& listed) {
-  if (!kept.listed) {
-    WriteServiceChain(out, first);
-    return;
-  }
+void WriteServices(ListWriter& out, const std::vector<Service*>& services) {
   // The services of a piece lie scattered in memory. Reading one byte of each of the next ones
   // in a short loop lets the processor fetch them side by side, so that the formatting after it
   // finds them at hand instead of waiting for each in turn.
   constexpr std::size_t kAhead = 16;
   unsigned char seen = 0;
-  for (std::size_t i = 0; i < listed.size(); ++i) {
+  for (std::size_t i = 0; i < services.size(); ++i) {
     if (i % kAhead == 0) {
-      for (std::size_t j = i; j < std::min(listed.size(), i + kAhead); ++j) {
-        seen |= static_cast<unsigned char>(listed[j]->name.size() | listed[j]->kind.size());
+      for (std::size_t j = i; j < std::min(services.size(), i + kAhead); ++j) {
+        seen |= static_cast<unsigned char>(services[j]->name.size() | services[j]->kind.size());
       }
     }
-    out.Put(*listed[i], AppendService);
+    out.Put(*services[i], AppendService);
   }
   volatile unsigned char keep = seen;
   static_cast<void>(keep);
@@ -175,33 +148,22 @@ void WriteSections(const Workspace& workspace, ListWriter& out, bool by_antenna)
   out.Line("[ANTENNA]");
   for (const Antenna& antenna : set.antennas) out.Put(antenna, AppendAntenna);
   out.Line("[TS]");
-  for (const Transponder* t = kept.first_kept_transponder; t != nullptr; t = t->next_kept) {
-    out.Put(*t, AppendTransponder);
-  }
+  for (const Transponder* transponder : kept.transponders) out.Put(*transponder, AppendTransponder);
   out.Line("[NETWORK]");
   for (const Network& network : set.networks) out.Line(network.text);
   out.Line("[PROVIDER]");
-  const auto& providers =
-      options.naming == Naming::keep_existing_names ? set.providers : set.generated_providers;
-  WriteProviders(out, kept, providers);
+  for (const Provider* provider : kept.providers) out.Line(provider->name);
   out.Line("[FAVORITE]");
   if (!options.remove_favorites) {
-    // Listed by the marking pass: only the favourites of kept services, which a piece of a
-    // split finds without walking every favourite of the list.
-    if (kept.listed) {
-      WriteFavorites(out, kept.tv_favorites, by_antenna);
-      if (!options.remove_radios) WriteFavorites(out, kept.radio_favorites, by_antenna);
-    } else {
-      WriteFavorites(out, set.tv_favorites, by_antenna);
-      if (!options.remove_radios) WriteFavorites(out, set.radio_favorites, by_antenna);
-    }
+    WriteFavorites(out, kept.tv_favorites, by_antenna);
+    if (!options.remove_radios) WriteFavorites(out, kept.radio_favorites, by_antenna);
   }
   out.Line("[SERVICE]");
-  WriteServices(out, kept, kept.first_kept_tv_service, kept.tv_services);
+  WriteServices(out, kept.tv_services);
   if (options.remove_radios) {
     out.Line(kPlaceholderServiceLine);
   } else {
-    WriteServices(out, kept, kept.first_kept_radio_service, kept.radio_services);
+    WriteServices(out, kept.radio_services);
   }
   out.Line("[MENU]");
   for (const Menu& menu : set.menus) out.Line(menu.text);

@@ -167,7 +167,6 @@ Service& AdoptService(Service& moved, std::size_t position) {
   moved.list_index = 0;
   moved.out_ts_index = moved.out_number = moved.out_provider_index = 0;
   moved.kept = false;
-  moved.next_kept = nullptr;
   return moved;
 }
 

@@ -50,7 +50,6 @@ struct Transponder {
   std::int32_t list_index = 0;
   std::int32_t out_antenna_index = 0;
   std::int32_t out_index = 0;
-  Transponder* next_kept = nullptr;
 };
 
 // One line of "[NETWORK]", kept verbatim.
@@ -79,7 +78,6 @@ struct Service {
   Antenna* antenna = nullptr;
   Transponder* transponder = nullptr;
   Provider* provider = nullptr;
-  Service* next_kept = nullptr;
   std::int32_t ts_index = 0;
   std::int32_t provider_index = 0;
   std::int32_t number = 0;

@@ -11,21 +11,15 @@
 
 namespace vsm {
 
-// The records that the last marking pass kept, each chain in list order through `next_kept`.
+// The records that the last marking pass kept for the writer, each chain in list order. Listed
+// rather than linked through the records: a piece of a split is written without walking the
+// whole lists, and the records are fetched from memory without each waiting for the one before.
 struct KeptChains {
-  Transponder* first_kept_transponder = nullptr;
-  Service* first_kept_tv_service = nullptr;
-  Service* first_kept_radio_service = nullptr;
-  // The kept services as in their chains, the providers marked `used` in the list written and
-  // the favourites of the kept services, in list order, as the marking pass found them: a piece
-  // of a split is written without walking the whole lists, and the records are fetched from
-  // memory without each waiting for the one before. Without `listed` the writer follows the
-  // chains and finds the providers and favourites by their marks.
-  bool listed = false;
+  std::vector<Transponder*> transponders;  // those of the selected antennas
   std::vector<Service*> tv_services;
   std::vector<Service*> radio_services;
-  std::vector<Provider*> providers;
-  std::vector<Favorite*> tv_favorites;
+  std::vector<Provider*> providers;     // those marked `used` in the provider list written
+  std::vector<Favorite*> tv_favorites;  // those of the kept services
   std::vector<Favorite*> radio_favorites;
 };
 

@@ -18,12 +18,6 @@ bool CanBeKept(Workspace& workspace, const Service& service) {
          service.provider != nullptr && OutputProviderOf(workspace, service) != nullptr;
 }
 
-RecordList<Provider>& OutputProviders(Workspace& workspace) {
-  ChannelList& set = workspace.main_set;
-  return workspace.options.naming == Naming::keep_existing_names ? set.providers
-                                                                 : set.generated_providers;
-}
-
 template <class Record>
 Record& Deref(Record& record) {
   return record;
@@ -43,14 +37,12 @@ class Marker {
 
   void Begin() {
     KeptChains& kept = workspace_.kept;
-    kept.first_kept_transponder = nullptr;
-    kept.first_kept_tv_service = kept.first_kept_radio_service = nullptr;
+    kept.transponders.clear();
     kept.tv_services.clear();
     kept.radio_services.clear();
     kept.providers.clear();
     kept.tv_favorites.clear();
     kept.radio_favorites.clear();
-    kept.listed = true;
     std::int32_t counter = 0;
     for (Antenna& antenna : workspace_.main_set.antennas) antenna.out_index = counter++;
   }
@@ -58,22 +50,18 @@ class Marker {
   template <class Transponders>
   void KeepTransponders(Transponders& transponders) {
     std::int32_t counter = 0;
-    Transponder** link = &workspace_.kept.first_kept_transponder;
     for (auto& element : transponders) {
       Transponder& transponder = Deref(element);
       if (!IsOnSelectedAntenna(transponder)) continue;
       transponder.out_antenna_index = transponder.antenna->out_index;
       transponder.out_index = counter++;
-      transponder.next_kept = nullptr;
-      *link = &transponder;
-      link = &transponder.next_kept;
+      workspace_.kept.transponders.push_back(&transponder);
     }
   }
 
   template <class Services>
-  void KeepServices(Services& services, Service*& head, std::vector<Service*>& listed) {
+  void KeepServices(Services& services, std::vector<Service*>& kept_services) {
     std::int32_t counter = 1;
-    Service** link = &head;
     for (auto& element : services) {
       Service& service = Deref(element);
       service.kept = BelongsToPiece(service);
@@ -82,10 +70,7 @@ class Marker {
       service.out_ts_index = service.transponder->out_index;
       service.out_number = counter++;
       if (kind_ == PieceKind::selected_antennas) MarkProvidersOf(service);
-      listed.push_back(&service);
-      service.next_kept = nullptr;
-      *link = &service;
-      link = &service.next_kept;
+      kept_services.push_back(&service);
     }
   }
 
@@ -171,6 +156,12 @@ void ClearProviderMarks(ChannelList& set) {
 
 }  // namespace
 
+RecordList<Provider>& OutputProviders(Workspace& workspace) {
+  ChannelList& set = workspace.main_set;
+  return workspace.options.naming == Naming::keep_existing_names ? set.providers
+                                                                 : set.generated_providers;
+}
+
 Provider* OutputProviderOf(Workspace& workspace, const Service& service) {
   if (workspace.options.naming == Naming::keep_existing_names) return service.provider;
   if (service.antenna == nullptr) return nullptr;
@@ -189,12 +180,12 @@ bool MarkKeptRecords(Workspace& workspace, PieceKind kind) {
   marker.Begin();
   marker.KeepTransponders(set.transponders);
   if (kind == PieceKind::selected_antennas) ClearProviderMarks(set);
-  marker.KeepServices(set.tv_services, kept.first_kept_tv_service, kept.tv_services);
+  marker.KeepServices(set.tv_services, kept.tv_services);
   if (workspace.options.remove_radios) {
     // Left out: no radio service may pass for kept, also through a favourite.
     for (Service& service : set.radio_services) service.kept = false;
   } else {
-    marker.KeepServices(set.radio_services, kept.first_kept_radio_service, kept.radio_services);
+    marker.KeepServices(set.radio_services, kept.radio_services);
   }
   marker.NumberProviders(OutputProviders(workspace));
   marker.NumberFavorites(set.tv_favorites, set.radio_favorites);
@@ -311,9 +302,9 @@ bool SplitPieces::Mark(std::size_t position) {
   } else {
     marker.KeepTransponders(selected_transponders_);
   }
-  marker.KeepServices(piece.tv_services, kept.first_kept_tv_service, kept.tv_services);
+  marker.KeepServices(piece.tv_services, kept.tv_services);
   if (!workspace_.options.remove_radios) {
-    marker.KeepServices(piece.radio_services, kept.first_kept_radio_service, kept.radio_services);
+    marker.KeepServices(piece.radio_services, kept.radio_services);
   }
   if (kind_ == PieceKind::selected_antennas) {
     OrderMarkedProviders();

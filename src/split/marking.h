@@ -14,11 +14,15 @@ enum class PieceKind {
   selected_provider,  // only the services that name the one provider marked `used`
 };
 
-// Prepares everything the writer reads: chains and renumbers the kept transponders (those of the
+// Prepares everything the writer reads: lists and renumbers the kept transponders (those of the
 // selected antennas) and services, numbers the antennas and the used providers, and points the
 // kept services and their favourites at their output numbers. A record whose antenna,
 // transponder, provider or service is absent is never kept. True when a service was kept.
 bool MarkKeptRecords(Workspace& workspace, PieceKind kind);
+
+// The provider list that a save or a piece writes from: the list's own providers when existing
+// names are kept, otherwise the generated ones.
+RecordList<Provider>& OutputProviders(Workspace& workspace);
 
 // The provider that a service names in the output: its own one when existing names are kept,
 // otherwise the generated provider of its antenna. Nothing when there is none.

@@ -9,15 +9,9 @@
 namespace vsm {
 namespace {
 
-RecordList<Provider>& ProvidersToSplitBy(Workspace& workspace) {
-  ChannelList& set = workspace.main_set;
-  return workspace.options.naming == Naming::keep_existing_names ? set.providers
-                                                                 : set.generated_providers;
-}
-
 void SplitProvider(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std::size_t position,
                    std::size_t total) {
-  Provider& provider = ProvidersToSplitBy(workspace)[position];
+  Provider& provider = OutputProviders(workspace)[position];
   run.ShowProgress(total);
   provider.used = true;
   run.NamePiece(provider.name);
@@ -43,7 +37,7 @@ void SplitPerProvider(Workspace& workspace, Button button) {
   StartRunTimer(workspace);
   ApplyPreferredAntennas(workspace);
   if (!run.OpenScript()) return;
-  RecordList<Provider>& providers = ProvidersToSplitBy(workspace);
+  RecordList<Provider>& providers = OutputProviders(workspace);
   for (Provider& provider : providers) provider.used = false;
   SplitPieces pieces(workspace, PieceKind::selected_provider);
   // Only the provider of the piece being made is marked.

@@ -106,9 +106,9 @@ class ModelTest : public WorkspaceTest {
       antenna.name = "A";
     }
     workspace.loaded_files.push_back({"a.vrk"});
-    workspace.kept.first_kept_transponder = &workspace.main_set.transponders[0];
-    workspace.kept.first_kept_tv_service = &workspace.main_set.tv_services[0];
-    workspace.kept.first_kept_radio_service = &workspace.main_set.radio_services[0];
+    workspace.kept.transponders = {&workspace.main_set.transponders[0]};
+    workspace.kept.tv_services = {&workspace.main_set.tv_services[0]};
+    workspace.kept.radio_services = {&workspace.main_set.radio_services[0]};
   }
 
   static std::size_t ListedRecords(const ChannelList& set) {
@@ -127,7 +127,7 @@ TEST_F(ModelTest, ClearEmptiesItsOwnSetAndLeavesTheOtherTheLoadedFilesAndTheKept
   EXPECT_EQ(workspace.main_set.generated_providers.size(), 1u);
   ASSERT_EQ(workspace.loaded_files.size(), 1u);
   EXPECT_EQ(workspace.loaded_files[0].path, "a.vrk");
-  EXPECT_NE(workspace.kept.first_kept_transponder, nullptr);
+  EXPECT_EQ(workspace.kept.transponders.size(), 1u);
 }
 
 TEST_F(ModelTest, ALoadThatFailsStillEmptiesTheMainSetTheLoadedFilesAndTheKeptChains) {
@@ -137,10 +137,10 @@ TEST_F(ModelTest, ALoadThatFailsStillEmptiesTheMainSetTheLoadedFilesAndTheKeptCh
   EXPECT_EQ(ListedRecords(workspace.main_set), 0u);
   EXPECT_TRUE(workspace.main_set.generated_providers.empty());
   EXPECT_TRUE(workspace.loaded_files.empty());
-  // The chains pointed into the cleared lists; following them now would read freed records.
-  EXPECT_EQ(workspace.kept.first_kept_transponder, nullptr);
-  EXPECT_EQ(workspace.kept.first_kept_tv_service, nullptr);
-  EXPECT_EQ(workspace.kept.first_kept_radio_service, nullptr);
+  // The kept records were in the cleared lists; following them now would read freed records.
+  EXPECT_TRUE(workspace.kept.transponders.empty());
+  EXPECT_TRUE(workspace.kept.tv_services.empty());
+  EXPECT_TRUE(workspace.kept.radio_services.empty());
   EXPECT_EQ(ListedRecords(workspace.merge_set), 9u);
 }
 

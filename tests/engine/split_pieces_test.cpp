@@ -41,20 +41,22 @@ class SplitPiecesTest : public test_support::WorkspaceTest,
     if (workspace.options.keep_pref_antennas) set.antennas[1].selected = false;
   }
 
-  // Everything that the marking pass leaves for the writer: the chains, the used providers and
-  // their numbers, the numbered favourites and every service's kept mark.
+  // Everything that the marking pass leaves for the writer: the kept records it lists, the used
+  // providers and their numbers, the numbered favourites and every service's kept mark.
   std::string MarkedState(bool kept_any) {
     const ChannelList& set = workspace.main_set;
+    const KeptChains& kept = workspace.kept;
     std::string state = kept_any ? "kept\n" : "none\n";
-    for (const Transponder* t = workspace.kept.first_kept_transponder; t; t = t->next_kept) {
-      state += FormatTransponder(*t) + "\n";
+    for (const Transponder* t : kept.transponders) state += FormatTransponder(*t) + "\n";
+    for (const auto* services : {&kept.tv_services, &kept.radio_services}) {
+      for (const Service* service : *services) state += FormatService(*service) + "\n";
     }
-    for (const Service* first :
-         {workspace.kept.first_kept_tv_service, workspace.kept.first_kept_radio_service}) {
-      for (const Service* s = first; s != nullptr; s = s->next_kept) {
-        state += FormatService(*s) + "\n";
-      }
+    for (const Provider* provider : kept.providers) state += provider->name + "\n";
+    for (const auto* favorites : {&kept.tv_favorites, &kept.radio_favorites}) {
+      for (const Favorite* favorite : *favorites) state += FormatFavorite(*favorite) + "\n";
     }
+    // The marks in the whole lists.
+    state += "\nmarked\n";
     for (const auto* providers : {&set.providers, &set.generated_providers}) {
       for (const Provider& provider : *providers) {
         if (provider.used)
@@ -70,15 +72,6 @@ class SplitPiecesTest : public test_support::WorkspaceTest,
     }
     for (const auto* services : {&set.tv_services, &set.radio_services}) {
       for (const Service& service : *services) state += service.kept ? '1' : '0';
-    }
-    // What the pass listed for the writer.
-    state += "\nlisted\n";
-    for (const auto* services : {&workspace.kept.tv_services, &workspace.kept.radio_services}) {
-      for (const Service* service : *services) state += FormatService(*service) + "\n";
-    }
-    for (const Provider* provider : workspace.kept.providers) state += provider->name + "\n";
-    for (const auto* favorites : {&workspace.kept.tv_favorites, &workspace.kept.radio_favorites}) {
-      for (const Favorite* favorite : *favorites) state += FormatFavorite(*favorite) + "\n";
     }
     return state;
   }

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "format/reader.h"
+#include "split/provider_naming.h"
+#include "split/split_per_antenna.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
@@ -35,33 +37,35 @@ class WriterTest : public WorkspaceTest {
     t0.values = {10, 11, 12, 13, 14, 15, 16};
     AddTransponder(&hotbird, 99).out_antenna_index = 1;
     Transponder& t2 = AddTransponder(&astra, -20);
-    t0.next_kept = &t2;
-    workspace.kept.first_kept_transponder = &t0;
+    workspace.kept.transponders = {&t0, &t2};
 
     set.networks.Append({"net\twith\ttabs", 0});
     set.networks.Append({"", 1});
     for (const char* name : {"P0", "P1", "P2"}) set.providers.Append({name, 0, false});
     set.providers[0].used = set.providers[2].used = true;
-    for (const char* name : {"G0", "G1", "G2"}) set.generated_providers.Append({name, 0, false});
-    set.generated_providers[0].used = set.generated_providers[2].used = true;
+    workspace.kept.providers = {&set.providers[0], &set.providers[2]};
     set.menus.Append({"m\t1", 0});
     set.menus.Append({"", 1});
 
     Service& one = AddService(set.tv_services, "V", "One", &astra, 0, 0, 1);
     Service& other = AddService(set.tv_services, "V", "Other", &hotbird, 0, 0, 0);
     Service& two = AddService(set.tv_services, "Video", "Tw\xE9", &astra, 1, 1, 2);
-    one.next_kept = &two;
-    workspace.kept.first_kept_tv_service = &one;
+    workspace.kept.tv_services = {&one, &two};
     Service& radio = AddService(set.radio_services, "A", "Radio", &astra, 1, 0, 1);
     Service& lost_radio = AddService(set.radio_services, "A", "Lost", &hotbird, 0, 0, 0);
-    workspace.kept.first_kept_radio_service = &radio;
+    workspace.kept.radio_services = {&radio};
 
+    // Every favourite is handed to the writer, which writes those that pass its favourite test.
     AddFavorite(set.tv_favorites, 0, 3, &one, 0);
     AddFavorite(set.tv_favorites, 0, 8, &other, 77);
     AddFavorite(set.tv_favorites, 0, -2, &two, 1);
     AddFavorite(set.tv_favorites, 0, 9, nullptr, 88);
     AddFavorite(set.radio_favorites, 1, 0, &radio, 0);
     AddFavorite(set.radio_favorites, 1, 0, &lost_radio, 66);
+    for (Favorite& favorite : set.tv_favorites) workspace.kept.tv_favorites.push_back(&favorite);
+    for (Favorite& favorite : set.radio_favorites) {
+      workspace.kept.radio_favorites.push_back(&favorite);
+    }
 
     workspace.settings.current_file = Path("out.txt");
     workspace.settings.text_file = workspace.settings.WorkPath("out.txt");
@@ -174,7 +178,7 @@ TEST_F(WriterTest, RemovedRadiosLeaveThePlaceholderAndNoRadioFavorites) {
 }
 
 TEST_F(WriterTest, NoKeptRadioMeansNoPlaceholder) {
-  workspace.kept.first_kept_radio_service = nullptr;
+  workspace.kept.radio_services.clear();
   EXPECT_NE(Write().find(CrLf({ServiceLine("Video", "1\t1\tTw\xE9\t2"), "[MENU]"})),
             std::string::npos);
 }
@@ -185,10 +189,23 @@ TEST_F(WriterTest, RemovedFavoritesLeaveTheHeaderOnly) {
 }
 
 TEST_F(WriterTest, GeneratedProvidersReplaceTheExistingOnes) {
-  for (const Naming naming : {Naming::use_satellite_position, Naming::use_antenna_names}) {
+  WriteList("in.txt", CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\tAstra",
+                            "1\t0\t0\t0\t0\t0\t0\t0\tHotbird", "[TS]", "0\t1\t2\t3\t4\t5\t6\t7",
+                            "[NETWORK]", "[PROVIDER]", "P0", "P1", "[FAVORITE]", "[SERVICE]",
+                            "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t1\tOne\t1", "[MENU]"}));
+  ASSERT_TRUE(Load("in.txt"));
+  workspace.settings.text_file = workspace.settings.WorkPath("out.txt");
+  // The one service lies on Astra and names P1.
+  const auto providers_written = [&](Naming naming) {
     workspace.options.naming = naming;
-    EXPECT_NE(Write().find(CrLf({"[PROVIDER]", "G0", "G2", "[FAVORITE]"})), std::string::npos);
-  }
+    BuildGeneratedProviders(workspace);
+    EXPECT_TRUE(MarkForSelectedAntennas(workspace));
+    const std::string text = Write();
+    const std::size_t first = text.find("[PROVIDER]\r\n") + 12;
+    return text.substr(first, text.find("[FAVORITE]") - first);
+  };
+  EXPECT_EQ(providers_written(Naming::keep_existing_names), "P1\r\n");
+  EXPECT_EQ(providers_written(Naming::use_antenna_names), "Astra\r\n");
 }
 
 TEST_F(WriterTest, FavoritesFollowTheSelectionOrTheKeptMark) {
@@ -239,12 +256,14 @@ TEST_F(WriterTest, NumbersComeBackNormalisedAndTextsByteForByte) {
   // Mark everything as kept, numbered in list order.
   ChannelList& set = workspace.main_set;
   set.providers[0].used = true;
+  workspace.kept.providers = {&set.providers[0]};
   set.transponders[0].out_antenna_index = set.transponders[0].antenna->out_index;
-  workspace.kept.first_kept_transponder = &set.transponders[0];
+  workspace.kept.transponders = {&set.transponders[0]};
   Service& service = set.tv_services[0];
   service.kept = true;
   service.out_number = 1;
-  workspace.kept.first_kept_tv_service = &service;
+  workspace.kept.tv_services = {&service};
+  workspace.kept.tv_favorites = {&set.tv_favorites[0]};
   workspace.settings.text_file = workspace.settings.WorkPath("in.txt");
   EXPECT_EQ(Write(), CrLf({
                          "[MORVANE V3 FILE]",
