@@ -60,7 +60,7 @@ struct ServiceLine {
 // A service from its columns, without its antenna (see LinkAntenna).
 Service& AppendService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
                        const RecordList<Provider>& providers, const ServiceLine& columns) {
-  const auto position = static_cast<std::int32_t>(list.size());
+  const std::int32_t position = list.NextPosition();
   Service& service = list.AppendNew();
   service.kind = columns.kind;
   service.values = columns.values;
@@ -165,8 +165,6 @@ class SetReader : public SectionVisitor {
   std::size_t first_new_radio_ = 0;
 };
 
-std::int32_t NextPosition(std::size_t count) { return static_cast<std::int32_t>(count); }
-
 void ReadListFromTextForm(Workspace& workspace, const std::string& text) {
   workspace.loaded_files.push_back({workspace.settings.current_file});
   ReadAllSections(workspace, SetId::main, text);
@@ -262,7 +260,7 @@ Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::stri
   const std::string_view name = TrimSpaces(columns[9]);
   WarnWhenAntennasAreFull(workspace, list, name);
   Antenna antenna;
-  antenna.index = antenna.list_index = NextPosition(list.size());
+  antenna.index = antenna.list_index = list.NextPosition();
   antenna.values = {ParseQuad(columns[2]), ParseLong(columns[3]), ParseLong(columns[4]),
                     ParseLong(columns[5]), ParseLong(columns[6]), ParseLong(columns[7]),
                     ParseLong(columns[8])};
@@ -278,20 +276,20 @@ void ParseTransponder(RecordList<Transponder>& list, const RecordList<Antenna>& 
   transponder.antenna_index = columns.Long();
   transponder.values = ReadTransponderValues(columns);
   transponder.antenna = antennas.Resolve(transponder.antenna_index);
-  transponder.list_index = NextPosition(list.size());
+  transponder.list_index = list.NextPosition();
   list.Append(transponder);
 }
 
 void ParseNetwork(RecordList<Network>& list, std::string_view line) {
-  list.Append({std::string(line), NextPosition(list.size())});
+  list.Append({std::string(line), list.NextPosition()});
 }
 
 void ParseProvider(RecordList<Provider>& list, std::string_view line) {
-  list.Append({std::string(line), NextPosition(list.size()), false});
+  list.Append({std::string(line), list.NextPosition(), false});
 }
 
 void ParseMenu(RecordList<Menu>& list, std::string_view line) {
-  list.Append({std::string(line), NextPosition(list.size())});
+  list.Append({std::string(line), list.NextPosition()});
 }
 
 void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
@@ -315,7 +313,7 @@ void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,
   }
   const auto& services = favorite.kind == 0 ? tv_services : radio_services;
   favorite.service = services.Resolve(favorite.channel_index);
-  favorite.list_index = NextPosition(list.size());
+  favorite.list_index = list.NextPosition();
   list.Append(favorite);
 }
 

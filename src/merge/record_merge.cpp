@@ -8,8 +8,6 @@
 namespace vsm {
 namespace {
 
-std::int32_t NextPosition(std::size_t count) { return static_cast<std::int32_t>(count); }
-
 // The counterpart recorded for a position; none for a position outside the merged list.
 template <class Record>
 Record* CounterpartAt(const std::vector<Record*>& counterparts, std::int64_t position) {
@@ -50,7 +48,7 @@ Antenna& AppendAntenna(Workspace& workspace, FirstByName<Antenna>& index, const 
   RecordList<Antenna>& antennas = workspace.main_set.antennas;
   WarnWhenAntennasAreFull(workspace, antennas, antenna.name);
   Antenna copy;
-  copy.index = copy.list_index = NextPosition(antennas.size());
+  copy.index = copy.list_index = antennas.NextPosition();
   copy.values = antenna.values;
   copy.name = antenna.name.empty() ? std::string("Unknown") : antenna.name;
   copy.sat_position = copy.name;
@@ -137,8 +135,7 @@ Provider* FindProvider(const FirstByName<Provider>& main_providers, const Provid
 
 Provider& AppendProvider(RecordList<Provider>& main_providers, FirstByName<Provider>& index,
                          const Provider& provider) {
-  Provider& added =
-      main_providers.Append({provider.name, NextPosition(main_providers.size()), true});
+  Provider& added = main_providers.Append({provider.name, main_providers.NextPosition(), true});
   index.Add(added);
   return added;
 }
@@ -160,7 +157,7 @@ void TakeCounterparts(Service& service, const Counterparts& counterparts) {
 Service& AdoptService(Service& moved, std::size_t position) {
   // Keeps the values read, numbered by its new position and linked to the main set; every other
   // field starts afresh.
-  moved.number = NextPosition(position) + 1;
+  moved.number = static_cast<std::int32_t>(position) + 1;
   moved.antenna = std::exchange(moved.merge_antenna, nullptr);
   moved.transponder = std::exchange(moved.merge_transponder, nullptr);
   moved.provider = std::exchange(moved.merge_provider, nullptr);

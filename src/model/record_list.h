@@ -115,6 +115,8 @@ class RecordList {
   Record& back() const { return *order_.back(); }
   std::size_t size() const { return order_.size(); }
   bool empty() const { return order_.empty(); }
+  // The position that a record appended next takes, as the records' index fields hold it.
+  std::int32_t NextPosition() const { return static_cast<std::int32_t>(order_.size()); }
   void Clear() {
     order_.clear();
     store_.Clear();

@@ -18,12 +18,14 @@ bool CanBeKept(Workspace& workspace, const Service& service) {
          service.provider != nullptr && OutputProviderOf(workspace, service) != nullptr;
 }
 
+// The record that an element of the records given to a step stands for: the whole lists hold
+// records, the pieces of a split pointers to them.
 template <class Record>
-Record& Deref(Record& record) {
+Record& RecordOf(Record& record) {
   return record;
 }
 template <class Record>
-Record& Deref(Record* record) {
+Record& RecordOf(Record* record) {
   return *record;
 }
 
@@ -51,7 +53,7 @@ class Marker {
   void KeepTransponders(Transponders& transponders) {
     std::int32_t counter = 0;
     for (auto& element : transponders) {
-      Transponder& transponder = Deref(element);
+      Transponder& transponder = RecordOf(element);
       if (!IsOnSelectedAntenna(transponder)) continue;
       transponder.out_antenna_index = transponder.antenna->out_index;
       transponder.out_index = counter++;
@@ -63,7 +65,7 @@ class Marker {
   void KeepServices(Services& services, std::vector<Service*>& kept_services) {
     std::int32_t counter = 1;
     for (auto& element : services) {
-      Service& service = Deref(element);
+      Service& service = RecordOf(element);
       service.kept = BelongsToPiece(service);
       if (!service.kept) continue;
       kept_any_ = true;
@@ -80,7 +82,7 @@ class Marker {
   void NumberProviders(Providers& providers) {
     std::int32_t counter = 0;
     for (auto& element : providers) {
-      Provider& provider = Deref(element);
+      Provider& provider = RecordOf(element);
       if (!provider.used) continue;
       provider.list_index = counter++;
       workspace_.kept.providers.push_back(&provider);
@@ -135,7 +137,7 @@ class Marker {
   template <class Favorites>
   static void NumberFavoritesOf(Favorites& favorites, std::vector<Favorite*>& numbered) {
     for (auto& element : favorites) {
-      Favorite& favorite = Deref(element);
+      Favorite& favorite = RecordOf(element);
       if (favorite.service != nullptr && favorite.service->kept) {
         favorite.out_channel_index = favorite.service->out_number - 1;
         numbered.push_back(&favorite);

@@ -9,7 +9,8 @@
 namespace vsm {
 namespace {
 
-struct SatPositionRow {
+// One row of the default table: the position in degrees east or west, and the satellite.
+struct DefaultSatPosition {
   std::string_view degrees;
   char direction;  // 'E' or 'W'
   std::string_view satellite;
@@ -18,7 +19,7 @@ struct SatPositionRow {
 // The degree sign of Windows-1252, the code page of the channel lists.
 constexpr char kDegreeSign = '\xB0';
 
-constexpr std::array<SatPositionRow, 32> kDefaultRows{{
+constexpr std::array<DefaultSatPosition, 32> kDefaultRows{{
     {"19.2", 'E', "Astra"},
     {"13", 'E', "Hotbird"},
     {"16", 'E', "Eutelsat W2"},
@@ -57,7 +58,7 @@ constexpr std::array<SatPositionRow, 32> kDefaultRows{{
 
 std::string DefaultSatPositionTable() {
   std::string table;
-  for (const SatPositionRow& row : kDefaultRows) {
+  for (const DefaultSatPosition& row : kDefaultRows) {
     table += row.degrees;
     table += kDegreeSign;
     table += row.direction;
