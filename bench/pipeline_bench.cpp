@@ -19,13 +19,13 @@
 #include <thread>
 #include <vector>
 
-#include "bench_platform.h"
 #include "format/reader.h"
 #include "format/text_lines.h"
 #include "generator/list_generator.h"
 #include "merge/merge_driver.h"
 #include "platform/atomic_file.h"
 #include "platform/files.h"
+#include "platform/null_platform.h"
 #include "process_stats.h"
 #include "split/sat_position_table.h"
 #include "split/save_driver.h"
@@ -235,7 +235,7 @@ class PipelineRun {
   }
 
   std::vector<PhaseFigures> Run(bool own_names) {
-    BenchPlatform platform;
+    NullPlatform platform;
     Workspace workspace(platform, start_folder_.string());
     EnsureSatPositionFile(workspace);  // as at start-up
 
@@ -327,14 +327,14 @@ class PipelineRun {
     return static_cast<std::uint64_t>(fs::file_size(start_folder_ / "lists" / name));
   }
 
-  PhaseFigures Measure(const Phase& phase, const BenchPlatform& platform) {
+  PhaseFigures Measure(const Phase& phase, const NullPlatform& platform) {
     PhaseFigures figures;
     figures.name = phase.name;
     figures.lists_in_memory = phase.lists_in_memory;
     ReleaseFreeMemory();
     const Snapshot before = TakeSnapshot(start_folder_);
     const auto slept = platform.slept();
-    const auto programs = platform.programs_requested();
+    const auto programs = platform.programs_refused();
     ResetPeakResidentMemory();
     const auto io_before = ReadIoCounters();
     const double processor_before = ProcessorSeconds();
@@ -350,7 +350,7 @@ class PipelineRun {
       figures.bytes_written = io_after->written - io_before->written;
     }
     figures.slept = platform.slept() - slept;
-    figures.conversions_not_run = platform.programs_requested() - programs;
+    figures.conversions_not_run = platform.programs_refused() - programs;
 
     std::vector<FloorOutput> outputs;
     for (const fs::path& file : ChangedFiles(before, TakeSnapshot(start_folder_))) {

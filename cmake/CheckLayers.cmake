@@ -69,7 +69,7 @@ foreach(relative IN LISTS engine_files)
     list(GET include_parts 0 layer)
     list(FIND VSM_LAYERS ${layer} rank)
     if(rank EQUAL -1)
-      continue()  # a header of the file's own folder, such as "bench_platform.h"
+      continue()  # a header of the file's own folder, such as "harness.h"
     endif()
     if(rank GREATER own_rank)
       string(APPEND problems "  src/${relative} (${own_layer}) includes ${include} (${layer})\n")

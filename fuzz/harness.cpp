@@ -14,12 +14,12 @@
 #include "format/conversions.h"
 #include "format/reader.h"
 #include "format/text_lines.h"
-#include "fuzz_platform.h"
 #include "generator/list_generator.h"
 #include "merge/merge_driver.h"
 #include "model/messages.h"
 #include "model/workspace.h"
 #include "platform/files.h"
+#include "platform/null_platform.h"
 #include "platform/paths.h"
 #include "session/session.h"
 #include "split/sat_position_table.h"
@@ -56,7 +56,7 @@ class QuietWorkspace {
   explicit QuietWorkspace(const std::string& folder) : workspace(platform, folder) {
     workspace.settings.program_folder.clear();
   }
-  QuietPlatform platform;
+  NullPlatform platform;
   Workspace workspace;
 };
 
@@ -241,7 +241,7 @@ void RunScriptInput(const FuzzFolder& folder, std::string_view bytes) {
   WriteWholeFile(script, std::string(kScriptHeader) + "\r\n" + ConfineScript(bytes));
   {
     CurrentFolderScope in_folder(folder.path());
-    QuietPlatform platform;
+    NullPlatform platform;
     Session session(platform, folder.path());
     Workspace& workspace = session.workspace;
     workspace.settings.program_folder.clear();
