@@ -33,8 +33,9 @@ if(VSM_BUILD_GUI)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
-# Manual pages and the changelog are installed compressed, as Debian wants them: gzip -9n leaves
-# no name or time stamp in the file, so the same sources give the same bytes.
+# Manual pages and the changelog are made from their templates with the project's version, and
+# installed compressed, as Debian wants them: gzip -9n leaves no name or time stamp in the file,
+# so the same sources give the same bytes.
 find_program(VSM_GZIP gzip REQUIRED)
 
 function(vsm_gzip_file source compressed)
@@ -52,25 +53,22 @@ endfunction()
 set(VSM_MANUAL_PAGES vrk-split-merge.1 vrk2mvt.1 mvt2vrk.1)
 set(VSM_COMPRESSED_FILES)
 foreach(page IN LISTS VSM_MANUAL_PAGES)
+  set(page_with_version ${CMAKE_BINARY_DIR}/generated/man/${page})
+  configure_file(${CMAKE_SOURCE_DIR}/docs/man/${page}.in ${page_with_version} @ONLY)
   set(compressed ${CMAKE_BINARY_DIR}/packaging/${page}.gz)
-  vsm_gzip_file(${CMAKE_SOURCE_DIR}/docs/man/${page} ${compressed})
+  vsm_gzip_file(${page_with_version} ${compressed})
   install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   list(APPEND VSM_COMPRESSED_FILES ${compressed})
 endforeach()
 
+set(VSM_CHANGELOG_WITH_VERSION ${CMAKE_BINARY_DIR}/generated/packaging/changelog)
+configure_file(${VSM_PACKAGING_DIR}/changelog.in ${VSM_CHANGELOG_WITH_VERSION} @ONLY)
 set(VSM_CHANGELOG ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
-vsm_gzip_file(${VSM_PACKAGING_DIR}/changelog ${VSM_CHANGELOG})
+vsm_gzip_file(${VSM_CHANGELOG_WITH_VERSION} ${VSM_CHANGELOG})
 list(APPEND VSM_COMPRESSED_FILES ${VSM_CHANGELOG})
 install(FILES ${VSM_CHANGELOG} ${VSM_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 add_custom_target(vsm_compressed_docs ALL DEPENDS ${VSM_COMPRESSED_FILES})
-
-# The package's version is the project's; its changelog must name the same one.
-file(STRINGS ${VSM_PACKAGING_DIR}/changelog VSM_CHANGELOG_HEAD LIMIT_COUNT 1)
-if(NOT VSM_CHANGELOG_HEAD MATCHES "^vrk-split-merge \\(${PROJECT_VERSION}\\) ")
-  message(WARNING "packaging/changelog does not start with version ${PROJECT_VERSION}: "
-                  "add an entry for it.")
-endif()
 
 set(VSM_PACKAGE_MAINTAINER
     "VRK Split & Merge maintainers <maintainers@users.noreply.c-seed-98811a2a.example>"

@@ -55,6 +55,22 @@ check_contents() {
   desktop-file-validate "$root/usr/share/applications/vrk-split-merge.desktop" |
     { ! grep -E "error:"; } || fail "the desktop entry is not valid"
   dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || fail "Depends lacks the Qt 6 libraries"
+  check_version "$root"
+}
+
+# The manual pages, the changelog and the tool's version text carry the package's version: all
+# are made from the project's version when the build is configured.
+check_version() {
+  local root=$1 version page
+  version=$(dpkg-deb -f "$deb" Version)
+  for page in vrk-split-merge vrk2mvt mvt2vrk; do
+    zcat "$root/usr/share/man/man1/$page.1.gz" | head -n 1 | grep -qF "\"vrk-split-merge $version\"" ||
+      fail "the manual page $page.1 does not name version $version"
+  done
+  zcat "$root/usr/share/doc/vrk-split-merge/changelog.gz" | head -n 1 |
+    grep -q "^vrk-split-merge ($version) " || fail "the changelog does not start with version $version"
+  "$root/usr/bin/vrk-split-merge" --version | grep -qF "build ${version##*.} ," ||
+    fail "the tool's version text does not name build ${version##*.}"
 }
 
 # The last count text ("Tv n , Radio m") of a trace.
