@@ -54,8 +54,8 @@ class BenchFolder {
 };
 
 void LoadMainList(Workspace& workspace, const BenchFolder& folder) {
-  workspace.settings.current_file = folder.File("a.txt");
-  if (!LoadThisFile(workspace)) throw std::runtime_error("cannot load " + folder.File("a.txt"));
+  if (!LoadThisFile(workspace, folder.File("a.txt")))
+    throw std::runtime_error("cannot load " + folder.File("a.txt"));
 }
 
 void BM_MergeThisFile(benchmark::State& state) {
@@ -66,9 +66,9 @@ void BM_MergeThisFile(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     LoadMainList(workspace, folder);
-    workspace.settings.current_file = folder.File("b.txt");
+    const std::string merged = folder.File("b.txt");
     state.ResumeTiming();
-    if (!MergeThisFile(workspace)) state.SkipWithError("merge refused");
+    if (!MergeThisFile(workspace, merged)) state.SkipWithError("merge refused");
   }
   state.SetItemsProcessed(state.iterations() * services);
 }

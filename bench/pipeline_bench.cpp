@@ -245,20 +245,15 @@ class PipelineRun {
     phases.push_back({"load",
                       {List("a.txt")},
                       one,
-                      [&] {
-                        workspace.settings.current_file = List("a.txt");
-                        return LoadThisFile(workspace);
-                      },
+                      [&] { return LoadThisFile(workspace, List("a.txt")); },
                       "",
                       true});
     phases.push_back({"merge 2 lists",
                       {List("b.txt"), List("c.txt")},
                       all,
                       [&] {
-                        workspace.settings.current_file = List("b.txt");
-                        if (!MergeThisFile(workspace)) return false;
-                        workspace.settings.current_file = List("c.txt");
-                        return MergeThisFile(workspace);
+                        if (!MergeThisFile(workspace, List("b.txt"))) return false;
+                        return MergeThisFile(workspace, List("c.txt"));
                       },
                       "",
                       true});
@@ -266,10 +261,7 @@ class PipelineRun {
     phases.push_back({"save .txt",
                       {},
                       all,
-                      [&] {
-                        workspace.settings.current_file = saved;
-                        return SaveThisFile(workspace, Button::save);
-                      },
+                      [&] { return SaveThisFile(workspace, saved, Button::save); },
                       saved});
     phases.push_back({"split/antenna",
                       {},

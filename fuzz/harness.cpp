@@ -61,13 +61,11 @@ class QuietWorkspace {
 };
 
 bool LoadFile(Workspace& workspace, const std::string& name) {
-  workspace.settings.current_file = name;
-  return LoadThisFile(workspace);
+  return LoadThisFile(workspace, name);
 }
 
 bool MergeFile(Workspace& workspace, const std::string& name) {
-  workspace.settings.current_file = name;
-  return MergeThisFile(workspace);
+  return MergeThisFile(workspace, name);
 }
 
 void SetOptions(Options& options, unsigned char bits) {
@@ -88,8 +86,7 @@ bool DefaultOptions(const Options& options) {
 bool LoadAndSave(const std::string& folder, const std::string& from, const std::string& to) {
   QuietWorkspace again(folder);
   if (!LoadFile(again.workspace, from)) return false;
-  again.workspace.settings.current_file = to;
-  SaveThisFile(again.workspace, Button::save);
+  SaveThisFile(again.workspace, to, Button::save);
   return true;
 }
 
@@ -126,10 +123,8 @@ void SaveAndSplit(const std::string& folder, Workspace& workspace) {
                 fs::copy_options::overwrite_existing, ignored);
   const std::string saved = folder + "saved.txt";
   fs::remove(saved, ignored);
-  workspace.settings.current_file = saved;
-  SaveThisFile(workspace, Button::save);
-  workspace.settings.current_file = folder + "saved";
-  SaveThisFile(workspace, Button::save);
+  SaveThisFile(workspace, saved, Button::save);
+  SaveThisFile(workspace, folder + "saved", Button::save);
   SplitPerAntenna(workspace, Button::split);
   SplitPerProvider(workspace, Button::split);
   workspace.conversions.WaitAll(workspace.platform);

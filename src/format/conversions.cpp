@@ -21,16 +21,16 @@ void WaitForConversionsOf(Workspace& workspace, const std::string& file) {
   workspace.conversions.WaitFor(workspace.platform, file);
 }
 
-void ConvertToText(Workspace& workspace) {
+void ConvertToText(Workspace& workspace, const std::string& source, const std::string& text_file) {
   Settings& settings = workspace.settings;
   Platform& platform = workspace.platform;
-  WaitForConversionsOf(workspace, settings.current_file);
-  WaitForConversionsOf(workspace, settings.text_file);
-  RemoveFile(settings.text_file);
+  WaitForConversionsOf(workspace, source);
+  WaitForConversionsOf(workspace, text_file);
+  RemoveFile(text_file);
 
   const std::string program = ConverterPath(workspace, kToTextConverter);
-  settings.converter_command = program + " " + settings.current_file + " " + settings.text_file;
-  auto process = platform.StartProgram(program, {settings.current_file, settings.text_file});
+  settings.converter_command = program + " " + source + " " + text_file;
+  auto process = platform.StartProgram(program, {source, text_file});
   if (process == nullptr) return;
 
   const auto deadline = platform.Now() + std::chrono::seconds(settings.converter_timeout_seconds);
@@ -42,7 +42,7 @@ void ConvertToText(Workspace& workspace) {
     }
   }
   // Half-written or failed output must not be read as a channel list.
-  if (process->ExitCode() != 0) RemoveFile(settings.text_file);
+  if (process->ExitCode() != 0) RemoveFile(text_file);
 }
 
 std::string PartialOutputName(const std::string& target) { return target + ".partial"; }

@@ -12,10 +12,10 @@ inline constexpr const char* kToBinaryConverter = "mvt2vrk";
 // Where a converter program is: the tool's own folder first, then the start folder.
 std::string ConverterPath(const Workspace& workspace, std::string_view name);
 
-// Converts the binary list `current_file` into `text_file` and waits until the converter ends,
-// keeping the window painted. A converter that cannot be started, fails or takes longer than the
-// time limit leaves no text form.
-void ConvertToText(Workspace& workspace);
+// Converts the binary list `source` into `text_file` and waits until the converter ends, keeping
+// the window painted. A converter that cannot be started, fails or takes longer than the time
+// limit leaves no text form.
+void ConvertToText(Workspace& workspace, const std::string& source, const std::string& text_file);
 
 // Starts the conversion of `text_file` into the binary list `target` and returns at once. The
 // converter writes PartialOutputName(target), which replaces the target only when the converter

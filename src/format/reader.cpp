@@ -165,9 +165,8 @@ class SetReader : public SectionVisitor {
   std::size_t first_new_radio_ = 0;
 };
 
-void ReadListFromTextForm(Workspace& workspace, const std::string& text) {
-  workspace.loaded_files.push_back({workspace.settings.current_file});
-  ReadAllSections(workspace, SetId::main, text);
+bool IsScript(const std::string& file) {
+  return HasSuffix(file, ".txt") && ReadFirstLineOf(file) == kScriptHeader;
 }
 
 }  // namespace
@@ -185,45 +184,50 @@ std::optional<std::string> ReadFirstLineOf(const std::string& name) {
   return line;
 }
 
-bool LoadThisFile(Workspace& workspace) {
+void PrepareTextForm(Workspace& workspace, const std::string& file) {
   Settings& settings = workspace.settings;
+  if (HasSuffix(file, ".txt")) {
+    settings.text_file = ReadFirstLineOf(file) == kChannelListHeader ? file : std::string();
+    return;
+  }
+  const std::string text_file = settings.TextFormOf(file);
+  settings.text_file = text_file;
+  ConvertToText(workspace, file, text_file);
+}
+
+bool LoadThisFile(Workspace& workspace, std::string file) {
+  Settings& settings = workspace.settings;
+  settings.current_file = file;
   ReportFailedConversions(workspace);
   // The previous list is gone, whatever the outcome.
   workspace.main_set.Clear();
   workspace.loaded_files.clear();
   workspace.kept = {};  // it pointed into the lists just cleared
-  WaitForConversionsOf(workspace, settings.current_file);
-  if (!IsRegularFile(settings.current_file)) return false;
+  WaitForConversionsOf(workspace, file);
+  if (!IsRegularFile(file)) return false;
 
-  if (HasSuffix(settings.current_file, ".txt")) {
+  if (IsScript(file)) {
     settings.text_file.clear();
-    const auto first_line = ReadFirstLineOf(settings.current_file);
-    if (first_line == kChannelListHeader) {
-      settings.text_file = settings.current_file;
-    } else if (first_line == kScriptHeader) {
-      const std::string script = settings.current_file;
-      const bool result = workspace.run_script ? workspace.run_script(workspace) : false;
-      settings.current_file = script;
-      return result;
-    }
-  } else {
-    settings.text_file = settings.WorkPath(FilePart(settings.current_file)) + ".txt";
-    ConvertToText(workspace);
+    const bool result = workspace.run_script ? workspace.run_script(workspace, file) : false;
+    settings.current_file = file;  // its lines named other files
+    return result;
   }
+  PrepareTextForm(workspace, file);
 
   const auto text = settings.text_file.empty() ? std::nullopt : ReadWholeFile(settings.text_file);
   if (!text) {
-    workspace.ShowMessage(kTitleNice, "LoadThisFile: File not found \r\n" + settings.current_file +
-                                          "\r\n" + settings.text_file);
+    workspace.ShowMessage(kTitleNice,
+                          "LoadThisFile: File not found \r\n" + file + "\r\n" + settings.text_file);
     return false;
   }
   const std::string_view first_line = FirstLine(*text);
   if (first_line != kChannelListHeader) {
     workspace.ShowMessage(kTitleNice, "LoadThisFile: this file is not [MORVANE V3 FILE]\r\n" +
-                                          settings.current_file + "\r\n" + std::string(first_line));
+                                          file + "\r\n" + std::string(first_line));
     return false;
   }
-  ReadListFromTextForm(workspace, *text);
+  workspace.loaded_files.push_back({file});
+  ReadAllSections(workspace, SetId::main, *text);
   return true;
 }
 

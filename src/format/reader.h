@@ -8,10 +8,16 @@
 
 namespace vsm {
 
-// Reads `current_file` (a channel-list text form, a binary list, or a batch script) into the
-// main set, which it empties first. True when the list was read; for a batch script, what the
-// script interpreter returned.
-bool LoadThisFile(Workspace& workspace);
+// Reads `file` (a channel-list text form, a binary list, or a batch script) into the main set,
+// which it empties first. `file` becomes current_file, and text_file names the text form read.
+// True when the list was read; for a batch script, what the script interpreter returned
+// (current_file names the script again afterwards).
+bool LoadThisFile(Workspace& workspace, std::string file);
+
+// Names in text_file the text form to read for `file`: a ".txt" file is its own text form when
+// its first line is "[MORVANE V3 FILE]" (there is none otherwise); any other file is converted
+// into the work folder (Settings::TextFormOf).
+void PrepareTextForm(Workspace& workspace, const std::string& file);
 
 // The three reading passes, over the text form held in `text`, into the chosen set.
 void ReadAntennaAndTransponderSections(Workspace& workspace, SetId set, std::string_view text);

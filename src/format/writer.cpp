@@ -183,25 +183,22 @@ void ReportWriteFailure(Workspace& workspace, const std::string& name, const std
   workspace.ShowMessage(kTitleNice, "Cannot write file \r\n" + name + "\r\n" + reason);
 }
 
-bool WriteChannelList(Workspace& workspace, bool by_antenna) {
-  const Settings& settings = workspace.settings;
-  WaitForConversionsOf(workspace, settings.text_file);
+bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna) {
+  WaitForConversionsOf(workspace, files.text_file);
   // A saved text form is the user's file; intermediate ones in the work folder can be made again.
-  const auto durability = HasSuffix(settings.current_file, ".vrk")
-                              ? AtomicFileWriter::Durability::cache
-                              : AtomicFileWriter::Durability::disk;
-  AtomicFileWriter file(settings.text_file, durability);
+  const bool converted = HasSuffix(files.target, ".vrk");
+  const auto durability =
+      converted ? AtomicFileWriter::Durability::cache : AtomicFileWriter::Durability::disk;
+  AtomicFileWriter file(files.text_file, durability);
   {
     ListWriter out(file);
     WriteSections(workspace, out, by_antenna);
   }
   if (!file.Commit()) {
-    ReportWriteFailure(workspace, settings.text_file, file.error());
+    ReportWriteFailure(workspace, files.text_file, file.error());
     return false;
   }
-  if (HasSuffix(settings.current_file, ".vrk")) {
-    StartConversionToBinary(workspace, settings.text_file, settings.current_file);
-  }
+  if (converted) StartConversionToBinary(workspace, files.text_file, files.target);
   return true;
 }
 

@@ -6,11 +6,18 @@
 
 namespace vsm {
 
-// Writes what the last marking pass kept as the text form `text_file`, and, when `current_file`
-// ends in ".vrk", starts its conversion into `current_file`. With `by_antenna` favourites follow
-// the antenna selection, otherwise the services' kept mark. False, after a message, when the text
-// form could not be written; nothing is converted then.
-bool WriteChannelList(Workspace& workspace, bool by_antenna);
+// The files of a list that is written: its text form, and the target that the text form is
+// converted into when the target ends in ".vrk" (a ".txt" target is the text form itself).
+struct ListFiles {
+  std::string target;
+  std::string text_file;
+};
+
+// Writes what the last marking pass kept as the text form `files.text_file`, and, when
+// `files.target` ends in ".vrk", starts its conversion into the target. With `by_antenna`
+// favourites follow the antenna selection, otherwise the services' kept mark. False, after a
+// message, when the text form could not be written; nothing is converted then.
+bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna);
 
 // One record as its line, without the line end.
 std::string FormatAntenna(const Antenna& antenna);

@@ -21,21 +21,6 @@ bool IsLoaded(const Workspace& workspace, const std::string& file) {
   return false;
 }
 
-// Names the text form to read for `current_file` in `text_file`: the file itself when it is a
-// ".txt" channel list, the converter's output for anything else; empty when there is none.
-void PrepareTextForm(Workspace& workspace) {
-  Settings& settings = workspace.settings;
-  if (HasSuffix(settings.current_file, ".txt")) {
-    settings.text_file.clear();
-    if (ReadFirstLineOf(settings.current_file) == kChannelListHeader) {
-      settings.text_file = settings.current_file;
-    }
-  } else {
-    settings.text_file = settings.WorkPath(FilePart(settings.current_file)) + ".txt";
-    ConvertToText(workspace);
-  }
-}
-
 bool InRange(std::int64_t position, std::size_t count) {
   return position >= 0 && static_cast<std::uint64_t>(position) < count;
 }
@@ -140,36 +125,32 @@ bool Refuse(Workspace& workspace, const char* title, const std::string& text) {
 
 }  // namespace
 
-bool MergeThisFile(Workspace& workspace) {
+bool MergeThisFile(Workspace& workspace, std::string file) {
   Settings& settings = workspace.settings;
+  settings.current_file = file;
   ReportFailedConversions(workspace);
   workspace.merge_set.Clear();
-  if (IsLoaded(workspace, settings.current_file)) {
-    return Refuse(workspace, kTitleNoGo,
-                  "File already loaded or merged. \r\n" + settings.current_file);
+  if (IsLoaded(workspace, file)) {
+    return Refuse(workspace, kTitleNoGo, "File already loaded or merged. \r\n" + file);
   }
-  WaitForConversionsOf(workspace, settings.current_file);
-  PrepareTextForm(workspace);
+  WaitForConversionsOf(workspace, file);
+  PrepareTextForm(workspace, file);
 
   const auto text = settings.text_file.empty() ? std::nullopt : ReadWholeFile(settings.text_file);
-  if (!text) {
-    return Refuse(workspace, kTitleNice,
-                  "MergeThisFile: File not found \r\n" + settings.current_file);
-  }
+  if (!text) return Refuse(workspace, kTitleNice, "MergeThisFile: File not found \r\n" + file);
   const std::string_view first_line = FirstLine(*text);
   if (first_line != kChannelListHeader) {
     return Refuse(workspace, kTitleNice,
-                  "MergeThisFile: this file is not [MORVANE V3 FILE]\r\n" + settings.current_file +
-                      "\r\n" + std::string(first_line));
+                  "MergeThisFile: this file is not [MORVANE V3 FILE]\r\n" + file + "\r\n" +
+                      std::string(first_line));
   }
 
   ReadAllSections(workspace, SetId::merge, *text);
   if (!IndexesInRange(workspace.merge_set)) {
     workspace.merge_set.Clear();
-    return Refuse(workspace, kTitleNice,
-                  "MergeThisFile: index out of range \r\n" + settings.current_file);
+    return Refuse(workspace, kTitleNice, "MergeThisFile: index out of range \r\n" + file);
   }
-  workspace.loaded_files.push_back({settings.current_file});
+  workspace.loaded_files.push_back({file});
   MergeRecords(workspace);
   RenumberMainSet(workspace.main_set);
   RecomputeIndexes(workspace.main_set);

@@ -34,8 +34,10 @@ struct Settings {
   std::string keep_folder = std::string("VrkKeep") + kFolderSeparator;
   std::string result_folder = std::string("VrkResult") + kFolderSeparator;
   std::string program_folder;  // where the converters are looked for first (the tool's own folder)
-  std::string current_file;    // the file being loaded, merged or saved
-  std::string text_file;       // the text form actually read or written for current_file
+  // The file that the last load, merge or save worked on (a save's name as completed), or the
+  // last piece a split took; messages name it. The engine entries set it from their argument.
+  std::string current_file;
+  std::string text_file;          // the text form actually read or written for current_file
   std::string converter_command;  // display text of the last converter started
   std::string split_caption = kSplitPerAntennaCaption;
   int converter_timeout_seconds = 120;  // a conversion to text that takes longer is stopped
@@ -49,6 +51,10 @@ struct Settings {
   }
   std::string ResultPath(std::string_view file) const {
     return start_folder + result_folder + std::string(file);
+  }
+  // Where the text form of a binary list goes: its file part with ".txt" added, in the work folder.
+  std::string TextFormOf(std::string_view file) const {
+    return WorkPath(std::string(FilePart(file)) + ".txt");
   }
 };
 

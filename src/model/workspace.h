@@ -47,8 +47,8 @@ class Workspace {
   RunTimer run_timer;
   ProgramQueue conversions;
   bool script_running = false;
-  // Runs a batch script named by settings.current_file; installed by the script interpreter.
-  std::function<bool(Workspace&)> run_script;
+  // Runs the batch script `script`; installed by the script interpreter.
+  std::function<bool(Workspace&, const std::string& script)> run_script;
 
   ChannelList& Set(SetId id) { return id == SetId::main ? main_set : merge_set; }
   void ShowMessage(std::string_view title, std::string_view text) {

@@ -52,39 +52,34 @@ const Keyword* MatchKeyword(std::string_view line) {
 }
 
 // A script line names the file it works on in status field 0, without its extension.
-void ShowFileBeingRead(Workspace& workspace) {
-  const std::string_view file = FilePart(workspace.settings.current_file);
+void ShowFileBeingRead(Workspace& workspace, std::string_view name) {
+  const std::string_view file = FilePart(name);
   const std::size_t shown = file.size() > 4 ? file.size() - 4 : 0;
   workspace.platform.SetStatus(StatusField::outcome, file.substr(0, shown));
 }
 
 void LoadCommand(Workspace& workspace, Controls& controls, std::string_view name) {
-  workspace.settings.current_file = name;
-  ShowFileBeingRead(workspace);
-  const bool loaded = LoadThisFile(workspace);
-  workspace.platform.SetCaption(
-      Button::load,
-      loaded ? "Loaded " + std::string(FilePart(workspace.settings.current_file)) : "Load");
+  ShowFileBeingRead(workspace, name);
+  const bool loaded = LoadThisFile(workspace, std::string(name));
+  workspace.platform.SetCaption(Button::load,
+                                loaded ? "Loaded " + std::string(FilePart(name)) : "Load");
   workspace.platform.SetStatus(StatusField::detail, CountText(workspace));
   controls.RestoreOperationCaptions();
 }
 
 // Merging into an empty main set loads instead, so a script may start with a "merge" line.
 void MergeCommand(Workspace& workspace, std::string_view name) {
-  workspace.settings.current_file = name;
-  ShowFileBeingRead(workspace);
+  ShowFileBeingRead(workspace, name);
   if (workspace.main_set.antennas.empty()) {
-    LoadThisFile(workspace);
+    LoadThisFile(workspace, std::string(name));
     return;
   }
-  MergeThisFile(workspace);
-  workspace.platform.SetCaption(Button::merge,
-                                "Merged " + std::string(FilePart(workspace.settings.current_file)));
+  MergeThisFile(workspace, std::string(name));
+  workspace.platform.SetCaption(Button::merge, "Merged " + std::string(FilePart(name)));
 }
 
 void SaveCommand(Workspace& workspace, std::string_view name) {
-  workspace.settings.current_file = name;
-  SaveThisFile(workspace, Button::save);
+  SaveThisFile(workspace, std::string(name), Button::save);
 }
 
 void RunLine(Workspace& workspace, Controls& controls, std::string_view line) {
@@ -139,11 +134,11 @@ void SplitAsChecked(Workspace& workspace, const Controls& controls) {
   }
 }
 
-bool RunScript(Workspace& workspace, Controls& controls) {
+bool RunScript(Workspace& workspace, Controls& controls, const std::string& script) {
   if (workspace.script_running) return false;
   workspace.script_running = true;
   // The whole script is read first: its commands may rewrite files, even the script itself.
-  const std::optional<std::string> text = ReadWholeFile(workspace.settings.current_file);
+  const std::optional<std::string> text = ReadWholeFile(script);
   if (text) RunLines(workspace, controls, *text);
   workspace.script_running = false;
   return text.has_value();

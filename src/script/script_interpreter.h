@@ -8,11 +8,11 @@
 
 namespace vsm {
 
-// Runs the batch script named by `current_file`: every line after the header is a command
-// ("load", "merge", "save", "split"), an option line, a comment or ignored. True when the script
-// could be opened (it was then read to its end, whatever its commands did); false when the file
-// cannot be read or another script is already running.
-bool RunScript(Workspace& workspace, Controls& controls);
+// Runs the batch script `script`: every line after the header is a command ("load", "merge",
+// "save", "split"), an option line, a comment or ignored. True when the script could be opened
+// (it was then read to its end, whatever its commands did); false when the file cannot be read or
+// another script is already running.
+bool RunScript(Workspace& workspace, Controls& controls, const std::string& script);
 
 // An option line's value: true when the lower-case form of `line` holds "true" at or after the
 // 1-based position `start` (the length of the keyword), so "= TRUE", "is true" and even "untrue"

@@ -1,5 +1,6 @@
 #include "session/user_operations.h"
 
+#include <optional>
 #include <string>
 
 #include "format/reader.h"
@@ -14,36 +15,32 @@ namespace {
 
 enum class Dialog { open, save };
 
-// A dialog's answer counts as a choice only when it is longer than 4 characters (a cancelled
-// dialog answers ""). `folder` is where the dialog opens: the start folder the first time (the
-// tool never changes its current folder), then the folder of the last file chosen in it.
-bool ChooseCurrentFile(Workspace& workspace, Dialog dialog, std::string_view title,
-                       std::string& folder) {
+// The file chosen in a dialog, which also becomes current_file (a cancelled dialog answers "").
+// An answer counts as a choice only when it is longer than 4 characters. `folder` is where the
+// dialog opens: the start folder the first time (the tool never changes its current folder),
+// then the folder of the last file chosen in it.
+std::optional<std::string> ChooseFile(Workspace& workspace, Dialog dialog, std::string_view title,
+                                      std::string& folder) {
   if (folder.empty()) folder = workspace.settings.start_folder;
-  std::string& current_file = workspace.settings.current_file;
-  current_file = dialog == Dialog::open ? workspace.platform.ChooseFileToOpen(title, folder)
-                                        : workspace.platform.ChooseFileToSave(title, folder);
-  if (current_file.size() <= 4) return false;
-  folder = FolderPart(current_file);
-  return true;
-}
-
-std::string CurrentFilePart(const Workspace& workspace) {
-  return std::string(FilePart(workspace.settings.current_file));
+  std::string answer = dialog == Dialog::open ? workspace.platform.ChooseFileToOpen(title, folder)
+                                              : workspace.platform.ChooseFileToSave(title, folder);
+  workspace.settings.current_file = answer;
+  if (answer.size() <= 4) return std::nullopt;
+  folder = FolderPart(answer);
+  return answer;
 }
 
 bool HoldsList(const Workspace& workspace) { return !workspace.main_set.antennas.empty(); }
 
 }  // namespace
 
-void ReportLoadOutcome(Workspace& workspace, bool loaded) {
+void ReportLoadOutcome(Workspace& workspace, const std::string& file, bool loaded) {
   Platform& platform = workspace.platform;
   if (loaded) {
     platform.SetStatus(StatusField::outcome, "Done loading.");
-    platform.SetCaption(Button::load, "Loaded " + CurrentFilePart(workspace));
+    platform.SetCaption(Button::load, "Loaded " + std::string(FilePart(file)));
   } else {
-    workspace.ShowMessage(
-        kTitleNice, "LoadFile: No file specified or found.\r\n" + workspace.settings.current_file);
+    workspace.ShowMessage(kTitleNice, "LoadFile: No file specified or found.\r\n" + file);
     platform.SetCaption(Button::load, "Load");
   }
   platform.SetStatus(StatusField::detail, CountText(workspace));
@@ -51,12 +48,11 @@ void ReportLoadOutcome(Workspace& workspace, bool loaded) {
 
 void LoadFile(Session& session) {
   Workspace& workspace = session.workspace;
-  if (!ChooseCurrentFile(workspace, Dialog::open, "Please choose file to load",
-                         session.dialog_folders.load_folder)) {
-    return;
-  }
+  const auto file = ChooseFile(workspace, Dialog::open, "Please choose file to load",
+                               session.dialog_folders.load_folder);
+  if (!file) return;
   session.controls.RestoreOperationCaptions();
-  ReportLoadOutcome(workspace, LoadThisFile(workspace));
+  ReportLoadOutcome(workspace, *file, LoadThisFile(workspace, *file));
 }
 
 void MergeFile(Session& session) {
@@ -65,14 +61,13 @@ void MergeFile(Session& session) {
     LoadFile(session);
     return;
   }
-  if (!ChooseCurrentFile(workspace, Dialog::open, "Please choose file to merge",
-                         session.dialog_folders.merge_folder)) {
-    return;
-  }
+  const auto file = ChooseFile(workspace, Dialog::open, "Please choose file to merge",
+                               session.dialog_folders.merge_folder);
+  if (!file) return;
   Platform& platform = workspace.platform;
-  if (MergeThisFile(workspace)) {
+  if (MergeThisFile(workspace, *file)) {
     platform.SetStatus(StatusField::outcome, "Done merging.");
-    platform.SetCaption(Button::merge, "Merged " + CurrentFilePart(workspace));
+    platform.SetCaption(Button::merge, "Merged " + std::string(FilePart(*file)));
     platform.SetCaption(Button::save, "Save");
     platform.SetCaption(Button::split, workspace.settings.split_caption);
   } else {
@@ -85,13 +80,14 @@ void SaveFile(Session& session) {
   Workspace& workspace = session.workspace;
   if (!HoldsList(workspace)) return;
   Platform& platform = workspace.platform;
-  if (!ChooseCurrentFile(workspace, Dialog::save, "Please choose file to save",
-                         session.dialog_folders.save_folder)) {
+  const auto file = ChooseFile(workspace, Dialog::save, "Please choose file to save",
+                               session.dialog_folders.save_folder);
+  if (!file) {
     platform.SetCaption(Button::save, "Save");
     platform.SetStatus(StatusField::outcome, "Nothing saved.");
     return;
   }
-  if (SaveThisFile(workspace, Button::save)) {
+  if (SaveThisFile(workspace, *file, Button::save)) {
     platform.SetStatus(StatusField::outcome, "Done saving.");
   }
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <string>
+
 #include "session/session.h"
 
 namespace vsm {
 
-// The operations behind the push buttons. Each asks for a file through the platform's dialogs,
-// calls one engine entry on `current_file` and reports through captions, status fields and, for a
-// failed load, a message box.
+// The operations behind the push buttons. Each asks for a file through the platform's dialogs
+// (the answer becomes current_file), calls one engine entry on the file chosen and reports
+// through captions, status fields and, for a failed load, a message box.
 
 // The load dialog, then LoadThisFile. A cancelled dialog changes nothing.
 void LoadFile(Session& session);
@@ -20,8 +22,8 @@ void SaveFile(Session& session);
 // The split button: per provider when the split-kind box is checked, else per antenna.
 void SplitFile(Session& session);
 
-// What the load operation shows once LoadThisFile has returned `loaded`: "Done loading." and
-// "Loaded <file>", or the "Nice...." box and "Load"; then the count text.
-void ReportLoadOutcome(Workspace& workspace, bool loaded);
+// What the load operation shows once LoadThisFile(`file`) has returned `loaded`: "Done loading."
+// and "Loaded <file>", or the "Nice...." box and "Load"; then the count text.
+void ReportLoadOutcome(Workspace& workspace, const std::string& file, bool loaded);
 
 }  // namespace vsm

@@ -9,19 +9,17 @@
 namespace vsm {
 namespace {
 
-// Sets `text_file`, and gives any target that is not a text form the ".vrk" ending.
-void NameSaveTarget(Settings& settings) {
-  if (HasSuffix(settings.current_file, ".txt")) {
-    settings.text_file = settings.current_file;
-    return;
-  }
-  if (!HasSuffix(settings.current_file, ".vrk")) settings.current_file += ".vrk";
-  settings.text_file = settings.WorkPath(FilePart(settings.current_file)) + ".txt";
+// The files of a save to `file`: a text form is its own target; any other target gets the ".vrk"
+// ending and its text form in the work folder.
+ListFiles SaveFiles(const Settings& settings, std::string file) {
+  if (HasSuffix(file, ".txt")) return {file, file};
+  if (!HasSuffix(file, ".vrk")) file += ".vrk";
+  return {file, settings.TextFormOf(file)};
 }
 
 }  // namespace
 
-bool SaveThisFile(Workspace& workspace, Button button) {
+bool SaveThisFile(Workspace& workspace, std::string file, Button button) {
   Settings& settings = workspace.settings;
   Platform& platform = workspace.platform;
   ReportFailedConversions(workspace);
@@ -30,14 +28,16 @@ bool SaveThisFile(Workspace& workspace, Button button) {
     platform.SetCaption(button, "Saved " + settings.current_file);
     return false;
   }
-  NameSaveTarget(settings);
+  const ListFiles files = SaveFiles(settings, std::move(file));
+  settings.current_file = files.target;
+  settings.text_file = files.text_file;
   ApplyPreferredAntennas(workspace);
   // With no service kept nothing is written and an existing target stays as it is.
-  if (MarkForSelectedAntennas(workspace) && !WriteChannelList(workspace, /*by_antenna=*/true)) {
+  if (MarkForSelectedAntennas(workspace) && !WriteChannelList(workspace, files, true)) {
     platform.SetCaption(button, "Save");
     return false;
   }
-  platform.SetCaption(button, "Saved " + std::string(FilePart(settings.current_file)));
+  platform.SetCaption(button, "Saved " + std::string(FilePart(files.target)));
   return true;
 }
 

@@ -25,9 +25,8 @@ void RestoreSelection(RecordList<Antenna>& antennas) {
 }
 
 // Nothing of an earlier run may remain under the name of a piece that is not written again.
-void RemoveOldPiece(Workspace& workspace) {
-  const Settings& settings = workspace.settings;
-  for (const std::string* file : {&settings.text_file, &settings.current_file}) {
+void RemoveOldPiece(Workspace& workspace, const ListFiles& piece) {
+  for (const std::string* file : {&piece.text_file, &piece.target}) {
     WaitForConversionsOf(workspace, *file);
     RemoveFile(*file);
   }
@@ -37,9 +36,9 @@ void SplitAntenna(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std:
   Antenna& antenna = workspace.main_set.antennas[position];
   run.ShowProgress(workspace.main_set.antennas.size());
   antenna.selected = true;
-  run.NamePiece(antenna.name);
+  const ListFiles& piece = run.NamePiece(antenna.name);
   workspace.platform.SetStatus(StatusField::detail, antenna.name);
-  RemoveOldPiece(workspace);
+  RemoveOldPiece(workspace, piece);
   if (pieces.Mark(position)) run.WritePiece(/*by_antenna=*/true);
   antenna.selected = false;
 }

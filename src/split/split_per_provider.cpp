@@ -14,12 +14,11 @@ void SplitProvider(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std
   Provider& provider = OutputProviders(workspace)[position];
   run.ShowProgress(total);
   provider.used = true;
-  run.NamePiece(provider.name);
-  const Settings& settings = workspace.settings;
+  const ListFiles& piece = run.NamePiece(provider.name);
   // A generated provider's old piece is replaced by the conversion, an existing one's removed.
   if (workspace.options.naming == Naming::keep_existing_names) {
-    WaitForConversionsOf(workspace, settings.current_file);
-    RemoveFile(settings.current_file);
+    WaitForConversionsOf(workspace, piece.target);
+    RemoveFile(piece.target);
   }
   workspace.platform.SetStatus(StatusField::detail, provider.name);
   if (pieces.Mark(position)) run.WritePiece(/*by_antenna=*/false);

@@ -18,17 +18,19 @@ void SplitRun::ShowProgress(std::size_t total) {
       StatusField::outcome, "Splitting " + std::to_string(progress_) + "/" + std::to_string(total));
 }
 
-void SplitRun::NamePiece(std::string_view name) {
+const ListFiles& SplitRun::NamePiece(std::string_view name) {
   Settings& settings = workspace_.settings;
   const std::string piece = names_.Next(name);
-  settings.current_file = settings.ResultPath(piece);
-  settings.text_file = settings.WorkPath(piece + ".txt");
+  piece_ = {settings.ResultPath(piece), settings.TextFormOf(piece)};
+  settings.current_file = piece_.target;
+  settings.text_file = piece_.text_file;
+  return piece_;
 }
 
 void SplitRun::WritePiece(bool by_antenna) {
-  if (!WriteChannelList(workspace_, by_antenna)) return;
+  if (!WriteChannelList(workspace_, piece_, by_antenna)) return;
   const char* command = pieces_ == 0 ? "load " : "merge ";
-  WriteSplitScriptLine(script_, command + workspace_.settings.current_file);
+  WriteSplitScriptLine(script_, command + piece_.target);
   ++pieces_;
 }
 

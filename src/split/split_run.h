@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "format/writer.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
 #include "split/piece_name.h"
@@ -22,10 +23,11 @@ class SplitRun {
   bool OpenScript();
   // Shows "Splitting i/total" for the next record taken.
   void ShowProgress(std::size_t total);
-  // Sets current_file and text_file for the piece of the antenna or provider named `name`.
-  void NamePiece(std::string_view name);
-  // Writes the piece prepared by the marking pass; counts it and adds its script line when the
-  // write succeeded.
+  // Names the files of the piece of the antenna or provider named `name`; current_file and
+  // text_file name them too from now on.
+  const ListFiles& NamePiece(std::string_view name);
+  // Writes the piece named last, as the marking pass prepared it; counts it and adds its script
+  // line when the write succeeded.
   void WritePiece(bool by_antenna);
   // Closes the script and shows the outcome: "Split into " + count + " " + unit on `button`.
   void Finish(Button button, std::string_view unit);
@@ -35,6 +37,7 @@ class SplitRun {
   std::string script_base_;
   SplitScript script_;
   PieceNamer names_;
+  ListFiles piece_;
   std::size_t progress_ = 0;
   std::size_t pieces_ = 0;
 };

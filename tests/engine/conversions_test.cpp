@@ -158,8 +158,7 @@ TEST_F(ConverterTest, NamesReachTheConverterIntactAsSeparateArguments) {
   std::filesystem::create_directory(Path("sub folder"));
   const std::string source = Path("sub folder/" + odd);
   test_support::WriteFile(source, kTextForm);
-  workspace.settings.current_file = source;
-  ASSERT_TRUE(LoadThisFile(workspace));
+  ASSERT_TRUE(LoadThisFile(workspace, source));
   EXPECT_EQ(ReadFile(args_file), "2\n" + source + "\n" + TextFormOf(odd) + "\n");
   EXPECT_EQ(workspace.main_set.networks.size(), 1u);
 }
@@ -184,9 +183,7 @@ TEST_F(ConverterTest, TheToolsOwnFolderComesBeforeTheStartFolder) {
 class ConversionToBinaryTest : public ConverterTest {
  protected:
   void Save(const std::string& target) {
-    workspace.settings.current_file = target;
-    workspace.settings.text_file = TextFormOf(target);
-    ASSERT_TRUE(WriteChannelList(workspace, true));
+    ASSERT_TRUE(WriteChannelList(workspace, {target, TextFormOf(target)}, true));
   }
 };
 
@@ -271,10 +268,7 @@ class FaultyConverterTest : public ConverterTest {
     workspace.settings.converter_timeout_seconds = 1;
     workspace.settings.background_conversion_timeout_seconds = 1;
   }
-  void SaveAs(const std::string& target) {
-    workspace.settings.current_file = target;
-    SaveThisFile(workspace, Button::save);
-  }
+  void SaveAs(const std::string& target) { SaveThisFile(workspace, target, Button::save); }
   void FinishConversions() {
     workspace.conversions.WaitAll(platform);
     ReportFailedConversions(workspace);
@@ -348,16 +342,14 @@ TEST_F(FaultyConverterTest, AFailedConversionOfAMergedFileLeavesTheMainSetAsItWa
     SCOPED_TRACE(program.label);
     Install(programs.path(), kToTextConverter, program.body);
     platform.messages.clear();
-    workspace.settings.current_file = source;
-    EXPECT_FALSE(MergeThisFile(workspace));
+    EXPECT_FALSE(MergeThisFile(workspace, source));
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + source);
     EXPECT_EQ(workspace.main_set.tv_services.size(), services);
     EXPECT_EQ(workspace.loaded_files.size(), 1u);
   }
   InstallRealConverter(kToTextConverter);
-  workspace.settings.current_file = source;
-  EXPECT_TRUE(MergeThisFile(workspace));
+  EXPECT_TRUE(MergeThisFile(workspace, source));
   EXPECT_GT(workspace.main_set.tv_services.size(), services);
 }
 

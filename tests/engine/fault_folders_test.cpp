@@ -58,10 +58,7 @@ class FaultyFolderTest : public test_support::WorkspaceTest {
     fs::remove(name);
     fs::create_directory(name);
   }
-  bool Save(const std::string& target) {
-    workspace.settings.current_file = target;
-    return SaveThisFile(workspace, Button::save);
-  }
+  bool Save(const std::string& target) { return SaveThisFile(workspace, target, Button::save); }
   void FinishConversions() {
     workspace.conversions.WaitAll(platform);
     ReportFailedConversions(workspace);
@@ -183,7 +180,9 @@ TEST_F(FaultyFolderTest, ATargetInAMissingFolderIsReportedAndLeavesNothingBehind
 
 TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   Controls controls(workspace);
-  workspace.run_script = [&controls](Workspace& running) { return RunScript(running, controls); };
+  workspace.run_script = [&controls](Workspace& running, const std::string& script) {
+    return RunScript(running, controls, script);
+  };
   WriteList("job.txt", CrLf({kScriptHeader, "load " + Path("gone.txt"), "load " + Path("a.txt"),
                              "merge " + Path("gone.vrk"), "merge " + Path("lost.txt"),
                              "merge " + Path("b.txt"), "save " + Path("out.txt")}));

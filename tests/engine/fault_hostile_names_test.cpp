@@ -109,7 +109,9 @@ class HostileNamesTest : public test_support::WorkspaceTest {
   // Loads the split's script, which merges every piece back into one list.
   void ExpectScriptMergesAllPiecesBack(std::string_view script) {
     Controls controls(workspace);
-    workspace.run_script = [&controls](Workspace& running) { return RunScript(running, controls); };
+    workspace.run_script = [&controls](Workspace& running, const std::string& script) {
+      return RunScript(running, controls, script);
+    };
     platform.messages.clear();
     ASSERT_TRUE(Load(script));
     EXPECT_TRUE(platform.messages.empty());

@@ -25,10 +25,7 @@ constexpr std::size_t kMegabyte = 1 << 20;
 
 class LongLinesTest : public test_support::WorkspaceTest {
  protected:
-  bool SaveAs(std::string_view name) {
-    workspace.settings.current_file = Path(name);
-    return SaveThisFile(workspace, Button::save);
-  }
+  bool SaveAs(std::string_view name) { return SaveThisFile(workspace, Path(name), Button::save); }
 };
 
 TEST_F(LongLinesTest, LinesOfSeveralMegabytesAreKeptWhole) {
@@ -108,8 +105,7 @@ long PeakMemoryOfLoading(Workspace& workspace, const std::string& file) {
       return -1L;
     };
     const long before = kilobytes("VmRSS:");
-    workspace.settings.current_file = file;
-    LoadThisFile(workspace);
+    LoadThisFile(workspace, file);
     const long rise_kb = kilobytes("VmHWM:") - before;
     std::ofstream(file + ".peak") << rise_kb;
     _exit(0);

@@ -253,14 +253,12 @@ TEST_F(MergeRoundTripTest, AMergedListSavesAndLoadsBackUnchanged) {
     const std::size_t a_favorites =
         workspace.main_set.tv_favorites.size() + workspace.main_set.radio_favorites.size();
 
-    workspace.settings.current_file = Path("b.txt");
-    ASSERT_TRUE(MergeThisFile(workspace));
+    ASSERT_TRUE(MergeThisFile(workspace, Path("b.txt")));
     EXPECT_EQ(ServiceCount(), a_services + b_services);
     const Picture merged = PictureOf(workspace.main_set);
     EXPECT_EQ(merged.favorites.size(), a_favorites + b_favorites);
 
-    workspace.settings.current_file = Path("saved.txt");
-    ASSERT_TRUE(SaveThisFile(workspace, Button::save));
+    ASSERT_TRUE(SaveThisFile(workspace, Path("saved.txt"), Button::save));
     ASSERT_TRUE(Load("saved.txt"));
     const Picture reloaded = PictureOf(workspace.main_set);
     EXPECT_EQ(reloaded.antennas, merged.antennas);

@@ -143,10 +143,7 @@ class MergeTest : public WorkspaceTest {
     WriteList(name, list.Text());
     return MergeFile(name);
   }
-  bool MergeFile(std::string_view name) {
-    workspace.settings.current_file = Path(name);
-    return MergeThisFile(workspace);
-  }
+  bool MergeFile(std::string_view name) { return MergeThisFile(workspace, Path(name)); }
   ChannelList& main_set() { return workspace.main_set; }
 
   // Two antennas; Astra's transponders 10, 20, 30 followed by Hotbird's 15.
@@ -432,8 +429,7 @@ TEST_F(MergeTest, NetworksAndMenusOfTheFirstFileOnlyAreKeptAndSaved) {
   ASSERT_EQ(main_set().menus.size(), 1u);
   EXPECT_EQ(main_set().menus[0].text, "first menu");
 
-  workspace.settings.current_file = Path("saved.txt");
-  ASSERT_TRUE(SaveThisFile(workspace, Button::save));
+  ASSERT_TRUE(SaveThisFile(workspace, Path("saved.txt"), Button::save));
   const std::string saved = ReadFile(Path("saved.txt"));
   EXPECT_NE(saved.find("first network"), std::string::npos);
   EXPECT_NE(saved.find("first menu"), std::string::npos);
@@ -502,7 +498,9 @@ TEST_F(MergeTest, AFileAlreadyLoadedIsRefusedUnderItsOwnNameOnly) {
 TEST_F(MergeTest, ATxtFileThatIsNoChannelListIsNotFound) {
   ASSERT_TRUE(LoadList(AstraThenHotbird()));
   int scripts_run = 0;
-  workspace.run_script = [&scripts_run](Workspace&) { return ++scripts_run > 0; };
+  workspace.run_script = [&scripts_run](Workspace&, const std::string&) {
+    return ++scripts_run > 0;
+  };
   WriteList("script.txt", CrLf({"[VRK_SPLIT_MERGE]", "load x.txt"}));
   EXPECT_FALSE(MergeFile("script.txt"));
   EXPECT_FALSE(MergeFile("missing.txt"));

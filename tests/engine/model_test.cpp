@@ -132,8 +132,7 @@ TEST_F(ModelTest, ClearEmptiesItsOwnSetAndLeavesTheOtherTheLoadedFilesAndTheKept
 
 TEST_F(ModelTest, ALoadThatFailsStillEmptiesTheMainSetTheLoadedFilesAndTheKeptChains) {
   FillEverything();
-  workspace.settings.current_file = Path("missing.txt");
-  EXPECT_FALSE(LoadThisFile(workspace));
+  EXPECT_FALSE(LoadThisFile(workspace, Path("missing.txt")));
   EXPECT_EQ(ListedRecords(workspace.main_set), 0u);
   EXPECT_TRUE(workspace.main_set.generated_providers.empty());
   EXPECT_TRUE(workspace.loaded_files.empty());

@@ -400,13 +400,16 @@ TEST_F(ReaderTest, ATextFileWithAnotherFirstLineIsRefusedAsNotFound) {
 TEST_F(ReaderTest, AScriptIsHandedToTheInterpreter) {
   ASSERT_TRUE(LoadText(kList));
   std::string seen;
-  workspace.run_script = [&](Workspace& w) {
-    seen = w.settings.current_file;
+  std::string current_file_seen;
+  workspace.run_script = [&](Workspace& w, const std::string& script) {
+    seen = script;
+    current_file_seen = w.settings.current_file;
     w.settings.current_file = "changed by the script";
     return true;
   };
   EXPECT_TRUE(LoadText(CrLf({"[VRK_SPLIT_MERGE]", "load x.vrk"}), "run.txt"));
   EXPECT_EQ(seen, Path("run.txt"));
+  EXPECT_EQ(current_file_seen, Path("run.txt"));
   EXPECT_EQ(workspace.settings.current_file, Path("run.txt"));
   EXPECT_TRUE(workspace.loaded_files.empty());
   EXPECT_TRUE(workspace.main_set.antennas.empty());

@@ -44,10 +44,7 @@ class SaveTest : public WorkspaceTest {
     WriteList("list.txt", test_support::TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
   }
-  bool Save(std::string target) {
-    workspace.settings.current_file = std::move(target);
-    return SaveThisFile(workspace, Button::save);
-  }
+  bool Save(std::string target) { return SaveThisFile(workspace, std::move(target), Button::save); }
   bool ConverterBuilt() const {
     return IsRegularFile(ConverterPath(workspace, kToBinaryConverter));
   }
@@ -84,8 +81,7 @@ TEST_F(SaveTest, VrkTargetIsConvertedFromItsTextForm) {
   if (!ConverterBuilt()) GTEST_SKIP() << "the converter mvt2vrk is not built";
   EXPECT_TRUE(Exists(Path("list.vrk")));
   // The binary list loads back to the same records.
-  workspace.settings.current_file = Path("list.vrk");
-  ASSERT_TRUE(LoadThisFile(workspace));
+  ASSERT_TRUE(LoadThisFile(workspace, Path("list.vrk")));
   EXPECT_EQ(workspace.main_set.tv_services.size(), 5u);
 }
 
@@ -158,8 +154,7 @@ TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
   ASSERT_TRUE(Save(Path("saved.txt")));
   const test_support::ExpectedPiece expected = test_support::ExpectedSave(spec, split);
 
-  workspace.settings.current_file = Path("saved.txt");
-  ASSERT_TRUE(LoadThisFile(workspace));
+  ASSERT_TRUE(LoadThisFile(workspace, Path("saved.txt")));
   const ChannelList& set = workspace.main_set;
   std::vector<std::string> providers;
   for (const Provider& p : set.providers) providers.push_back(p.name);
@@ -219,8 +214,7 @@ class FavoriteKindTest : public test_support::WorkspaceTest {
  protected:
   void LoadAndSave(std::string_view from, std::string_view to) {
     ASSERT_TRUE(Load(from));
-    workspace.settings.current_file = Path(to);
-    ASSERT_TRUE(SaveThisFile(workspace, Button::save));
+    ASSERT_TRUE(SaveThisFile(workspace, Path(to), Button::save));
   }
 };
 
@@ -232,10 +226,8 @@ TEST_F(FavoriteKindTest, ARadioFavoriteOfKindZeroComesBackAsTvWithEveryRecordKep
   ASSERT_TRUE(Load("input.txt"));
   ASSERT_EQ(workspace.main_set.radio_favorites.size(), 1u);
   EXPECT_EQ(workspace.main_set.radio_favorites[0].kind, 0);
-  workspace.settings.current_file = Path("generated.txt");
-  ASSERT_TRUE(MergeThisFile(workspace));
-  workspace.settings.current_file = Path("saved.txt");
-  ASSERT_TRUE(SaveThisFile(workspace, Button::save));
+  ASSERT_TRUE(MergeThisFile(workspace, Path("generated.txt")));
+  ASSERT_TRUE(SaveThisFile(workspace, Path("saved.txt"), Button::save));
 
   LoadAndSave("saved.txt", "resaved.txt");
   EXPECT_NE(ReadFile(Path("resaved.txt")), ReadFile(Path("saved.txt")));  // the order changed

@@ -38,7 +38,9 @@ std::string ListText(std::string_view antenna, int tv, int radio) {
 class ScriptTest : public test_support::WorkspaceTest {
  protected:
   ScriptTest() {
-    workspace.run_script = [this](Workspace& running) { return RunScript(running, controls); };
+    workspace.run_script = [this](Workspace& running, const std::string& script) {
+      return RunScript(running, controls, script);
+    };
     controls.Click(Control::keep_existing_option, true);
     WriteList("a.txt", ListText("Astra", 2, 1));
     WriteList("b.txt", ListText("Hotbird", 3, 0));
@@ -271,17 +273,15 @@ TEST_F(ScriptTest, ShortAndUnknownLinesAreSkippedQuietly) {
 
 TEST_F(ScriptTest, NoScriptStartsWhileAnotherRuns) {
   WriteList("job.txt", CrLf({kScriptHeader, "remove_radios true"}));
-  workspace.settings.current_file = Path("job.txt");
   workspace.script_running = true;
-  EXPECT_FALSE(RunScript(workspace, controls));
+  EXPECT_FALSE(RunScript(workspace, controls, Path("job.txt")));
   EXPECT_TRUE(workspace.script_running);
   EXPECT_FALSE(workspace.options.remove_radios);
   EXPECT_EQ(platform.event_waits, 0);
 }
 
 TEST_F(ScriptTest, ScriptThatCannotBeReadFails) {
-  workspace.settings.current_file = Path("missing.txt");
-  EXPECT_FALSE(RunScript(workspace, controls));
+  EXPECT_FALSE(RunScript(workspace, controls, Path("missing.txt")));
   EXPECT_FALSE(workspace.script_running);
 }
 

@@ -35,9 +35,8 @@ ExpectedPiece ReadPieceBack(const std::string& start_folder, const std::string& 
                             const ListSpec& spec) {
   test_support::RecordingPlatform platform;
   Workspace reader(platform, start_folder);
-  reader.settings.current_file = text_file;
   ExpectedPiece piece;
-  if (!LoadThisFile(reader)) {
+  if (!LoadThisFile(reader, text_file)) {
     ADD_FAILURE() << "cannot read back " << text_file;
     return piece;
   }
@@ -368,8 +367,7 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
     test_support::RecordingPlatform reader_platform;
     Workspace reader(reader_platform, folder.path());
     reader.settings.program_folder = workspace.settings.program_folder;
-    reader.settings.current_file = file;
-    ASSERT_TRUE(LoadThisFile(reader)) << piece;
+    ASSERT_TRUE(LoadThisFile(reader, file)) << piece;
     EXPECT_EQ(ReadFile(reader.settings.text_file), expected) << piece;
   }
   EXPECT_TRUE(platform.messages.empty());

@@ -67,8 +67,7 @@ class WriterTest : public WorkspaceTest {
       workspace.kept.radio_favorites.push_back(&favorite);
     }
 
-    workspace.settings.current_file = Path("out.txt");
-    workspace.settings.text_file = workspace.settings.WorkPath("out.txt");
+    files = {Path("out.txt"), workspace.settings.WorkPath("out.txt")};
   }
 
   Antenna& AddAntenna(std::string name, std::int64_t value2, int out_index) {
@@ -124,9 +123,11 @@ class WriterTest : public WorkspaceTest {
   }
 
   std::string Write(bool by_antenna = true) {
-    EXPECT_TRUE(WriteChannelList(workspace, by_antenna));
-    return ReadFile(workspace.settings.text_file);
+    EXPECT_TRUE(WriteChannelList(workspace, files, by_antenna));
+    return ReadFile(files.text_file);
   }
+
+  ListFiles files;  // where Write() writes
 
   static std::string ServiceLine(std::string_view kind, std::string_view tail) {
     return std::string(kind) + "\t1\t2\t3\t4\t5\t-6\tTRUE\tFALSE\tFALSE\t" + std::string(tail);
@@ -194,7 +195,6 @@ TEST_F(WriterTest, GeneratedProvidersReplaceTheExistingOnes) {
                             "[NETWORK]", "[PROVIDER]", "P0", "P1", "[FAVORITE]", "[SERVICE]",
                             "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t1\tOne\t1", "[MENU]"}));
   ASSERT_TRUE(Load("in.txt"));
-  workspace.settings.text_file = workspace.settings.WorkPath("out.txt");
   // The one service lies on Astra and names P1.
   const auto providers_written = [&](Naming naming) {
     workspace.options.naming = naming;
@@ -264,7 +264,7 @@ TEST_F(WriterTest, NumbersComeBackNormalisedAndTextsByteForByte) {
   service.out_number = 1;
   workspace.kept.tv_services = {&service};
   workspace.kept.tv_favorites = {&set.tv_favorites[0]};
-  workspace.settings.text_file = workspace.settings.WorkPath("in.txt");
+  files.text_file = workspace.settings.WorkPath("in.txt");
   EXPECT_EQ(Write(), CrLf({
                          "[MORVANE V3 FILE]",
                          "[ANTENNA]",
@@ -306,7 +306,7 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 }
 
 TEST_F(WriterTest, ReplacesAnOlderLongerFileAndLeavesNoTemporaryFile) {
-  test_support::WriteFile(workspace.settings.text_file, std::string(100000, 'x'));
+  test_support::WriteFile(files.text_file, std::string(100000, 'x'));
   workspace.main_set.Clear();
   workspace.kept = {};
   EXPECT_EQ(Write(), CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "[NETWORK]", "[PROVIDER]",
@@ -317,13 +317,12 @@ TEST_F(WriterTest, ReplacesAnOlderLongerFileAndLeavesNoTemporaryFile) {
 TEST_F(WriterTest, AFailedWriteIsReportedAndConvertsNothing) {
   const std::string old_target = Path("old.vrk");
   test_support::WriteFile(old_target, "old binary");
-  workspace.settings.current_file = old_target;
-  workspace.settings.text_file = Path("no such folder/old.vrk.txt");
-  EXPECT_FALSE(WriteChannelList(workspace, true));
+  const ListFiles unwritable{old_target, Path("no such folder/old.vrk.txt")};
+  EXPECT_FALSE(WriteChannelList(workspace, unwritable, true));
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].title, "Nice....");
-  EXPECT_EQ(platform.messages[0].text, "Cannot write file \r\n" + workspace.settings.text_file +
-                                           "\r\n" + std::strerror(ENOENT));
+  EXPECT_EQ(platform.messages[0].text,
+            "Cannot write file \r\n" + unwritable.text_file + "\r\n" + std::strerror(ENOENT));
   EXPECT_EQ(workspace.settings.converter_command, "");
   EXPECT_TRUE(workspace.conversions.Idle());
   EXPECT_TRUE(workspace.conversions.TakeFailedTargets(platform).empty());
@@ -334,8 +333,7 @@ TEST_F(WriterTest, AFailedWriteIsReportedAndConvertsNothing) {
 TEST_F(WriterTest, AFolderInTheWayOfTheTargetIsReportedAndKept) {
   const std::string target = workspace.settings.WorkPath("taken");
   std::filesystem::create_directory(target);
-  workspace.settings.text_file = target;
-  EXPECT_FALSE(WriteChannelList(workspace, true));
+  EXPECT_FALSE(WriteChannelList(workspace, {files.target, target}, true));
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].text.rfind("Cannot write file \r\n" + target + "\r\n", 0), 0u);
   EXPECT_TRUE(std::filesystem::is_directory(target));

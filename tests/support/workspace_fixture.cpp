@@ -40,9 +40,6 @@ std::string WorkspaceTest::WriteList(std::string_view name, std::string_view con
   return path;
 }
 
-bool WorkspaceTest::Load(std::string_view name) {
-  workspace.settings.current_file = folder / name;
-  return LoadThisFile(workspace);
-}
+bool WorkspaceTest::Load(std::string_view name) { return LoadThisFile(workspace, folder / name); }
 
 }  // namespace vsm::test_support

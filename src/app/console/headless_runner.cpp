@@ -15,9 +15,8 @@ int RunHeadless(Platform& platform, const std::string& file) {
   StartUp(session);
   Workspace& workspace = session.workspace;
   session.controls.RestoreOperationCaptions();
-  workspace.settings.current_file = file;
-  const bool loaded = LoadThisFile(workspace);
-  ReportLoadOutcome(workspace, loaded);
+  const bool loaded = LoadThisFile(workspace, file);
+  ReportLoadOutcome(workspace, file, loaded);
   // The conversions to binary run in the background; a run ends only when its files are there.
   workspace.conversions.WaitAll(platform);
   ReportFailedConversions(workspace);
