@@ -3,7 +3,6 @@
 #include "format/conversions.h"
 #include "platform/files.h"
 #include "split/marking.h"
-#include "split/preferred_antennas.h"
 #include "split/split_run.h"
 
 namespace vsm {
@@ -50,10 +49,8 @@ bool MarkForSelectedAntennas(Workspace& workspace) {
 }
 
 void SplitPerAntenna(Workspace& workspace, Button button) {
-  ReportFailedConversions(workspace);
   SplitRun run(workspace, "antenna_list");
-  StartRunTimer(workspace);
-  ApplyPreferredAntennas(workspace);
+  run.Start();
   RecordList<Antenna>& antennas = workspace.main_set.antennas;
   ParkSelection(antennas);
   if (run.OpenScript()) {

@@ -3,7 +3,6 @@
 #include "format/conversions.h"
 #include "platform/files.h"
 #include "split/marking.h"
-#include "split/preferred_antennas.h"
 #include "split/split_run.h"
 
 namespace vsm {
@@ -31,10 +30,8 @@ bool MarkForSelectedProvider(Workspace& workspace) {
 }
 
 void SplitPerProvider(Workspace& workspace, Button button) {
-  ReportFailedConversions(workspace);
   SplitRun run(workspace, "provider_list");
-  StartRunTimer(workspace);
-  ApplyPreferredAntennas(workspace);
+  run.Start();
   if (!run.OpenScript()) return;
   RecordList<Provider>& providers = OutputProviders(workspace);
   for (Provider& provider : providers) provider.used = false;

@@ -1,11 +1,19 @@
 #include "split/split_run.h"
 
+#include "format/conversions.h"
 #include "format/writer.h"
+#include "split/preferred_antennas.h"
 
 namespace vsm {
 
 SplitRun::SplitRun(Workspace& workspace, std::string script_base)
     : workspace_(workspace), script_base_(std::move(script_base)) {}
+
+void SplitRun::Start() {
+  ReportFailedConversions(workspace_);
+  StartRunTimer(workspace_);
+  ApplyPreferredAntennas(workspace_);
+}
 
 bool SplitRun::OpenScript() {
   return OpenSplitScript(workspace_, script_,

@@ -19,6 +19,10 @@ class SplitRun {
   // `script_base` names the script (script_base + ".txt" in the start folder) and its result.
   SplitRun(Workspace& workspace, std::string script_base);
 
+  // What a split does first: reports the conversions that failed since the last operation,
+  // starts the run timer and applies the preferred antennas (which rebuilds the generated
+  // providers).
+  void Start();
   // Opens the script; false, after a message, when it cannot be created.
   bool OpenScript();
   // Shows "Splitting i/total" for the next record taken.
