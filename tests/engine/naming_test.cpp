@@ -93,6 +93,8 @@ TEST(PieceNamer, NumbersNamesThatAnEarlierPieceHadIgnoringCase) {
   EXPECT_EQ(names.Next("A B"), "A_B.vrk");
   EXPECT_EQ(names.Next("A/B"), "A_B_2.vrk");
   EXPECT_EQ(names.Next("Hotbird"), "Hotbird.vrk");
+  EXPECT_EQ(names.Next("Zenit"), "Zenit.vrk");
+  EXPECT_EQ(names.Next("zENIT"), "zENIT_2.vrk");  // every letter up to Z folds
 }
 
 TEST(PieceNamer, TakesTheSmallestFreeNumber) {
