@@ -1,5 +1,6 @@
 #include "session/startup.h"
 
+#include "format/conversions.h"
 #include "platform/files.h"
 #include "session/version.h"
 #include "split/sat_position_table.h"
@@ -33,6 +34,12 @@ void ShowStartState(Session& session) {
 void StartUp(Session& session) {
   PrepareWorkingFolders(session);
   ShowStartState(session);
+}
+
+void FinishConversions(Session& session) {
+  Workspace& workspace = session.workspace;
+  workspace.conversions.WaitAll(workspace.platform);
+  ReportFailedConversions(workspace);
 }
 
 }  // namespace vsm

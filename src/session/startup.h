@@ -16,4 +16,8 @@ void ShowStartState(Session& session);
 // Both halves, for a run without a window.
 void StartUp(Session& session);
 
+// The end of a run: the conversions to binary run in the background, so the tool ends only when
+// they have ended, and reports those that failed.
+void FinishConversions(Session& session);
+
 }  // namespace vsm

@@ -94,4 +94,21 @@ void SaveFile(Session& session) {
 
 void SplitFile(Session& session) { SplitAsChecked(session.workspace, session.controls); }
 
+void RunButtonOperation(Session& session, Button button) {
+  switch (button) {
+    case Button::load:
+      LoadFile(session);
+      break;
+    case Button::merge:
+      MergeFile(session);
+      break;
+    case Button::save:
+      SaveFile(session);
+      break;
+    case Button::split:
+      SplitFile(session);
+      break;
+  }
+}
+
 }  // namespace vsm

@@ -22,6 +22,9 @@ void SaveFile(Session& session);
 // The split button: per provider when the split-kind box is checked, else per antenna.
 void SplitFile(Session& session);
 
+// The operation behind `button`, as a window runs it on a click.
+void RunButtonOperation(Session& session, Button button);
+
 // What the load operation shows once LoadThisFile(`file`) has returned `loaded`: "Done loading."
 // and "Loaded <file>", or the "Nice...." box and "Load"; then the count text.
 void ReportLoadOutcome(Workspace& workspace, const std::string& file, bool loaded);

@@ -1,7 +1,6 @@
 #include "app/console/headless_runner.h"
 
 #include "app/console/tool_arguments.h"
-#include "format/conversions.h"
 #include "format/reader.h"
 #include "platform/files.h"
 #include "session/session.h"
@@ -17,9 +16,7 @@ int RunHeadless(Platform& platform, const std::string& file) {
   session.controls.RestoreOperationCaptions();
   const bool loaded = LoadThisFile(workspace, file);
   ReportLoadOutcome(workspace, file, loaded);
-  // The conversions to binary run in the background; a run ends only when its files are there.
-  workspace.conversions.WaitAll(platform);
-  ReportFailedConversions(workspace);
+  FinishConversions(session);
   return loaded ? kExitLoaded : kExitNotLoaded;
 }
 

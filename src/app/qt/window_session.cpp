@@ -8,7 +8,8 @@ namespace vsm {
 
 WindowSession::WindowSession(std::string start_folder)
     : session(platform, std::move(start_folder)),
-      window(platform, session.controls, [this](Button button) { RunOperation(button); }) {
+      window(platform, session.controls,
+             [this](Button button) { RunButtonOperation(session, button); }) {
   platform.Attach(window.Widgets());
   // A close request made while a script runs is lost; one made during any other operation is
   // carried out once the operation has returned.
@@ -26,25 +27,7 @@ void WindowSession::StartUp() {
 
 void WindowSession::Finish() {
   conversion_timer_.stop();
-  session.workspace.conversions.WaitAll(platform);
-  ReportFailedConversions(session.workspace);
-}
-
-void WindowSession::RunOperation(Button button) {
-  switch (button) {
-    case Button::load:
-      LoadFile(session);
-      break;
-    case Button::merge:
-      MergeFile(session);
-      break;
-    case Button::save:
-      SaveFile(session);
-      break;
-    case Button::split:
-      SplitFile(session);
-      break;
-  }
+  FinishConversions(session);
 }
 
 // Starts the conversions waiting for their turn and reports the failed ones. Only while the

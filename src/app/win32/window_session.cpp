@@ -8,7 +8,7 @@ namespace vsm {
 
 WindowSession::WindowSession(std::string start_folder)
     : session(platform, std::move(start_folder)),
-      window(session.controls, [this](Button button) { RunOperation(button); }) {
+      window(session.controls, [this](Button button) { RunButtonOperation(session, button); }) {
   platform.Attach(window.handles());
   // A close request made while a script runs is lost; one made during any other operation is
   // carried out once the operation has returned.
@@ -24,27 +24,7 @@ bool WindowSession::StartUp() {
   return true;
 }
 
-void WindowSession::Finish() {
-  session.workspace.conversions.WaitAll(platform);
-  ReportFailedConversions(session.workspace);
-}
-
-void WindowSession::RunOperation(Button button) {
-  switch (button) {
-    case Button::load:
-      LoadFile(session);
-      break;
-    case Button::merge:
-      MergeFile(session);
-      break;
-    case Button::save:
-      SaveFile(session);
-      break;
-    case Button::split:
-      SplitFile(session);
-      break;
-  }
-}
+void WindowSession::Finish() { FinishConversions(session); }
 
 // Starts the conversions waiting for their turn and reports the failed ones. Only while the
 // window is idle: during an operation the engine does this itself. A box shown here holds a close

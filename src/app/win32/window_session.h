@@ -32,7 +32,6 @@ class WindowSession {
   MainWindow window;
 
  private:
-  void RunOperation(Button button);
   void LookAfterConversions();
 };
 
