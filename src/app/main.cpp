@@ -4,6 +4,7 @@
 
 #include "app/console/console_platform.h"
 #include "app/console/headless_runner.h"
+#include "app/console/start_folder.h"
 #include "app/console/tool_arguments.h"
 #include "session/version.h"
 
@@ -13,9 +14,24 @@
 
 namespace {
 
-int RunWithoutArguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+// A folder that cannot be started in is a wrong argument: nothing has started yet.
+int ReportStartFolderFailure(const std::string& message) {
+  std::fprintf(stderr, "vrk-split-merge: %s\n", message.c_str());
+  return vsm::kExitUsage;
+}
+
+int OpenWindow([[maybe_unused]] const vsm::ToolArguments& arguments, [[maybe_unused]] int argc,
+               [[maybe_unused]] char** argv) {
 #if VSM_HAVE_WINDOW
-  return vsm::RunWindow(argc, argv);
+  // The window gets the program's name only: the tool's own arguments are not the toolkit's.
+  const int name_only = argc > 0 ? 1 : 0;
+  std::string message;
+  if (!vsm::EnterStartFolder(arguments, message)) {
+    // Started from a menu there is no console to read the message in.
+    vsm::ShowStartFailure(name_only, argv, "The window could not be opened:\n" + message + ".");
+    return ReportStartFolderFailure(message);
+  }
+  return vsm::RunWindow(name_only, argv);
 #else
   std::fputs("This build has no window; run a file with --run.\n\n", stderr);
   std::fputs(vsm::UsageText().c_str(), stderr);
@@ -31,7 +47,7 @@ int main(int argc, char** argv) {
       vsm::ParseToolArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   switch (arguments.mode) {
     case vsm::ToolArguments::Mode::window:
-      return RunWithoutArguments(argc, argv);
+      return OpenWindow(arguments, argc, argv);
     case vsm::ToolArguments::Mode::help:
       std::fputs(vsm::UsageText().c_str(), stdout);
       return 0;
@@ -45,6 +61,8 @@ int main(int argc, char** argv) {
     case vsm::ToolArguments::Mode::run:
       break;
   }
+  std::string message;
+  if (!vsm::EnterStartFolder(arguments, message)) return ReportStartFolderFailure(message);
   vsm::ConsolePlatform platform(stderr, arguments.trace ? stdout : nullptr);
   return vsm::RunHeadless(platform, arguments.file);
 }

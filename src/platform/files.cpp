@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/paths.h"
+
 #ifdef _WIN32
 #include <direct.h>
 #include <windows.h>
@@ -39,6 +41,14 @@ bool RemoveFile(const std::string& name) {
 
 bool CreateFolder(const std::string& name) {
   return CreateDirectoryA(name.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool RemoveEmptyFolder(const std::string& name) { return RemoveDirectoryA(name.c_str()); }
+
+bool ChangeCurrentFolder(const std::string& name, std::string* reason) {
+  if (SetCurrentDirectoryA(name.c_str())) return true;
+  if (reason != nullptr) *reason = LastSystemError();
+  return false;
 }
 
 bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason) {
@@ -99,6 +109,14 @@ bool CreateFolder(const std::string& name) {
   return mkdir(name.c_str(), 0777) == 0 || (errno == EEXIST && IsFolder(name));
 }
 
+bool RemoveEmptyFolder(const std::string& name) { return rmdir(name.c_str()) == 0; }
+
+bool ChangeCurrentFolder(const std::string& name, std::string* reason) {
+  if (chdir(name.c_str()) == 0) return true;
+  if (reason != nullptr) *reason = LastSystemError();
+  return false;
+}
+
 bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason) {
   if (std::rename(source.c_str(), target.c_str()) == 0) return true;
   if (reason != nullptr) *reason = LastSystemError();
@@ -128,6 +146,37 @@ std::string LastSystemError() { return std::strerror(errno); }
 #endif
 
 bool IsRegularFile(const std::string& name) { return FileSize(name).has_value(); }
+
+namespace {
+
+// A name without the separators at its end; a root keeps its one.
+std::string WithoutTrailingSeparators(std::string name) {
+  while (name.size() > 1 && (name.back() == '/' || name.back() == '\\')) name.pop_back();
+  return name;
+}
+
+}  // namespace
+
+bool CreateFolderWithParents(const std::string& name, std::string* reason) {
+  // The missing folders, from `name` up to the first one that exists (a file in the way ends the
+  // walk too, and creating the folder below it fails).
+  std::vector<std::string> missing;
+  for (std::string folder = WithoutTrailingSeparators(name);
+       !folder.empty() && !IsFolder(folder) && !IsRegularFile(folder);
+       folder = WithoutTrailingSeparators(std::string(FolderPart(folder)))) {
+    missing.push_back(folder);
+  }
+  for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+    if (CreateFolder(*folder)) continue;
+    if (reason != nullptr) *reason = LastSystemError();
+    // The folders created so far lie above the one that failed: remove them, the deepest first.
+    for (auto created = folder.base(); created != missing.end(); ++created) {
+      RemoveEmptyFolder(*created);
+    }
+    return false;
+  }
+  return true;
+}
 
 std::optional<std::string> ReadWholeFile(const std::string& name) {
   const auto size = FileSize(name);

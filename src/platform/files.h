@@ -17,6 +17,13 @@ bool IsFolder(const std::string& name);
 bool RemoveFile(const std::string& name);
 // Creates one folder; an existing folder is the normal case.
 bool CreateFolder(const std::string& name);
+// Creates a folder and the missing folders above it. When one cannot be created, removes again
+// the folders it created, so that nothing is left behind, and says why in `reason`.
+bool CreateFolderWithParents(const std::string& name, std::string* reason);
+// Removes a folder when it is empty.
+bool RemoveEmptyFolder(const std::string& name);
+// Makes `name` the process's current folder.
+bool ChangeCurrentFolder(const std::string& name, std::string* reason);
 // Replaces `target` by `source` in one step.
 bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason);
 // The whole content of a regular file, or nothing when it cannot be read.

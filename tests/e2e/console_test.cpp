@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,11 +42,44 @@ TEST(ToolArguments, RunTakesAFileAndAnOptionalTrace) {
   EXPECT_EQ(ParseToolArguments({"--version"}).mode, ToolArguments::Mode::version);
 }
 
+TEST(ToolArguments, FolderNamesTheStartFolderOrLeavesItToTheDocuments) {
+  ToolArguments line = ParseToolArguments({"--folder", "lists", "--run", "job.txt"});
+  EXPECT_EQ(line.mode, ToolArguments::Mode::run);
+  EXPECT_EQ(line.start_folder, ToolArguments::StartFolder::given);
+  EXPECT_EQ(line.folder, "lists");
+  EXPECT_EQ(line.file, "job.txt");
+
+  line = ParseToolArguments({"--run", "job.txt", "--folder=-odd name"});
+  EXPECT_EQ(line.start_folder, ToolArguments::StartFolder::given);
+  EXPECT_EQ(line.folder, "-odd name");
+
+  line = ParseToolArguments({"--folder"});  // as the desktop entry starts the window
+  EXPECT_EQ(line.mode, ToolArguments::Mode::window);
+  EXPECT_EQ(line.start_folder, ToolArguments::StartFolder::documents);
+
+  line = ParseToolArguments({"--folder", "--run", "job.txt"});
+  EXPECT_EQ(line.mode, ToolArguments::Mode::run);
+  EXPECT_EQ(line.start_folder, ToolArguments::StartFolder::documents);
+  EXPECT_EQ(line.file, "job.txt");
+
+  EXPECT_EQ(ParseToolArguments({"--run", "job.txt"}).start_folder,
+            ToolArguments::StartFolder::current);
+}
+
 TEST(ToolArguments, MistakesAreUsageErrors) {
-  for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {"--run"}, {"--trace"}, {"--run", "a", "--run", "b"}, {"job.txt"}, {"-x"}}) {
+  for (const auto& arguments :
+       std::vector<std::vector<std::string>>{{"--run"},
+                                             {"--trace"},
+                                             {"--run", "a", "--run", "b"},
+                                             {"job.txt"},
+                                             {"-x"},
+                                             {"--folder", "a", "--folder", "b"},
+                                             {"--folder", "--folder"},
+                                             {"--folder", ""},
+                                             {"--folder="},
+                                             {"--folder", "a", "b"}}) {
     const ToolArguments line = ParseToolArguments(arguments);
-    EXPECT_EQ(line.mode, ToolArguments::Mode::usage_error) << arguments.front();
+    EXPECT_EQ(line.mode, ToolArguments::Mode::usage_error) << testing::PrintToString(arguments);
     EXPECT_FALSE(line.error.empty());
   }
 }
@@ -89,6 +126,17 @@ class HeadlessTest : public testing::Test {
   }
 
   std::string Path(std::string_view name) const { return folder / name; }
+
+  // Every file and folder below the start folder, relative to it, "/" between folders.
+  std::vector<std::string> EverythingBelow(std::string_view subfolder = "") const {
+    std::vector<std::string> names;
+    const std::filesystem::path top(Path(subfolder));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
+      names.push_back(entry.path().lexically_relative(top).generic_string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 
   std::vector<std::string> FilesIn(std::string_view subfolder) const {
     std::vector<std::string> names;
@@ -219,6 +267,146 @@ TEST_F(HeadlessTest, SplitPiecesMergeAgainThroughTheGeneratedScript) {
              "caption\tload_button\tLoaded provider_list.txt", "status\t1\tTv 5 , Radio 2"})));
   EXPECT_TRUE(Exists(Path("provider_list.vrk")));
 }
+
+// --folder DIR: the tool runs as if started in DIR, which it creates; relative names, the FILE
+// of --run included, are taken from there, and nothing is written where it was started.
+TEST_F(HeadlessTest, FolderIsCreatedAndRelativeNamesAreTakenFromIt) {
+  const RunResult missing = Run({"--folder", "new/VRK Split & Merge", "--run", "job.txt"});
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_EQ(missing.err, "Nice....: LoadFile: No file specified or found.\njob.txt\n");
+  EXPECT_EQ(EverythingBelow(),
+            (std::vector<std::string>{
+                "new", "new/VRK Split & Merge", "new/VRK Split & Merge/VrkKeep",
+                "new/VRK Split & Merge/VrkKeep/sat_position.txt", "new/VRK Split & Merge/VrkResult",
+                "new/VRK Split & Merge/VrkWork"}));
+
+  const std::string lists = "new/VRK Split & Merge/";
+  WriteFile(Path(lists + "a.txt"), OneAntennaListText("Astra", 2));
+  WriteFile(Path(lists + "job.txt"), Script({"load a.txt", "split", "save out.txt"}));
+  const RunResult run = Run({"--run", "job.txt", "--folder", lists, "--trace"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(run.out.ends_with(
+      Lines({"caption\tload_button\tLoaded job.txt", "status\t1\tTv 2 , Radio 1"})));
+  EXPECT_TRUE(ReadFile(Path(lists + "out.txt")).starts_with("[MORVANE V3 FILE]\r\n"));
+  EXPECT_EQ(FilesIn(lists + "VrkResult"), (std::vector<std::string>{"Astra.vrk"}));
+  // The re-merge script names its pieces in the chosen folder.
+  EXPECT_NE(ReadFile(Path(lists + "antenna_list.txt")).find(lists + "VrkResult"),
+            std::string::npos);
+  EXPECT_EQ(FilesIn(""), (std::vector<std::string>{"new"}));
+}
+
+TEST_F(HeadlessTest, AFolderThatCannotBeMadeIsNamedAndNothingIsCreated) {
+  WriteFile(Path("taken"), "a file");
+  const std::string long_name(300, 'x');  // longer than a file system allows
+  struct BadFolder {
+    std::string name;
+    std::string message;
+  };
+  for (const BadFolder& bad : std::vector<BadFolder>{
+           {"taken", "vrk-split-merge: cannot start in \"taken\": it is a file, not a folder\n"},
+           {"taken/sub", "vrk-split-merge: cannot create the folder \"taken/sub\": "},
+           {"made/above/" + long_name,
+            "vrk-split-merge: cannot create the folder \"made/above/" + long_name + "\": "}}) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"--folder", bad.name, "--run", "job.txt"}, {"--folder=" + bad.name}}) {
+      const RunResult result = Run(arguments);
+      EXPECT_EQ(result.exit_code, 2) << bad.name;
+      EXPECT_TRUE(result.err.starts_with(bad.message)) << result.err;
+      EXPECT_EQ(result.out, "");
+      // The folders above the one that failed are removed again.
+      EXPECT_EQ(FilesIn(""), (std::vector<std::string>{"taken"})) << bad.name;
+    }
+  }
+}
+
+TEST_F(HeadlessTest, AFolderInAReadOnlyFolderIsNamedAndNothingIsCreated) {
+  CreateFolder(Path("locked"));
+  namespace fs = std::filesystem;
+  fs::permissions(Path("locked"),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  const bool writable = CreateFolder(Path("locked/probe"));
+  const RunResult result =
+      writable ? RunResult{} : Run({"--folder", "locked/a/b", "--run", "job.txt"});
+  fs::permissions(Path("locked"), fs::perms::owner_write, fs::perm_options::add);
+  if (writable) GTEST_SKIP() << "a read-only folder takes new folders here (an administrator?)";
+  EXPECT_EQ(result.exit_code, 2);
+  EXPECT_EQ(result.err, "vrk-split-merge: cannot create the folder \"locked/a/b\": " +
+                            std::string(std::strerror(EACCES)) + "\n");
+  EXPECT_EQ(EverythingBelow(), (std::vector<std::string>{"locked"}));
+}
+
+#ifndef _WIN32
+
+// The environment variable NAME set (or unset) for the programs started while it lives.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST_F(HeadlessTest, BareFolderStartsInTheToolsFolderAmongTheDocuments) {
+  ScopedVariable no_config("XDG_CONFIG_HOME", nullptr);
+  ScopedVariable no_documents("XDG_DOCUMENTS_DIR", nullptr);
+  ScopedVariable home("HOME", Path("home").c_str());
+  const auto working_folders = [](const std::string& folder) {
+    return std::vector<std::string>{folder + "/VrkKeep", folder + "/VrkKeep/sat_position.txt",
+                                    folder + "/VrkResult", folder + "/VrkWork"};
+  };
+  struct Desktop {
+    std::vector<std::string> folders;  // made in the home folder before the run
+    std::string user_dirs;             // its .config/user-dirs.dirs, when not empty
+    std::string start_folder;          // where the tool must start, below the home folder
+  };
+  for (const Desktop& desktop : std::vector<Desktop>{
+           {{}, "", "VRK Split & Merge"},
+           {{"Documents"}, "", "Documents/VRK Split & Merge"},
+           {{"Documents", ".config"},
+            "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n",
+            "Dokumente/VRK Split & Merge"}}) {
+    std::filesystem::remove_all(Path("home"));
+    CreateFolder(Path("home"));
+    std::vector<std::string> expected = desktop.folders;
+    for (const std::string& folder : desktop.folders) CreateFolder(Path("home/" + folder));
+    if (!desktop.user_dirs.empty()) {
+      WriteFile(Path("home/.config/user-dirs.dirs"), desktop.user_dirs);
+      expected.push_back(".config/user-dirs.dirs");
+    }
+    const RunResult result = Run({"--folder", "--run", "job.txt"});
+    EXPECT_EQ(result.exit_code, 1);  // no job.txt in the new folder
+    const std::string start = desktop.start_folder;
+    for (std::size_t slash = 0; (slash = start.find('/', slash)) != std::string::npos; ++slash) {
+      expected.push_back(start.substr(0, slash));
+    }
+    expected.push_back(start);
+    for (const std::string& name : working_folders(start)) expected.push_back(name);
+    std::sort(expected.begin(), expected.end());
+    expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+    EXPECT_EQ(EverythingBelow("home"), expected) << start;
+  }
+}
+
+#endif
 
 }  // namespace
 }  // namespace vsm

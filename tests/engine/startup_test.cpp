@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/user_folders.h"
 #include "split/sat_position_table.h"
 #include "workspace_fixture.h"
 
@@ -46,6 +47,31 @@ TEST(StartUp, StartFolderEndsInExactlyOneSeparator) {
   EXPECT_EQ(with, "/tmp/x/");
   EXPECT_EQ(without, std::string("/tmp/x") + kFolderSeparator);
   EXPECT_EQ(Session(platform, "/").workspace.settings.start_folder, "/");
+}
+
+// The documents folder as xdg-user-dirs-update writes it into user-dirs.dirs: a shell file whose
+// values are home-relative ("$HOME/...") or absolute, with \ before '"', '\', '$' and '`'.
+TEST(DocumentsFolder, IsReadFromTheUserDirsFileAsTheDesktopWritesIt) {
+  const std::string home = "/home/ann";
+  const auto documents = [&home](std::string_view text) {
+    return DocumentsFolderInUserDirs(text, home);
+  };
+  EXPECT_EQ(documents("# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                      "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n"),
+            "/home/ann/Dokumente");
+  EXPECT_EQ(documents("XDG_DOCUMENTS_DIR=\"/data/ann docs/\""), "/data/ann docs");
+  EXPECT_EQ(documents("  XDG_DOCUMENTS_DIR = \"$HOME/say \\\"hi\\\" \\$5 \\\\ \\`x\\`\"\r\n"),
+            "/home/ann/say \"hi\" $5 \\ `x`");
+  EXPECT_EQ(documents("XDG_DOCUMENTS_DIR=\"$HOME/\"\n"), "/home/ann");  // switched off: home
+  EXPECT_EQ(documents("XDG_DOCUMENTS_DIR=\"$HOME/A\"\nXDG_DOCUMENTS_DIR=\"$HOME/B\"\n"),
+            "/home/ann/B");  // the last one counts, as in a shell
+  // Anything else sets nothing: another name, a relative path, a missing quote.
+  for (const std::string_view text :
+       {"", "# XDG_DOCUMENTS_DIR=\"$HOME/Docs\"", "XDG_DOCUMENTS_DIRS=\"$HOME/Docs\"",
+        "XDG_DOCUMENTS_DIR=\"Docs\"", "XDG_DOCUMENTS_DIR=$HOME/Docs", "XDG_DOCUMENTS_DIR=\"/Docs",
+        "XDG_DOCUMENTS_DIR=\"$HOMEDocs\""}) {
+    EXPECT_EQ(documents(text), "") << text;
+  }
 }
 
 // Folder names on Windows: the start folder and the working folders end in exactly one "\", also

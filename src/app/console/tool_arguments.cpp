@@ -1,5 +1,7 @@
 #include "app/console/tool_arguments.h"
 
+#include <string_view>
+
 namespace vsm {
 
 ToolArguments ParseToolArguments(const std::vector<std::string>& arguments) {
@@ -22,6 +24,22 @@ ToolArguments ParseToolArguments(const std::vector<std::string>& arguments) {
     }
     if (argument == "--trace") {
       line.trace = true;
+    } else if (argument == "--folder" || argument.starts_with("--folder=")) {
+      if (line.start_folder != ToolArguments::StartFolder::current) {
+        return fail("--folder given twice");
+      }
+      // DIR may be left out, as a desktop entry must (it cannot name the user's folders): a bare
+      // --folder, last or before another option, means the tool's folder among the documents.
+      const bool attached = argument != "--folder";
+      const bool follows = i + 1 < arguments.size() && !arguments[i + 1].starts_with('-');
+      if (attached || follows) {
+        line.folder =
+            attached ? argument.substr(std::string_view("--folder=").size()) : arguments[++i];
+        if (line.folder.empty()) return fail("--folder got an empty folder name");
+        line.start_folder = ToolArguments::StartFolder::given;
+      } else {
+        line.start_folder = ToolArguments::StartFolder::documents;
+      }
     } else if (argument == "--run") {
       if (run) return fail("--run given twice");
       if (i + 1 == arguments.size()) return fail("--run needs a file");
@@ -37,14 +55,25 @@ ToolArguments ParseToolArguments(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-  return "Usage: vrk-split-merge [--run FILE [--trace]] [--help] [--version]\n"
+  return "Usage: vrk-split-merge [--folder [DIR]] [--run FILE [--trace]] [--help] [--version]\n"
          "\n"
-         "Without arguments, opens the window.\n"
+         "Without --run, opens the window.\n"
          "  --run FILE  load FILE without a window, as the Load button does: a channel list\n"
          "              (.vrk or text form) or a batch script whose first line is\n"
-         "              [VRK_SPLIT_MERGE]; works below the current folder\n"
+         "              [VRK_SPLIT_MERGE]; works below the folder it starts in\n"
          "  --trace     with --run: write every message, status text and button caption to\n"
          "              standard output, one TAB-separated line each\n"
+         "  --folder DIR\n"
+         "              start in DIR as if started there, creating it when missing: the\n"
+         "              working folders, the file dialogs and relative names (FILE of --run\n"
+         "              too) are taken from DIR; exit status 2 when DIR cannot be made\n"
+         "  --folder    without DIR: the folder \"VRK Split & Merge\" in your documents\n"
+#ifdef _WIN32
+         "              folder (Documents)\n"
+#else
+         "              folder (XDG_DOCUMENTS_DIR, else ~/Documents, else ~), as the\n"
+         "              desktop menu starts it\n"
+#endif
          "  --help      show this text\n"
          "  --version   show the version\n"
          "\n"

@@ -8,9 +8,14 @@ namespace vsm {
 // What the arguments of `vrk-split-merge` ask for.
 struct ToolArguments {
   enum class Mode { window, run, help, version, usage_error };
+  // Where the window or the run starts: where the tool was started, the folder that `--folder
+  // DIR` names, or, for a bare `--folder`, the tool's folder among the user's documents.
+  enum class StartFolder { current, given, documents };
   Mode mode = Mode::window;
   std::string file;    // for Mode::run
   bool trace = false;  // for Mode::run
+  StartFolder start_folder = StartFolder::current;
+  std::string folder;  // for StartFolder::given
   std::string error;   // for Mode::usage_error
 };
 

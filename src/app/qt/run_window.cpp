@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QMessageBox>
 #include <cstdio>
 
+#include "app/qt/display_text.h"
 #include "app/qt/window_session.h"
 #include "app/window_entry.h"
 #include "platform/files.h"
@@ -37,6 +39,12 @@ int RunWindow(int argc, char** argv) {
   run.Finish();
   // Closing the window is the only way to end the tool, and it always ends well.
   return 0;
+}
+
+void ShowStartFailure(int argc, char** argv, const std::string& message) {
+  if (!HasDisplay()) return;
+  QApplication application(argc, argv);
+  QMessageBox::critical(nullptr, "VRK Split & Merge", DisplayText(message));
 }
 
 }  // namespace vsm

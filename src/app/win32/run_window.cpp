@@ -40,4 +40,8 @@ int RunWindow(int, char**) {
   return 0;
 }
 
+void ShowStartFailure(int, char**, const std::string& message) {
+  MessageBoxA(nullptr, message.c_str(), "VRK Split & Merge", MB_OK | MB_ICONERROR);
+}
+
 }  // namespace vsm

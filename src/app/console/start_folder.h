@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "app/console/tool_arguments.h"
+
+namespace vsm {
+
+// The folder of the tool's own among the user's documents, where the desktop menu starts it
+// (`--folder` without a name): one folder named as the menu names the tool, so that its working
+// folders stay together and out of the way of the user's own folders.
+inline constexpr const char* kDocumentsFolderName = "VRK Split & Merge";
+std::string DefaultStartFolder();
+
+// Makes the folder that the arguments choose the process's current folder, creating it and the
+// folders above it when missing, before start-up takes the start folder from it. On failure
+// nothing is created and `message` names the folder and says why.
+bool EnterStartFolder(const ToolArguments& arguments, std::string& message);
+
+}  // namespace vsm
