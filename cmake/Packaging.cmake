@@ -31,6 +31,10 @@ if(VSM_BUILD_GUI)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${VSM_PACKAGING_DIR}/vrk-split-merge.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  # What the software centres show of the tool (cmake/AppStream.cmake).
+  include(${CMAKE_SOURCE_DIR}/cmake/AppStream.cmake)
+  vsm_configure_metainfo(VSM_METAINFO)
+  install(FILES ${VSM_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 
 # Manual pages and the changelog are made from their templates with the project's version, and

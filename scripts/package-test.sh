@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package in BUILD_DIR and checks it without installing it: unpacks it into a
-# temporary root, runs the unpacked tool on the packaged demo job in a temporary folder (the tool
-# must find its converters beside itself and write the pieces of its split), and runs lintian,
-# which must report no errors. Installs what building and checking need when it is missing.
+# temporary root, validates its desktop entry (desktop-file-validate) and software-centre metadata
+# (appstreamcli validate), runs the unpacked tool on the packaged demo job in a temporary folder
+# (the tool must find its converters beside itself and write the pieces of its split), starts it
+# as the desktop menu does with a fresh home folder (its working folders must appear in its own
+# folder among the documents and nowhere else), and runs lintian, which must report no errors.
+# Installs what building and checking need when it is missing.
 #
 # Usage: scripts/package-test.sh [--package-only] [BUILD_DIR]    (default: build)
 #   --package-only  only build the package (BUILD_DIR/vrk-split-merge_*.deb)
@@ -40,20 +43,23 @@ build_package() {
   deb=$(cd "$(dirname "${packages[0]}")" && pwd)/$(basename "${packages[0]}")
 }
 
-# The installed files: the tool and exactly its two converters in bin, manual pages, the desktop
-# entry and icon, the copyright file and the examples.
+# The installed files, all below /usr: the tool and exactly its two converters in bin, manual
+# pages, the desktop entry and icon, the software-centre metadata, the copyright file and the
+# examples.
 check_contents() {
   local root=$1 file
+  [ "$(ls "$root")" = usr ] || fail "the package installs outside /usr: $(ls "$root" | tr '\n' ' ')"
   [ "$(ls "$root/usr/bin" | tr '\n' ' ')" = "mvt2vrk vrk-split-merge vrk2mvt " ] ||
     fail "usr/bin holds $(ls "$root/usr/bin" | tr '\n' ' '), not the tool and its two converters"
   for file in usr/share/man/man1/{vrk-split-merge,vrk2mvt,mvt2vrk}.1.gz \
     usr/share/doc/vrk-split-merge/{copyright,changelog.gz,README.md,vrk-format.md} \
     usr/share/applications/vrk-split-merge.desktop \
-    usr/share/icons/hicolor/scalable/apps/vrk-split-merge.svg; do
+    usr/share/icons/hicolor/scalable/apps/vrk-split-merge.svg \
+    usr/share/metainfo/"$appstream_id".metainfo.xml; do
     [ -s "$root/$file" ] || fail "$file is missing from $deb"
   done
-  desktop-file-validate "$root/usr/share/applications/vrk-split-merge.desktop" |
-    { ! grep -E "error:"; } || fail "the desktop entry is not valid"
+  [ "$(ls "$root/usr/share/metainfo")" = "$appstream_id.metainfo.xml" ] ||
+    fail "usr/share/metainfo holds $(ls "$root/usr/share/metainfo" | tr '\n' ' ')"
   dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || fail "Depends lacks the Qt 6 libraries"
   check_version "$root"
 }
@@ -71,6 +77,22 @@ check_version() {
     grep -q "^vrk-split-merge ($version) " || fail "the changelog does not start with version $version"
   "$root/usr/bin/vrk-split-merge" --version | grep -qF "build ${version##*.} ," ||
     fail "the tool's version text does not name build ${version##*.}"
+}
+
+# Both validators must report neither errors nor warnings; their hints and infos are shown.
+check_desktop_files() {
+  local root=$1 report
+  report=$(desktop-file-validate "$root/usr/share/applications/vrk-split-merge.desktop" 2>&1) ||
+    { echo "$report" >&2; fail "the desktop entry is not valid"; }
+  echo "desktop-file-validate vrk-split-merge.desktop: ${report:-no findings}"
+  ! grep -qE "(error|warning):" <<< "$report" || fail "desktop-file-validate reports the above"
+  # The screenshot's address is not looked up: CI may have no network.
+  report=$(appstreamcli validate --pedantic --no-net \
+    "$root/usr/share/metainfo/$appstream_id.metainfo.xml" 2>&1) ||
+    { echo "$report" >&2; fail "the software-centre metadata is not valid"; }
+  echo "appstreamcli validate $appstream_id.metainfo.xml:"
+  sed 's/^/  /' <<< "$report"
+  ! grep -qE "^[EW]:" <<< "$report" || fail "appstreamcli reports errors or warnings"
 }
 
 # The last count text ("Tv n , Radio m") of a trace.
@@ -120,6 +142,47 @@ check_demo_job() {
   cd - > /dev/null
 }
 
+# The tool as the desktop menu starts it: the command of the unpacked desktop entry's Exec line,
+# found through PATH, with nothing of this environment but a fresh home folder whose desktop
+# names its documents folder "Dokumente". Its working folders must appear in "VRK Split & Merge"
+# there and nowhere else; a relative name given to --run is taken from that folder too.
+check_desktop_start() {
+  local root=$1 scratch=$2
+  local home="$scratch/home" elsewhere="$scratch/elsewhere" examples
+  local folder="$scratch/home/Dokumente/VRK Split & Merge"
+  examples="$root/usr/share/doc/vrk-split-merge/examples"
+  local command
+  read -r -a command <<< "$(sed -n 's/^Exec=//p' "$root/usr/share/applications/vrk-split-merge.desktop")"
+  [ "${command[0]}" = vrk-split-merge ] || fail "the desktop entry starts ${command[0]}"
+  mkdir -p "$home/.config" "$elsewhere"
+  # shellcheck disable=SC2016  # the file holds $HOME itself, as xdg-user-dirs-update writes it
+  printf 'XDG_DOCUMENTS_DIR="$HOME/Dokumente"\n' > "$home/.config/user-dirs.dirs"
+  printf '[VRK_SPLIT_MERGE]\r\nload %s\r\nsplit\r\nsave merged.txt\r\n' "$examples/west.txt" \
+    > "$scratch/first_job.txt"
+  desktop_start() {
+    (cd "$elsewhere" && env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" \
+      "${command[@]}" "$@") 2>> "$scratch/desktop-messages.txt" ||
+      { cat "$scratch/desktop-messages.txt" >&2; fail "${command[*]} $* failed"; }
+  }
+  desktop_start --run "$scratch/first_job.txt"
+  desktop_start --run antenna_list.txt  # the split's script, in the new folder
+  [ ! -s "$scratch/desktop-messages.txt" ] ||
+    { cat "$scratch/desktop-messages.txt" >&2; fail "the runs reported messages"; }
+
+  local found
+  found=$(cd "$scratch" && find home elsewhere -name 'Vrk*' -prune | sort | tr '\n' ' ')
+  [ "$found" = "home/Dokumente/VRK Split & Merge/VrkKeep home/Dokumente/VRK Split & Merge/VrkResult home/Dokumente/VRK Split & Merge/VrkWork " ] ||
+    fail "the working folders are $found"
+  [ -z "$(ls -A "$elsewhere")" ] || fail "the tool wrote into the folder it was started from"
+  local file
+  for file in VrkKeep/sat_position.txt merged.txt antenna_list.txt antenna_list.vrk; do
+    [ -s "$folder/$file" ] || fail "$file is missing from $folder"
+  done
+  compgen -G "$folder/VrkResult/*.vrk" > /dev/null || fail "the split left no piece in $folder"
+  echo "Started as the desktop entry does (${command[*]}): the working folders, the split and" \
+    "its script are in Dokumente/VRK Split & Merge of the fresh home folder only."
+}
+
 check_lintian() {
   local report status=0
   report=$(lintian --fail-on error "$deb" 2>&1) || status=$?
@@ -134,12 +197,15 @@ if $package_only; then
   echo "Package: $deb"
   exit 0
 fi
-install_missing lintian desktop-file-utils
+install_missing lintian desktop-file-utils appstream
+appstream_id=$(sed -n 's/^VSM_APPSTREAM_ID:[A-Z]*=//p' "$build/CMakeCache.txt")
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 dpkg-deb -x "$deb" "$scratch/root"
 check_contents "$scratch/root"
+check_desktop_files "$scratch/root"
 check_demo_job "$scratch/root" "$scratch/work"
+check_desktop_start "$scratch/root" "$scratch/desktop"
 check_lintian
 echo "Package test passed: $deb"
