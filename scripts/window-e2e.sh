@@ -3,16 +3,20 @@
 # the small window manager openbox, so that the window has its title bar): the Qt program of a
 # Linux build, or the Windows program of a cross build under wine.
 #
-# In a fresh folder with the example lists east and west (as .vrk lists, so that the program's
-# converters are used) and the demo's satellite table, it clicks Load and types east.vrk into the
-# real file dialog, clicks Merge and types west.vrk, ticks "Split into vrk per Provider" and "Use
+# First, started with --folder naming a file, the program must say so in a box and end with
+# status 2. Then, in a fresh folder with the example lists east and west (as .vrk lists, so that
+# the program's converters are used) and the demo's satellite table, it clicks Load and types
+# east.vrk into the real file dialog, which must open in that folder, clicks Merge and types
+# west.vrk, ticks "Split into vrk per Provider" and "Use
 # satellite position as provider name", clicks the split button and answers every message box
 # (the table names two satellites that the lists do not have). Then it closes the window and
 # checks from outside: the pieces in VrkResult/, the generated provider_list.txt, and that
 # running that script with --run merges the pieces back to the counts of east and west merged.
 # Pictures of the window: BUILD/window-load.png after the load, BUILD/window.png after the split.
-# The Windows program runs as a user gets it: from dist/vrk-split-merge-windows.zip unzipped into
-# a folder, started in that folder as a double click in Explorer does.
+# The Qt program is started elsewhere with --folder naming that folder, as the desktop menu starts
+# it; nothing may appear where it was started. The Windows program runs as a user gets it: from
+# dist/vrk-split-merge-windows.zip unzipped into a folder, started in that folder as a double
+# click in Explorer does.
 #
 # Usage: scripts/window-e2e.sh linux BUILD            (a Linux build with the Qt window)
 #        scripts/window-e2e.sh windows WINDOWS_BUILD  (after make windows, run under wine)
@@ -96,13 +100,14 @@ wait_until_gone() {
 # Clicks the main window at X,Y of its client area, where the control table places a control.
 click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
 
-# Answers the file dialog titled TITLE by typing NAME into it, as a person would.
+# Answers the file dialog titled TITLE by typing NAME into it, as a person would; a NAME without
+# a folder is found only when the dialog opened in the start folder.
 choose_file() {
   local title=$1 name=$2 dialog
   dialog=$(wait_for_window "$title") || fail "no file dialog \"$title\""
   xdotool windowactivate --sync "$dialog" > /dev/null 2>&1 || true
   sleep 0.5
-  xdotool type --delay 15 "$(file_name "$name")"
+  xdotool type --delay 15 "$name"
   sleep 0.2
   xdotool key Return
   wait_until_gone "$dialog"
@@ -115,7 +120,8 @@ count_of() {
 
 # A fresh folder (for Windows, the zip unzipped) with the example lists as .vrk and the demo's
 # satellite table.
-rm -rf "$build/window-e2e" "$build/window-load.png" "$build/window.png" "$build/window-failed.png"
+rm -rf "$build/window-e2e" "$build/window-elsewhere" "$build/window-load.png" "$build/window.png" \
+  "$build/window-failed.png" "$build/window-no-folder.png"
 if [ "$face" = windows ]; then
   zip_file="$repo/dist/vrk-split-merge-windows.zip"
   [ -f "$zip_file" ] || { echo "Missing $zip_file: run make windows" >&2; exit 1; }
@@ -145,23 +151,53 @@ openbox --sm-disable > /dev/null 2>&1 &
 window_manager=$!
 sleep 1
 
+# Starts the window program with ARGUMENTS in the folder it is started from: the Windows
+# program in the zip's folder, the Qt program in an empty folder of its own.
+started_in=$run
+[ "$face" = linux ] && started_in="$build/window-elsewhere"
+start_window() {
+  mkdir -p "$started_in"
+  if [ "$face" = windows ]; then
+    (cd "$started_in" && exec "$wine_program" "$bin/vrk-split-merge.exe" "$@") > "$log" 2>&1 &
+  else
+    (cd "$started_in" && QT_QPA_PLATFORM=xcb exec "$bin/vrk-split-merge" "$@") > "$log" 2>&1 &
+  fi
+  program=$!
+}
+
+# A start folder that cannot be made: a box says so before any window opens, and the program
+# ends with status 2 once it is closed, having made no working folder.
+printf 'in the way' > "$build/window-e2e-taken"
+start_window --folder "$(file_name "$build/window-e2e-taken")"
+box=$(wait_for_window "VRK Split & Merge" 60) || fail "no box about the folder in the way"
+sleep 1
+import -frame -window "$box" "$build/window-no-folder.png"
+xdotool windowactivate --sync "$box" > /dev/null 2>&1 || true
+xdotool key Return
+for _ in $(seq 1 200); do kill -0 "$program" 2> /dev/null || break; sleep 0.1; done
+status=0
+wait "$program" || status=$?
+program=""
+[ "$status" -eq 2 ] || fail "with a file as its folder the program ended with status $status"
+[ -e "$started_in/VrkWork" ] && fail "a working folder where the program was started"
+rm "$build/window-e2e-taken"
+
 echo "Starting the $face window program in $run"
 if [ "$face" = windows ]; then
-  (cd "$run" && exec "$wine_program" "$bin/vrk-split-merge.exe") > "$log" 2>&1 &
+  start_window
 else
-  (cd "$run" && QT_QPA_PLATFORM=xcb exec "$bin/vrk-split-merge") > "$log" 2>&1 &
+  start_window --folder "$run"  # as the desktop entry does, with the folder named
 fi
-program=$!
 main=$(wait_for_window "VRK Split & Merge" 60) || fail "the window did not open"
 sleep 1
 
 click 175 35  # Load
-choose_file "Please choose file to load" "$run/east.vrk"
+choose_file "Please choose file to load" east.vrk
 sleep 1
 import -frame -window "$main" "$build/window-load.png"
 
 click 175 75  # Merge
-choose_file "Please choose file to merge" "$run/west.vrk"
+choose_file "Please choose file to merge" west.vrk
 sleep 1
 
 click 190 135  # Split into vrk per Provider
@@ -225,6 +261,9 @@ for _ in $(seq 1 200); do kill -0 "$program" 2> /dev/null || break; sleep 0.1; d
 kill -0 "$program" 2> /dev/null && fail "the program did not end when its window was closed"
 wait "$program" || fail "the program ended with status $?"
 program=""
+if [ "$face" = linux ] && [ -n "$(ls -A "$started_in")" ]; then
+  fail "the program wrote into the folder it was started from, not only into --folder's"
+fi
 
 # The generated script merges the pieces back to the same counts.
 console_tool --run provider_list.txt --trace > "$build/window-e2e-remerge.trace" ||
