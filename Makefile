@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test demo run install package package-test bench fuzz sanitize windows test-windows window-test clean
+.PHONY: all deps configure build test demo run install package package-test bench fuzz sanitize windows test-windows window-test readme-picture clean
 
 all: build
 
@@ -87,6 +87,12 @@ window-test: build windows
 	@scripts/window-e2e-deps.sh
 	@scripts/window-e2e.sh linux $(BUILD)
 	@scripts/window-e2e.sh windows $(WINDOWS_BUILD)
+
+# Refreshes docs/window.png, the README's picture of the window, by driving the Qt program of
+# $(BUILD) as window-test does (scripts/readme-picture.sh).
+readme-picture: build
+	@scripts/window-e2e-deps.sh
+	@scripts/readme-picture.sh $(BUILD)
 
 # Removes every folder that the targets above create.
 clean:
