@@ -14,6 +14,7 @@
 #include "app/console/tool_arguments.h"
 #include "captured_run.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "session/version.h"
 #include "workspace_fixture.h"
 
@@ -291,7 +292,9 @@ TEST_F(HeadlessTest, FolderIsCreatedAndRelativeNamesAreTakenFromIt) {
   EXPECT_TRUE(ReadFile(Path(lists + "out.txt")).starts_with("[MORVANE V3 FILE]\r\n"));
   EXPECT_EQ(FilesIn(lists + "VrkResult"), (std::vector<std::string>{"Astra.vrk"}));
   // The re-merge script names its pieces in the chosen folder.
-  EXPECT_NE(ReadFile(Path(lists + "antenna_list.txt")).find(lists + "VrkResult"),
+  EXPECT_NE(ReadFile(Path(lists + "antenna_list.txt"))
+                .find(std::string("new") + kFolderSeparator + "VRK Split & Merge" +
+                      kFolderSeparator + "VrkResult" + kFolderSeparator + "Astra.vrk"),
             std::string::npos);
   EXPECT_EQ(FilesIn(""), (std::vector<std::string>{"new"}));
 }
