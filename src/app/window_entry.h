@@ -6,7 +6,7 @@ namespace vsm {
 
 // Opens the main window and runs it until it is closed; returns the process's exit code.
 // Implemented by the window of the build (`vsm_qt_window` or `vsm_win32_window`); the program
-// `vrk-split-merge` calls it when started without arguments, if a window is built.
+// `vrk-split-merge` calls it when started without --run, if a window is built.
 int RunWindow(int argc, char** argv);
 
 // Shows `message` in a box before the window would open, for a person who started the tool from a

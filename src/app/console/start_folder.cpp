@@ -28,11 +28,11 @@ bool EnterStartFolder(const ToolArguments& arguments, std::string& message) {
       }
       break;
   }
-  std::string reason;
   if (IsRegularFile(folder)) {
     message = "cannot start in \"" + folder + "\": it is a file, not a folder";
     return false;
   }
+  std::string reason;
   if (!CreateFolderWithParents(folder, &reason)) {
     message = "cannot create the folder \"" + folder + "\": " + reason;
     return false;
