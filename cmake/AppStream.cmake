@@ -1,6 +1,7 @@
 # The software-centre metadata (AppStream metainfo) of the desktop tool, made from
-# packaging/vrk-split-merge.metainfo.xml.in: its releases are those of packaging/changelog, so
-# that one file tells both Debian and the software centres what changed.
+# packaging/vrk-split-merge.metainfo.xml.in: its releases are those of the changelog
+# (packaging/changelog.in), so that one file tells both Debian and the software centres what
+# changed.
 
 # The component's id and addresses. There is no public site yet: the defaults follow the
 # maintainer address; set them to the project's site when it has one (the id stays for good).
@@ -80,11 +81,10 @@ macro(vsm_add_release_item)
   endif()
 endmacro()
 
-# Writes the metainfo file into the build tree; returns its path in `out`.
-function(vsm_configure_metainfo out)
-  set(changelog ${CMAKE_SOURCE_DIR}/packaging/changelog)
+# Writes the metainfo file into the build tree, with the releases of `changelog` (the changelog
+# as configured, with its version); returns its path in `out`.
+function(vsm_configure_metainfo changelog out)
   set(template ${CMAKE_SOURCE_DIR}/packaging/vrk-split-merge.metainfo.xml.in)
-  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog})
   vsm_appstream_releases(${changelog} VSM_APPSTREAM_RELEASES)
   set(metainfo ${CMAKE_BINARY_DIR}/packaging/${VSM_APPSTREAM_ID}.metainfo.xml)
   configure_file(${template} ${metainfo} @ONLY)

@@ -31,10 +31,6 @@ if(VSM_BUILD_GUI)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${VSM_PACKAGING_DIR}/vrk-split-merge.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-  # What the software centres show of the tool (cmake/AppStream.cmake).
-  include(${CMAKE_SOURCE_DIR}/cmake/AppStream.cmake)
-  vsm_configure_metainfo(VSM_METAINFO)
-  install(FILES ${VSM_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 
 # Manual pages and the changelog are made from their templates with the project's version, and
@@ -71,6 +67,14 @@ set(VSM_CHANGELOG ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 vsm_gzip_file(${VSM_CHANGELOG_WITH_VERSION} ${VSM_CHANGELOG})
 list(APPEND VSM_COMPRESSED_FILES ${VSM_CHANGELOG})
 install(FILES ${VSM_CHANGELOG} ${VSM_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+if(VSM_BUILD_GUI)
+  # What the software centres show of the tool, with the releases of the changelog
+  # (cmake/AppStream.cmake).
+  include(${CMAKE_SOURCE_DIR}/cmake/AppStream.cmake)
+  vsm_configure_metainfo(${VSM_CHANGELOG_WITH_VERSION} VSM_METAINFO)
+  install(FILES ${VSM_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
 
 add_custom_target(vsm_compressed_docs ALL DEPENDS ${VSM_COMPRESSED_FILES})
 

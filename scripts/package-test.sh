@@ -64,8 +64,9 @@ check_contents() {
   check_version "$root"
 }
 
-# The manual pages, the changelog and the tool's version text carry the package's version: all
-# are made from the project's version when the build is configured.
+# The manual pages, the changelog (and the metainfo's releases, made from it) and the tool's
+# version text carry the package's version: all are made from the project's version when the
+# build is configured.
 check_version() {
   local root=$1 version page
   version=$(dpkg-deb -f "$deb" Version)
@@ -75,6 +76,8 @@ check_version() {
   done
   zcat "$root/usr/share/doc/vrk-split-merge/changelog.gz" | head -n 1 |
     grep -q "^vrk-split-merge ($version) " || fail "the changelog does not start with version $version"
+  grep -m 1 "<release " "$root/usr/share/metainfo/$appstream_id.metainfo.xml" |
+    grep -qF "version=\"$version\"" || fail "the metainfo's newest release is not $version"
   "$root/usr/bin/vrk-split-merge" --version | grep -qF "build ${version##*.} ," ||
     fail "the tool's version text does not name build ${version##*.}"
 }
