@@ -45,7 +45,10 @@ void ConvertToText(Workspace& workspace, const std::string& source, const std::s
   if (process->ExitCode() != 0) RemoveFile(text_file);
 }
 
-std::string PartialOutputName(const std::string& target) { return target + ".partial"; }
+std::string PartialOutputName(const std::string& target) {
+  // Beside the file that the target finally names, so that it can be renamed over that file.
+  return FinalTarget(target).value_or(target) + ".partial";
+}
 
 void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
                              const std::string& target) {

@@ -18,8 +18,9 @@ std::string ConverterPath(const Workspace& workspace, std::string_view name);
 void ConvertToText(Workspace& workspace, const std::string& source, const std::string& text_file);
 
 // Starts the conversion of `text_file` into the binary list `target` and returns at once. The
-// converter writes PartialOutputName(target), which replaces the target only when the converter
-// ends well within the time limit; otherwise the target stays as it was.
+// converter writes PartialOutputName(target), which replaces the target (the file it finally
+// names, when it is a symbolic link) only when the converter ends well within the time limit;
+// otherwise the target stays as it was.
 std::string PartialOutputName(const std::string& target);
 void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
                              const std::string& target);

@@ -45,10 +45,15 @@ constexpr std::size_t kBufferSize = 1 << 20;
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability)
-    : target_(std::move(target)),
-      temporary_(TemporaryNameFor(target_, this)),
-      durability_(durability) {
-  if (IsFolder(target_)) {
+    : target_(std::move(target)), durability_(durability) {
+  const auto destination = FinalTarget(target_);
+  if (!destination) {
+    error_ = LastSystemError();
+    return;
+  }
+  destination_ = *destination;
+  temporary_ = TemporaryNameFor(destination_, this);
+  if (IsFolder(destination_)) {
     error_ = "it is a folder";
     return;
   }
@@ -80,7 +85,7 @@ bool AtomicFileWriter::Commit() {
   if (ok() && durability_ == Durability::disk && !FlushToDisk(file_)) Fail();
   if (std::fclose(file_) != 0) Fail();
   file_ = nullptr;
-  if (error_.empty() && !ReplaceFile(temporary_, target_, &error_) && error_.empty()) {
+  if (error_.empty() && !ReplaceFile(temporary_, destination_, &error_) && error_.empty()) {
     error_ = "cannot replace the file";
   }
   if (!error_.empty()) {
@@ -96,6 +101,15 @@ void AtomicFileWriter::Discard() {
     file_ = nullptr;
     RemoveFile(temporary_);
   }
+}
+
+bool PutInPlace(const std::string& source, const std::string& target, std::string* reason) {
+  const auto destination = FinalTarget(target);
+  if (!destination) {
+    if (reason != nullptr) *reason = LastSystemError();
+    return false;
+  }
+  return ReplaceFile(source, *destination, reason);
 }
 
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,

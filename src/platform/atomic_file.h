@@ -7,7 +7,8 @@
 namespace vsm {
 
 // Writes a file beside its target and puts it in place only when it is complete, so that a
-// target is always either its old content or the whole new one.
+// target is always either its old content or the whole new one. A target that is a symbolic link
+// stays one: the file it finally leads to is written (see PutInPlace).
 class AtomicFileWriter {
  public:
   enum class Durability { cache, disk };  // disk: flushed to the device before the rename
@@ -34,12 +35,18 @@ class AtomicFileWriter {
   void Fail();
   void Discard();
 
-  std::string target_;
+  std::string target_;       // as the caller named it
+  std::string destination_;  // the file that the target finally names
   std::string temporary_;
   Durability durability_;
   std::FILE* file_ = nullptr;
   std::string error_;
 };
+
+// Moves the complete file `source` over the file that `target` finally names (FinalTarget), so
+// that a symbolic link stays a link and the file it leads to gets the new content. `source` must
+// lie in that file's folder. False, with `reason` set, when it cannot be done.
+bool PutInPlace(const std::string& source, const std::string& target, std::string* reason);
 
 // Writes `content` to `target` atomically; on failure returns false and sets `reason`.
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,

@@ -57,6 +57,9 @@ bool ReplaceFile(const std::string& source, const std::string& target, std::stri
   return false;
 }
 
+// Symbolic links on Windows need a privilege that users rarely have; names are taken as they are.
+std::optional<std::string> FinalTarget(const std::string& name) { return name; }
+
 std::string CurrentFolder() {
   std::vector<char> buffer(MAX_PATH + 1);
   DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
@@ -121,6 +124,44 @@ bool ReplaceFile(const std::string& source, const std::string& target, std::stri
   if (std::rename(source.c_str(), target.c_str()) == 0) return true;
   if (reason != nullptr) *reason = LastSystemError();
   return false;
+}
+
+namespace {
+
+// The text of the symbolic link `name`, or nothing when `name` is no link.
+std::optional<std::string> LinkText(const std::string& name) {
+  std::vector<char> buffer(256);
+  for (;;) {
+    const ssize_t length = readlink(name.c_str(), buffer.data(), buffer.size());
+    if (length < 0) return std::nullopt;
+    if (static_cast<std::size_t>(length) < buffer.size()) {
+      return std::string(buffer.data(), static_cast<std::size_t>(length));
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// The folder part of a name, with its "/" ("" for a name without folder). A "\\" is part of a
+// file name here.
+std::string FolderOf(const std::string& name) {
+  const auto slash = name.rfind('/');
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+// As many links as the system itself follows before it gives up (Linux: 40).
+constexpr int kMaxLinksFollowed = 40;
+
+}  // namespace
+
+std::optional<std::string> FinalTarget(const std::string& name) {
+  std::string current = name;
+  for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
+    const auto link = LinkText(current);
+    if (!link) return current;
+    current = link->starts_with('/') ? *link : FolderOf(current) + *link;
+  }
+  errno = ELOOP;
+  return std::nullopt;
 }
 
 std::string CurrentFolder() {

@@ -24,6 +24,10 @@ bool CreateFolderWithParents(const std::string& name, std::string* reason);
 bool RemoveEmptyFolder(const std::string& name);
 // Makes `name` the process's current folder.
 bool ChangeCurrentFolder(const std::string& name, std::string* reason);
+// The file that `name` finally names: where a chain of symbolic links leads, a link's relative
+// target taken from the link's folder; `name` itself when it is no link (on Windows always).
+// Nothing, with errno set, for a chain that does not end (a loop).
+std::optional<std::string> FinalTarget(const std::string& name);
 // Replaces `target` by `source` in one step.
 bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason);
 // The whole content of a regular file, or nothing when it cannot be read.

@@ -4,13 +4,15 @@
 #include <chrono>
 #include <utility>
 
+#include "platform/atomic_file.h"
 #include "platform/files.h"
 
 namespace vsm {
 
 using std::chrono::milliseconds;
 
-ProgramQueue::ProgramQueue(std::size_t max_running) : max_running_(std::max<std::size_t>(1, max_running)) {}
+ProgramQueue::ProgramQueue(std::size_t max_running)
+    : max_running_(std::max<std::size_t>(1, max_running)) {}
 
 ProgramQueue::~ProgramQueue() = default;
 
@@ -29,7 +31,7 @@ void ProgramQueue::Finish(Running& running, bool succeeded) {
   const bool writes_aside = !job.output.empty() && job.output != job.target;
   if (succeeded && writes_aside) {
     std::string reason;
-    succeeded = ReplaceFile(job.output, job.target, &reason);
+    succeeded = PutInPlace(job.output, job.target, &reason);
   }
   if (!succeeded) {
     if (writes_aside) RemoveFile(job.output);

@@ -24,7 +24,8 @@ class ProgramQueue {
     std::vector<std::string> arguments;
     std::string source;  // the file the program reads
     std::string target;  // the file the program makes
-    std::string output;  // where the program writes it, moved to `target` when it succeeds;
+    std::string output;  // where the program writes it, beside the file that `target` finally
+                         // names; put in place of that file when the program succeeds (PutInPlace);
                          // empty when the program writes `target` itself
     std::chrono::seconds time_limit{120};  // a program still running then is stopped and fails
   };

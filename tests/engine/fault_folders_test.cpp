@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "format/conversions.h"
 #include "format/reader.h"
@@ -176,6 +177,90 @@ TEST_F(FaultyFolderTest, ATargetInAMissingFolderIsReportedAndLeavesNothingBehind
   FinishConversions();
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(Exists(Path("out.vrk")));
+}
+
+// Saves to files the user owns, as a text form or through the conversion to binary: a target
+// reached through symbolic links, a target with its own permission bits and owner. Symbolic links
+// and permission bits are POSIX matters; on Windows these tests do not run.
+class OwnedTargetTest : public FaultyFolderTest, public testing::WithParamInterface<const char*> {
+ protected:
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links and POSIX permission bits";
+#endif
+    FaultyFolderTest::SetUp();
+    if (!IsSkipped()) {
+      ASSERT_TRUE(Load("a.txt"));
+    }
+  }
+  std::string Named(const std::string& stem) const { return stem + GetParam(); }
+  // Saves to `target` and waits for its conversion; every step must succeed.
+  void SaveFully(const std::string& target) {
+    EXPECT_TRUE(Save(target));
+    FinishConversions();
+    EXPECT_TRUE(platform.messages.empty()) << platform.messages.front().text;
+    platform.messages.clear();
+  }
+  // The content of a saved list: a text form or a binary list.
+  bool IsSavedList(const std::string& name) const {
+    const std::string content = ReadFile(name);
+    return content.starts_with(std::string(GetParam()) == ".txt" ? "[MORVANE V3 FILE]\r\n"
+                                                                 : "VRKL");
+  }
+  // The names in `folder` that are not final names: temporary files and partial conversions.
+  std::vector<std::string> LeftOvers(const std::string& folder) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      if (name.ends_with(".tmp") || name.ends_with(".partial")) names.push_back(name);
+    }
+    return names;
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(TextAndBinary, OwnedTargetTest, testing::Values(".txt", ".vrk"),
+                         [](const auto& info) { return std::string(info.param + 1); });
+
+TEST_P(OwnedTargetTest, ASaveThroughASymbolicLinkWritesTheFileItLeadsTo) {
+  fs::create_directory(Path("real"));
+  const std::string mine = Path("real/" + Named("mine"));
+  struct Case {
+    const char* label;
+    std::string link;
+    std::string leads_to;  // as written in the link
+    std::string written;   // the file the save must write
+  };
+  const Case cases[] = {
+      {"relative link", Path(Named("link")), "real/" + Named("mine"), mine},
+      {"absolute link", Path(Named("absolute")), mine, mine},
+      {"link to a link", Path(Named("chain")), Named("link"), mine},
+      {"link into a folder reached by a link", Path(Named("via")), "shortcut/" + Named("mine"),
+       mine},
+      {"link to a file not made yet", Path(Named("dangling")), "real/" + Named("new"),
+       Path("real/" + Named("new"))},
+  };
+  fs::create_directory_symlink("real", Path("shortcut"));
+  for (const Case& c : cases) fs::create_symlink(c.leads_to, c.link);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    test_support::WriteFile(mine, "earlier file");
+    SaveFully(c.link);
+    EXPECT_EQ(platform.caption(Button::save), "Saved " + std::string(FilePart(c.link)));
+    ASSERT_TRUE(fs::is_symlink(c.link));
+    EXPECT_EQ(fs::read_symlink(c.link).string(), c.leads_to);
+    EXPECT_TRUE(IsSavedList(c.written));
+    EXPECT_TRUE(LeftOvers(workspace.settings.start_folder).empty());
+    EXPECT_TRUE(LeftOvers(Path("real")).empty());
+  }
+  // A link that leads back to itself names no file: reported with the name, nothing written.
+  const std::string loop = Path(Named("loop"));
+  fs::create_symlink(Named("loop"), loop);
+  Save(loop);
+  FinishConversions();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].text.find(" \r\n" + loop), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(loop));
+  EXPECT_TRUE(LeftOvers(workspace.settings.start_folder).empty());
 }
 
 TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
