@@ -10,7 +10,11 @@
 #include <io.h>
 #include <process.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 #endif
 
 namespace vsm {
@@ -32,15 +36,76 @@ std::string TemporaryNameFor(const std::string& target, const void* writer) {
 // system (on Windows the system's own last error may be stale or unrelated).
 std::string StreamError() { return std::strerror(errno); }
 
+int DescriptorOf(std::FILE* file) {
+#ifdef _WIN32
+  return _fileno(file);
+#else
+  return fileno(file);
+#endif
+}
+
 bool FlushToDisk(std::FILE* file) {
 #ifdef _WIN32
-  return _commit(_fileno(file)) == 0;
+  return _commit(DescriptorOf(file)) == 0;
 #else
-  return fsync(fileno(file)) == 0;
+  return fsync(DescriptorOf(file)) == 0;
 #endif
 }
 
 constexpr std::size_t kBufferSize = 1 << 20;
+
+#ifndef _WIN32
+// The mask that the system applies to the mode of new files. Read where the system tells it
+// (Linux), elsewhere set and put back at once.
+mode_t CurrentUmask() {
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status) != nullptr) {
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    }
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  const mode_t mask = umask(022);
+  umask(mask);
+  return mask;
+}
+#endif
+
+// Gives the new file open as `descriptor` what the file it replaces had: its permission bits and,
+// where the process may set them, its owner and group; a new target gets the usual mode of a new
+// file. Windows files have no such bits: there the new file keeps what its folder gives it.
+bool TakeOverOwnerAndMode([[maybe_unused]] int descriptor,
+                          [[maybe_unused]] const std::string& destination) {
+#ifdef _WIN32
+  return true;
+#else
+  struct stat replaced {};
+  if (stat(destination.c_str(), &replaced) != 0) {
+    return fchmod(descriptor, 0666 & ~CurrentUmask()) == 0;
+  }
+  // Only a privileged process may give a file to another user; the group may still be kept.
+  if (fchown(descriptor, replaced.st_uid, replaced.st_gid) != 0 &&
+      fchown(descriptor, static_cast<uid_t>(-1), replaced.st_gid) != 0) {
+    // The file stays the process's own, as a file it makes anew would be.
+  }
+  // After the owner, since a change of owner clears the set-user and set-group bits.
+  return fchmod(descriptor, replaced.st_mode & 07777) == 0;
+#endif
+}
+
+#ifndef _WIN32
+// The same for a complete file that is given by its name.
+bool TakeOverOwnerAndMode(const std::string& source, const std::string& destination) {
+  const int descriptor = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  const bool done = TakeOverOwnerAndMode(descriptor, destination);
+  close(descriptor);
+  return done;
+}
+#endif
 
 }  // namespace
 
@@ -82,6 +147,7 @@ bool AtomicFileWriter::Commit() {
     return false;
   }
   if (std::fflush(file_) != 0) Fail();
+  if (ok() && !TakeOverOwnerAndMode(DescriptorOf(file_), destination_)) Fail();
   if (ok() && durability_ == Durability::disk && !FlushToDisk(file_)) Fail();
   if (std::fclose(file_) != 0) Fail();
   file_ = nullptr;
@@ -109,6 +175,12 @@ bool PutInPlace(const std::string& source, const std::string& target, std::strin
     if (reason != nullptr) *reason = LastSystemError();
     return false;
   }
+#ifndef _WIN32
+  if (!TakeOverOwnerAndMode(source, *destination)) {
+    if (reason != nullptr) *reason = LastSystemError();
+    return false;
+  }
+#endif
   return ReplaceFile(source, *destination, reason);
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -25,6 +26,11 @@
 #include "split/save_driver.h"
 #include "split/split_per_antenna.h"
 #include "workspace_fixture.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace vsm {
 namespace {
@@ -262,6 +268,62 @@ TEST_P(OwnedTargetTest, ASaveThroughASymbolicLinkWritesTheFileItLeadsTo) {
   EXPECT_TRUE(fs::is_symlink(loop));
   EXPECT_TRUE(LeftOvers(workspace.settings.start_folder).empty());
 }
+
+#ifndef _WIN32
+// The permission bits of a file, in octal.
+std::string OctalMode(const std::string& name) {
+  struct stat status {};
+  if (stat(name.c_str(), &status) != 0) return "missing";
+  char text[8];
+  std::snprintf(text, sizeof text, "%o", static_cast<unsigned>(status.st_mode & 07777));
+  return text;
+}
+
+TEST_P(OwnedTargetTest, ASaveKeepsWhoMayReadTheList) {
+  struct Case {
+    const char* label;
+    const char* mode;  // octal
+    bool given_away;   // owned by another user (only root may do that; skipped otherwise)
+  };
+  const Case cases[] = {
+      {"private", "600", false},
+      {"shared with the group", "640", false},
+      {"read-only to all", "444", false},
+      {"another user's", "640", true},
+  };
+  constexpr uid_t kOtherUser = 4321;
+  constexpr gid_t kOtherGroup = 4322;
+  const std::string target = Path(Named("kept"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    if (c.given_away && geteuid() != 0) continue;
+    RemoveFile(target);
+    test_support::WriteFile(target, "earlier file");
+    fs::permissions(target, fs::perms(std::stoi(c.mode, nullptr, 8)));
+    if (c.given_away) {
+      ASSERT_EQ(chown(target.c_str(), kOtherUser, kOtherGroup), 0);
+    }
+    SaveFully(target);
+    EXPECT_TRUE(IsSavedList(target));
+    EXPECT_EQ(OctalMode(target), c.mode);
+    struct stat status {};
+    ASSERT_EQ(stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, c.given_away ? kOtherUser : geteuid());
+    EXPECT_EQ(status.st_gid, c.given_away ? kOtherGroup : getegid());
+  }
+  // A new file gets the usual mode: 0666 less the umask.
+  const std::pair<mode_t, const char*> masks[] = {
+      {022, "644"}, {027, "640"}, {077, "600"}, {0, "666"}};
+  for (const auto& [mask, mode] : masks) {
+    SCOPED_TRACE(mode);
+    RemoveFile(target);
+    const mode_t before = umask(mask);
+    SaveFully(target);
+    umask(before);
+    EXPECT_EQ(OctalMode(target), mode);
+  }
+}
+#endif
 
 TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   Controls controls(workspace);
