@@ -2,39 +2,84 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "platform/files.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
-#include <process.h>
+#include <windows.h>
+// The tool's own ReplaceFile (files.h), not the Win32 macro for ReplaceFileA.
+#undef ReplaceFile
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdio>
 #endif
 
 namespace vsm {
 namespace {
 
-// Unique among the writers alive at once: the process and the writer's own address tell them
-// apart, and a finished writer leaves no temporary file behind.
-std::string TemporaryNameFor(const std::string& target, const void* writer) {
-#ifdef _WIN32
-  const auto pid = static_cast<unsigned long>(_getpid());
-#else
-  const auto pid = static_cast<unsigned long>(getpid());
-#endif
-  return target + "." + std::to_string(pid) + "-" +
-         std::to_string(reinterpret_cast<std::uintptr_t>(writer)) + ".tmp";
-}
-
 // Every step of the writer is a C runtime call, which reports its failure in errno on every
 // system (on Windows the system's own last error may be stale or unrelated).
 std::string StreamError() { return std::strerror(errno); }
+
+// 64 bits from the system's source of randomness, as 16 hexadecimal digits.
+std::string RandomPart() {
+  std::random_device source;
+  const std::uint64_t value = (static_cast<std::uint64_t>(source()) << 32) | source();
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+  return text;
+}
+
+// Creates the new file `name` for writing: never a file that exists, never through a symbolic
+// link, and readable by its owner alone until it is complete. Nothing, with `reason` set, when it
+// cannot be created; `exists` tells that the name is taken.
+std::FILE* CreateNewFile(const std::string& name, bool& exists, std::string& reason) {
+#ifdef _WIN32
+  const HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    reason = LastSystemError();
+    return nullptr;
+  }
+  const int descriptor =
+      _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (descriptor == -1) {
+    reason = StreamError();
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(descriptor, "wb");
+#else
+  const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+  if (descriptor < 0) {
+    exists = errno == EEXIST;
+    reason = StreamError();
+    return nullptr;
+  }
+  std::FILE* file = fdopen(descriptor, "wb");
+#endif
+  if (file == nullptr) {
+    reason = StreamError();
+#ifdef _WIN32
+    _close(descriptor);
+#else
+    close(descriptor);
+#endif
+    RemoveFile(name);
+  }
+  return file;
+}
+
+// A name that is taken is tried again with another random part, this many times in all.
+constexpr int kTemporaryNameTries = 100;
 
 int DescriptorOf(std::FILE* file) {
 #ifdef _WIN32
@@ -117,16 +162,18 @@ AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability)
     return;
   }
   destination_ = *destination;
-  temporary_ = TemporaryNameFor(destination_, this);
   if (IsFolder(destination_)) {
     error_ = "it is a folder";
     return;
   }
-  file_ = std::fopen(temporary_.c_str(), "wb");
-  if (file_ == nullptr) {
-    error_ = StreamError();
-    return;
+  bool exists = true;
+  for (int attempt = 0; file_ == nullptr && exists && attempt < kTemporaryNameTries; ++attempt) {
+    exists = false;
+    temporary_ = destination_ + "." + RandomPart() + ".tmp";
+    file_ = CreateNewFile(temporary_, exists, error_);
   }
+  if (file_ == nullptr) return;
+  error_.clear();
   std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
 }
 

@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "format/text_lines.h"
 #include "generator/list_generator.h"
 #include "model/messages.h"
+#include "platform/atomic_file.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "script/controls.h"
@@ -324,6 +327,58 @@ TEST_P(OwnedTargetTest, ASaveKeepsWhoMayReadTheList) {
   }
 }
 #endif
+
+// The temporary files beside `target` (regular files, never links).
+std::vector<std::string> TemporariesOf(const std::string& target) {
+  std::vector<std::string> names;
+  const fs::path path(target);
+  const std::string prefix = path.filename().string() + ".";
+  for (const auto& entry : fs::directory_iterator(path.parent_path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(prefix) && name.ends_with(".tmp") && !entry.is_symlink()) {
+      names.push_back(name);
+    }
+  }
+  return names;
+}
+
+// A temporary file is made anew under a name that no one can tell beforehand, and while it is
+// written only its owner may read it: nothing planted beside the target receives the list.
+TEST(TemporaryFileTest, IsNewPrivateAndUnforeseeable) {
+  test_support::TempFolder folder;
+  const std::string target = folder / "list.txt";
+  alignas(AtomicFileWriter) unsigned char place[sizeof(AtomicFileWriter)];
+#ifndef _WIN32
+  // A link planted where a name made of the process number and the writer's address would be.
+  const std::string victim = folder / "victim";
+  test_support::WriteFile(victim, "victim");
+  fs::create_symlink(victim, target + "." + std::to_string(getpid()) + "-" +
+                                 std::to_string(reinterpret_cast<std::uintptr_t>(place)) + ".tmp");
+#endif
+  std::vector<std::string> names;
+  for (const char* content : {"first", "second", "third"}) {
+    // The same process and the same place in memory each time.
+    auto* writer = new (place) AtomicFileWriter(target);
+    writer->Write(content);
+    const auto temporaries = TemporariesOf(target);
+    EXPECT_EQ(temporaries.size(), 1u);
+    if (!temporaries.empty()) {
+      names.push_back(temporaries.front());
+#ifndef _WIN32
+      EXPECT_EQ(OctalMode(folder / temporaries.front()), "600");
+#endif
+    }
+    EXPECT_TRUE(writer->Commit()) << writer->error();
+    writer->~AtomicFileWriter();
+    EXPECT_EQ(ReadFile(target), content);
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(std::unique(names.begin(), names.end()) - names.begin(), 3);
+  EXPECT_FALSE(fs::is_symlink(target));
+#ifndef _WIN32
+  EXPECT_EQ(ReadFile(victim), "victim");
+#endif
+}
 
 TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   Controls controls(workspace);
