@@ -173,7 +173,7 @@ bool IsScript(const std::string& file) {
 
 std::optional<std::string> ReadFirstLineOf(const std::string& name) {
   if (!IsRegularFile(name)) return std::nullopt;
-  std::FILE* file = std::fopen(name.c_str(), "rb");
+  std::FILE* file = OpenForReading(name);
   if (file == nullptr) return std::nullopt;
   std::string line;
   for (int c = std::fgetc(file); c != EOF && c != '\r' && c != '\n' && c != '\0';

@@ -37,8 +37,9 @@ std::string RandomPart() {
 }
 
 // Creates the new file `name` for writing: never a file that exists, never through a symbolic
-// link, and readable by its owner alone until it is complete. Nothing, with `reason` set, when it
-// cannot be created; `exists` tells that the name is taken.
+// link, readable by its owner alone until it is complete, and never handed on to a program that
+// the tool starts (on Windows no handle is: programs are started without inheriting any). Nothing,
+// with `reason` set, when it cannot be created; `exists` tells that the name is taken.
 std::FILE* CreateNewFile(const std::string& name, bool& exists, std::string& reason) {
 #ifdef _WIN32
   const HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -58,7 +59,8 @@ std::FILE* CreateNewFile(const std::string& name, bool& exists, std::string& rea
   }
   std::FILE* file = _fdopen(descriptor, "wb");
 #else
-  const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+  const int descriptor =
+      open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (descriptor < 0) {
     exists = errno == EEXIST;
     reason = StreamError();

@@ -219,10 +219,18 @@ bool CreateFolderWithParents(const std::string& name, std::string* reason) {
   return true;
 }
 
+std::FILE* OpenForReading(const std::string& name) {
+#ifdef _WIN32
+  return std::fopen(name.c_str(), "rbN");  // N: not inherited
+#else
+  return std::fopen(name.c_str(), "rbe");  // e: closed on exec
+#endif
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& name) {
   const auto size = FileSize(name);
   if (!size) return std::nullopt;
-  std::FILE* file = std::fopen(name.c_str(), "rb");
+  std::FILE* file = OpenForReading(name);
   if (file == nullptr) return std::nullopt;
   std::string content;
   content.reserve(static_cast<std::size_t>(*size));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,9 @@ bool ChangeCurrentFolder(const std::string& name, std::string* reason);
 std::optional<std::string> FinalTarget(const std::string& name);
 // Replaces `target` by `source` in one step.
 bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason);
+// Opens a file for reading its bytes, never handed on to a program that the tool starts (as no
+// file of the tool is); nullptr when it cannot be opened.
+std::FILE* OpenForReading(const std::string& name);
 // The whole content of a regular file, or nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& name);
 // The process's current folder, without a trailing separator unless it is a root.

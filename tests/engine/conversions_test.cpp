@@ -22,6 +22,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "split/save_driver.h"
+#include "split/split_per_antenna.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
@@ -255,6 +256,26 @@ std::string VrkOf(const std::string& text) {
   EXPECT_TRUE(tables.has_value()) << fault;
   return tables ? vrk::EncodeVrk(*tables) : std::string();
 }
+
+#ifdef __linux__
+// While the tool starts converters it holds files open (a split holds its script): a converter
+// must not hold them too, or it could keep a half-written file alive or write into it.
+TEST_F(ConverterTest, ConvertersHoldNoneOfTheToolsFiles) {
+  const std::string listing = programs / "open-files";
+  InstallToBinary("for f in /proc/$$/fd/*; do readlink \"$f\"; done >> '" + listing +
+                  "'; cp \"$1\" \"$2\"");
+  WriteList("a.txt", SmallList(6));
+  ASSERT_TRUE(Load("a.txt"));
+  SplitPerAntenna(workspace, Button::split);
+  workspace.conversions.WaitAll(platform);
+  ASSERT_EQ(platform.caption(Button::split), "Split into 2 antennas");
+  const std::string open_files = ReadFile(listing);
+  ASSERT_NE(open_files.find(listing), std::string::npos);  // each converter lists its files
+  const std::string start_folder =
+      std::filesystem::canonical(workspace.settings.start_folder).string();
+  EXPECT_EQ(open_files.find(start_folder), std::string::npos) << open_files;
+}
+#endif
 
 struct FaultyProgram {
   const char* label;
