@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=("$@")
-[ ${#packages[@]} -eq 0 ] && packages=(cmake make g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev)
+[ ${#packages[@]} -eq 0 ] && packages=(cmake make g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev strace)
 
 if ! command -v dpkg-query > /dev/null || ! command -v apt-get > /dev/null; then
   echo "install-deps: this machine has no Debian package tools (dpkg-query, apt-get)." >&2

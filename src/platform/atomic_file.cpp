@@ -200,7 +200,8 @@ bool AtomicFileWriter::Commit() {
   if (ok() && durability_ == Durability::disk && !FlushToDisk(file_)) Fail();
   if (std::fclose(file_) != 0) Fail();
   file_ = nullptr;
-  if (error_.empty() && !ReplaceFile(temporary_, destination_, &error_) && error_.empty()) {
+  if (error_.empty() && !ReplaceFile(temporary_, destination_, &error_, durability_) &&
+      error_.empty()) {
     error_ = "cannot replace the file";
   }
   if (!error_.empty()) {
@@ -230,7 +231,7 @@ bool PutInPlace(const std::string& source, const std::string& target, std::strin
     return false;
   }
 #endif
-  return ReplaceFile(source, *destination, reason);
+  return ReplaceFile(source, *destination, reason, Durability::disk);
 }
 
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,

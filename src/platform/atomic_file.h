@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
+
 namespace vsm {
 
 // Writes a file beside its target and puts it in place only when it is complete, so that a
@@ -11,7 +13,8 @@ namespace vsm {
 // stays one: the file it finally leads to is written (see PutInPlace).
 class AtomicFileWriter {
  public:
-  enum class Durability { cache, disk };  // disk: flushed to the device before the rename
+  // disk: the file is flushed to the device before the rename, and its folder after it.
+  using Durability = ::vsm::Durability;
 
   explicit AtomicFileWriter(std::string target, Durability durability = Durability::cache);
   ~AtomicFileWriter();
@@ -44,8 +47,9 @@ class AtomicFileWriter {
 };
 
 // Moves the complete file `source` over the file that `target` finally names (FinalTarget), so
-// that a symbolic link stays a link and the file it leads to gets the new content. `source` must
-// lie in that file's folder. False, with `reason` set, when it cannot be done.
+// that a symbolic link stays a link and the file it leads to gets the new content; the file
+// takes that file's permission bits and owner, and is on the disk, name and all, on return.
+// `source` must lie in that file's folder. False, with `reason` set, when it cannot be done.
 bool PutInPlace(const std::string& source, const std::string& target, std::string* reason);
 
 // Writes `content` to `target` atomically; on failure returns false and sets `reason`.

@@ -13,6 +13,7 @@
 // The tool's own ReplaceFile (files.h), not the Win32 macro for ReplaceFileA.
 #undef ReplaceFile
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -51,8 +52,11 @@ bool ChangeCurrentFolder(const std::string& name, std::string* reason) {
   return false;
 }
 
-bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason) {
-  if (MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason,
+                 Durability durability) {
+  DWORD flags = MOVEFILE_REPLACE_EXISTING;
+  if (durability == Durability::disk) flags |= MOVEFILE_WRITE_THROUGH;
+  if (MoveFileExA(source.c_str(), target.c_str(), flags)) return true;
   if (reason != nullptr) *reason = LastSystemError();
   return false;
 }
@@ -120,13 +124,28 @@ bool ChangeCurrentFolder(const std::string& name, std::string* reason) {
   return false;
 }
 
-bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason) {
-  if (std::rename(source.c_str(), target.c_str()) == 0) return true;
-  if (reason != nullptr) *reason = LastSystemError();
-  return false;
+namespace {
+
+// The folder part of a name, with its "/" ("" for a name without folder). A "\\" is part of a
+// file name here.
+std::string FolderOf(const std::string& name) {
+  const auto slash = name.rfind('/');
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
 }
 
-namespace {
+// Writes the folder that holds `name` to the disk, with the names it lists.
+bool FlushFolderOf(const std::string& name) {
+  const std::string folder = FolderOf(name);
+  const int descriptor =
+      open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  // A file system that cannot flush a folder (EINVAL) keeps its names by other means.
+  const bool flushed = fsync(descriptor) == 0 || errno == EINVAL;
+  const int error = errno;
+  close(descriptor);
+  errno = error;
+  return flushed;
+}
 
 // The text of the symbolic link `name`, or nothing when `name` is no link.
 std::optional<std::string> LinkText(const std::string& name) {
@@ -141,17 +160,18 @@ std::optional<std::string> LinkText(const std::string& name) {
   }
 }
 
-// The folder part of a name, with its "/" ("" for a name without folder). A "\\" is part of a
-// file name here.
-std::string FolderOf(const std::string& name) {
-  const auto slash = name.rfind('/');
-  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-}
-
 // As many links as the system itself follows before it gives up (Linux: 40).
 constexpr int kMaxLinksFollowed = 40;
 
 }  // namespace
+
+bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason,
+                 Durability durability) {
+  const bool replaced = std::rename(source.c_str(), target.c_str()) == 0 &&
+                        (durability == Durability::cache || FlushFolderOf(target));
+  if (!replaced && reason != nullptr) *reason = LastSystemError();
+  return replaced;
+}
 
 std::optional<std::string> FinalTarget(const std::string& name) {
   std::string current = name;

@@ -29,8 +29,14 @@ bool ChangeCurrentFolder(const std::string& name, std::string* reason);
 // target taken from the link's folder; `name` itself when it is no link (on Windows always).
 // Nothing, with errno set, for a chain that does not end (a loop).
 std::optional<std::string> FinalTarget(const std::string& name);
-// Replaces `target` by `source` in one step.
-bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason);
+// Whether a file must be on the disk, name and all, once its writing has returned (the user's
+// files), or may stay in the system's cache for a while (files the tool can make again).
+enum class Durability { cache, disk };
+// Replaces `target` by `source` in one step. With Durability::disk the new name is on the disk
+// when it returns: the folder is flushed after the rename (a write-through move on Windows), so
+// that a power cut cannot bring the old file back.
+bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason,
+                 Durability durability = Durability::cache);
 // Opens a file for reading its bytes, never handed on to a program that the tool starts (as no
 // file of the tool is); nullptr when it cannot be opened.
 std::FILE* OpenForReading(const std::string& name);

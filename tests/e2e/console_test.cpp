@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -115,12 +117,14 @@ class HeadlessTest : public testing::Test {
  protected:
   // Runs the tool with `arguments` in the temporary folder, its output captured in files there.
   RunResult Run(std::vector<std::string> arguments) {
-    const std::string tool = ExecutableFolder() + kConsoleProgram;
+    return RunProgram(ExecutableFolder() + kConsoleProgram, std::move(arguments));
+  }
+  RunResult RunProgram(const std::string& program, std::vector<std::string> arguments) {
     const std::string out = output_folder / "out";
     const std::string err = output_folder / "err";
     RunResult result;
-    result.exit_code = test_support::RunCaptured(tool, arguments, folder.path(), out, err);
-    if (result.exit_code == -1) ADD_FAILURE() << "cannot run " << tool;
+    result.exit_code = test_support::RunCaptured(program, arguments, folder.path(), out, err);
+    if (result.exit_code == -1) ADD_FAILURE() << "cannot run " << program;
     result.out = ReadFile(out);
     result.err = ReadFile(err);
     return result;
@@ -411,6 +415,93 @@ TEST_F(HeadlessTest, BareFolderStartsInTheToolsFolderAmongTheDocuments) {
   }
 }
 
+#endif
+
+#ifdef __linux__
+// One system call as strace writes it: "PID name(arguments) = result".
+struct SystemCall {
+  std::string pid;
+  std::string name;
+  std::string arguments;
+  std::string result;
+};
+
+std::vector<SystemCall> ReadSystemCalls(const std::string& log) {
+  static const std::regex kCall(R"(^(\d+)\s+(\w+)\((.*)\)\s+= (\S+).*$)");
+  std::vector<SystemCall> calls;
+  std::istringstream lines(log);
+  std::string line;
+  std::smatch match;
+  while (std::getline(lines, line)) {
+    if (std::regex_match(line, match, kCall)) {
+      calls.push_back({match[1], match[2], match[3], match[4]});
+    }
+  }
+  return calls;
+}
+
+// The quoted names among a call's arguments.
+std::vector<std::string> QuotedNames(const std::string& arguments) {
+  std::vector<std::string> names;
+  for (std::size_t start = arguments.find('"'); start != std::string::npos;) {
+    const auto end = arguments.find('"', start + 1);
+    if (end == std::string::npos) break;
+    names.push_back(arguments.substr(start + 1, end - start - 1));
+    start = arguments.find('"', end + 1);
+  }
+  return names;
+}
+
+// True when, after the rename that puts `file` in place, the same process opens the folder of the
+// new name and flushes it.
+bool FolderFlushedAfterRename(const std::vector<SystemCall>& calls, const std::string& file) {
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    if (!calls[i].name.starts_with("rename") || calls[i].result != "0") continue;
+    const auto names = QuotedNames(calls[i].arguments);
+    if (names.size() != 2 || FilePart(names[1]) != file) continue;
+    std::string folder(FolderPart(names[1]));
+    if (folder.empty()) folder = ".";
+    std::string descriptor;
+    for (std::size_t j = i + 1; j < calls.size(); ++j) {
+      const SystemCall& call = calls[j];
+      if (call.pid != calls[i].pid) continue;
+      const auto opened = QuotedNames(call.arguments);
+      if (call.name == "openat" && opened.size() == 1 &&
+          (opened[0] == folder || opened[0] + "/" == folder) &&
+          call.arguments.find("O_DIRECTORY") != std::string::npos) {
+        descriptor = call.result;
+      } else if (call.name == "fsync" && !descriptor.empty() && call.arguments == descriptor &&
+                 call.result == "0") {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// A saved list stays saved after a power cut: after the rename that puts it in place, the
+// folder that holds the new name is flushed to the disk. Watched with strace.
+TEST_F(HeadlessTest, SavedListsAreOnTheDiskNameAndAll) {
+  const std::string strace = "/usr/bin/strace";
+  if (!std::filesystem::exists(strace)) GTEST_SKIP() << "strace is not installed";
+  WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
+  WriteFile(Path("job.txt"), Script({"load a.txt", "save out.txt", "save out.vrk"}));
+  const std::string log = output_folder / "calls";
+  // LeakSanitizer cannot work in a process that strace follows.
+  const char* sanitizer = std::getenv("ASAN_OPTIONS");
+  const std::string options =
+      std::string(sanitizer != nullptr ? sanitizer : "") + ":detect_leaks=0";
+  const std::string tool = ExecutableFolder() + "vrk-split-merge";
+  const RunResult result = RunProgram(
+      strace, {"-f", "-qq", "-o", log, "-E", "ASAN_OPTIONS=" + options, "-e",
+               "trace=openat,rename,renameat,renameat2,fsync", tool, "--run", "job.txt"});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  ASSERT_TRUE(Exists(Path("out.vrk")));
+  const auto calls = ReadSystemCalls(ReadFile(log));
+  ASSERT_FALSE(calls.empty()) << result.err;
+  EXPECT_TRUE(FolderFlushedAfterRename(calls, "out.txt"));
+  EXPECT_TRUE(FolderFlushedAfterRename(calls, "out.vrk"));  // the converted list put in place
+}
 #endif
 
 }  // namespace
