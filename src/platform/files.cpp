@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -63,6 +64,56 @@ bool ReplaceFile(const std::string& source, const std::string& target, std::stri
 
 // Symbolic links on Windows need a privilege that users rarely have; names are taken as they are.
 std::optional<std::string> FinalTarget(const std::string& name) { return name; }
+
+namespace {
+
+// `name` as the system turns it into a whole one: absolute, "/" as "\\", without "." and "..".
+std::string FullPathName(const std::string& name) {
+  std::string full(MAX_PATH + 1, '\0');
+  DWORD length =
+      GetFullPathNameA(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {
+    full.resize(length + 1);
+    length = GetFullPathNameA(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (length == 0) return name;
+  full.resize(length);
+  return full;
+}
+
+// An existing file's or folder's name with every short (8.3) part in its long form.
+std::optional<std::string> LongPathName(const std::string& name) {
+  std::string long_name(MAX_PATH + 1, '\0');
+  DWORD length =
+      GetLongPathNameA(name.c_str(), long_name.data(), static_cast<DWORD>(long_name.size()));
+  if (length >= long_name.size()) {
+    long_name.resize(length + 1);
+    length = GetLongPathNameA(name.c_str(), long_name.data(), static_cast<DWORD>(long_name.size()));
+  }
+  if (length == 0) return std::nullopt;
+  long_name.resize(length);
+  return long_name;
+}
+
+}  // namespace
+
+std::string FileIdentity(const std::string& name) {
+  std::string identity = FullPathName(name);
+  if (auto long_name = LongPathName(identity)) {
+    identity = *long_name;
+  } else {
+    // A file not made yet: the long form of its folder.
+    const auto slash = identity.find_last_of('\\');
+    if (slash != std::string::npos) {
+      if (auto folder = LongPathName(identity.substr(0, slash + 1))) {
+        identity = WithTrailingSeparator(*folder) + identity.substr(slash + 1);
+      }
+    }
+  }
+  // The letter case of the ANSI code page, as the file systems of Windows ignore it.
+  if (!identity.empty()) CharUpperBuffA(identity.data(), static_cast<DWORD>(identity.size()));
+  return identity;
+}
 
 std::string CurrentFolder() {
   std::vector<char> buffer(MAX_PATH + 1);
@@ -182,6 +233,17 @@ std::optional<std::string> FinalTarget(const std::string& name) {
   }
   errno = ELOOP;
   return std::nullopt;
+}
+
+std::string FileIdentity(const std::string& name) {
+  const std::string file = FinalTarget(name).value_or(name);
+  const std::string folder = FolderOf(file);
+  char* real_folder = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+  if (real_folder == nullptr) return file;  // a folder that is not there holds no file
+  std::string identity(real_folder);
+  std::free(real_folder);
+  if (!identity.ends_with('/')) identity += '/';
+  return identity + file.substr(folder.size());
 }
 
 std::string CurrentFolder() {

@@ -32,6 +32,11 @@ std::optional<std::string> FinalTarget(const std::string& name);
 // Whether a file must be on the disk, name and all, once its writing has returned (the user's
 // files), or may stay in the system's cache for a while (files the tool can make again).
 enum class Durability { cache, disk };
+// One text for every name of the same file, whether the file exists yet or not: symbolic links
+// followed (FinalTarget), the folder made absolute without ".", ".." and links, and on Windows
+// long names in one letter case, as the system compares them. Two names of one file give the
+// same text.
+std::string FileIdentity(const std::string& name);
 // Replaces `target` by `source` in one step. With Durability::disk the new name is on the disk
 // when it returns: the folder is flushed after the rename (a write-through move on Windows), so
 // that a power cut cannot bring the old file back.

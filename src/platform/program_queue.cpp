@@ -17,17 +17,19 @@ ProgramQueue::ProgramQueue(std::size_t max_running)
 ProgramQueue::~ProgramQueue() = default;
 
 void ProgramQueue::Start(Platform& platform, Job job) {
-  waiting_.push_back(std::move(job));
+  std::string source_identity = FileIdentity(job.source);
+  std::string target_identity = FileIdentity(job.target);
+  waiting_.push_back({std::move(job), std::move(source_identity), std::move(target_identity)});
   Reap(platform);
   Launch(platform);
 }
 
-bool ProgramQueue::Touches(const Job& job, const std::string& file) const {
-  return job.source == file || job.target == file;
+bool ProgramQueue::Touches(const Queued& queued, const std::string& identity) {
+  return queued.source_identity == identity || queued.target_identity == identity;
 }
 
 void ProgramQueue::Finish(Running& running, bool succeeded) {
-  const Job& job = running.job;
+  const Job& job = running.queued.job;
   const bool writes_aside = !job.output.empty() && job.output != job.target;
   if (succeeded && writes_aside) {
     std::string reason;
@@ -57,15 +59,16 @@ void ProgramQueue::Reap(Platform& platform) {
 
 void ProgramQueue::Launch(Platform& platform) {
   while (running_.size() < max_running_ && !waiting_.empty()) {
-    Job job = std::move(waiting_.front());
+    Queued queued = std::move(waiting_.front());
     waiting_.pop_front();
+    const Job& job = queued.job;
     auto process = platform.StartProgram(job.program, job.arguments);
     if (process == nullptr) {
       failed_.push_back(job.target);
       continue;
     }
     const auto deadline = platform.Now() + job.time_limit;
-    running_.push_back({std::move(job), std::move(process), deadline});
+    running_.push_back({std::move(queued), std::move(process), deadline});
   }
 }
 
@@ -79,11 +82,12 @@ void ProgramQueue::WaitForOne(Platform& platform) {
 }
 
 void ProgramQueue::WaitFor(Platform& platform, const std::string& file) {
+  const std::string identity = FileIdentity(file);
   auto pending = [&] {
     const bool running = std::any_of(running_.begin(), running_.end(),
-                                     [&](const Running& r) { return Touches(r.job, file); });
+                                     [&](const Running& r) { return Touches(r.queued, identity); });
     return running || std::any_of(waiting_.begin(), waiting_.end(),
-                                  [&](const Job& job) { return Touches(job, file); });
+                                  [&](const Queued& queued) { return Touches(queued, identity); });
   };
   Reap(platform);
   while (pending()) WaitForOne(platform);

@@ -34,7 +34,8 @@ class ProgramQueue {
   ~ProgramQueue();
 
   void Start(Platform& platform, Job job);
-  // Waits for every job that reads or writes `file`, and for the jobs queued before it.
+  // Waits for every job that reads or writes `file`, however named (FileIdentity), and for the
+  // jobs queued before it.
   void WaitFor(Platform& platform, const std::string& file);
   void WaitAll(Platform& platform);
   // The targets of the jobs that failed since the last call, in the order they ended.
@@ -42,8 +43,15 @@ class ProgramQueue {
   bool Idle() const { return running_.empty() && waiting_.empty(); }
 
  private:
-  struct Running {
+  // A job with the identities of the files it touches (FileIdentity), worked out when it is
+  // queued, so that a file is matched however it is named.
+  struct Queued {
     Job job;
+    std::string source_identity;
+    std::string target_identity;
+  };
+  struct Running {
+    Queued queued;
     std::unique_ptr<Process> process;
     std::chrono::steady_clock::time_point deadline;
   };
@@ -51,11 +59,11 @@ class ProgramQueue {
   void Reap(Platform& platform);
   void Finish(Running& running, bool succeeded);
   void Launch(Platform& platform);
-  bool Touches(const Job& job, const std::string& file) const;
+  static bool Touches(const Queued& queued, const std::string& identity);
   void WaitForOne(Platform& platform);
 
   std::size_t max_running_;
-  std::deque<Job> waiting_;
+  std::deque<Queued> waiting_;
   std::vector<Running> running_;
   std::vector<std::string> failed_;
 };

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "converters/channel_tables.h"
 #include "converters/vrk_binary.h"
@@ -234,16 +235,60 @@ TEST_F(ConversionToBinaryTest, AConverterThatCannotStartIsAFailedConversion) {
   EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target);
 }
 
+// The tool waits for the conversions of a file however it is named, also before the file exists.
+TEST(FileIdentityTest, EveryNameOfAFileGivesTheSameIdentity) {
+  TempFolder folder;
+  ASSERT_TRUE(CreateFolder(folder / "sub"));
+  const std::string file = folder / "list.vrk";
+  const std::vector<std::string> same = {
+      folder / "./list.vrk",        folder / "sub/../list.vrk", folder / "sub/.././/list.vrk",
+#ifdef _WIN32
+      folder / "LIST.VRK",  // letter case does not count on Windows
+      folder / "sub\\..\\List.Vrk",
+#endif
+  };
+  for (const bool exists : {false, true}) {
+    if (exists) test_support::WriteFile(file, "list");
+    for (const std::string& name : same) {
+      EXPECT_EQ(FileIdentity(name), FileIdentity(file)) << name << (exists ? "" : ", not made yet");
+    }
+    EXPECT_NE(FileIdentity(folder / "sub/list.vrk"), FileIdentity(file));
+#ifndef _WIN32
+    EXPECT_NE(FileIdentity(folder / "LIST.VRK"), FileIdentity(file));  // it does on Linux
+#endif
+  }
+}
+
+// However the file is named: the load waits for the conversion that writes it.
 TEST_F(ConversionToBinaryTest, ALoadWaitsForTheConversionThatWritesItsFile) {
-  InstallToBinary("sleep 1; cp \"$1\" \"$2\"");
+  InstallToBinary("sleep 0.3; cp \"$1\" \"$2\"");
   InstallToText("cp \"$1\" \"$2\"");
-  workspace.main_set.networks.Append({"saved", 0});
+  std::filesystem::create_directory(Path("sub"));
+  std::filesystem::create_symlink("a.vrk", Path("link.vrk"));
+  std::filesystem::create_directory_symlink(".", Path("here"));
   const std::string target = Path("a.vrk");
-  Save(target);
-  ASSERT_TRUE(Load("a.vrk"));
-  ASSERT_EQ(workspace.main_set.networks.size(), 1u);
-  EXPECT_EQ(workspace.main_set.networks[0].text, "saved");
-  EXPECT_TRUE(platform.messages.empty());
+  const std::string names[] = {
+      target,
+      Path("./a.vrk"),
+      Path("sub/../a.vrk"),
+      Path("sub//..//./a.vrk"),
+      Path("link.vrk"),    // a symbolic link to the target
+      Path("here/a.vrk"),  // through a linked folder
+  };
+  int saves = 0;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const std::string saved = "saved " + std::to_string(++saves);
+    workspace.main_set.networks.Clear();
+    workspace.main_set.networks.Append({saved, 0});
+    // A text form that the load does not use, so that only the target ties the two together.
+    ASSERT_TRUE(
+        WriteChannelList(workspace, {target, workspace.settings.WorkPath("written.txt")}, true));
+    ASSERT_TRUE(LoadThisFile(workspace, name));
+    ASSERT_EQ(workspace.main_set.networks.size(), 1u);
+    EXPECT_EQ(workspace.main_set.networks[0].text, saved);
+    EXPECT_TRUE(platform.messages.empty());
+  }
 }
 
 std::string SmallList(std::uint32_t seed) {
