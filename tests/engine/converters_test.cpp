@@ -181,6 +181,54 @@ TEST(VrkDecode, RejectsCountsAndLengthsTheFileCannotHold) {
             "[MENU] record count 4294967295 is larger than the file can hold");
 }
 
+// A list whose text holds what the text form cannot carry: its text form would hold other records
+// than the file (a line end or NUL splits a record, a TAB adds a column, a "[" at the start of a
+// line ends its section). The text form itself can never hold such a text.
+std::string WithText(Section section, std::size_t column, const std::string& text) {
+  std::string fault;
+  auto tables = vrk::TablesFromText(kHandMadeList, fault);
+  EXPECT_TRUE(tables) << fault;
+  if (!tables) return {};
+  tables->Table(section).columns[column].texts[0] = text;
+  return vrk::EncodeVrk(*tables);
+}
+
+TEST(VrkDecode, RefusesTextsThatTheTextFormCannotCarry) {
+  const std::string smuggled = "Astra\r\n0\t0\t0\t0\t0\t0\t0\t0\tSmuggled";
+  struct Case {
+    Section section;
+    std::size_t column;  // 0-based
+    std::string text;
+    std::string fault;
+  };
+  const std::string cannot = ", which the text form cannot carry";
+  const Case cases[] = {
+      {Section::antenna, 8, smuggled, "[ANTENNA] record 1 column 9 holds a CR byte" + cannot},
+      {Section::antenna, 8, "A\nB", "[ANTENNA] record 1 column 9 holds an LF byte" + cannot},
+      {Section::antenna, 8, std::string("A\0B", 3),
+       "[ANTENNA] record 1 column 9 holds a NUL byte" + cannot},
+      {Section::antenna, 8, "A\tB", "[ANTENNA] record 1 column 9 holds a TAB byte" + cannot},
+      {Section::service, 12, "One\tTwo", "[SERVICE] record 1 column 13 holds a TAB byte" + cannot},
+      {Section::service, 9, "TRUE\r", "[SERVICE] record 1 column 10 holds a CR byte" + cannot},
+      {Section::service, 0, "[MENU]",
+       "[SERVICE] record 1 column 1 starts its line with \"[\"" + cannot},
+      {Section::network, 0, "net\r\nmore", "[NETWORK] record 1 column 1 holds a CR byte" + cannot},
+      {Section::provider, 0, "[ANTENNA]",
+       "[PROVIDER] record 1 column 1 starts its line with \"[\"" + cannot},
+      {Section::menu, 0, std::string("m\0", 2),
+       "[MENU] record 1 column 1 holds a NUL byte" + cannot},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DecodeFault(WithText(c.section, c.column, c.text)), c.fault);
+  }
+  // Whole lines carry their TABs, and a "[" inside a text is an ordinary byte.
+  for (const auto& [section, text] : std::vector<std::pair<Section, std::string>>{
+           {Section::network, "a\tb\t"}, {Section::menu, "\t[x"}, {Section::antenna, "A [B]"}}) {
+    const std::size_t column = section == Section::antenna ? 8 : 0;
+    EXPECT_NE(Decode(WithText(section, column, text)).find(text), std::string::npos) << text;
+  }
+}
+
 TEST(VrkPrograms, ConvertBothWaysByteForByte) {
   TempFolder folder;
   const std::vector<std::string> lists = {
@@ -238,6 +286,7 @@ TEST(VrkPrograms, MessagesNameTheFile) {
   WriteFile(folder / "bad.vrk", "VRKL");
   WriteFile(folder / "bad.txt", "no header\r\n");
   WriteFile(folder / "in.txt", kEmptySections);
+  WriteFile(folder / "smuggling.vrk", WithText(Section::antenna, 8, "Astra\r\nSmuggled"));
   struct Case {
     int (*run)(const std::vector<std::string>&, std::ostream&);
     std::string source;
@@ -253,9 +302,12 @@ TEST(VrkPrograms, MessagesNameTheFile) {
            {vrk::RunTextToVrk, folder / "bad.txt", folder / "o.vrk", 2, folder / "bad.txt",
             "first line is not [MORVANE V3 FILE]"},
            {vrk::RunTextToVrk, folder / "in.txt", unwritable, 3, unwritable, "cannot be written"},
+           {vrk::RunVrkToText, folder / "smuggling.vrk", folder / "o.txt", 2,
+            folder / "smuggling.vrk", "[ANTENNA] record 1 column 9 holds a CR byte"},
        }) {
     std::ostringstream errors;
     EXPECT_EQ(c.run({c.source, c.target}, errors), c.status);
+    EXPECT_FALSE(Exists(c.target));
     const std::string message = errors.str();
     EXPECT_NE(message.find(c.named + ": "), std::string::npos) << message;
     EXPECT_NE(message.find(c.fault), std::string::npos) << message;

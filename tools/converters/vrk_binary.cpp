@@ -82,6 +82,39 @@ class ByteReader {
 
 std::string Named(const SectionTable& table) { return std::string(SectionHeader(table.section)); }
 
+// What in a text would give the text form other records than the file holds: a line end or NUL
+// splits a record, a TAB in a column adds a column (whole lines carry theirs), a "[" at the start
+// of a line ends its section. Nothing when the text can be carried.
+std::optional<std::string> UncarriableIn(std::string_view text, bool starts_line, bool whole_line) {
+  if (starts_line && text.starts_with('[')) return "starts its line with \"[\"";
+  for (const char byte : text) {
+    switch (byte) {
+      case '\r':
+        return "holds a CR byte";
+      case '\n':
+        return "holds an LF byte";
+      case '\0':
+        return "holds a NUL byte";
+      case '\t':
+        if (!whole_line) return "holds a TAB byte";
+        break;
+      default:
+        break;
+    }
+  }
+  return std::nullopt;
+}
+
+void CheckCarriable(const SectionTable& table, std::size_t index, std::uint32_t row,
+                    std::string_view text) {
+  const auto fault = UncarriableIn(text, index == 0, IsWholeLineSection(table.section));
+  if (fault) {
+    throw DecodeFault{Named(table) + " record " + std::to_string(row + 1) + " column " +
+                      std::to_string(index + 1) + " " + *fault +
+                      ", which the text form cannot carry"};
+  }
+}
+
 void DecodeColumn(ByteReader& in, const SectionTable& table, std::size_t index, Column& column) {
   const auto type = in.Get<std::uint8_t>();
   if (type != static_cast<std::uint8_t>(column.type)) {
@@ -108,7 +141,9 @@ void DecodeColumn(ByteReader& in, const SectionTable& table, std::size_t index, 
           throw DecodeFault{Named(table) + " text length " + std::to_string(length) +
                             " is larger than the file can hold"};
         }
-        column.texts.emplace_back(in.Bytes(length));
+        const std::string_view text = in.Bytes(length);
+        CheckCarriable(table, index, row, text);
+        column.texts.emplace_back(text);
         break;
       }
     }
