@@ -63,7 +63,7 @@ void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
 
 void ReportFailedConversions(Workspace& workspace) {
   for (const std::string& target : workspace.conversions.TakeFailedTargets(workspace.platform)) {
-    workspace.ShowMessage(kTitleNice, "Conversion failed: \r\n" + target);
+    workspace.ReportUndone(kTitleNice, "Conversion failed: \r\n" + target);
   }
 }
 

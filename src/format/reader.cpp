@@ -216,14 +216,14 @@ bool LoadThisFile(Workspace& workspace, std::string file) {
 
   const auto text = settings.text_file.empty() ? std::nullopt : ReadWholeFile(settings.text_file);
   if (!text) {
-    workspace.ShowMessage(kTitleNice,
-                          "LoadThisFile: File not found \r\n" + file + "\r\n" + settings.text_file);
+    workspace.ReportUndone(
+        kTitleNice, "LoadThisFile: File not found \r\n" + file + "\r\n" + settings.text_file);
     return false;
   }
   const std::string_view first_line = FirstLine(*text);
   if (first_line != kChannelListHeader) {
-    workspace.ShowMessage(kTitleNice, "LoadThisFile: this file is not [MORVANE V3 FILE]\r\n" +
-                                          file + "\r\n" + std::string(first_line));
+    workspace.ReportUndone(kTitleNice, "LoadThisFile: this file is not [MORVANE V3 FILE]\r\n" +
+                                           file + "\r\n" + std::string(first_line));
     return false;
   }
   workspace.loaded_files.push_back({file});

@@ -180,7 +180,7 @@ std::string FormatService(const Service& service) { return Format(service, Appen
 std::string FormatFavorite(const Favorite& favorite) { return Format(favorite, AppendFavorite); }
 
 void ReportWriteFailure(Workspace& workspace, const std::string& name, const std::string& reason) {
-  workspace.ShowMessage(kTitleNice, "Cannot write file \r\n" + name + "\r\n" + reason);
+  workspace.ReportUndone(kTitleNice, "Cannot write file \r\n" + name + "\r\n" + reason);
 }
 
 bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna) {

@@ -119,7 +119,7 @@ void MergeFavorites(Workspace& workspace, Counterparts& counterparts) {
 }
 
 bool Refuse(Workspace& workspace, const char* title, const std::string& text) {
-  workspace.ShowMessage(title, text);
+  workspace.ReportUndone(title, text);
   return false;
 }
 

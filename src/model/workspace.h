@@ -50,8 +50,18 @@ class Workspace {
   // Runs the batch script `script`; installed by the script interpreter.
   std::function<bool(Workspace&, const std::string& script)> run_script;
 
+  // How often something the session was asked to read, merge, write or convert was not done:
+  // a run without a window ends with its own status when it is not 0.
+  int left_undone = 0;
+
   ChannelList& Set(SetId id) { return id == SetId::main ? main_set : merge_set; }
+  // A box about the data (a warning, a row of the satellite table, a preferred antenna).
   void ShowMessage(std::string_view title, std::string_view text) {
+    platform.ShowMessage(title, text);
+  }
+  // A box that says a file was not read, merged, written or converted.
+  void ReportUndone(std::string_view title, std::string_view text) {
+    ++left_undone;
     platform.ShowMessage(title, text);
   }
 };

@@ -61,6 +61,8 @@ void ShowFileBeingRead(Workspace& workspace, std::string_view name) {
 void LoadCommand(Workspace& workspace, Controls& controls, std::string_view name) {
   ShowFileBeingRead(workspace, name);
   const bool loaded = LoadThisFile(workspace, std::string(name));
+  // A file that cannot be opened is not reported by a box, yet the line was not carried out.
+  if (!loaded) ++workspace.left_undone;
   workspace.platform.SetCaption(Button::load,
                                 loaded ? "Loaded " + std::string(FilePart(name)) : "Load");
   workspace.platform.SetStatus(StatusField::detail, CountText(workspace));
@@ -71,7 +73,7 @@ void LoadCommand(Workspace& workspace, Controls& controls, std::string_view name
 void MergeCommand(Workspace& workspace, std::string_view name) {
   ShowFileBeingRead(workspace, name);
   if (workspace.main_set.antennas.empty()) {
-    LoadThisFile(workspace, std::string(name));
+    if (!LoadThisFile(workspace, std::string(name))) ++workspace.left_undone;
     return;
   }
   MergeThisFile(workspace, std::string(name));

@@ -40,7 +40,7 @@ void ReportLoadOutcome(Workspace& workspace, const std::string& file, bool loade
     platform.SetStatus(StatusField::outcome, "Done loading.");
     platform.SetCaption(Button::load, "Loaded " + std::string(FilePart(file)));
   } else {
-    workspace.ShowMessage(kTitleNice, "LoadFile: No file specified or found.\r\n" + file);
+    workspace.ReportUndone(kTitleNice, "LoadFile: No file specified or found.\r\n" + file);
     platform.SetCaption(Button::load, "Load");
   }
   platform.SetStatus(StatusField::detail, CountText(workspace));

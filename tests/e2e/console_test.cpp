@@ -166,6 +166,16 @@ TEST_F(HeadlessTest, VersionAndHelp) {
   const RunResult help = Run({"--help"});
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_TRUE(help.out.starts_with("Usage: vrk-split-merge")) << help.out;
+  EXPECT_TRUE(help.out.ends_with(
+      "Exit status:\n"
+      "  0  FILE was loaded and everything it asked to read, merge, write and convert\n"
+      "     was done (boxes about the data, such as \"Warning !!!\", do not count)\n"
+      "  1  FILE was not loaded\n"
+      "  2  wrong arguments\n"
+      "  3  FILE was loaded, but some of what it asked for was left undone: a box\n"
+      "     titled \"Nice....\" or \"Sorry, no go....\" said a file was not found,\n"
+      "     read, merged, written or converted, or a script line loaded nothing\n"))
+      << help.out;
 }
 
 TEST_F(HeadlessTest, WrongArgumentsExitWithTwo) {
@@ -416,6 +426,99 @@ TEST_F(HeadlessTest, BareFolderStartsInTheToolsFolderAmongTheDocuments) {
 }
 
 #endif
+
+// What a run was asked to do and what it reported decide its exit status: 0 when everything it
+// was asked to read, merge, write and convert was done, also when boxes reported the data; 3 when
+// it ended with some of it undone; 1 when FILE itself was not loaded.
+struct OutcomeCase {
+  const char* label;
+  std::vector<std::string> script;  // the lines after the header
+  int status;
+  std::string reported;  // the start of a line on standard error ("" for none)
+};
+
+void PrintTo(const OutcomeCase& c, std::ostream* out) { *out << c.label; }
+
+// A list of 33 antennas, one more than the tool warns about.
+std::string ManyAntennasListText() {
+  std::string text = CrLf({"[MORVANE V3 FILE]", "[ANTENNA]"});
+  for (int i = 0; i < 33; ++i) {
+    text += CrLf({std::to_string(i) + "\t1\t2\t3\t4\t5\t6\t7\tSat " + std::to_string(i)});
+  }
+  return text +
+         CrLf({"[TS]", "0\t11778\t27500\t0\t0\t0\t0\t0", "[NETWORK]", "[PROVIDER]", "P",
+               "[SERVICE]", "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv\t1", "[MENU]"});
+}
+
+class RunOutcomeTest : public HeadlessTest, public testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(RunOutcomeTest, ExitStatusTellsWhetherEverythingWasDone) {
+  const OutcomeCase& c = GetParam();
+  WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
+  WriteFile(Path("b.txt"), OneAntennaListText("Hotbird", 3));
+  WriteFile(Path("many.txt"), ManyAntennasListText());
+  WriteFile(Path("negative.txt"),
+            OneAntennaListText("Astra", 1) + CrLf({"[FAVORITE]", "0\t0\t-1"}));
+  WriteFile(Path("broken.vrk"), "VRKL and nothing more");
+  CreateFolder(Path("VrkKeep"));
+  WriteFile(Path("VrkKeep/ANTENNA.txt"), CrLf({"0\t1\t2\t3\t4\t5\t6\t7\tNowhere"}));
+  std::string script = CrLf({"[VRK_SPLIT_MERGE]"});
+  for (const std::string& line : c.script) script += CrLf({line});
+  WriteFile(Path("job.txt"), script);
+  const RunResult result = Run({"--run", "job.txt"});
+  EXPECT_EQ(result.exit_code, c.status) << result.err;
+  if (c.reported.empty()) {
+    EXPECT_EQ(result.err, "");
+  } else {
+    EXPECT_TRUE(result.err.starts_with(c.reported) ||
+                result.err.find("\n" + c.reported) != std::string::npos)
+        << result.err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, RunOutcomeTest,
+    testing::Values(
+        OutcomeCase{
+            "everything_done", {"load a.txt", "merge b.txt", "split", "save out.vrk"}, 0, ""},
+        OutcomeCase{"a_save_not_written",
+                    {"load a.txt", "save missing/out.txt"},
+                    3,
+                    "Nice....: Cannot write file "},
+        OutcomeCase{"a_conversion_failed",
+                    {"load a.txt", "save missing/out.vrk"},
+                    3,
+                    "Nice....: Conversion failed: "},
+        OutcomeCase{"a_merge_of_a_missing_file",
+                    {"load a.txt", "merge gone.txt"},
+                    3,
+                    "Nice....: MergeThisFile: File not found "},
+        OutcomeCase{"a_file_merged_twice",
+                    {"load a.txt", "merge b.txt", "merge b.txt"},
+                    3,
+                    "Sorry, no go....: File already loaded or merged. "},
+        OutcomeCase{"a_list_that_cannot_be_converted",
+                    {"load broken.vrk", "load a.txt"},
+                    3,
+                    "Nice....: LoadThisFile: File not found "},
+        OutcomeCase{"a_load_line_of_a_missing_file", {"load gone.txt", "load a.txt"}, 3, ""},
+        OutcomeCase{"more_than_32_antennas",
+                    {"load many.txt", "save out.txt"},
+                    0,
+                    "Warning !!!: More then 32 antennas ! "},
+        OutcomeCase{"a_negative_favourite",
+                    {"load negative.txt", "save out.txt"},
+                    0,
+                    "Stop !!!: Favorite has negative channel index ! "},
+        OutcomeCase{"a_preferred_antenna_not_in_the_list",
+                    {"load a.txt", "keep_pref_antennas true", "save out.txt"},
+                    0,
+                    "Nice....: Trying to keep a not existing antenna:"},
+        OutcomeCase{"satellites_not_in_the_list",
+                    {"load a.txt", "use_satellite_position true", "save out.txt"},
+                    0,
+                    "File sat_position.txt....: "}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 #ifdef __linux__
 // One system call as strace writes it: "PID name(arguments) = result".

@@ -17,7 +17,8 @@ int RunHeadless(Platform& platform, const std::string& file) {
   const bool loaded = LoadThisFile(workspace, file);
   ReportLoadOutcome(workspace, file, loaded);
   FinishConversions(session);
-  return loaded ? kExitLoaded : kExitNotLoaded;
+  if (!loaded) return kExitNotLoaded;
+  return workspace.left_undone == 0 ? kExitLoaded : kExitLeftUndone;
 }
 
 }  // namespace vsm

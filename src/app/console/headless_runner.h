@@ -9,7 +9,8 @@ namespace vsm {
 // Loads `file` without a window, as the Load button does after its dialog: start-up in the
 // current folder, the captions of a load, LoadThisFile (so a batch script runs), and the report
 // of the load. Waits for every conversion started meanwhile and reports those that failed.
-// kExitLoaded when LoadThisFile returned true, else kExitNotLoaded.
+// kExitNotLoaded when LoadThisFile returned false; otherwise kExitLoaded when everything the run
+// was asked to read, merge, write and convert was done, kExitLeftUndone when some of it was not.
 int RunHeadless(Platform& platform, const std::string& file);
 
 }  // namespace vsm

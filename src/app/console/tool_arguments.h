@@ -28,5 +28,6 @@ std::string UsageText();
 inline constexpr int kExitLoaded = 0;
 inline constexpr int kExitNotLoaded = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitLeftUndone = 3;
 
 }  // namespace vsm
