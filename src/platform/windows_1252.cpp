@@ -33,6 +33,26 @@ char16_t Windows1252Character(unsigned char byte) {
   return byte;
 }
 
+std::size_t Utf8SizeOfWindows1252(unsigned char byte) {
+  const char16_t character = Windows1252Character(byte);
+  return character < 0x80 ? 1 : character < 0x800 ? 2 : 3;
+}
+
+std::string FoldCaseAsWindowsFileSystems(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) {
+      c = static_cast<char>(byte + 0x20);
+    } else if (byte == 0x8A || byte == 0x8C || byte == 0x8E) {  // Š Œ Ž
+      c = static_cast<char>(byte + 0x10);
+    } else if (byte == 0x9F) {  // Ÿ
+      c = static_cast<char>(0xFF);
+    }
+  }
+  return folded;
+}
+
 std::string Windows1252ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() * 2);

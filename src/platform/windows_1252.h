@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,13 @@ char16_t Windows1252Character(unsigned char byte);
 
 // Windows-1252 text as UTF-8; ASCII stays as it is.
 std::string Windows1252ToUtf8(std::string_view text);
+
+// The number of bytes of a Windows-1252 byte's character in UTF-8 (1 to 3).
+std::size_t Utf8SizeOfWindows1252(unsigned char byte);
+
+// Windows-1252 text with its letters in one case, as the case-blind file systems of Windows (FAT,
+// exFAT, NTFS) compare names: A-Z, the capitals 0xC0-0xDE (not 0xD7, the multiplication sign)
+// and Š, Œ, Ž, Ÿ become their small letters. Two names that give the same text are one file there.
+std::string FoldCaseAsWindowsFileSystems(std::string_view text);
 
 }  // namespace vsm

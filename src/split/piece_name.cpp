@@ -8,8 +8,6 @@
 namespace vsm {
 namespace {
 
-bool IsUtf8Continuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
-
 bool IsRefusedInFileNames(char byte) {
   switch (byte) {
     case ' ':
@@ -36,12 +34,18 @@ std::string FileSystemName(std::string_view name) {
 #endif
 }
 
-std::string_view CutFileSystemName(std::string_view name, std::size_t max_bytes) {
-#ifdef _WIN32
-  return name.substr(0, max_bytes);
-#else
-  return CutUtf8(name, max_bytes);
-#endif
+// The longest start of a Windows-1252 name whose UTF-8 form has at most `max_bytes`: the same cut
+// on every system, so that the same names meet and every system gives the same pieces.
+std::string_view CutForUtf8(std::string_view name, std::size_t max_bytes) {
+  std::size_t bytes = 0;
+  std::size_t end = 0;
+  while (end < name.size()) {
+    const std::size_t size = Utf8SizeOfWindows1252(static_cast<unsigned char>(name[end]));
+    if (bytes + size > max_bytes) break;
+    bytes += size;
+    ++end;
+  }
+  return name.substr(0, end);
 }
 
 // Windows takes these names, with any extension, for devices: a piece so named could not be
@@ -60,21 +64,14 @@ std::string Numbered(const std::string& stem, int number) {
   return name;
 }
 
-}  // namespace
-
-std::string_view CutUtf8(std::string_view text, std::size_t max_bytes) {
-  if (text.size() <= max_bytes) return text;
-  std::size_t end = max_bytes;
-  while (end > 0 && IsUtf8Continuation(text[end])) --end;
-  return text.substr(0, end);
-}
-
-std::string PieceStem(std::string_view name) {
+// The piece name still in Windows-1252: replacements, cut and device names, before the
+// conversion to the file system's encoding, so that names are decided alike on every system.
+std::string Windows1252Stem(std::string_view name) {
   std::string stem(TrimSpaces(name));
   for (char& c : stem) {
     if (IsRefusedInFileNames(c)) c = '_';
   }
-  std::string cut(CutFileSystemName(FileSystemName(stem), kMaxPieceNameBytes));
+  std::string cut(CutForUtf8(stem, kMaxPieceNameBytes));
   if (IsDeviceName(cut)) {
     const std::size_t base_end = std::min(cut.find('.'), cut.size());
     cut = cut.substr(0, base_end) + '_' + cut.substr(base_end);
@@ -82,17 +79,23 @@ std::string PieceStem(std::string_view name) {
   return cut;
 }
 
-bool PieceNamer::Take(const std::string& stem) { return taken_.insert(LowerAscii(stem)).second; }
+}  // namespace
+
+std::string PieceStem(std::string_view name) { return FileSystemName(Windows1252Stem(name)); }
+
+bool PieceNamer::Take(const std::string& stem) {
+  return taken_.insert(FoldCaseAsWindowsFileSystems(stem)).second;
+}
 
 std::string PieceNamer::Next(std::string_view name) {
-  std::string stem = PieceStem(name);
+  std::string stem = Windows1252Stem(name);
   if (!Take(stem)) {
     // Numbers below the one remembered were all taken when it was remembered.
-    int& number = next_number_.try_emplace(LowerAscii(stem), 2).first->second;
+    int& number = next_number_.try_emplace(FoldCaseAsWindowsFileSystems(stem), 2).first->second;
     while (!Take(Numbered(stem, number))) ++number;
     stem = Numbered(stem, number++);
   }
-  return stem + ".vrk";
+  return FileSystemName(stem) + ".vrk";
 }
 
 }  // namespace vsm

@@ -40,18 +40,6 @@ TEST(Windows1252ToUtf8, KeepsAsciiAndConvertsEveryHighByte) {
   }
 }
 
-TEST(CutUtf8, NeverSplitsACharacter) {
-  EXPECT_EQ(CutUtf8("abc", 3), "abc");
-  EXPECT_EQ(CutUtf8("abcd", 3), "abc");
-  EXPECT_EQ(CutUtf8("ab\xC2\xB0", 3), "ab");
-  EXPECT_EQ(CutUtf8("ab\xC2\xB0", 4), "ab\xC2\xB0");
-  EXPECT_EQ(CutUtf8("a\xE2\x82\xAC", 3), "a");
-  EXPECT_EQ(CutUtf8("a\xE2\x82\xAC"
-                    "b",
-                    4),
-            "a\xE2\x82\xAC");
-}
-
 TEST(PieceStem, ReplacesWhatFileSystemsRefuse) {
   EXPECT_EQ(PieceStem("Astra 19.2/E"), "Astra_19.2_E");
   EXPECT_EQ(PieceStem("  A B  "), "A_B");
@@ -80,6 +68,8 @@ TEST(PieceStem, IsUtf8AndAtMost200BytesOnLinux) {
   // The conversion comes before the cut: 199 letters and a two-byte degree sign make 201 bytes.
   EXPECT_EQ(PieceStem(std::string(199, 'a') + "\xB0"), std::string(199, 'a'));
   EXPECT_EQ(PieceStem(std::string(198, 'a') + "\xB0"), std::string(198, 'a') + "\xC2\xB0");
+  EXPECT_EQ(PieceStem(std::string(198, 'a') + "\x80"), std::string(198, 'a'));  // euro sign
+  EXPECT_EQ(PieceStem(std::string(197, 'a') + "\x80"), std::string(197, 'a') + "\xE2\x82\xAC");
   // The replacements come before the cut, and trailing blanks are trimmed first.
   EXPECT_EQ(PieceStem(std::string(199, 'a') + " b   "), std::string(199, 'a') + "_");
 }
@@ -95,6 +85,67 @@ TEST(PieceNamer, NumbersNamesThatAnEarlierPieceHadIgnoringCase) {
   EXPECT_EQ(names.Next("Hotbird"), "Hotbird.vrk");
   EXPECT_EQ(names.Next("Zenit"), "Zenit.vrk");
   EXPECT_EQ(names.Next("zENIT"), "zENIT_2.vrk");  // every letter up to Z folds
+}
+
+// The name a piece gets on the file system: UTF-8 on Linux, the 8-bit name on Windows.
+std::string OnDisk([[maybe_unused]] const std::string& utf8,
+                   [[maybe_unused]] const std::string& windows1252) {
+#ifdef _WIN32
+  return windows1252;
+#else
+  return utf8;
+#endif
+}
+
+// FAT, exFAT and NTFS take these Windows-1252 letters for the same letter in either case: a
+// second piece so named would overwrite the first on such a disk (a USB stick, a Windows folder).
+TEST(PieceNamer, NumbersNamesThatWindowsFileSystemsTakeForTheSame) {
+  struct Pair {
+    const char* upper;  // Windows-1252
+    const char* lower;
+    const char* upper_utf8;
+    const char* lower_utf8;
+  };
+  const Pair pairs[] = {
+      {"\xC9T\xC9", "\xE9t\xE9", "\xC3\x89T\xC3\x89", "\xC3\xA9t\xC3\xA9"},  // ÉTÉ, été
+      {"\xC0", "\xE0", "\xC3\x80", "\xC3\xA0"},                              // À à
+      {"\xD6", "\xF6", "\xC3\x96", "\xC3\xB6"},                              // Ö ö
+      {"\xD8", "\xF8", "\xC3\x98", "\xC3\xB8"},                              // Ø ø
+      {"\xDE", "\xFE", "\xC3\x9E", "\xC3\xBE"},                              // Þ þ
+      {"\x8A", "\x9A", "\xC5\xA0", "\xC5\xA1"},                              // Š š
+      {"\x8C", "\x9C", "\xC5\x92", "\xC5\x93"},                              // Œ œ
+      {"\x8E", "\x9E", "\xC5\xBD", "\xC5\xBE"},                              // Ž ž
+      {"\x9F", "\xFF", "\xC5\xB8", "\xC3\xBF"},                              // Ÿ ÿ
+  };
+  for (const Pair& pair : pairs) {
+    PieceNamer names;
+    EXPECT_EQ(names.Next(pair.upper), OnDisk(pair.upper_utf8, pair.upper) + ".vrk");
+    EXPECT_EQ(names.Next(pair.lower), OnDisk(pair.lower_utf8, pair.lower) + "_2.vrk");
+  }
+  // Letters that no Windows file system folds together stay apart.
+  const Pair apart[] = {
+      {"\xD7", "\xF7", "\xC3\x97", "\xC3\xB7"},  // × ÷
+      {"SS", "\xDF", "SS", "\xC3\x9F"},          // ß
+      {"Y", "\xFF", "Y", "\xC3\xBF"},            // ÿ
+      {"E", "\xC9", "E", "\xC3\x89"},            // É
+  };
+  for (const Pair& pair : apart) {
+    PieceNamer names;
+    EXPECT_EQ(names.Next(pair.upper), OnDisk(pair.upper_utf8, pair.upper) + ".vrk");
+    EXPECT_EQ(names.Next(pair.lower), OnDisk(pair.lower_utf8, pair.lower) + ".vrk");
+  }
+}
+
+// A long name is cut alike on every system, to what fits 200 bytes of UTF-8, so that the same
+// names collide everywhere and both systems give the same pieces.
+TEST(PieceNamer, CutsAlikeOnEverySystem) {
+  PieceNamer names;
+  const std::string accents(120, '\xE9');  // 240 bytes of UTF-8
+  EXPECT_EQ(names.Next(accents),
+            OnDisk(Windows1252ToUtf8(std::string(100, '\xE9')), std::string(100, '\xE9')) + ".vrk");
+  EXPECT_EQ(
+      names.Next(std::string(100, '\xC9') + "x"),
+      OnDisk(Windows1252ToUtf8(std::string(100, '\xC9')), std::string(100, '\xC9')) + "_2.vrk");
 }
 
 TEST(PieceNamer, TakesTheSmallestFreeNumber) {
@@ -231,6 +282,28 @@ TEST_F(PieceNamesInSplits, CollidingProviderNamesGetNumberedPieces) {
   EXPECT_EQ(platform.caption(Button::split), "Split into 2 providers");
   EXPECT_EQ(ServiceIn("P_1.vrk"), "First");
   EXPECT_EQ(ServiceIn("p_1_2.vrk"), "Second");
+}
+
+// On a case-blind disk "ÉTÉ.vrk" and "été.vrk" are one file: the split must give two names.
+TEST_F(PieceNamesInSplits, AntennasThatDifferInLetterCaseOnlyGetTwoPieces) {
+  WriteList("list.txt",
+            CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\t\xC9T\xC9",
+                  "1\t0\t0\t0\t0\t0\t0\t0\t\xE9t\xE9", "[TS]", "0\t1\t2\t3\t4\t5\t6\t7",
+                  "1\t1\t2\t3\t4\t5\t6\t7", "[NETWORK]", "[PROVIDER]", "P", "[SERVICE]",
+                  "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tFirst\t1",
+                  "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t1\t0\tSecond\t2", "[MENU]"}));
+  ASSERT_TRUE(Load("list.txt"));
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");
+  const std::string first = OnDisk("\xC3\x89T\xC3\x89.vrk", "\xC9T\xC9.vrk");
+  const std::string second = OnDisk("\xC3\xA9t\xC3\xA9_2.vrk", "\xE9t\xE9_2.vrk");
+  EXPECT_EQ(ServiceIn(first), "First");
+  EXPECT_EQ(ServiceIn(second), "Second");
+  const std::string script = ReadFile(Path("antenna_list.txt"));
+  EXPECT_NE(script.find("load " + workspace.settings.ResultPath(first) + "\r\n"),
+            std::string::npos);
+  EXPECT_NE(script.find("merge " + workspace.settings.ResultPath(second) + "\r\n"),
+            std::string::npos);
 }
 
 #ifndef _WIN32
