@@ -11,9 +11,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
-// The tool's own ReplaceFile (files.h), not the Win32 macro for ReplaceFileA.
-#undef ReplaceFile
+#include <share.h>
+#include <sys/stat.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,30 +41,22 @@ std::string RandomPart() {
 // with `reason` set, when it cannot be created; `exists` tells that the name is taken.
 std::FILE* CreateNewFile(const std::string& name, bool& exists, std::string& reason) {
 #ifdef _WIN32
-  const HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-    reason = LastSystemError();
-    return nullptr;
-  }
+  // _O_CREAT with _O_EXCL is CreateFile's CREATE_NEW; _SH_DENYRW lets no one else open it.
   const int descriptor =
-      _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_WRONLY | _O_BINARY);
-  if (descriptor == -1) {
-    reason = StreamError();
-    CloseHandle(handle);
-    return nullptr;
-  }
-  std::FILE* file = _fdopen(descriptor, "wb");
+      _sopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _SH_DENYRW,
+             _S_IREAD | _S_IWRITE);
 #else
   const int descriptor =
       open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+#endif
   if (descriptor < 0) {
     exists = errno == EEXIST;
     reason = StreamError();
     return nullptr;
   }
+#ifdef _WIN32
+  std::FILE* file = _fdopen(descriptor, "wb");
+#else
   std::FILE* file = fdopen(descriptor, "wb");
 #endif
   if (file == nullptr) {
