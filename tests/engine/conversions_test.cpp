@@ -266,25 +266,26 @@ TEST_F(ConversionToBinaryTest, ALoadWaitsForTheConversionThatWritesItsFile) {
   std::filesystem::create_directory(Path("sub"));
   std::filesystem::create_symlink("a.vrk", Path("link.vrk"));
   std::filesystem::create_directory_symlink(".", Path("here"));
-  const std::string target = Path("a.vrk");
-  const std::string names[] = {
-      target,
-      Path("./a.vrk"),
-      Path("sub/../a.vrk"),
-      Path("sub//..//./a.vrk"),
-      Path("link.vrk"),    // a symbolic link to the target
-      Path("here/a.vrk"),  // through a linked folder
+  const std::pair<std::string, std::string> names[] = {
+      // saved as, loaded as
+      {Path("a.vrk"), Path("a.vrk")},
+      {Path("a.vrk"), Path("./a.vrk")},
+      {Path("./a.vrk"), Path("a.vrk")},
+      {Path("sub/../a.vrk"), Path("sub//..//./a.vrk")},
+      {Path("a.vrk"), Path("link.vrk")},       // a symbolic link to the target
+      {Path("link.vrk"), Path("here/a.vrk")},  // through a linked folder
+      {Path("here/a.vrk"), Path("sub/../link.vrk")},
   };
   int saves = 0;
-  for (const std::string& name : names) {
-    SCOPED_TRACE(name);
+  for (const auto& [saved_as, loaded_as] : names) {
+    SCOPED_TRACE(saved_as + " loaded as " + loaded_as);
     const std::string saved = "saved " + std::to_string(++saves);
     workspace.main_set.networks.Clear();
     workspace.main_set.networks.Append({saved, 0});
     // A text form that the load does not use, so that only the target ties the two together.
     ASSERT_TRUE(
-        WriteChannelList(workspace, {target, workspace.settings.WorkPath("written.txt")}, true));
-    ASSERT_TRUE(LoadThisFile(workspace, name));
+        WriteChannelList(workspace, {saved_as, workspace.settings.WorkPath("written.txt")}, true));
+    ASSERT_TRUE(LoadThisFile(workspace, loaded_as));
     ASSERT_EQ(workspace.main_set.networks.size(), 1u);
     EXPECT_EQ(workspace.main_set.networks[0].text, saved);
     EXPECT_TRUE(platform.messages.empty());
