@@ -81,7 +81,7 @@ std::string UsageText() {
          "  0  FILE was loaded and everything it asked to read, merge, write and convert\n"
          "     was done (boxes about the data, such as \"Warning !!!\", do not count)\n"
          "  1  FILE was not loaded\n"
-         "  2  wrong arguments\n"
+         "  2  wrong arguments, or the folder of --folder cannot be made\n"
          "  3  FILE was loaded, but some of what it asked for was left undone: a box\n"
          "     titled \"Nice....\" or \"Sorry, no go....\" said a file was not found,\n"
          "     read, merged, written or converted, or a script line loaded nothing\n";
