@@ -2,7 +2,9 @@
 
 #include <chrono>
 
+#include "format/writer.h"
 #include "model/messages.h"
+#include "platform/atomic_file.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -21,9 +23,13 @@ void WaitForConversionsOf(Workspace& workspace, const std::string& file) {
   workspace.conversions.WaitFor(workspace.platform, file);
 }
 
-void ConvertToText(Workspace& workspace, const std::string& source, const std::string& text_file) {
+bool ConvertToText(Workspace& workspace, const std::string& source, const std::string& text_file) {
   Settings& settings = workspace.settings;
   Platform& platform = workspace.platform;
+  if (auto too_long = PathTooLongToWrite(text_file)) {
+    ReportWriteFailure(workspace, text_file, *too_long);
+    return false;
+  }
   WaitForConversionsOf(workspace, source);
   WaitForConversionsOf(workspace, text_file);
   RemoveFile(text_file);
@@ -31,7 +37,7 @@ void ConvertToText(Workspace& workspace, const std::string& source, const std::s
   const std::string program = ConverterPath(workspace, kToTextConverter);
   settings.converter_command = program + " " + source + " " + text_file;
   auto process = platform.StartProgram(program, {source, text_file});
-  if (process == nullptr) return;
+  if (process == nullptr) return true;
 
   const auto deadline = platform.Now() + std::chrono::seconds(settings.converter_timeout_seconds);
   while (!process->WaitFor(milliseconds(10))) {
@@ -43,11 +49,12 @@ void ConvertToText(Workspace& workspace, const std::string& source, const std::s
   }
   // Half-written or failed output must not be read as a channel list.
   if (process->ExitCode() != 0) RemoveFile(text_file);
+  return true;
 }
 
 std::string PartialOutputName(const std::string& target) {
   // Beside the file that the target finally names, so that it can be renamed over that file.
-  return FinalTarget(target).value_or(target) + ".partial";
+  return FinalTarget(target).value_or(target) + std::string(kPartialSuffix);
 }
 
 void StartConversionToBinary(Workspace& workspace, const std::string& text_file,

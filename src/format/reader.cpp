@@ -184,15 +184,15 @@ std::optional<std::string> ReadFirstLineOf(const std::string& name) {
   return line;
 }
 
-void PrepareTextForm(Workspace& workspace, const std::string& file) {
+bool PrepareTextForm(Workspace& workspace, const std::string& file) {
   Settings& settings = workspace.settings;
   if (HasSuffix(file, ".txt")) {
     settings.text_file = ReadFirstLineOf(file) == kChannelListHeader ? file : std::string();
-    return;
+    return true;
   }
   const std::string text_file = settings.TextFormOf(file);
   settings.text_file = text_file;
-  ConvertToText(workspace, file, text_file);
+  return ConvertToText(workspace, file, text_file);
 }
 
 bool LoadThisFile(Workspace& workspace, std::string file) {
@@ -212,7 +212,7 @@ bool LoadThisFile(Workspace& workspace, std::string file) {
     settings.current_file = file;  // its lines named other files
     return result;
   }
-  PrepareTextForm(workspace, file);
+  if (!PrepareTextForm(workspace, file)) return false;
 
   const auto text = settings.text_file.empty() ? std::nullopt : ReadWholeFile(settings.text_file);
   if (!text) {

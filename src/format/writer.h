@@ -16,7 +16,8 @@ struct ListFiles {
 // Writes what the last marking pass kept as the text form `files.text_file`, and, when
 // `files.target` ends in ".vrk", starts its conversion into the target. With `by_antenna`
 // favourites follow the antenna selection, otherwise the services' kept mark. False, after a
-// message, when the text form could not be written; nothing is converted then.
+// message, when the text form could not be written, nothing being converted then, or when the
+// path of the target's conversion is too long for the system, nothing being written then.
 bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna);
 
 // One record as its line, without the line end.

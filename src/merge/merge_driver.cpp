@@ -134,7 +134,7 @@ bool MergeThisFile(Workspace& workspace, std::string file) {
     return Refuse(workspace, kTitleNoGo, "File already loaded or merged. \r\n" + file);
   }
   WaitForConversionsOf(workspace, file);
-  PrepareTextForm(workspace, file);
+  if (!PrepareTextForm(workspace, file)) return false;
 
   const auto text = settings.text_file.empty() ? std::nullopt : ReadWholeFile(settings.text_file);
   if (!text) return Refuse(workspace, kTitleNice, "MergeThisFile: File not found \r\n" + file);

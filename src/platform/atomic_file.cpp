@@ -28,6 +28,7 @@ std::string StreamError() { return std::strerror(errno); }
 
 // 64 bits from the system's source of randomness, as 16 hexadecimal digits.
 std::string RandomPart() {
+  static_assert(kTemporarySuffixLength == std::string_view(".0123456789abcdef.tmp").size());
   std::random_device source;
   const std::uint64_t value = (static_cast<std::uint64_t>(source()) << 32) | source();
   char text[17];
@@ -147,6 +148,15 @@ bool TakeOverOwnerAndMode(const std::string& source, const std::string& destinat
 
 }  // namespace
 
+std::optional<std::string> PathTooLongToWrite(const std::string& target,
+                                              std::optional<std::size_t> longest_path) {
+  if (!longest_path) return std::nullopt;
+  const std::size_t length = PathLength(target) + kTemporarySuffixLength;
+  if (length <= *longest_path) return std::nullopt;
+  return "The path is too long: " + std::to_string(length) + " characters while it is written, " +
+         std::to_string(*longest_path) + " at most.";
+}
+
 AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability)
     : target_(std::move(target)), durability_(durability) {
   const auto destination = FinalTarget(target_);
@@ -157,6 +167,11 @@ AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability)
   destination_ = *destination;
   if (IsFolder(destination_)) {
     error_ = "it is a folder";
+    return;
+  }
+  // Said plainly, rather than as the error that the system gives for the temporary name.
+  if (auto too_long = PathTooLongToWrite(destination_)) {
+    error_ = *too_long;
     return;
   }
   bool exists = true;

@@ -1,19 +1,33 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace vsm {
+
+// What the writer adds to its target's name for its temporary file: "." + 16 hexadecimal digits
+// + ".tmp".
+inline constexpr std::size_t kTemporarySuffixLength = 1 + 16 + 4;
+
+// Why `target` cannot be written where the file functions take paths of at most `longest_path`
+// characters (PathLength): its temporary file's name, the target's with the temporary suffix,
+// would be longer. Nothing when it fits, and always without a limit (on Linux).
+std::optional<std::string> PathTooLongToWrite(
+    const std::string& target, std::optional<std::size_t> longest_path = kLongestPath);
 
 // Writes a file beside its target and puts it in place only when it is complete, so that a
 // target is always either its old content or the whole new one. A target that is a symbolic link
 // stays one: the file it finally leads to is written (see PutInPlace).
 class AtomicFileWriter {
  public:
-  // disk: the file is flushed to the device before the rename, and its folder after it.
+  // A target whose path is too long for the system (PathTooLongToWrite) fails before anything is
+  // written. disk: the file is flushed to the device before the rename, and its folder after it.
   using Durability = ::vsm::Durability;
 
   explicit AtomicFileWriter(std::string target, Durability durability = Durability::cache);

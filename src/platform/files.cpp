@@ -115,6 +115,18 @@ std::string FileIdentity(const std::string& name) {
   return identity;
 }
 
+std::size_t PathLength(const std::string& name) {
+  // The ANSI functions take the name through its UTF-16 form, whose whole path must fit; asked
+  // for the whole path of a longer one they fail, but the wide function tells its length.
+  const int size = static_cast<int>(name.size());
+  std::wstring wide(
+      static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0)),
+      L'\0');
+  MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), static_cast<int>(wide.size()));
+  const DWORD whole = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);  // with its NUL
+  return whole > 0 ? whole - 1 : wide.size();
+}
+
 std::string CurrentFolder() {
   std::vector<char> buffer(MAX_PATH + 1);
   DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
@@ -253,6 +265,11 @@ std::string CurrentFolder() {
     buffer.resize(buffer.size() * 2);
   }
   return std::string(buffer.data());
+}
+
+std::size_t PathLength(const std::string& name) {
+  if (name.starts_with('/')) return name.size();
+  return WithTrailingSeparator(CurrentFolder()).size() + name.size();
 }
 
 std::string ExecutableFolder() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -49,6 +50,10 @@ std::FILE* OpenForReading(const std::string& name);
 std::optional<std::string> ReadWholeFile(const std::string& name);
 // The process's current folder, without a trailing separator unless it is a root.
 std::string CurrentFolder();
+// The length of `name` as the system's path limit (kLongestPath) counts it: made whole (absolute;
+// on Windows also without "." and ".."), in characters of the form that the system's file
+// functions take (on Windows UTF-16, one per byte of a Windows-1252 name).
+std::size_t PathLength(const std::string& name);
 // The folder of the running executable, with a trailing separator ("" when unknown).
 std::string ExecutableFolder();
 // The text of the last system error, for messages.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,9 +10,14 @@ namespace vsm {
 #ifdef _WIN32
 inline constexpr char kFolderSeparator = '\\';
 inline constexpr const char* kExecutableSuffix = ".exe";
+// The longest path that the file functions of Windows take: MAX_PATH less its closing NUL, for a
+// program that does not declare itself aware of long paths (this one does not).
+inline constexpr std::optional<std::size_t> kLongestPath = 259;
 #else
 inline constexpr char kFolderSeparator = '/';
 inline constexpr const char* kExecutableSuffix = "";
+// No limit on a whole path beyond the system's own, which a write then reports.
+inline constexpr std::optional<std::size_t> kLongestPath = std::nullopt;
 #endif
 
 // The file part of a name: the text after its last "\" or "/", extension kept.

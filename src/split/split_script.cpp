@@ -45,6 +45,11 @@ constexpr std::array<std::string_view, 27> kHeader{
 }  // namespace
 
 bool OpenSplitScript(Workspace& workspace, SplitScript& script, const std::string& name) {
+  // A path too long for the system stays so: no use waiting for it.
+  if (auto too_long = PathTooLongToWrite(name)) {
+    ReportWriteFailure(workspace, name, *too_long);
+    return false;
+  }
   RemoveFile(name);
   for (int attempt = 1; attempt <= kSplitScriptTries; ++attempt) {
     workspace.platform.Sleep(std::chrono::seconds(1));

@@ -27,7 +27,8 @@ class SplitScript {
 inline constexpr int kSplitScriptTries = 5;
 
 // Replaces the file `name` by a new script holding the comment header. False, after a message,
-// when the file cannot be created; the split then writes no piece.
+// when the file cannot be created (at once when its path is too long for the system); the split
+// then writes no piece.
 bool OpenSplitScript(Workspace& workspace, SplitScript& script, const std::string& name);
 // Appends one line ("load " or "merge " + piece) to the open script.
 void WriteSplitScriptLine(SplitScript& script, std::string_view line);

@@ -20,6 +20,7 @@
 #include "format/reader.h"
 #include "format/text_lines.h"
 #include "generator/list_generator.h"
+#include "merge/merge_driver.h"
 #include "model/messages.h"
 #include "platform/atomic_file.h"
 #include "platform/files.h"
@@ -379,6 +380,79 @@ TEST(TemporaryFileTest, IsNewPrivateAndUnforeseeable) {
   EXPECT_EQ(ReadFile(victim), "victim");
 #endif
 }
+
+// Windows takes paths of at most 259 characters, and a file is written under its name and 21
+// more (".<16 hex digits>.tmp"). The count is of the whole path: a relative name's includes the
+// current folder.
+TEST(PathLimitTest, ATargetIsTooLongWhenItsTemporaryNameIs) {
+  test_support::TempFolder folder;
+  const std::string fits = folder / std::string(259 - 21 - folder.path().size(), 'n');
+  EXPECT_EQ(PathTooLongToWrite(fits, 259), std::nullopt);
+  EXPECT_EQ(PathTooLongToWrite(fits + "x", 259),
+            "The path is too long: 260 characters while it is written, 259 at most.");
+  EXPECT_EQ(PathTooLongToWrite(fits + "x", std::nullopt), std::nullopt);  // no limit: Linux
+  const std::size_t whole = WithTrailingSeparator(CurrentFolder()).size() + 8;
+  EXPECT_EQ(PathTooLongToWrite("list.txt", whole + 21), std::nullopt);
+  EXPECT_NE(PathTooLongToWrite("list.txt", whole + 20), std::nullopt);
+}
+
+#ifdef _WIN32
+// Below a start folder of 230 characters: every file whose path Windows cannot take while it is
+// written is reported as a write that failed, with the file and the length, and nothing of it is
+// written; what fits is written.
+TEST_F(FaultyFolderTest, FilesWhosePathsWindowsCannotTakeAreReportedAndNotWritten) {
+  Settings& settings = workspace.settings;
+  settings.start_folder = test_support::MakeDeepFolder(folder.path(), 230);
+  const std::string start = settings.start_folder;
+  for (const char* sub : {"VrkWork", "VrkKeep", "VrkResult"})
+    ASSERT_TRUE(CreateFolder(start + sub));
+  const auto expect_one_failure = [&](const std::string& file, int length) {
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Cannot write file \r\n" + file +
+                                             "\r\nThe path is too long: " + std::to_string(length) +
+                                             " characters while it is written, 259 at most.");
+    platform.messages.clear();
+  };
+
+  // The antenna dump of a load: 230 + "VrkWork\ANTENNA.txt" + 21.
+  EXPECT_TRUE(Load("a.txt"));
+  expect_one_failure(start + "VrkWork\\ANTENNA.txt", 270);
+
+  // Saves: a text list is its own target, a binary one is converted into "<target>.partial".
+  EXPECT_TRUE(Save(start + "a.txt"));  // 256
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_FALSE(Save(start + "abcdefghi.txt"));
+  expect_one_failure(start + "abcdefghi.txt", 264);
+  EXPECT_EQ(platform.caption(Button::save), "Save");
+  EXPECT_FALSE(Save(start + "a.vrk"));
+  expect_one_failure(start + "a.vrk", 264);
+  EXPECT_FALSE(Exists(start + "VrkWork\\a.vrk.txt"));  // not half written: no text form either
+  EXPECT_TRUE(workspace.conversions.Idle());
+
+  // The text form of a binary list that is loaded or merged: no converter is started.
+  test_support::WriteFile(start + "bb.vrk", "a binary list");
+  EXPECT_FALSE(MergeThisFile(workspace, start + "bb.vrk"));
+  expect_one_failure(start + "VrkWork\\bb.vrk.txt", 269);
+  EXPECT_EQ(workspace.loaded_files.size(), 1u);
+  EXPECT_FALSE(LoadThisFile(workspace, start + "bb.vrk"));
+  expect_one_failure(start + "VrkWork\\bb.vrk.txt", 269);
+
+  // A split's script: at once, without the five tries a second apart.
+  ASSERT_TRUE(Load("a.txt"));
+  platform.messages.clear();
+  const auto slept = platform.slept;
+  SplitPerAntenna(workspace, Button::split);
+  expect_one_failure(start + "antenna_list.txt", 267);
+  EXPECT_EQ(platform.slept, slept);
+
+  std::vector<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(start)) {
+    if (entry.is_regular_file()) files.push_back(entry.path().filename().string());
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"a.txt", "bb.vrk"}));
+}
+#endif
 
 TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   Controls controls(workspace);

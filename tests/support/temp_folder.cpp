@@ -28,6 +28,18 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+std::string MakeDeepFolder(const std::string& base, std::size_t length) {
+  if (base.size() + 2 > length) throw std::invalid_argument("no room for a deeper folder");
+  std::string folder = base;
+  while (folder.size() < length) {
+    const std::size_t left = length - folder.size();
+    // Each folder takes its name and a separator; the last one takes all that is left.
+    folder += std::string(left > 41 + 2 ? 40 : left - 1, 'd') + kFolderSeparator;
+    std::filesystem::create_directory(folder);
+  }
+  return folder;
+}
+
 void WriteFile(const std::string& name, std::string_view content) {
   std::ofstream out(name, std::ios::binary | std::ios::trunc);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));

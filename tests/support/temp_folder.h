@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ class TempFolder {
  private:
   std::string path_;
 };
+
+// A folder below `base` (a folder ending in the separator) whose name, with its separator at the
+// end, is `length` characters long; made of folders of at most 40 characters, which it creates.
+std::string MakeDeepFolder(const std::string& base, std::size_t length);
 
 // Whole-file helpers for tests.
 void WriteFile(const std::string& name, std::string_view content);
