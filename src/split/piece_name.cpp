@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "format/conversions.h"
 #include "format/text_lines.h"
+#include "platform/atomic_file.h"
 #include "platform/windows_1252.h"
 
 namespace vsm {
@@ -57,11 +59,16 @@ bool IsDeviceName(std::string_view stem) {
          base[3] >= '1' && base[3] <= '9';
 }
 
-std::string Numbered(const std::string& stem, int number) {
-  std::string name = stem;
-  name += '_';
-  name += std::to_string(number);
-  return name;
+std::string NumberSuffix(int number) {
+  std::string suffix(1, '_');
+  suffix += std::to_string(number);
+  return suffix;
+}
+
+// A device name gets a "_" before its first ".".
+std::string NotADevice(std::string stem) {
+  if (IsDeviceName(stem)) stem.insert(std::min(stem.find('.'), stem.size()), 1, '_');
+  return stem;
 }
 
 // The piece name still in Windows-1252: replacements, cut and device names, before the
@@ -71,31 +78,47 @@ std::string Windows1252Stem(std::string_view name) {
   for (char& c : stem) {
     if (IsRefusedInFileNames(c)) c = '_';
   }
-  std::string cut(CutForUtf8(stem, kMaxPieceNameBytes));
-  if (IsDeviceName(cut)) {
-    const std::size_t base_end = std::min(cut.find('.'), cut.size());
-    cut = cut.substr(0, base_end) + '_' + cut.substr(base_end);
-  }
-  return cut;
+  return NotADevice(std::string(CutForUtf8(stem, kMaxPieceNameBytes)));
 }
 
 }  // namespace
 
 std::string PieceStem(std::string_view name) { return FileSystemName(Windows1252Stem(name)); }
 
+std::optional<std::size_t> PieceNameRoom(const Settings& settings,
+                                         std::optional<std::size_t> longest_path) {
+  if (!longest_path) return std::nullopt;
+  // The paths of a piece whose name is empty, as long as they get while written.
+  const std::size_t text_form = settings.TextFormOf(kPieceExtension).size();
+  const std::size_t converted = settings.ResultPath(kPieceExtension).size() + kPartialSuffix.size();
+  const std::size_t taken = std::max(text_form, converted) + kTemporarySuffixLength;
+  return taken < *longest_path ? *longest_path - taken : 0;
+}
+
+PieceNamer::PieceNamer(std::optional<std::size_t> room) : room_(room) {
+  if (room_) room_ = std::max(*room_, kShortestPieceName);
+}
+
 bool PieceNamer::Take(const std::string& stem) {
   return taken_.insert(FoldCaseAsWindowsFileSystems(stem)).second;
 }
 
+std::string PieceNamer::Fitted(const std::string& stem, const std::string& number) const {
+  if (!room_ || stem.size() + number.size() <= *room_) return stem + number;
+  // In Windows-1252 a byte is a character.
+  return NotADevice(stem.substr(0, *room_ - number.size())) + number;
+}
+
 std::string PieceNamer::Next(std::string_view name) {
-  std::string stem = Windows1252Stem(name);
-  if (!Take(stem)) {
+  const std::string stem = Windows1252Stem(name);
+  std::string piece = Fitted(stem, "");
+  if (!Take(piece)) {
     // Numbers below the one remembered were all taken when it was remembered.
     int& number = next_number_.try_emplace(FoldCaseAsWindowsFileSystems(stem), 2).first->second;
-    while (!Take(Numbered(stem, number))) ++number;
-    stem = Numbered(stem, number++);
+    while (!Take(piece = Fitted(stem, NumberSuffix(number)))) ++number;
+    ++number;
   }
-  return FileSystemName(stem) + ".vrk";
+  return FileSystemName(piece) + std::string(kPieceExtension);
 }
 
 }  // namespace vsm

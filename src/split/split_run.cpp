@@ -2,12 +2,15 @@
 
 #include "format/conversions.h"
 #include "format/writer.h"
+#include "platform/paths.h"
 #include "split/preferred_antennas.h"
 
 namespace vsm {
 
 SplitRun::SplitRun(Workspace& workspace, std::string script_base)
-    : workspace_(workspace), script_base_(std::move(script_base)) {}
+    : workspace_(workspace),
+      script_base_(std::move(script_base)),
+      names_(PieceNameRoom(workspace.settings, kLongestPath)) {}
 
 void SplitRun::Start() {
   ReportFailedConversions(workspace_);

@@ -17,6 +17,7 @@ namespace vsm {
 class SplitRun {
  public:
   // `script_base` names the script (script_base + ".txt" in the start folder) and its result.
+  // Piece names are cut to what the system's path limit leaves below the start folder.
   SplitRun(Workspace& workspace, std::string script_base);
 
   // What a split does first: reports the conversions that failed since the last operation,

@@ -356,6 +356,80 @@ TEST_F(HeadlessTest, AFolderInAReadOnlyFolderIsNamedAndNothingIsCreated) {
   EXPECT_EQ(EverythingBelow(), (std::vector<std::string>{"locked"}));
 }
 
+// A list whose two providers are named with 200 characters each, alike in their first 190.
+std::string LongProviderNamesListText() {
+  return CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t1\t2\t3\t4\t5\t6\t7\tAstra", "[TS]",
+               "0\t11778\t27500\t0\t0\t0\t0\t0", "[NETWORK]", "[PROVIDER]",
+               std::string(190, 'P') + "-first-one", std::string(190, 'P') + "-other-one",
+               "[SERVICE]", "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv 1\t1",
+               "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t1\tTv 2\t2",
+               "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv 3\t3",
+               "R\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t1\tRadio\t1", "[MENU]"});
+}
+
+// Windows takes paths of at most 259 characters. Split by the tool started in a folder of 64,
+// every piece of the long names is written, on Windows under a name cut to what keeps its paths
+// within the limit (Linux keeps the 200), and the generated script merges them back to the
+// counts of the list.
+TEST_F(HeadlessTest, PiecesOfLongNamesAreWrittenAndMergeBack) {
+  const std::string start = test_support::MakeDeepFolder(folder.path(), 64);
+  const std::string below = start.substr(folder.path().size());
+  WriteFile(start + "list.txt", LongProviderNamesListText());
+  WriteFile(start + "job.txt", Script({"load list.txt", "split_into_providers true", "split"}));
+  const RunResult split = Run({"--folder", start, "--run", "job.txt", "--trace"});
+  EXPECT_EQ(split.exit_code, 0);
+  EXPECT_EQ(split.err, "");
+  EXPECT_NE(split.out.find("\ncaption\tsplit_button\tSplit into 2 providers\n"), std::string::npos);
+  EXPECT_TRUE(split.out.ends_with(Lines({"status\t1\tTv 3 , Radio 1"})));
+#ifdef _WIN32
+  // 64 + "VrkResult\" + 152 + ".vrk.partial" + 21 = 259
+  const std::vector<std::string> pieces{std::string(152, 'P') + ".vrk",
+                                        std::string(150, 'P') + "_2.vrk"};
+#else
+  const std::vector<std::string> pieces{std::string(190, 'P') + "-first-one.vrk",
+                                        std::string(190, 'P') + "-other-one.vrk"};
+#endif
+  EXPECT_EQ(FilesIn(below + "VrkResult"), pieces);
+
+  const RunResult remerge = Run({"--folder", start, "--run", "provider_list.txt", "--trace"});
+  EXPECT_EQ(remerge.exit_code, 0);
+  EXPECT_EQ(remerge.err, "");
+  EXPECT_TRUE(remerge.out.ends_with(
+      Lines({"caption\tsave_button\tSaved provider_list.vrk", "status\t0\tDone loading.",
+             "caption\tload_button\tLoaded provider_list.txt", "status\t1\tTv 3 , Radio 1"})))
+      << remerge.out;
+  EXPECT_TRUE(Exists(start + "provider_list.vrk"));
+}
+
+#ifdef _WIN32
+// Started in a folder of 245 characters, the tool cannot write its files there, not even a split's
+// script: each write is reported with the file and why, the run ends with 3, and no file is left
+// behind, neither whole nor in part.
+TEST_F(HeadlessTest, AFolderTooDeepForItsFilesReportsEachWriteAndLeavesNothing) {
+  const std::string start = test_support::MakeDeepFolder(folder.path(), 245);
+  WriteFile(start + "list.txt", LongProviderNamesListText());
+  WriteFile(start + "job.txt", Script({"load list.txt", "split_into_providers true", "split",
+                                       "save list.vrk", "save list2.txt"}));
+  const RunResult run = Run({"--folder", start, "--run", "job.txt"});
+  EXPECT_EQ(run.exit_code, 3);
+  // Each file as the tool or the script names it; the count is of the whole path.
+  const auto failure = [&](const std::string& file, int length) {
+    return "Nice....: Cannot write file \n" + file +
+           "\nThe path is too long: " + std::to_string(length) +
+           " characters while it is written, 259 at most.\n";
+  };
+  EXPECT_EQ(run.err, failure(start + "VrkWork\\ANTENNA.txt", 285) +
+                         failure(start + "provider_list.txt", 283) + failure("list.vrk", 282) +
+                         failure("list2.txt", 275));
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(start)) {
+    if (!entry.is_directory()) files.push_back(entry.path().filename().string());
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"job.txt", "list.txt"}));
+}
+#endif
+
 #ifndef _WIN32
 
 // The environment variable NAME set (or unset) for the programs started while it lives.

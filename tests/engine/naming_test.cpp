@@ -6,6 +6,8 @@
 #include "format/reader.h"
 #include "model/first_by_name.h"
 #include "model/messages.h"
+#include "model/settings.h"
+#include "platform/paths.h"
 #include "platform/windows_1252.h"
 #include "split/piece_name.h"
 #include "split/provider_naming.h"
@@ -163,6 +165,71 @@ TEST(PieceNamer, NumberFollowsTheCutName) {
   const std::string long_name(230, 'n');
   EXPECT_EQ(names.Next(long_name), std::string(200, 'n') + ".vrk");
   EXPECT_EQ(names.Next(long_name + "m"), std::string(200, 'n') + "_2.vrk");
+}
+
+// ---- Piece names within the path limit of Windows ----
+
+// Settings whose start folder, separator included, is `length` characters long.
+Settings StartFolderOf(std::size_t length) {
+  Settings settings;
+  settings.start_folder = std::string(length - 1, 'f') + kFolderSeparator;
+  return settings;
+}
+
+// The longest path written for a piece named N is its conversion's temporary output,
+// <start folder>VrkResult\N.vrk.partial.<16 hex digits>.tmp: 43 characters more than the start
+// folder and N.
+TEST(PieceNameRoom, IsWhatTheLongestPathOfAPieceLeaves) {
+  EXPECT_EQ(PieceNameRoom(StartFolderOf(64), 259), 152u);
+  EXPECT_EQ(PieceNameRoom(StartFolderOf(3), 259), 213u);  // C:\ .
+  EXPECT_EQ(PieceNameRoom(StartFolderOf(200), 259), 16u);
+  EXPECT_EQ(PieceNameRoom(StartFolderOf(216), 259), 0u);
+  EXPECT_EQ(PieceNameRoom(StartFolderOf(245), 259), 0u);
+  // Where the text form's path is the longer one, it decides: VrkWork\N.vrk.txt.<...>.tmp.
+  Settings settings = StartFolderOf(64);
+  settings.work_folder = std::string(20, 'w') + kFolderSeparator;
+  EXPECT_EQ(PieceNameRoom(settings, 259), 145u);
+  // Without a limit (Linux), only the 200 bytes hold.
+  EXPECT_EQ(PieceNameRoom(StartFolderOf(245), std::nullopt), std::nullopt);
+}
+
+TEST(PieceNamer, CutsNamesToTheRoomAndTheNumberFitsInIt) {
+  PieceNamer names(20);
+  EXPECT_EQ(names.Next(std::string(30, 'a')), std::string(20, 'a') + ".vrk");
+  EXPECT_EQ(names.Next(std::string(25, 'A')), std::string(18, 'A') + "_2.vrk");
+  EXPECT_EQ(names.Next(std::string(20, 'a')), std::string(18, 'a') + "_3.vrk");
+  for (int number = 4; number <= 9; ++number) names.Next(std::string(21, 'a'));
+  EXPECT_EQ(names.Next(std::string(21, 'a')), std::string(17, 'a') + "_10.vrk");
+  EXPECT_EQ(names.Next("Astra 19.2/E"), "Astra_19.2_E.vrk");  // short names stay whole
+  EXPECT_EQ(names.Next("astra 19.2/e"), "astra_19.2_e_2.vrk");
+  EXPECT_EQ(names.Next(std::string(18, 'x') + "_2"), std::string(18, 'x') + "_2.vrk");
+  EXPECT_EQ(names.Next(std::string(30, 'x')), std::string(20, 'x') + ".vrk");
+  // Cut to 18 for its number, it meets the name just taken: the next number is free.
+  EXPECT_EQ(names.Next(std::string(30, 'X')), std::string(18, 'X') + "_3.vrk");
+}
+
+TEST(PieceNamer, CutsForThePathOnCharactersAndFoldsCaseAsWindows) {
+  PieceNamer names(20);
+  const std::string accents(20, '\xE9');  // é: one character, two bytes of UTF-8
+  EXPECT_EQ(names.Next(accents + "x"), OnDisk(Windows1252ToUtf8(accents), accents) + ".vrk");
+  const std::string capitals(18, '\xC9');  // É
+  EXPECT_EQ(names.Next(std::string(21, '\xC9')),
+            OnDisk(Windows1252ToUtf8(capitals), capitals) + "_2.vrk");
+  // Where the room is larger, the 200 bytes of UTF-8 still hold.
+  PieceNamer roomy(250);
+  EXPECT_EQ(roomy.Next(std::string(120, '\xE9')),
+            OnDisk(Windows1252ToUtf8(std::string(100, '\xE9')), std::string(100, '\xE9')) + ".vrk");
+  EXPECT_EQ(roomy.Next(std::string(230, 'n')), std::string(200, 'n') + ".vrk");
+  EXPECT_EQ(roomy.Next(std::string(201, 'n')), std::string(200, 'n') + "_2.vrk");
+}
+
+TEST(PieceNamer, NeverCutsBelowSixteenCharactersNorToADevice) {
+  PieceNamer names(0);  // a start folder so deep that no piece fits: its write is reported
+  EXPECT_EQ(names.Next(std::string(30, 'a')), std::string(16, 'a') + ".vrk");
+  EXPECT_EQ(names.Next(std::string(30, 'a')), std::string(14, 'a') + "_2.vrk");
+  EXPECT_EQ(names.Next("Provider"), "Provider.vrk");
+  EXPECT_EQ(names.Next("CON.provider.of.many.channels"), "CON_.provider.of.vrk");
+  EXPECT_EQ(names.Next("con.provider.of.many.channels"), "con_.provider._2.vrk");
 }
 
 // ---- Generated providers ----

@@ -185,6 +185,8 @@ TEST_P(SplitContent, PerProviderPiecesHoldTheirProvidersRecords) {
 
 class SplitTest : public WorkspaceTest {
  protected:
+  using Texts = std::vector<std::string>;
+
   void LoadSample() {
     WriteList("list.txt", test_support::TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
@@ -206,8 +208,25 @@ class SplitTest : public WorkspaceTest {
   bool ConverterBuilt() const {
     return IsRegularFile(ConverterPath(workspace, kToBinaryConverter));
   }
+  // Makes the start folder a folder of `length` characters, with its working folders.
+  void StartInAFolderOfLength(std::size_t length) {
+    Settings& settings = workspace.settings;
+    settings.start_folder = test_support::MakeDeepFolder(folder.path(), length);
+    for (const auto& sub : {settings.work_folder, settings.keep_folder, settings.result_folder}) {
+      ASSERT_TRUE(CreateFolder(settings.start_folder + sub.substr(0, sub.size() - 1)));
+    }
+  }
+  // Every file below the start folder whose name ends in ".tmp" or ".partial".
+  Texts LeftOvers() const {
+    Texts names;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(workspace.settings.start_folder)) {
+      const std::string name = entry.path().filename().string();
+      if (name.ends_with(".tmp") || name.ends_with(".partial")) names.push_back(name);
+    }
+    return names;
+  }
   ListSpec spec = test_support::SampleList();
-  using Texts = std::vector<std::string>;
 };
 
 TEST_F(SplitTest, PerAntennaShowsProgressOverAllAntennasAndTheElapsedTime) {
@@ -372,6 +391,77 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
   }
   EXPECT_TRUE(platform.messages.empty());
 }
+
+// Windows takes paths of at most 259 characters. Providers named with 200 characters, split from
+// a start folder of 64: on Windows their pieces are named with the 152 characters that leave room
+// for "VrkResult\", ".vrk.partial" and the 21 of a temporary name, a number included; Linux keeps
+// the 200. Either way every piece is written and converted.
+TEST_F(SplitTest, LongNamesAreCutToWhatThePathLimitLeaves) {
+  StartInAFolderOfLength(64);
+  spec.providers[0] = std::string(190, 'P') + "-first-one";
+  spec.providers[1] = std::string(190, 'P') + "-other-one";
+  LoadSample();
+  SplitPerProvider(workspace, Button::split);
+#ifdef _WIN32
+  const Texts pieces{std::string(152, 'P') + ".vrk", std::string(150, 'P') + "_2.vrk"};
+#else
+  const Texts pieces{spec.providers[0] + ".vrk", spec.providers[1] + ".vrk"};
+#endif
+  const Settings& settings = workspace.settings;
+  EXPECT_EQ(platform.caption(Button::split), "Split into 2 providers");
+  EXPECT_EQ(
+      ScriptBody(settings.start_folder + "provider_list.txt"),
+      (Texts{"load " + settings.ResultPath(pieces[0]), "merge " + settings.ResultPath(pieces[1]),
+             "#", "# To save the merged files:", "#", "save provider_list.vrk"}));
+  EXPECT_EQ(Section(pieces[1], "[PROVIDER]"), CrLf({spec.providers[1]}));
+  workspace.conversions.WaitAll(platform);
+  ReportFailedConversions(workspace);
+  EXPECT_TRUE(platform.messages.empty());
+  if (ConverterBuilt()) {
+    for (const std::string& piece : pieces) EXPECT_TRUE(Exists(settings.ResultPath(piece)));
+  }
+  EXPECT_EQ(LeftOvers(), Texts{});
+}
+
+#ifdef _WIN32
+// Below a start folder of 210 characters the paths of a piece leave its name fewer than 16
+// characters, and a name is cut to 16 at the least: a piece whose paths are then too long is
+// reported as a write that failed, not counted, given no script line, and nothing of it is written.
+// A name that fits to the last character is written.
+TEST_F(SplitTest, PiecesWhosePathsWindowsCannotTakeAreReportedAndNotWritten) {
+  StartInAFolderOfLength(210);
+  spec.providers[0] = std::string(190, 'P') + "-first-one";
+  LoadSample();
+  const Settings& settings = workspace.settings;
+  const std::string too_long = " characters while it is written, 259 at most.";
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_EQ(platform.caption(Button::split), "Split into 1 antennas");
+  ASSERT_EQ(platform.messages.size(), 2u);
+  EXPECT_EQ(platform.messages[0].text, "Cannot write file \r\n" +
+                                           settings.ResultPath("Astra_19.2.vrk") +
+                                           "\r\nThe path is too long: 263" + too_long);
+  EXPECT_EQ(platform.messages[1].text, "Cannot write file \r\n" +
+                                           settings.ResultPath("Hotbird.vrk") +
+                                           "\r\nThe path is too long: 260" + too_long);
+  // 210 + "VrkResult\Sirius.vrk.partial" + 21 = 259.
+  EXPECT_EQ(ScriptBody(settings.start_folder + "antenna_list.txt").front(),
+            "load " + settings.ResultPath("Sirius.vrk"));
+  platform.messages.clear();
+
+  SplitPerProvider(workspace, Button::split);
+  EXPECT_EQ(platform.caption(Button::split), "Split into 1 providers");
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "Cannot write file \r\n" +
+                                           settings.ResultPath(std::string(16, 'P') + ".vrk") +
+                                           "\r\nThe path is too long: 269" + too_long);
+  EXPECT_EQ(ScriptBody(settings.start_folder + "provider_list.txt").front(),
+            "load " + settings.ResultPath("BBC.vrk"));
+  workspace.conversions.WaitAll(platform);
+  EXPECT_EQ(LeftOvers(), Texts{});
+  EXPECT_FALSE(Exists(settings.WorkPath(std::string(16, 'P') + ".vrk.txt")));
+  EXPECT_FALSE(Exists(settings.WorkPath("Hotbird.vrk.txt")));
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(AllOptions, SplitContent,
                          testing::ValuesIn(test_support::AllSplitOptions()),
