@@ -145,7 +145,11 @@ bool MergeThisFile(Workspace& workspace, std::string file) {
                       std::string(first_line));
   }
 
-  ReadAllSections(workspace, SetId::merge, *text);
+  return MergeTextForm(workspace, file, *text);
+}
+
+bool MergeTextForm(Workspace& workspace, const std::string& file, std::string_view text) {
+  ReadAllSections(workspace, SetId::merge, text);
   if (!IndexesInRange(workspace.merge_set)) {
     workspace.merge_set.Clear();
     return Refuse(workspace, kTitleNice, "MergeThisFile: index out of range \r\n" + file);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "model/workspace.h"
 
 namespace vsm {
@@ -9,6 +12,11 @@ namespace vsm {
 // was already loaded or merged, its text form could not be read, or one of its indexes names no
 // record of the file; the main set is unchanged then.
 bool MergeThisFile(Workspace& workspace, std::string file);
+
+// The merge of `file` once its text form `text` is in memory and starts with the header: reads
+// it into the merge set and folds that into the main set. False, after a message, when one of its
+// indexes names no record of the file; the main set is unchanged then.
+bool MergeTextForm(Workspace& workspace, const std::string& file, std::string_view text);
 
 // Folds the filled merge set into the main set in five phases, each announced in status field 1.
 void MergeRecords(Workspace& workspace);
