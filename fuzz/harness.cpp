@@ -1,7 +1,5 @@
 #include "harness.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -9,8 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "converters/channel_tables.h"
-#include "converters/vrk_binary.h"
+#include "broken_promise.h"
 #include "format/conversions.h"
 #include "format/reader.h"
 #include "format/text_lines.h"
@@ -31,11 +28,6 @@ namespace vsm::fuzz {
 namespace fs = std::filesystem;
 
 namespace {
-
-[[noreturn]] void Broken(const char* promise) {
-  std::fprintf(stderr, "broken promise: %s\n", promise);
-  std::abort();
-}
 
 void WriteWholeFile(const std::string& name, std::string_view content) {
   std::ofstream out(name, std::ios::binary | std::ios::trunc);
@@ -246,19 +238,6 @@ void RunScriptInput(const FuzzFolder& folder, std::string_view bytes) {
     ReportFailedConversions(workspace);
   }
   CheckNoTemporariesLeft(folder.path());
-}
-
-void RunVrkInput(std::string_view bytes) {
-  std::string fault;
-  const auto tables = vrk::DecodeVrk(bytes, fault);
-  if (!tables) {
-    if (fault.empty()) Broken("a refused file has a fault text");
-    return;
-  }
-  const std::string text = vrk::TextFromTables(*tables);
-  const auto again = vrk::DecodeVrk(vrk::EncodeVrk(*tables), fault);
-  if (!again) Broken("an encoded list decodes");
-  if (vrk::TextFromTables(*again) != text) Broken("an encoded list decodes to the same list");
 }
 
 }  // namespace vsm::fuzz

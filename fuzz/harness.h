@@ -43,10 +43,6 @@ void RunTextListInput(const FuzzFolder& folder, std::string_view bytes);
 // kFirstList and kSecondList.
 void RunScriptInput(const FuzzFolder& folder, std::string_view bytes);
 
-// `bytes` as a .vrk file for vrk2mvt's decoder. Aborts when a file that decodes does not come
-// back the same after encoding it again.
-void RunVrkInput(std::string_view bytes);
-
 // The loose files that a run left in `folder` (recursively) whose names end in ".tmp" or
 // ".partial": temporaries of the atomic writes, which must never stay behind.
 std::string LeftoverTemporaries(const std::string& folder);

@@ -1,5 +1,5 @@
-// The fuzzing harness itself: its confinement of script names, and a run of each entry on
-// ordinary and odd inputs.
+// The fuzzing harness itself: its confinement of script names, the sealing of .vrk inputs, and a
+// run of each entry on ordinary and odd inputs.
 
 #include "harness.h"
 
@@ -10,7 +10,10 @@
 #include <sstream>
 #include <string>
 
+#include "converters/channel_tables.h"
+#include "converters/vrk_binary.h"
 #include "generator/list_generator.h"
+#include "memory_targets.h"
 
 namespace vsm::fuzz {
 namespace {
@@ -88,13 +91,44 @@ TEST(FuzzHarness, RunsEachEntryOnOrdinaryAndOddInputs) {
   for (const std::string& input : odd_inputs) {
     RunTextListInput(folder, input);
     RunScriptInput(folder, input);
+    RunReaderInput(input);
+    RunMergeInput(input);
     RunVrkInput(input);
   }
+  const std::string other =
+      GenerateChannelListText({.services = 6, .antennas = 2, .first_antenna = 2, .seed = 4});
+  RunReaderInput(list);
+  RunMergeInput(list + other);
+  RunMergeInput(list + "\r\n" + other);
   RunScriptInput(folder,
                  "load a.txt\r\nmerge b.txt\r\nuse_antenna_names\r\nsave c\r\nsplit\r\n"
                  "split_into_providers true\r\nsplit\r\nload antenna_list.txt\r\n");
   EXPECT_TRUE(fs::exists(folder.path() + "provider_list.txt"));
   EXPECT_EQ(LeftoverTemporaries(folder.path()), "");
+}
+
+// Sealing lets a changed byte reach the sections: the file is refused for its checksum before,
+// and decodes with the change after.
+TEST(SealVrk, MakesLengthAndChecksumMatchTheBytes) {
+  std::string fault;
+  const auto tables = vrk::TablesFromText(
+      GenerateChannelListText({.services = 4, .antennas = 1, .first_antenna = 0, .seed = 5}),
+      fault);
+  ASSERT_TRUE(tables);
+  std::string bytes = vrk::EncodeVrk(*tables);
+  const std::size_t name = bytes.find("Astra");
+  ASSERT_NE(name, std::string::npos);
+  bytes[name] = 'E';
+  EXPECT_FALSE(vrk::DecodeVrk(bytes, fault));
+  EXPECT_NE(fault.find("checksum"), std::string::npos) << fault;
+
+  const auto sealed = vrk::DecodeVrk(SealVrk(bytes), fault);
+  ASSERT_TRUE(sealed) << fault;
+  EXPECT_EQ(sealed->Table(Section::antenna).Text(8, 0), "Estra");
+
+  bytes.resize(bytes.size() - 9);  // cut into the last block: length and checksum made right,
+  EXPECT_FALSE(vrk::DecodeVrk(SealVrk(bytes), fault));  // the block is still short
+  EXPECT_EQ(SealVrk("VRKL\x01"), "VRKL\x01");           // too short to seal
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Arbitrary bytes as a channel-list text file: loaded, merged, saved and split.
+// Arbitrary bytes as a channel-list text file through the whole pipeline, on files: loaded, merged,
+// saved and split.
 
 #include <cstddef>
 #include <cstdint>
