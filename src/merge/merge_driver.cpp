@@ -112,7 +112,9 @@ void MergeFavorites(Workspace& workspace, Counterparts& counterparts) {
   for (const bool tv : {true, false}) {
     MainFavorites main(workspace.main_set.FavoritesOfKind(tv));
     for (Favorite& favorite : workspace.merge_set.FavoritesOfKind(tv)) {
-      TakeCounterpart(favorite, counterparts.ServicesOfKind(tv));
+      // The service named by the favourite's kind, as the reader resolved it: a favourite's list
+      // follows the first byte of its line, which can disagree with its kind.
+      TakeCounterpart(favorite, counterparts.ServicesOfKind(favorite.kind == 0));
       InsertFavorite(main, favorite);
     }
   }

@@ -357,6 +357,27 @@ TEST_F(FavoriteMergeTest, AMergedFavoriteNamesThePositionOfTheServicesCopy) {
   EXPECT_EQ(main_set().tv_services[2].number, 3);
 }
 
+// Found by the merge fuzzer. A favourite joins the TV or the radio list by the first byte of its
+// line, but names a service by its kind column; the two disagree for a line whose kind column is
+// empty (a radio favourite naming a TV service) or reads "012" (a TV favourite naming a radio
+// service). The merge relinked such a favourite among the services of its list, so that it named
+// another channel than when its file was loaded.
+TEST_F(FavoriteMergeTest, AFavoriteNamesTheSameChannelWhetherItsFileIsLoadedOrMerged) {
+  TestList other;
+  other.antennas = {AntennaLine("Astra")};
+  other.transponders = {TsLine(0, 10, 1)};
+  other.providers = {"P"};
+  other.services = {ServiceLine("V", 0, 0, "tv new"), ServiceLine("R", 0, 0, "radio new")};
+  other.favorites = {"\t7\t0", "012\t8\t0"};
+  ASSERT_TRUE(Merge(other));
+  EXPECT_EQ(Named(main_set().tv_favorites), (Strings{"tv a@1", "tv b@1", "tv c@3", "radio new@8"}));
+  EXPECT_EQ(Named(main_set().radio_favorites), (Strings{"radio a@5", "tv new@7"}));
+
+  ASSERT_TRUE(LoadList(other, "other.txt"));
+  EXPECT_EQ(Named(main_set().tv_favorites), (Strings{"radio new@8"}));
+  EXPECT_EQ(Named(main_set().radio_favorites), (Strings{"tv new@7"}));
+}
+
 // ---- After the merge ----
 
 // Every index field names the position of the record its reference designates, and every
