@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test demo run install package package-test bench fuzz sanitize windows test-windows window-test readme-picture clean
+.PHONY: all deps configure build test demo run install package package-test bench fuzz fuzz-corpus sanitize windows test-windows window-test readme-picture clean
 
 all: build
 
@@ -59,11 +59,23 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipeline_bench
 	@$(BENCH_BUILD)/bin/pipeline_bench $(BENCH_ARGS)
 
-# Runs each fuzzer for FUZZ_SECONDS in build-fuzz (clang); fails on any finding.
-FUZZ_SECONDS ?= 60
+# Runs each fuzzer (FUZZERS, default all five) for FUZZ_SECONDS in build-fuzz (clang), starting
+# from its kept corpus in fuzz/corpus; FUZZ_RUNS, when set, also ends it after that many inputs.
+# Fails on any finding.
+FUZZ_SECONDS ?= 36
+FUZZ_RUNS ?=
+FUZZERS ?=
 FUZZ_BUILD ?= build-fuzz
 fuzz:
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) BUILD_FUZZ=$(FUZZ_BUILD) JOBS=$(JOBS) scripts/fuzz.sh
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) BUILD_FUZZ=$(FUZZ_BUILD) JOBS=$(JOBS) \
+	  scripts/fuzz.sh $(FUZZERS)
+
+# Refreshes the kept corpora: runs each fuzzer for CORPUS_SECONDS, then merges what it had, what
+# it found and the seeds with -merge=1 into a minimised fuzz/corpus/<fuzzer>.
+CORPUS_SECONDS ?= 300
+fuzz-corpus:
+	@FUZZ_SECONDS=$(CORPUS_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) BUILD_FUZZ=$(FUZZ_BUILD) JOBS=$(JOBS) \
+	  scripts/fuzz.sh --corpus $(FUZZERS)
 
 # The engine and end-to-end tests built with AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-sanitize, run through ctest.
