@@ -64,7 +64,7 @@ void RelinkAntenna(Counterparts& counterparts, std::size_t position, Antenna& co
 // ---- Transponders ----
 
 std::size_t MainTransponders::KeyHash::operator()(const Key& key) const {
-  const auto a = static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.antenna_index));
+  const auto a = static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.antenna_position));
   const auto b = static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.value3));
   const auto c = static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.value5));
   return std::hash<std::uint64_t>()(((a << 32) | b) ^ (c * 0x9E3779B97F4A7C15ULL));
@@ -81,9 +81,9 @@ std::vector<Transponder*> MainTransponders::RememberAll(std::vector<Transponder*
 
 MainTransponders::~MainTransponders() { list_.AssignOrder(records_.Release()); }
 
-Transponder* MainTransponders::Find(std::int32_t antenna_index, std::int32_t value3,
+Transponder* MainTransponders::Find(std::int32_t antenna_position, std::int32_t value3,
                                     std::int32_t value5) const {
-  const auto it = first_by_key_.find({antenna_index, value3, value5});
+  const auto it = first_by_key_.find({antenna_position, value3, value5});
   return it == first_by_key_.end() ? nullptr : it->second;
 }
 
@@ -101,7 +101,7 @@ Transponder& MainTransponders::Append(Transponder transponder) {
 
 void MainTransponders::Remember(Transponder& transponder) {
   first_by_key_.try_emplace(
-      {transponder.antenna_index, transponder.values.value3, transponder.values.value5},
+      {AntennaPositionOf(transponder), transponder.values.value3, transponder.values.value5},
       &transponder);
 }
 

@@ -49,8 +49,17 @@ void RelinkAntenna(Counterparts& counterparts, std::size_t position, Antenna& co
 
 // ---- Transponders ----
 
+// The position of the antenna a main-set transponder refers to, -1 when it has none: its group.
+// Not its antenna_index, which in a loaded list may lie past the antennas (naming the last one)
+// until the merge renumbers it, and so could name an antenna that the merge appends.
+inline std::int32_t AntennaPositionOf(const Transponder& transponder) {
+  return transponder.antenna != nullptr ? transponder.antenna->list_index : -1;
+}
+
 struct TransponderGrouping {
-  static std::int32_t Group(const Transponder& transponder) { return transponder.antenna_index; }
+  static std::int32_t Group(const Transponder& transponder) {
+    return AntennaPositionOf(transponder);
+  }
   static std::int32_t Key(const Transponder& transponder) { return transponder.values.value3; }
 };
 
@@ -64,14 +73,14 @@ class MainTransponders {
   MainTransponders& operator=(const MainTransponders&) = delete;
 
   // The first transponder in list order with these values, or none.
-  Transponder* Find(std::int32_t antenna_index, std::int32_t value3, std::int32_t value5) const;
-  // Inserts into the group of its `antenna_index`; only for values that Find does not know.
+  Transponder* Find(std::int32_t antenna_position, std::int32_t value3, std::int32_t value5) const;
+  // Inserts into the group of its antenna; only for values that Find does not know.
   Transponder& Insert(Transponder transponder);
   Transponder& Append(Transponder transponder);
 
  private:
   struct Key {
-    std::int32_t antenna_index;
+    std::int32_t antenna_position;
     std::int32_t value3;
     std::int32_t value5;
     bool operator==(const Key&) const = default;

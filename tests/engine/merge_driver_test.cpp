@@ -52,9 +52,23 @@ const Plain* FindPlain(const std::vector<Plain>& list, std::int32_t group, std::
   return nullptr;
 }
 
-Transponder MakeTransponder(const Plain& plain) {
+// The main set groups its transponders by the antenna they refer to: group g is the antenna at
+// position g, group -1 no antenna.
+RecordList<Antenna> GroupAntennas(std::int32_t groups) {
+  RecordList<Antenna> antennas;
+  for (std::int32_t position = 0; position <= groups; ++position) {
+    Antenna antenna;
+    antenna.index = antenna.list_index = position;
+    antennas.Append(antenna);
+  }
+  return antennas;
+}
+
+Transponder MakeTransponder(const Plain& plain, const RecordList<Antenna>& antennas) {
   Transponder transponder;
   transponder.antenna_index = plain.group;
+  transponder.antenna =
+      plain.group >= 0 ? &antennas[static_cast<std::size_t>(plain.group)] : nullptr;
   transponder.values.value3 = plain.key;
   transponder.values.value5 = plain.value5;
   transponder.values.value8 = plain.id;
@@ -99,6 +113,7 @@ TEST(MergeOrder, TransponderInsertionMatchesTheStepByStepRule) {
     Random random(seed);
     const std::int32_t groups = random.Between(1, 6);
     const std::int32_t keys = random.Between(1, 8);
+    const RecordList<Antenna> antennas = GroupAntennas(groups);
     std::int32_t next_id = 0;
     const auto make = [&] {
       return Plain{random.Between(-1, groups), random.Between(0, keys), random.Between(0, 2),
@@ -110,7 +125,7 @@ TEST(MergeOrder, TransponderInsertionMatchesTheStepByStepRule) {
     for (std::int32_t i = random.Between(0, 30); i > 0; --i) {
       const Plain record = make();
       expected.push_back(record);
-      actual.Append(MakeTransponder(record));
+      actual.Append(MakeTransponder(record, antennas));
     }
     {
       MainTransponders main(actual);
@@ -118,7 +133,7 @@ TEST(MergeOrder, TransponderInsertionMatchesTheStepByStepRule) {
         const Plain record = make();
         if (random.OneIn(4)) {
           expected.push_back(record);
-          main.Append(MakeTransponder(record));
+          main.Append(MakeTransponder(record, antennas));
           continue;
         }
         const Plain* found_plain = FindPlain(expected, record.group, record.key, record.value5);
@@ -129,7 +144,7 @@ TEST(MergeOrder, TransponderInsertionMatchesTheStepByStepRule) {
           continue;
         }
         InsertPlainTransponder(expected, record);
-        main.Insert(MakeTransponder(record));
+        main.Insert(MakeTransponder(record, antennas));
       }
     }
     ASSERT_EQ(Ids(actual), Ids(expected));

@@ -257,6 +257,30 @@ TEST_F(MergeTest, TranspondersOfANewAntennaAreAppendedWithoutComparison) {
                      "Eutelsat:10/1", "Eutelsat:20/1"}));
 }
 
+// Found by the merge fuzzer. A loaded transponder whose antenna column lies past the antennas
+// belongs to the last antenna, but was grouped under the position its column names. When the
+// merge appended an antenna at that position and a second antenna of the same name in the merged
+// file then matched it, a transponder of that second antenna was taken for the loaded one: its
+// service ended up on a transponder of another antenna than its own.
+TEST_F(MergeTest, ATransponderBelongsToTheAntennaItNamesWhateverItsColumnSays) {
+  TestList list;
+  list.antennas = {AntennaLine("Astra")};
+  list.transponders = {TsLine(1, 10, 1)};  // past the one antenna: Astra's
+  ASSERT_TRUE(LoadList(list));
+  TestList other;
+  other.antennas = {AntennaLine("Hotbird"), AntennaLine("Hotbird")};
+  other.transponders = {TsLine(0, 20, 1), TsLine(1, 10, 1)};
+  other.providers = {"P"};
+  other.services = {ServiceLine("V", 1, 0, "on Hotbird 10")};
+  ASSERT_TRUE(Merge(other));
+  EXPECT_EQ(TransponderOrder(main_set()), (Strings{"Astra:10/1", "Hotbird:10/1", "Hotbird:20/1"}));
+  const Service& merged = main_set().tv_services.back();
+  ASSERT_NE(merged.transponder, nullptr);
+  EXPECT_EQ(merged.transponder, &main_set().transponders[1]);
+  EXPECT_EQ(merged.antenna, &main_set().antennas[1]);
+  EXPECT_EQ(main_set().antennas[1].name, "Hotbird");
+}
+
 TEST_F(MergeTest, AnEqualTransponderIsReusedWhateverItsOtherValues) {
   ASSERT_TRUE(LoadList(AstraThenHotbird()));
   TestList other;
