@@ -109,13 +109,14 @@ for fuzzer in "${fuzzers[@]}"; do
   # Only small files are candidates; -merge=1 keeps those that add coverage, smallest first.
   # Without the hit counters (-use_counters=0) it keeps one input per new edge rather than per
   # new loop count, which makes the kept corpus a few hundred files instead of thousands; a run
-  # finds the counts again in seconds from there.
+  # finds the counts again in seconds from there. Inputs are named by their content's hash, so
+  # one that is both kept and found again is copied once (-n).
   candidates="$BUILD_FUZZ/merge/$fuzzer-candidates"
   merged="$BUILD_FUZZ/merge/$fuzzer"
   rm -rf "$candidates" "$merged"
   mkdir -p "$candidates" "$merged"
   find "fuzz/corpus/$fuzzer" "$BUILD_FUZZ/corpus/$fuzzer" "$seeds/$fuzzer" -type f \
-    -size -"$((CORPUS_MAX_BYTES + 1))"c -exec cp -t "$candidates" {} +
+    -size -"$((CORPUS_MAX_BYTES + 1))"c -exec cp -n -t "$candidates" {} +
   "$bin/$fuzzer" -merge=1 -use_counters=0 "$merged" "$candidates" -max_len="$CORPUS_MAX_BYTES" \
     -timeout=20 -rss_limit_mb=2048 >"$BUILD_FUZZ/$fuzzer-merge.log" 2>&1
   rm -rf "fuzz/corpus/$fuzzer"
