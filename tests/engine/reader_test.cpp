@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "model/messages.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
@@ -204,6 +203,11 @@ TEST_F(ReaderTest, SectionsOutOfOrderAreNotFound) {
   EXPECT_EQ(Loaded(CrLf({"[MORVANE V3 FILE]", "[FAVORITE]", "0\t0\t0", "[MENU]", "[SERVICE]",
                          ServiceLine("V", "0", "0", "tv")})),
             "S V [tv] ts- p- a- #1 TRUEFALSE\nF 0 0->tv\n");
+  // A header is the whole line: "[TS] x" ends the antennas and starts nothing, "[SERVICE]S" too.
+  EXPECT_EQ(Loaded(CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", antenna, "[TS] x", "0\t1", "[TS]",
+                         "0\t2", "[SERVICE]S", ServiceLine("V", "0", "0", "no"), "[SERVICE]",
+                         ServiceLine("V", "0", "0", "tv")})),
+            "A 0 0 0 0 [X]\nT 0->X 2 0\nS V [tv] ts0 p- aX #1 TRUEFALSE\n");
 }
 
 TEST_F(ReaderTest, ASecondSectionWithTheSameHeaderIsIgnored) {
