@@ -6,7 +6,6 @@
 
 #include "format/conversions.h"
 #include "merge/merge_driver.h"
-#include "model/messages.h"
 #include "platform/paths.h"
 #include "split/save_driver.h"
 #include "workspace_fixture.h"

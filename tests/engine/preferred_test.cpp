@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "format/reader.h"
-#include "model/messages.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
@@ -38,7 +37,7 @@ class PreferredTest : public WorkspaceTest {
   }
   std::vector<std::string> NotExistingMessages() const {
     std::vector<std::string> texts;
-    for (const auto& message : platform.MessagesTitled(kTitleNice)) texts.push_back(message.text);
+    for (const auto& message : platform.MessagesTitled("Nice....")) texts.push_back(message.text);
     return texts;
   }
   const Antenna& MainAntenna(std::size_t position) const {
@@ -139,7 +138,7 @@ TEST_F(PreferredTest, EveryLineBeyondTheThirtySecondDrawsTheWarning) {
   content += "0\t0\t0\t0\t0\t0\t0\t0\tAstra\r\n";
   WritePreferred(content);
   ApplyPreferredAntennas(workspace);
-  const auto warnings = platform.MessagesTitled(kTitleWarning);
+  const auto warnings = platform.MessagesTitled("Warning !!!");
   ASSERT_EQ(warnings.size(), 3u);
   EXPECT_EQ(warnings[0].text.rfind("More then 32 antennas ! \r\nExtra32\r\n", 0), 0u);
   EXPECT_EQ(Selected(), (Flags{true, false, false}));  // the lines are taken all the same

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "model/messages.h"
 #include "platform/files.h"
 #include "split/provider_naming.h"
 #include "workspace_fixture.h"
@@ -111,7 +110,7 @@ class SatTableTest : public WorkspaceTest {
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
     for (const auto& message : platform.messages) {
-      EXPECT_EQ(message.title, kTitleSatPosition);
+      EXPECT_EQ(message.title, "File sat_position.txt....");
       texts.push_back(message.text);
     }
     return texts;

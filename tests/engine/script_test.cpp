@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "format/reader.h"
-#include "model/messages.h"
 #include "script/controls.h"
 #include "workspace_fixture.h"
 
@@ -48,7 +47,7 @@ class ScriptTest : public test_support::WorkspaceTest {
 
   // Writes the script job.txt (header, then `lines`, each ended by CR LF) and loads it.
   bool RunLines(std::initializer_list<std::string_view> lines) {
-    std::string text = CrLf({kScriptHeader});
+    std::string text = CrLf({"[VRK_SPLIT_MERGE]"});
     for (const auto line : lines) text += CrLf({line});
     return RunText(text);
   }
@@ -233,7 +232,7 @@ TEST_F(ScriptTest, MergeLineCaptionsTheMergeButtonWhetherItMergedOrNot) {
   EXPECT_EQ(platform.status_history.back(), "1:Merging favorites...");  // no count after a merge
 
   EXPECT_TRUE(RunLines({Command("load", "a.txt"), Command("merge", "a.txt")}));
-  EXPECT_EQ(platform.MessagesTitled(kTitleNoGo).size(), 1u);
+  EXPECT_EQ(platform.MessagesTitled("Sorry, no go....").size(), 1u);
   EXPECT_EQ(platform.caption_history.back(), "merge_button:Merged a.txt");
   EXPECT_EQ(workspace.main_set.tv_services.size(), 2u);
 }
@@ -250,14 +249,14 @@ TEST_F(ScriptTest, ScriptLoadingItselfEmptiesTheListAndGoesOn) {
 }
 
 TEST_F(ScriptTest, LoneCrAtTheEndEndsTheScriptAfterItsLastLine) {
-  EXPECT_TRUE(RunText(std::string(kScriptHeader) + "\rload " + Path("a.txt") + "\r"));
+  EXPECT_TRUE(RunText("[VRK_SPLIT_MERGE]\rload " + Path("a.txt") + "\r"));
   EXPECT_EQ(workspace.main_set.tv_services.size(), 2u);
   EXPECT_EQ(platform.event_waits, 1);
 }
 
 TEST_F(ScriptTest, HeaderAloneDoesNothingButEmptiesTheList) {
   ASSERT_TRUE(Load("a.txt"));
-  EXPECT_TRUE(RunText(std::string(kScriptHeader)));
+  EXPECT_TRUE(RunText("[VRK_SPLIT_MERGE]"));
   EXPECT_TRUE(workspace.main_set.antennas.empty());
   EXPECT_EQ(platform.event_waits, 0);
   EXPECT_TRUE(platform.status_history.empty());
@@ -272,7 +271,7 @@ TEST_F(ScriptTest, ShortAndUnknownLinesAreSkippedQuietly) {
 }
 
 TEST_F(ScriptTest, NoScriptStartsWhileAnotherRuns) {
-  WriteList("job.txt", CrLf({kScriptHeader, "remove_radios true"}));
+  WriteList("job.txt", CrLf({"[VRK_SPLIT_MERGE]", "remove_radios true"}));
   workspace.script_running = true;
   EXPECT_FALSE(RunScript(workspace, controls, Path("job.txt")));
   EXPECT_TRUE(workspace.script_running);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "model/messages.h"
 #include "platform/files.h"
 #include "session/startup.h"
 #include "workspace_fixture.h"
@@ -113,7 +112,7 @@ TEST_F(UserOperationsTest, MergeReportsDoneOrNotMerged) {
   Answer({b});
   ForgetHistory();
   MergeFile(session);
-  EXPECT_EQ(platform.MessagesTitled(kTitleNoGo).size(), 1u);
+  EXPECT_EQ(platform.MessagesTitled("Sorry, no go....").size(), 1u);
   EXPECT_EQ(platform.status_history.front(), "0:File not merged.");
   EXPECT_EQ(Status(StatusField::detail), "Tv 12 , Radio 2");
   EXPECT_TRUE(platform.caption_history.empty());
