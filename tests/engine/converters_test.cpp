@@ -143,6 +143,29 @@ TEST(VrkRoundTrip, NonWriterTextComesBackInTheWriterLayout) {
   EXPECT_EQ(Decode(Encode(text)), expected);
 }
 
+// Laid out by hand from docs/vrk-format.md, checksum included: the file is 189 (0xBD) bytes.
+const std::string kHandBuiltVrk(
+    "VRKL\1\0\7\0\xBD\0\0\0\0\0\0\0"                                      // header
+    "\1\11\0\0\1\0\0\0"                                                   // [ANTENNA], 1 record
+    "\1\0\0\0\0\2\0\0\0\0\1\0\0\0\1\xFF\xFF\xFF\xFF\1\0\0\0\0\1\0\0\0\0"  // 0, 2^32, -1, 0
+    "\1\0\0\0\0\1\0\0\0\0\1\7\0\0\0\3\5\0\0\0Astra"                       // 0, 0, 7, "Astra"
+    "\2\10\0\0\0\0\0\0\1\1\1\1\1\1\1\1"                                   // [TS], none
+    "\3\1\0\0\1\0\0\0\3\3\0\0\0a\tb"                                      // [NETWORK] "a\tb"
+    "\4\1\0\0\1\0\0\0\3\3\0\0\0ORF"                                       // [PROVIDER] "ORF"
+    "\5\3\0\0\1\0\0\0\1\0\0\0\0\1\7\0\0\0\1\0\0\0\0"                      // [FAVORITE] 0, 7, 0
+    "\6\16\0\0\0\0\0\0\3\1\1\1\1\1\1\3\3\3\1\1\3\1"                       // [SERVICE], none
+    "\7\1\0\0\1\0\0\0\3\1\0\0\0m"                                         // [MENU] "m"
+    "\xEA\x0C\x5B\x61",                                                   // CRC-32
+    189);
+
+TEST(VrkDecode, ReadsAFileLaidOutByHandWithTheIeeeChecksum) {
+  EXPECT_EQ(vrk::Crc32("123456789"), 0xCBF43926u);  // the known answer of CRC-32 (IEEE)
+  EXPECT_EQ(Decode(kHandBuiltVrk),
+            CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t4294967296\t-1\t0\t0\t0\t0\t7\tAstra",
+                  "[TS]", "[NETWORK]", "a\tb", "[PROVIDER]", "ORF", "[FAVORITE]", "0\t7\t0",
+                  "[SERVICE]", "[MENU]", "m"}));
+}
+
 TEST(VrkDecode, RejectsDamagedFiles) {
   const std::string good = Encode(kHandMadeList);
   for (std::size_t size = 0; size < good.size(); ++size) {
