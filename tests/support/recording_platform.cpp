@@ -20,16 +20,17 @@ void RecordingPlatform::SetChecked(Control control, bool is_checked) {
   checked[static_cast<std::size_t>(control)] = is_checked;
 }
 
-void RecordingPlatform::DiscardPendingEvents(std::chrono::milliseconds) { ++event_waits; }
+void RecordingPlatform::DiscardPendingEvents(std::chrono::milliseconds) {
+  ++event_waits;
+  now_ += kEventTick;
+}
 
 void RecordingPlatform::Sleep(std::chrono::milliseconds duration) {
-  slept += duration;
-  offset_ += duration;
+  sleeps.push_back(duration);
+  now_ += duration;
 }
 
-std::chrono::steady_clock::time_point RecordingPlatform::Now() {
-  return std::chrono::steady_clock::now() + offset_;
-}
+std::chrono::steady_clock::time_point RecordingPlatform::Now() { return now_; }
 
 std::string RecordingPlatform::NextDialogAnswer(std::string_view title, std::string_view folder) {
   dialogs.push_back({std::string(title), std::string(folder)});

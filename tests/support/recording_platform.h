@@ -10,7 +10,8 @@
 namespace vsm::test_support {
 
 // A platform for tests: records what the engine shows, answers dialogs from a queue, and keeps a
-// clock of its own so that prescribed waits cost no time. Programs are started for real.
+// clock of its own so that prescribed waits cost no time and no test depends on the machine's
+// speed. Programs are started for real.
 class RecordingPlatform : public SystemPlatform {
  public:
   struct Message {
@@ -28,8 +29,10 @@ class RecordingPlatform : public SystemPlatform {
   std::string ChooseFileToOpen(std::string_view title, std::string_view folder) override;
   std::string ChooseFileToSave(std::string_view title, std::string_view folder) override;
 
-  // Moves the clock on without waiting.
-  void Advance(std::chrono::milliseconds duration) { offset_ += duration; }
+  // Moves the clock on without waiting. The clock moves only by this, by the sleeps asked for
+  // and by kEventTick at each look for events, where the engine also waits for its programs.
+  void Advance(std::chrono::milliseconds duration) { now_ += duration; }
+  static constexpr std::chrono::milliseconds kEventTick{10};
 
   std::vector<Message> messages;
   std::array<std::string, 2> status;
@@ -37,7 +40,7 @@ class RecordingPlatform : public SystemPlatform {
   std::array<std::string, 4> captions;
   std::vector<std::string> caption_history;  // "save_button:text", in order
   std::array<bool, 8> checked{};
-  std::chrono::milliseconds slept{0};
+  std::vector<std::chrono::milliseconds> sleeps;  // in order
   int event_waits = 0;
 
   // Answers for the file dialogs, taken from the front; "" once empty (a cancelled dialog).
@@ -59,7 +62,7 @@ class RecordingPlatform : public SystemPlatform {
 
  private:
   std::string NextDialogAnswer(std::string_view title, std::string_view folder);
-  std::chrono::steady_clock::duration offset_{};
+  std::chrono::steady_clock::time_point now_{};
 };
 
 }  // namespace vsm::test_support
