@@ -10,7 +10,6 @@
 #include "format/conversions.h"
 #include "format/reader.h"
 #include "format/writer.h"
-#include "model/messages.h"
 #include "platform/files.h"
 #include "split/split_per_antenna.h"
 #include "split/split_per_provider.h"
@@ -29,67 +28,16 @@ using test_support::ReadFile;
 using test_support::SplitOptions;
 using test_support::WorkspaceTest;
 
-// What a written piece holds, read back by the reader, in the terms of ExpectedPiece; every
-// reference is checked against the record that was written for it.
+// What a written piece holds, read back by the reader.
 ExpectedPiece ReadPieceBack(const std::string& start_folder, const std::string& text_file,
                             const ListSpec& spec) {
   test_support::RecordingPlatform platform;
   Workspace reader(platform, start_folder);
-  ExpectedPiece piece;
   if (!LoadThisFile(reader, text_file)) {
     ADD_FAILURE() << "cannot read back " << text_file;
-    return piece;
+    return {};
   }
-  const ChannelList& set = reader.main_set;
-  std::map<int, std::string> antenna_of_frequency;
-  for (const auto& t : spec.transponders) {
-    antenna_of_frequency[t.frequency] = spec.antennas[static_cast<std::size_t>(t.antenna)].name;
-  }
-  std::map<std::string, int> frequency_of_service;
-  for (const auto& s : spec.services) {
-    frequency_of_service[s.name] =
-        spec.transponders[static_cast<std::size_t>(s.transponder)].frequency;
-  }
-
-  EXPECT_EQ(set.antennas.size(), spec.antennas.size()) << text_file;
-  for (std::size_t i = 0; i < set.antennas.size() && i < spec.antennas.size(); ++i) {
-    EXPECT_EQ(set.antennas[i].name, spec.antennas[i].name) << text_file;
-  }
-  for (const Transponder& t : set.transponders) {
-    piece.transponder_frequencies.push_back(t.values.value2);
-    EXPECT_TRUE(t.antenna != nullptr && t.antenna->name == antenna_of_frequency[t.values.value2])
-        << text_file << " transponder " << t.values.value2;
-  }
-  for (const Provider& p : set.providers) piece.providers.push_back(p.name);
-  for (const bool tv : {true, false}) {
-    int number = 0;
-    for (const Service& s : tv ? set.tv_services : set.radio_services) {
-      (tv ? piece.tv_services : piece.radio_services).push_back(s.name);
-      EXPECT_EQ(s.number, ++number) << text_file << " " << s.name;
-      EXPECT_TRUE(s.transponder != nullptr &&
-                  s.transponder->values.value2 == frequency_of_service[s.name])
-          << text_file << " " << s.name;
-      piece.service_providers.push_back(s.provider != nullptr ? s.provider->name : "<none>");
-    }
-  }
-  for (const bool tv : {true, false}) {
-    for (const Favorite& f : tv ? set.tv_favorites : set.radio_favorites) {
-      piece.favorites.push_back(f.service != nullptr ? f.service->name : "<none>");
-    }
-  }
-  EXPECT_EQ(set.networks.size(), 1u);
-  EXPECT_EQ(set.menus.size(), 1u);
-  return piece;
-}
-
-void ExpectSamePiece(const ExpectedPiece& actual, const ExpectedPiece& expected) {
-  SCOPED_TRACE(expected.file);
-  EXPECT_EQ(actual.transponder_frequencies, expected.transponder_frequencies);
-  EXPECT_EQ(actual.providers, expected.providers);
-  EXPECT_EQ(actual.tv_services, expected.tv_services);
-  EXPECT_EQ(actual.radio_services, expected.radio_services);
-  EXPECT_EQ(actual.service_providers, expected.service_providers);
-  EXPECT_EQ(actual.favorites, expected.favorites);
+  return test_support::HeldPiece(reader.main_set, spec, text_file);
 }
 
 // The text forms of pieces in the work folder.
@@ -144,7 +92,7 @@ class SplitContent : public WorkspaceTest, public testing::WithParamInterface<Op
       expected_files.insert(piece.file + ".txt");
       expected_script.push_back((expected_script.empty() ? "load " : "merge ") +
                                 workspace.settings.ResultPath(piece.file));
-      ExpectSamePiece(
+      test_support::ExpectSamePiece(
           ReadPieceBack(folder.path(), workspace.settings.WorkPath(piece.file + ".txt"), spec),
           piece);
     }
@@ -366,7 +314,7 @@ TEST_F(SplitTest, PieceThatCannotBeWrittenIsNotCounted) {
   ASSERT_TRUE(CreateFolder(workspace.settings.WorkPath("Astra_19.2.vrk.txt")));
   SplitPerAntenna(workspace, Button::split);
   EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");
-  ASSERT_EQ(platform.MessagesTitled(kTitleNice).size(), 1u);
+  ASSERT_EQ(platform.MessagesTitled("Nice....").size(), 1u);
   EXPECT_EQ(platform.messages[0].text.rfind(
                 "Cannot write file \r\n" + workspace.settings.WorkPath("Astra_19.2.vrk.txt"), 0),
             0u);

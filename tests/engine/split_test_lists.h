@@ -1,12 +1,17 @@
 #pragma once
 
-// Small channel lists described record by record, written as their text form, and what a save
-// or a split should make of them, worked out from the description alone.
+// Small channel lists described record by record, written as their text form, what a save or a
+// split should make of them, worked out from the description alone, and what a list read back
+// holds.
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "model/channel_list.h"
 #include "model/settings.h"
 
 namespace vsm::test_support {
@@ -298,6 +303,61 @@ inline ExpectedPiece ExpectedSave(const ListSpec& spec, const SplitOptions& spli
   piece.transponder_frequencies = oracle.FrequenciesOf(oracle.SelectedAntennas());
   piece.providers = oracle.UsedProviders(piece, antennas_with_services);
   return piece;
+}
+
+// What a list read back holds, in the terms of ExpectedPiece; every reference is checked against
+// the record that was written for it.
+inline ExpectedPiece HeldPiece(const ChannelList& set, const ListSpec& spec,
+                               const std::string& file) {
+  std::map<int, std::string> antenna_of_frequency;
+  for (const auto& t : spec.transponders) {
+    antenna_of_frequency[t.frequency] = spec.antennas[static_cast<std::size_t>(t.antenna)].name;
+  }
+  std::map<std::string, int> frequency_of_service;
+  for (const auto& s : spec.services) {
+    frequency_of_service[s.name] =
+        spec.transponders[static_cast<std::size_t>(s.transponder)].frequency;
+  }
+  EXPECT_EQ(set.antennas.size(), spec.antennas.size()) << file;
+  for (std::size_t i = 0; i < set.antennas.size() && i < spec.antennas.size(); ++i) {
+    EXPECT_EQ(set.antennas[i].name, spec.antennas[i].name) << file;
+  }
+  ExpectedPiece piece;
+  for (const Transponder& t : set.transponders) {
+    piece.transponder_frequencies.push_back(t.values.value2);
+    EXPECT_TRUE(t.antenna != nullptr && t.antenna->name == antenna_of_frequency[t.values.value2])
+        << file << " transponder " << t.values.value2;
+  }
+  for (const Provider& p : set.providers) piece.providers.push_back(p.name);
+  for (const bool tv : {true, false}) {
+    int number = 0;
+    for (const Service& s : tv ? set.tv_services : set.radio_services) {
+      (tv ? piece.tv_services : piece.radio_services).push_back(s.name);
+      EXPECT_EQ(s.number, ++number) << file << " " << s.name;
+      EXPECT_TRUE(s.transponder != nullptr &&
+                  s.transponder->values.value2 == frequency_of_service[s.name])
+          << file << " " << s.name;
+      piece.service_providers.push_back(s.provider != nullptr ? s.provider->name : "<none>");
+    }
+  }
+  for (const bool tv : {true, false}) {
+    for (const Favorite& f : tv ? set.tv_favorites : set.radio_favorites) {
+      piece.favorites.push_back(f.service != nullptr ? f.service->name : "<none>");
+    }
+  }
+  EXPECT_EQ(set.networks.size(), 1u) << file;
+  EXPECT_EQ(set.menus.size(), 1u) << file;
+  return piece;
+}
+
+inline void ExpectSamePiece(const ExpectedPiece& actual, const ExpectedPiece& expected) {
+  SCOPED_TRACE(expected.file);
+  EXPECT_EQ(actual.transponder_frequencies, expected.transponder_frequencies);
+  EXPECT_EQ(actual.providers, expected.providers);
+  EXPECT_EQ(actual.tv_services, expected.tv_services);
+  EXPECT_EQ(actual.radio_services, expected.radio_services);
+  EXPECT_EQ(actual.service_providers, expected.service_providers);
+  EXPECT_EQ(actual.favorites, expected.favorites);
 }
 
 // Every combination of the options that shape a split's pieces; dividing into free-to-air and
