@@ -19,11 +19,11 @@
 #include "format/writer.h"
 #include "generator/list_generator.h"
 #include "merge/merge_driver.h"
-#include "model/messages.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "split/save_driver.h"
 #include "split/split_per_antenna.h"
+#include "split/split_per_provider.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
@@ -303,6 +303,28 @@ std::string VrkOf(const std::string& text) {
   return tables ? vrk::EncodeVrk(*tables) : std::string();
 }
 
+// A conversion that failed in the background is reported by the next save or split, once and
+// before its own work: here a file that it cannot write.
+TEST_F(ConversionToBinaryTest, SaveAndSplitReportAnEarlierFailedConversionFirst) {
+  WriteList("a.txt", SmallList(8));
+  ASSERT_TRUE(Load("a.txt"));
+  ASSERT_TRUE(CreateFolder(Path("provider_list.txt")));  // the split's script cannot be made
+  const std::string failed = Path("failed.vrk");
+  for (const bool split : {false, true}) {
+    SCOPED_TRACE(split ? "split per provider" : "save");
+    StartConversionToBinary(workspace, TextFormOf(failed), failed);  // no converter: it fails
+    platform.messages.clear();
+    if (split) {
+      SplitPerProvider(workspace, Button::split);
+    } else {
+      SaveThisFile(workspace, Path("missing/out.txt"), Button::save);
+    }
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + failed);
+    EXPECT_EQ(platform.messages[1].text.rfind("Cannot write file \r\n", 0), 0u);
+  }
+}
+
 #ifdef __linux__
 // While the tool starts converters it holds files open (a split holds its script): a converter
 // must not hold them too, or it could keep a half-written file alive or write into it.
@@ -364,7 +386,7 @@ TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsR
     // A hanging converter is stopped at its time limit, not waited for.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].title, kTitleNice);
+    EXPECT_EQ(platform.messages[0].title, "Nice....");
     EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target);
     EXPECT_EQ(ReadFile(target), "earlier file");
     EXPECT_FALSE(Exists(PartialOutputName(target)));
