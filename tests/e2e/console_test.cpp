@@ -250,9 +250,10 @@ TEST_F(HeadlessTest, ScriptLoadsMergesAndSavesThroughTheConverter) {
                                "status\t0\tDone loading.",
                                "caption\tload_button\tLoaded job.txt",
                                "status\t1\tTv 5 , Radio 2"}));
-  // The run ends only after the conversion to binary has ended.
-  EXPECT_TRUE(Exists(Path("out.vrk")));
-  EXPECT_TRUE(ReadFile(Path("VrkWork/out.vrk.txt")).starts_with("[MORVANE V3 FILE]\r\n"));
+  // The run ends only after the conversion to binary has ended: out.vrk holds the merged list.
+  const std::string vrk2mvt = ExecutableFolder() + "vrk2mvt" + kExecutableSuffix;
+  EXPECT_EQ(RunProgram(vrk2mvt, {Path("out.vrk"), Path("back.txt")}).exit_code, 0);
+  EXPECT_EQ(ReadFile(Path("back.txt")), ReadFile(Path("VrkWork/out.vrk.txt")));
 }
 
 TEST_F(HeadlessTest, SplitPiecesMergeAgainThroughTheGeneratedScript) {
