@@ -85,11 +85,20 @@ TEST(FuzzHarness, RunsEachEntryOnOrdinaryAndOddInputs) {
       "FILE]\r\n[ANTENNA]\r\n0\t0\t0\t0\t0\t0\t0\t0\t0\t..\r\n[TS]\r\n5\r\n[SERVICE]\r\n"
       "V\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t0\t-1\tx\r\n[FAVORITE]\r\n0\t0\t9\r\n",
   };
+  // Each run saves and splits: the generated list at least is kept, whatever the input.
+  const auto saved_and_split = [&] {
+    return fs::exists(folder.path() + "saved.txt") &&
+           fs::exists(folder.path() + "VrkWork/saved.vrk.txt") &&
+           fs::exists(folder.path() + "antenna_list.txt") &&
+           fs::exists(folder.path() + "provider_list.txt");
+  };
   for (unsigned char options = 0; options < 64; options += 9) {
     RunTextListInput(folder, list + static_cast<char>(options));
+    EXPECT_TRUE(saved_and_split()) << int{options};
   }
   for (const std::string& input : odd_inputs) {
     RunTextListInput(folder, input);
+    EXPECT_TRUE(saved_and_split()) << input.size();
     RunScriptInput(folder, input);
     RunReaderInput(input);
     RunMergeInput(input);
