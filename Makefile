@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test demo run install package package-test bench fuzz fuzz-corpus sanitize windows test-windows window-test readme-picture clean
+.PHONY: all deps configure build test interrupt-test demo run install package package-test bench fuzz fuzz-corpus sanitize windows test-windows window-test readme-picture clean
 
 all: build
 
@@ -18,6 +18,11 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The interruption test of `make test` (the real tool killed while it saves or splits) with 200
+# kills instead of a few dozen; CI runs it after the other tests.
+interrupt-test: build
+	@cd $(BUILD) && VSM_INTERRUPT_RUNS=200 ctest --output-on-failure -R '^InterruptTest\.'
 
 demo: build
 	@scripts/demo.sh $(BUILD)

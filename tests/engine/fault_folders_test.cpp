@@ -21,7 +21,6 @@
 #include "format/text_lines.h"
 #include "generator/list_generator.h"
 #include "merge/merge_driver.h"
-#include "model/messages.h"
 #include "platform/atomic_file.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -77,7 +76,7 @@ class FaultyFolderTest : public test_support::WorkspaceTest {
   // The one message shown since the last call starts with `start`.
   void ExpectOneMessageStartingWith(const std::string& start) {
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].title, kTitleNice);
+    EXPECT_EQ(platform.messages[0].title, "Nice....");
     EXPECT_EQ(platform.messages[0].text.substr(0, start.size()), start);
     platform.messages.clear();
   }
@@ -123,7 +122,7 @@ TEST_F(FaultyFolderTest, AResultFolderInTheWayFailsEachConversionByName) {
   FinishConversions();
   ASSERT_EQ(platform.messages.size(), 2u);
   for (const auto& message : platform.messages) {
-    EXPECT_EQ(message.title, kTitleNice);
+    EXPECT_EQ(message.title, "Nice....");
     EXPECT_EQ(message.text.rfind("Conversion failed: \r\n" + result + kFolderSeparator, 0), 0u)
         << message.text;
   }
@@ -142,7 +141,7 @@ TEST_F(FaultyFolderTest, AKeepFolderInTheWayLeavesTheLabelsAndTheSaveWorks) {
   workspace.options.naming = Naming::use_satellite_position;
   EXPECT_TRUE(Save(Path("out.txt")));
   EXPECT_TRUE(platform.messages.empty());
-  EXPECT_EQ(FirstLine(ReadFile(Path("out.txt"))), kChannelListHeader);
+  EXPECT_EQ(FirstLine(ReadFile(Path("out.txt"))), "[MORVANE V3 FILE]");
   EXPECT_EQ(ReadFile(keep), "not a folder");
   // Preferred antennas that cannot be read keep every antenna, as if the option were off.
   workspace.options.keep_pref_antennas = true;
@@ -344,8 +343,9 @@ std::vector<std::string> TemporariesOf(const std::string& target) {
 }
 
 // A temporary file is made anew under a name that no one can tell beforehand, and while it is
-// written only its owner may read it: nothing planted beside the target receives the list.
-TEST(TemporaryFileTest, IsNewPrivateAndUnforeseeable) {
+// written only its owner may read it: nothing planted beside the target receives the list. The
+// target keeps its content until the commit, and a writer that ends without one leaves no trace.
+TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPutsInPlace) {
   test_support::TempFolder folder;
   const std::string target = folder / "list.txt";
   alignas(AtomicFileWriter) unsigned char place[sizeof(AtomicFileWriter)];
@@ -357,10 +357,13 @@ TEST(TemporaryFileTest, IsNewPrivateAndUnforeseeable) {
                                  std::to_string(reinterpret_cast<std::uintptr_t>(place)) + ".tmp");
 #endif
   std::vector<std::string> names;
+  test_support::WriteFile(target, "earlier");
   for (const char* content : {"first", "second", "third"}) {
     // The same process and the same place in memory each time.
     auto* writer = new (place) AtomicFileWriter(target);
     writer->Write(content);
+    writer->WriteLine(" and more");
+    EXPECT_EQ(ReadFile(target), "earlier");
     const auto temporaries = TemporariesOf(target);
     EXPECT_EQ(temporaries.size(), 1u);
     if (!temporaries.empty()) {
@@ -371,8 +374,13 @@ TEST(TemporaryFileTest, IsNewPrivateAndUnforeseeable) {
     }
     EXPECT_TRUE(writer->Commit()) << writer->error();
     writer->~AtomicFileWriter();
-    EXPECT_EQ(ReadFile(target), content);
+    EXPECT_EQ(ReadFile(target), std::string(content) + " and more\r\n");
+    test_support::WriteFile(target, "earlier");
   }
+  // A writer that ends without a commit leaves the target as it was and no temporary file.
+  { AtomicFileWriter(target).Write("lost"); }
+  EXPECT_EQ(ReadFile(target), "earlier");
+  EXPECT_TRUE(TemporariesOf(target).empty());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(std::unique(names.begin(), names.end()) - names.begin(), 3);
   EXPECT_FALSE(fs::is_symlink(target));
@@ -459,9 +467,10 @@ TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   workspace.run_script = [&controls](Workspace& running, const std::string& script) {
     return RunScript(running, controls, script);
   };
-  WriteList("job.txt", CrLf({kScriptHeader, "load " + Path("gone.txt"), "load " + Path("a.txt"),
-                             "merge " + Path("gone.vrk"), "merge " + Path("lost.txt"),
-                             "merge " + Path("b.txt"), "save " + Path("out.txt")}));
+  WriteList("job.txt",
+            CrLf({"[VRK_SPLIT_MERGE]", "load " + Path("gone.txt"), "load " + Path("a.txt"),
+                  "merge " + Path("gone.vrk"), "merge " + Path("lost.txt"),
+                  "merge " + Path("b.txt"), "save " + Path("out.txt")}));
   EXPECT_TRUE(Load("job.txt"));
   // A load line whose file cannot be opened names it in status field 0 and leaves the caption
   // "Load", with no box, as every load of a missing file; a merge line names it in a box.
@@ -475,7 +484,7 @@ TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   EXPECT_EQ(workspace.loaded_files[0].path, Path("a.txt"));
   EXPECT_EQ(workspace.loaded_files[1].path, Path("b.txt"));
   EXPECT_EQ(platform.caption(Button::save), "Saved out.txt");
-  EXPECT_EQ(FirstLine(ReadFile(Path("out.txt"))), kChannelListHeader);
+  EXPECT_EQ(FirstLine(ReadFile(Path("out.txt"))), "[MORVANE V3 FILE]");
 }
 
 }  // namespace

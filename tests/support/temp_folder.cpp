@@ -10,11 +10,12 @@
 
 namespace vsm::test_support {
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder(const std::string& base) {
   std::random_device random;
-  const auto base = std::filesystem::temp_directory_path();
+  const auto in =
+      base.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(base);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    auto candidate = base / ("vsm-test-" + std::to_string(random()));
+    auto candidate = in / ("vsm-test-" + std::to_string(random()));
     if (std::filesystem::create_directory(candidate)) {
       path_ = candidate.string() + kFolderSeparator;
       return;

@@ -6,10 +6,11 @@
 
 namespace vsm::test_support {
 
-// A fresh folder for one test, removed with everything in it at the end.
+// A fresh folder for one test, removed with everything in it at the end; made in `base`, or in
+// the system's folder for temporary files.
 class TempFolder {
  public:
-  TempFolder();
+  explicit TempFolder(const std::string& base = "");
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
