@@ -1,13 +1,13 @@
-// The splits mark each piece from records gathered once per split. Every piece must come out
-// exactly as the marking pass over the whole lists makes it, for every option, also with
-// records whose references are absent or disagree.
+// The splits mark each piece from records gathered once per split. Every piece must come out as
+// worked out by hand for a small list, and exactly as the marking pass over the whole lists makes
+// it for a large one, for every option, also with records whose references are absent or disagree.
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "format/writer.h"
 #include "generator/list_generator.h"
 #include "split/marking.h"
 #include "split/provider_naming.h"
@@ -17,63 +17,44 @@
 namespace vsm {
 namespace {
 
-class SplitPiecesTest : public test_support::WorkspaceTest,
-                        public testing::WithParamInterface<Options> {
+class PiecesTest : public test_support::WorkspaceTest {
  protected:
-  SplitPiecesTest() {
-    WriteList("a.txt", GenerateChannelListText({300, 5, 0, 7}));
+  void LoadWithOptions(const std::string& list, const Options& options) {
+    WriteList("a.txt", list);
     EXPECT_TRUE(Load("a.txt"));
-    ChannelList& set = workspace.main_set;
-    // Absent and disagreeing references.
-    set.tv_services[3].provider = nullptr;
-    set.tv_services[8].antenna =
-        &set.antennas[(static_cast<std::size_t>(set.tv_services[8].antenna->list_index) + 1) %
-                      set.antennas.size()];
-    set.tv_services[9].antenna = nullptr;
-    set.radio_services[1].transponder = nullptr;
-    set.transponders[2].antenna = nullptr;
-    set.tv_favorites[0].service = nullptr;
-    set.tv_favorites[1].service = &set.tv_services[3];
-
-    workspace.options = GetParam();
+    workspace.options = options;
     BuildGeneratedProviders(workspace);
-    // What the preferred-antennas filter leaves: one antenna not selected.
-    if (workspace.options.keep_pref_antennas) set.antennas[1].selected = false;
   }
 
-  // Everything that the marking pass leaves for the writer: the kept records it lists, the used
-  // providers and their numbers, the numbered favourites and every service's kept mark.
-  std::string MarkedState(bool kept_any) {
-    const ChannelList& set = workspace.main_set;
+  // What the marking pass leaves for the writer, on one line: the kept transponders
+  // (frequency:antenna:number), services (name:transponder:provider:number), providers
+  // (name:number) and favourites (service:channel), then the kept mark of every service.
+  std::string Marked(bool kept_any) const {
     const KeptChains& kept = workspace.kept;
-    std::string state = kept_any ? "kept\n" : "none\n";
-    for (const Transponder* t : kept.transponders) state += FormatTransponder(*t) + "\n";
+    std::ostringstream out;
+    out << (kept_any ? "ts" : "none ts");
+    for (const Transponder* t : kept.transponders) {
+      out << ' ' << t->values.value2 << ':' << t->out_antenna_index << ':' << t->out_index;
+    }
     for (const auto* services : {&kept.tv_services, &kept.radio_services}) {
-      for (const Service* service : *services) state += FormatService(*service) + "\n";
+      out << (services == &kept.tv_services ? " tv" : " radio");
+      for (const Service* s : *services) {
+        out << ' ' << s->name << ':' << s->out_ts_index << ':' << s->out_provider_index << ':'
+            << s->out_number;
+      }
     }
-    for (const Provider* provider : kept.providers) state += provider->name + "\n";
+    out << " providers";
+    for (const Provider* p : kept.providers) out << ' ' << p->name << ':' << p->list_index;
+    out << " favorites";
     for (const auto* favorites : {&kept.tv_favorites, &kept.radio_favorites}) {
-      for (const Favorite* favorite : *favorites) state += FormatFavorite(*favorite) + "\n";
+      for (const Favorite* f : *favorites)
+        out << ' ' << f->service->name << ':' << f->out_channel_index;
     }
-    // The marks in the whole lists.
-    state += "\nmarked\n";
-    for (const auto* providers : {&set.providers, &set.generated_providers}) {
-      for (const Provider& provider : *providers) {
-        if (provider.used)
-          state += provider.name + " " + std::to_string(provider.list_index) + "\n";
-      }
-    }
-    for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
-      for (const Favorite& favorite : *favorites) {
-        if (favorite.service != nullptr && favorite.service->kept) {
-          state += FormatFavorite(favorite) + "\n";
-        }
-      }
-    }
-    for (const auto* services : {&set.tv_services, &set.radio_services}) {
-      for (const Service& service : *services) state += service.kept ? '1' : '0';
-    }
-    return state;
+    out << " kept ";
+    for (const Service& s : workspace.main_set.tv_services) out << s.kept;
+    out << '/';
+    for (const Service& s : workspace.main_set.radio_services) out << s.kept;
+    return out.str();
   }
 
   // Every piece per antenna, each antenna selected alone, as the split makes them.
@@ -91,7 +72,7 @@ class SplitPiecesTest : public test_support::WorkspaceTest,
       antennas[position].selected = true;
       const bool kept = gathered ? pieces.Mark(position)
                                  : MarkKeptRecords(workspace, PieceKind::selected_antennas);
-      texts.push_back(MarkedState(kept));
+      texts.push_back(Marked(kept));
       antennas[position].selected = false;
     }
     for (std::size_t position = 0; position < antennas.size(); ++position) {
@@ -102,10 +83,7 @@ class SplitPiecesTest : public test_support::WorkspaceTest,
 
   // Every piece per provider, each provider marked alone, as the split makes them.
   std::vector<std::string> PiecesPerProvider(bool gathered) {
-    ChannelList& set = workspace.main_set;
-    RecordList<Provider>& providers = workspace.options.naming == Naming::keep_existing_names
-                                          ? set.providers
-                                          : set.generated_providers;
+    RecordList<Provider>& providers = OutputProviders(workspace);
     for (Provider& provider : providers) provider.used = false;
     SplitPieces pieces(workspace, PieceKind::selected_provider);
     std::vector<std::string> texts;
@@ -113,29 +91,97 @@ class SplitPiecesTest : public test_support::WorkspaceTest,
       providers[position].used = true;
       const bool kept = gathered ? pieces.Mark(position)
                                  : MarkKeptRecords(workspace, PieceKind::selected_provider);
-      texts.push_back(MarkedState(kept));
+      texts.push_back(Marked(kept));
       providers[position].used = false;
     }
     return texts;
   }
 };
 
+// Two antennas; "e" is on a transponder without antenna, "f" names no provider, and "b" is put on
+// Astra while its transponder is on Hotbird. The favourites name c, a, r and b.
+test_support::ListSpec SmallList() {
+  test_support::ListSpec spec;
+  spec.antennas = {{"Astra", 1}, {"Hotbird", 2}};
+  spec.transponders = {{0, 100}, {1, 200}, {0, 300}, {-1, 400}};
+  spec.providers = {"P0", "P1", "P2"};
+  spec.services = {{true, false, 0, 0, "a"}, {true, false, 1, 1, "b"}, {true, true, 2, 1, "c"},
+                   {true, false, 1, 0, "d"}, {true, false, 3, 0, "e"}, {true, false, 0, -1, "f"},
+                   {false, false, 0, 2, "r"}};
+  spec.favorites = {{true, 2}, {true, 0}, {false, 0}, {true, 1}};
+  return spec;
+}
+
+TEST_F(PiecesTest, PiecesOfASmallListAreAsWorkedOutByHand) {
+  Options generated;
+  generated.naming = Naming::use_antenna_names;
+  generated.divide_fta_notfta = true;
+  generated.remove_radios = true;
+  struct Case {
+    Options options;
+    std::vector<std::string> per_antenna;
+    std::vector<std::string> per_provider;
+  };
+  const std::string all_ts = "ts 100:0:0 200:1:1 300:0:2";
+  const Case cases[] = {
+      {Options{},
+       {"ts 100:0:0 300:0:1 tv a:0:0:1 c:1:1:2 radio r:0:2:1 providers P0:0 P1:1 P2:2 "
+        "favorites c:1 a:0 r:0 kept 101000/1",
+        "ts 200:1:0 tv d:0:0:1 radio providers P0:0 favorites kept 000100/0"},
+       {all_ts + " tv a:0:0:1 d:1:0:2 radio providers P0:0 favorites a:0 kept 100100/0",
+        all_ts + " tv b:1:0:1 c:2:0:2 radio providers P1:0 favorites c:1 b:0 kept 011000/0",
+        all_ts + " tv radio r:0:0:1 providers P2:0 favorites r:0 kept 000000/1"}},
+      {generated,
+       {"ts 100:0:0 300:0:1 tv a:0:0:1 c:1:1:2 radio providers Fta Astra:0 Astra:1 "
+        "favorites c:1 a:0 kept 101000/0",
+        "ts 200:1:0 tv d:0:0:1 radio providers Fta Hotbird:0 Hotbird:1 favorites kept 000100/0"},
+       {all_ts + " tv a:0:0:1 b:1:0:2 radio providers Fta Astra:0 favorites a:0 b:1 kept 110000/0",
+        all_ts + " tv d:1:0:1 radio providers Fta Hotbird:0 favorites kept 000100/0",
+        all_ts + " tv c:2:0:1 radio providers Astra:0 favorites c:0 kept 001000/0",
+        "none " + all_ts + " tv radio providers Hotbird:0 favorites kept 000000/0"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(test_support::OptionsName(c.options));
+    LoadWithOptions(test_support::TextForm(SmallList()), c.options);
+    workspace.main_set.tv_services[1].antenna = &workspace.main_set.antennas[0];
+    for (const bool gathered : {false, true}) {
+      EXPECT_EQ(PiecesPerAntenna(gathered), c.per_antenna) << gathered;
+      EXPECT_EQ(PiecesPerProvider(gathered), c.per_provider) << gathered;
+    }
+  }
+}
+
+// A generated list with absent and disagreeing references, every option: the pieces marked from
+// the records gathered once are those of the pass over the whole lists.
+class SplitPiecesTest : public PiecesTest, public testing::WithParamInterface<Options> {
+ protected:
+  SplitPiecesTest() {
+    LoadWithOptions(GenerateChannelListText({300, 5, 0, 7}), GetParam());
+    ChannelList& set = workspace.main_set;
+    set.tv_services[3].provider = nullptr;
+    set.tv_services[8].antenna =
+        &set.antennas[(static_cast<std::size_t>(set.tv_services[8].antenna->list_index) + 1) %
+                      set.antennas.size()];
+    set.tv_services[9].antenna = nullptr;
+    set.radio_services[1].transponder = nullptr;
+    set.transponders[2].antenna = nullptr;
+    set.tv_favorites[0].service = nullptr;
+    set.tv_favorites[1].service = &set.tv_services[3];
+    // What the preferred-antennas filter leaves: one antenna not selected.
+    if (workspace.options.keep_pref_antennas) set.antennas[1].selected = false;
+  }
+};
+
 TEST_P(SplitPiecesTest, PiecesPerAntennaEqualTheWholeListPass) {
   const std::vector<std::string> whole = PiecesPerAntenna(false);
-  const std::vector<std::string> gathered = PiecesPerAntenna(true);
-  ASSERT_EQ(gathered.size(), whole.size());
-  for (std::size_t i = 0; i < whole.size(); ++i) EXPECT_EQ(gathered[i], whole[i]) << "piece " << i;
+  EXPECT_EQ(PiecesPerAntenna(true), whole);
 }
 
 TEST_P(SplitPiecesTest, PiecesPerProviderEqualTheWholeListPass) {
   const std::vector<std::string> whole = PiecesPerProvider(false);
-  const std::vector<std::string> gathered = PiecesPerProvider(true);
-  ASSERT_EQ(gathered.size(), whole.size());
+  EXPECT_EQ(PiecesPerProvider(true), whole);
   int kept = 0;
-  for (std::size_t i = 0; i < whole.size(); ++i) {
-    EXPECT_EQ(gathered[i], whole[i]) << "piece " << i;
-    kept += whole[i].rfind("kept\n", 0) == 0;
-  }
+  for (const std::string& piece : whole) kept += piece.rfind("none", 0) != 0;
   EXPECT_GT(kept, 1);  // the comparison covers pieces with content
 }
 
