@@ -23,11 +23,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::OneAntennaListText;
-using test_support::ReadFile;
-using test_support::WriteFile;
+using namespace test_support;
 
 TEST(ToolArguments, RunTakesAFileAndAnOptionalTrace) {
   ToolArguments line = ParseToolArguments({"--run", "job.txt"});
@@ -123,7 +119,7 @@ class HeadlessTest : public testing::Test {
     const std::string out = output_folder / "out";
     const std::string err = output_folder / "err";
     RunResult result;
-    result.exit_code = test_support::RunCaptured(program, arguments, folder.path(), out, err);
+    result.exit_code = RunCaptured(program, arguments, folder.path(), out, err);
     if (result.exit_code == -1) ADD_FAILURE() << "cannot run " << program;
     result.out = ReadFile(out);
     result.err = ReadFile(err);
@@ -152,8 +148,8 @@ class HeadlessTest : public testing::Test {
     return names;
   }
 
-  test_support::TempFolder folder;         // the tool's start folder
-  test_support::TempFolder output_folder;  // its captured output, kept out of the start folder
+  TempFolder folder;         // the tool's start folder
+  TempFolder output_folder;  // its captured output, kept out of the start folder
 };
 
 const std::string kVersionTrace = "status\t1\t" + VersionText();
@@ -259,10 +255,7 @@ TEST_F(HeadlessTest, ScriptLoadsMergesAndSavesThroughTheConverter) {
 TEST_F(HeadlessTest, SplitPiecesMergeAgainThroughTheGeneratedScript) {
   // A table that names exactly the list's satellites, so that no row is reported as unknown.
   CreateFolder(Path("VrkKeep"));
-  WriteFile(Path("VrkKeep/sat_position.txt"), CrLf({"19.2\xB0"
-                                                    "E\tAstra",
-                                                    "13\xB0"
-                                                    "E\tHotbird"}));
+  WriteFile(Path("VrkKeep/sat_position.txt"), CrLf({"19.2\260E\tAstra", "13\260E\tHotbird"}));
   WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
   WriteFile(Path("b.txt"), OneAntennaListText("Hotbird", 3));
   WriteFile(Path("job.txt"), Script({"load a.txt", "merge b.txt", "split_into_providers true",

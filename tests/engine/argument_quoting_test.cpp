@@ -75,8 +75,7 @@ TEST(StartSystemProcess, EveryArgumentArrivesIntact) {
       "\\\\server\\share\\",
       "back\\\\\"quote",
       "back\\slashes\\ inside",
-      "8-bit \xE9t\xE9 13\xB0"
-      "E",
+      "8-bit \xE9t\xE9 13\260E",
       "list [1].vrk",
   };
   EXPECT_EQ(ReceivedArguments(arguments), arguments);

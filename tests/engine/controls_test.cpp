@@ -11,8 +11,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::WriteFile;
+using namespace test_support;
 
 class ControlsTest : public testing::Test {
  protected:
@@ -21,8 +20,8 @@ class ControlsTest : public testing::Test {
   bool Checked(Control control) const { return session.controls.IsChecked(control); }
   bool Shown(Control control) const { return platform.checked[static_cast<std::size_t>(control)]; }
 
-  test_support::TempFolder folder;
-  test_support::RecordingPlatform platform;
+  TempFolder folder;
+  RecordingPlatform platform;
   Session session{platform, folder.path()};
   Controls& controls = session.controls;
   Options& options = session.workspace.options;

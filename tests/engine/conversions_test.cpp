@@ -29,11 +29,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
-using test_support::TempFolder;
-using test_support::WorkspaceTest;
+using namespace test_support;
 
 const std::string kTextForm = CrLf({"[MORVANE V3 FILE]", "[NETWORK]", "converted"});
 
@@ -51,7 +47,7 @@ class ConverterTest : public WorkspaceTest {
     const std::string program = folder + std::string(name) + kExecutableSuffix;
     RemoveFile(program);
     if (body == nullptr) return;
-    test_support::WriteFile(program, "#!/bin/sh\n" + std::string(body) + "\n");
+    WriteFile(program, "#!/bin/sh\n" + std::string(body) + "\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
   }
   void InstallToText(const std::string& body) {
@@ -146,7 +142,7 @@ TEST_F(ConverterTest, FailedHungOrMissingConvertersLeaveNoTextForm) {
     SCOPED_TRACE(c.label);
     Install(programs.path(), kToTextConverter, c.program);
     // A text form left from an earlier conversion must not be read instead.
-    test_support::WriteFile(TextFormOf("a.vrk"), kTextForm);
+    WriteFile(TextFormOf("a.vrk"), kTextForm);
     platform.messages.clear();
     EXPECT_FALSE(LoadBinary("a.vrk"));
     ExpectNotFound("a.vrk");
@@ -159,7 +155,7 @@ TEST_F(ConverterTest, NamesReachTheConverterIntactAsSeparateArguments) {
   const std::string odd = "my list \"a\" 'b'; rm x & y.vrk";
   std::filesystem::create_directory(Path("sub folder"));
   const std::string source = Path("sub folder/" + odd);
-  test_support::WriteFile(source, kTextForm);
+  WriteFile(source, kTextForm);
   ASSERT_TRUE(LoadThisFile(workspace, source));
   EXPECT_EQ(ReadFile(args_file), "2\n" + source + "\n" + TextFormOf(odd) + "\n");
   EXPECT_EQ(workspace.main_set.networks.size(), 1u);
@@ -248,7 +244,7 @@ TEST(FileIdentityTest, EveryNameOfAFileGivesTheSameIdentity) {
 #endif
   };
   for (const bool exists : {false, true}) {
-    if (exists) test_support::WriteFile(file, "list");
+    if (exists) WriteFile(file, "list");
     for (const std::string& name : same) {
       EXPECT_EQ(FileIdentity(name), FileIdentity(file)) << name << (exists ? "" : ", not made yet");
     }
@@ -377,7 +373,7 @@ TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsR
   const std::string target = Path("out.vrk");
   for (const FaultyProgram& program : kFaultyPrograms) {
     SCOPED_TRACE(program.label);
-    test_support::WriteFile(target, "earlier file");
+    WriteFile(target, "earlier file");
     Install(programs.path(), kToBinaryConverter, program.body);
     platform.messages.clear();
     const auto start = std::chrono::steady_clock::now();
@@ -474,7 +470,7 @@ TEST_F(DamagedVrkTest, ATruncatedOrCorruptListIsReportedAndTheNextLoadWorks) {
   const std::string text_form = workspace.settings.WorkPath("damaged.vrk.txt");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    test_support::WriteFile(name, c.bytes);
+    WriteFile(name, c.bytes);
     platform.messages.clear();
     EXPECT_FALSE(Load("damaged.vrk"));
     ASSERT_EQ(platform.messages.size(), 1u);
@@ -484,7 +480,7 @@ TEST_F(DamagedVrkTest, ATruncatedOrCorruptListIsReportedAndTheNextLoadWorks) {
     EXPECT_FALSE(Exists(text_form));
     EXPECT_TRUE(workspace.main_set.antennas.empty());
   }
-  test_support::WriteFile(name, good);
+  WriteFile(name, good);
   platform.messages.clear();
   EXPECT_TRUE(Load("damaged.vrk"));
   EXPECT_TRUE(platform.messages.empty());

@@ -18,11 +18,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
-using test_support::TempFolder;
-using test_support::WriteFile;
+using namespace test_support;
 
 // Runs a program built beside the test binary and returns its exit status (-1: did not run).
 int RunProgram(const std::string& name, const std::vector<std::string>& arguments) {
@@ -339,7 +335,7 @@ TEST(VrkPrograms, MessagesNameTheFile) {
 }
 
 // What the tool's own save writes converts back unchanged, whatever the options.
-class SavedListRoundTrip : public test_support::WorkspaceTest {};
+class SavedListRoundTrip : public WorkspaceTest {};
 
 TEST_F(SavedListRoundTrip, ConvertsBackByteForByte) {
   WriteList("in.txt", CrLf({

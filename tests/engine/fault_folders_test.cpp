@@ -39,11 +39,9 @@ namespace vsm {
 namespace {
 namespace fs = std::filesystem;
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
+using namespace test_support;
 
-class FaultyFolderTest : public test_support::WorkspaceTest {
+class FaultyFolderTest : public WorkspaceTest {
  protected:
   FaultyFolderTest() {
     WriteList("a.txt", GenerateChannelListText(
@@ -61,7 +59,7 @@ class FaultyFolderTest : public test_support::WorkspaceTest {
   std::string BlockFolder(const std::string& folder) {
     const std::string name = workspace.settings.start_folder + folder.substr(0, folder.size() - 1);
     fs::remove_all(name);
-    test_support::WriteFile(name, "not a folder");
+    WriteFile(name, "not a folder");
     return name;
   }
   void UnblockFolder(const std::string& name) {
@@ -91,7 +89,7 @@ TEST_F(FaultyFolderTest, AWorkFolderInTheWayIsReportedAndTheToolKeepsWorking) {
   ExpectOneMessageStartingWith("Cannot write file \r\n" + dump + "\r\n");
 
   // A save as .vrk goes through the work folder: reported, not done, the old target kept.
-  test_support::WriteFile(Path("out.vrk"), "earlier file");
+  WriteFile(Path("out.vrk"), "earlier file");
   EXPECT_FALSE(Save(Path("out.vrk")));
   ExpectOneMessageStartingWith("Cannot write file \r\n" + workspace.settings.text_file + "\r\n");
   EXPECT_EQ(platform.caption(Button::save), "Save");
@@ -153,13 +151,13 @@ TEST_F(FaultyFolderTest, AKeepFolderInTheWayLeavesTheLabelsAndTheSaveWorks) {
 TEST_F(FaultyFolderTest, ASaveTargetThatIsAFolderIsReportedAndLeftAlone) {
   ASSERT_TRUE(Load("a.txt"));
   fs::create_directory(Path("dir.txt"));
-  test_support::WriteFile(Path("dir.txt/inside"), "x");
+  WriteFile(Path("dir.txt/inside"), "x");
   EXPECT_FALSE(Save(Path("dir.txt")));
   ExpectOneMessageStartingWith("Cannot write file \r\n" + Path("dir.txt") + "\r\n");
   EXPECT_EQ(platform.caption(Button::save), "Save");
 
   fs::create_directory(Path("dir.vrk"));
-  test_support::WriteFile(Path("dir.vrk/inside"), "x");
+  WriteFile(Path("dir.vrk/inside"), "x");
   Save(Path("dir.vrk"));
   FinishConversions();
   ExpectOneMessageStartingWith("Conversion failed: \r\n" + Path("dir.vrk"));
@@ -252,7 +250,7 @@ TEST_P(OwnedTargetTest, ASaveThroughASymbolicLinkWritesTheFileItLeadsTo) {
   for (const Case& c : cases) fs::create_symlink(c.leads_to, c.link);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    test_support::WriteFile(mine, "earlier file");
+    WriteFile(mine, "earlier file");
     SaveFully(c.link);
     EXPECT_EQ(platform.caption(Button::save), "Saved " + std::string(FilePart(c.link)));
     ASSERT_TRUE(fs::is_symlink(c.link));
@@ -301,7 +299,7 @@ TEST_P(OwnedTargetTest, ASaveKeepsWhoMayReadTheList) {
     SCOPED_TRACE(c.label);
     if (c.given_away && geteuid() != 0) continue;
     RemoveFile(target);
-    test_support::WriteFile(target, "earlier file");
+    WriteFile(target, "earlier file");
     fs::permissions(target, fs::perms(std::stoi(c.mode, nullptr, 8)));
     if (c.given_away) {
       ASSERT_EQ(chown(target.c_str(), kOtherUser, kOtherGroup), 0);
@@ -346,18 +344,18 @@ std::vector<std::string> TemporariesOf(const std::string& target) {
 // written only its owner may read it: nothing planted beside the target receives the list. The
 // target keeps its content until the commit, and a writer that ends without one leaves no trace.
 TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPutsInPlace) {
-  test_support::TempFolder folder;
+  TempFolder folder;
   const std::string target = folder / "list.txt";
   alignas(AtomicFileWriter) unsigned char place[sizeof(AtomicFileWriter)];
 #ifndef _WIN32
   // A link planted where a name made of the process number and the writer's address would be.
   const std::string victim = folder / "victim";
-  test_support::WriteFile(victim, "victim");
+  WriteFile(victim, "victim");
   fs::create_symlink(victim, target + "." + std::to_string(getpid()) + "-" +
                                  std::to_string(reinterpret_cast<std::uintptr_t>(place)) + ".tmp");
 #endif
   std::vector<std::string> names;
-  test_support::WriteFile(target, "earlier");
+  WriteFile(target, "earlier");
   for (const char* content : {"first", "second", "third"}) {
     // The same process and the same place in memory each time.
     auto* writer = new (place) AtomicFileWriter(target);
@@ -375,7 +373,7 @@ TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPu
     EXPECT_TRUE(writer->Commit()) << writer->error();
     writer->~AtomicFileWriter();
     EXPECT_EQ(ReadFile(target), std::string(content) + " and more\r\n");
-    test_support::WriteFile(target, "earlier");
+    WriteFile(target, "earlier");
   }
   // A writer that ends without a commit leaves the target as it was and no temporary file.
   { AtomicFileWriter(target).Write("lost"); }

@@ -18,12 +18,11 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::ReadFile;
+using namespace test_support;
 
 constexpr std::size_t kMegabyte = 1 << 20;
 
-class LongLinesTest : public test_support::WorkspaceTest {
+class LongLinesTest : public WorkspaceTest {
  protected:
   bool SaveAs(std::string_view name) { return SaveThisFile(workspace, Path(name), Button::save); }
 };

@@ -13,9 +13,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::ReadFile;
-using test_support::WorkspaceTest;
+using namespace test_support;
 
 // ---- Hand-made lists ----
 
@@ -660,13 +658,13 @@ class BinaryMergeTest : public MergeTest {
   BinaryMergeTest() {
     workspace.settings.program_folder = programs.path();
     const std::string program = programs / (std::string(kToTextConverter) + kExecutableSuffix);
-    test_support::WriteFile(program, "#!/bin/sh\ncp \"$1\" \"$2\"\n");
+    WriteFile(program, "#!/bin/sh\ncp \"$1\" \"$2\"\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
   }
 #ifdef _WIN32
   void SetUp() override { GTEST_SKIP() << "the made-up converter is a POSIX shell script"; }
 #endif
-  test_support::TempFolder programs;
+  TempFolder programs;
 };
 
 TEST_F(BinaryMergeTest, ABinaryListIsMergedThroughItsTextForm) {

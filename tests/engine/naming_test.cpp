@@ -17,19 +17,13 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
-using test_support::WorkspaceTest;
+using namespace test_support;
 
 // ---- Piece names ----
 
 TEST(Windows1252ToUtf8, KeepsAsciiAndConvertsEveryHighByte) {
   EXPECT_EQ(Windows1252ToUtf8("Astra 19.2/E"), "Astra 19.2/E");
-  EXPECT_EQ(Windows1252ToUtf8("19.2\xB0"
-                              "E"),
-            "19.2\xC2\xB0"
-            "E");
+  EXPECT_EQ(Windows1252ToUtf8("19.2\260E"), "19.2\xC2\260E");
   EXPECT_EQ(Windows1252ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
   EXPECT_EQ(Windows1252ToUtf8("\x9F"), "\xC5\xB8");      // Y with diaeresis
   EXPECT_EQ(Windows1252ToUtf8("\x8A"), "\xC5\xA0");      // S with caron
@@ -61,10 +55,7 @@ TEST(PieceStem, NeverNamesAWindowsDevice) {
 }
 
 TEST(PieceStem, IsUtf8AndAtMost200BytesOnLinux) {
-  EXPECT_EQ(PieceStem("19.2\xB0"
-                      "E"),
-            "19.2\xC2\xB0"
-            "E");
+  EXPECT_EQ(PieceStem("19.2\260E"), "19.2\xC2\260E");
   EXPECT_EQ(PieceStem(std::string(250, 'a')), std::string(200, 'a'));
   // The conversion comes before the cut: 199 letters and a two-byte degree sign make 201 bytes.
   EXPECT_EQ(PieceStem(std::string(199, 'a') + "\xB0"), std::string(199, 'a'));
@@ -328,7 +319,7 @@ class PieceNamesInSplits : public WorkspaceTest {
 TEST_F(PieceNamesInSplits, CollidingAntennaNamesGetNumberedPieces) {
   LoadCollidingList();
   // A piece of an earlier run under the numbered name is replaced, not kept.
-  test_support::WriteFile(workspace.settings.WorkPath("a_b_2.vrk.txt"), "old");
+  WriteFile(workspace.settings.WorkPath("a_b_2.vrk.txt"), "old");
   SplitPerAntenna(workspace, Button::split);
   EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");
   EXPECT_EQ(ServiceIn("A_B.vrk"), "First");
@@ -375,20 +366,16 @@ TEST_F(PieceNamesInSplits, AntennasThatDifferInLetterCaseOnlyGetTwoPieces) {
 #ifndef _WIN32
 TEST_F(PieceNamesInSplits, SatellitePositionsGiveUtf8PieceNames) {
   LoadCollidingList();
-  test_support::WriteFile(workspace.settings.KeepPath("sat_position.txt"), CrLf({"19.2\xB0"
-                                                                                 "E\tA/B"}));
+  WriteFile(workspace.settings.KeepPath("sat_position.txt"), CrLf({"19.2\260E\tA/B"}));
   workspace.options.naming = Naming::use_satellite_position;
   SplitPerProvider(workspace, Button::split);
-  const std::string piece =
-      "19.2\xC2\xB0"
-      "E.vrk";
+  const std::string piece = "19.2\xC2\260E.vrk";
   EXPECT_EQ(ServiceIn(piece), "First");
   EXPECT_EQ(ServiceIn("a_b.vrk"), "Second");
   // The provider line inside the piece keeps the list's own 8-bit text.
-  EXPECT_NE(ReadFile(workspace.settings.WorkPath(piece + ".txt"))
-                .find("[PROVIDER]\r\n19.2\xB0"
-                      "E\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      ReadFile(workspace.settings.WorkPath(piece + ".txt")).find("[PROVIDER]\r\n19.2\260E\r\n"),
+      std::string::npos);
   EXPECT_NE(ReadFile(Path("provider_list.txt"))
                 .find("load " + workspace.settings.ResultPath(piece) + "\r\n"),
             std::string::npos);

@@ -11,9 +11,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::WorkspaceTest;
-using test_support::WriteFile;
+using namespace test_support;
 
 constexpr const char* kNotExisting = "Trying to keep a not existing antenna:\r\n";
 

@@ -11,10 +11,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
-using test_support::WorkspaceTest;
+using namespace test_support;
 
 // A "[SERVICE]" line with the columns that matter here.
 std::string ServiceLine(std::string_view kind, std::string_view ts, std::string_view provider,

@@ -13,82 +13,44 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
-using test_support::WorkspaceTest;
-using test_support::WriteFile;
+using namespace test_support;
 
 constexpr const char* kUnknown = "The satellite name is unknown in the loaded vrk file: \r\n\r\n";
 constexpr const char* kNoTab = "No TAB between position and satellite name in: \r\n\r\n";
 
-// The default rows, with the degree sign as the byte 0xB0.
-const std::vector<std::string> kDefaultRows{
-    "19.2\xB0"
-    "E\tAstra",
-    "13\xB0"
-    "E\tHotbird",
-    "16\xB0"
-    "E\tEutelsat W2",
-    "10\xB0"
-    "E\tEutelsat W1",
-    "7\xB0"
-    "E\tEutelsat W3A",
-    "5\xB0"
-    "E\tSirius",
-    "1\xB0"
-    "W\tThor",
-    "4\xB0"
-    "W\tAmos",
-    "5\xB0"
-    "W\tAtl.Bird 3",
-    "7\xB0"
-    "W\tNilesat",
-    "8\xB0"
-    "W\tAtl.Bird 2",
-    "11\xB0"
-    "W\tExpress 3A",
-    "15\xB0"
-    "W\tTelstar 12",
-    "18\xB0"
-    "W\tIntelsat 901",
-    "22\xB0"
-    "W\tNSS 7",
-    "27.5\xB0"
-    "W\tIntelsat 907",
-    "30\xB0"
-    "W\tHispasat",
-    "40\xB0"
-    "E\tExpress AM1",
-    "34.5\xB0"
-    "W\tIntelsat 903",
-    "37.5\xB0"
-    "W\tTelstar 11",
-    "43\xB0"
-    "W\tPas 3R",
-    "45\xB0"
-    "E\tEuropestar 1",
-    "42\xB0"
-    "E\tTurksat",
-    "36\xB0"
-    "E\tSesat",
-    "28.2\xB0"
-    "E\tAstra 2",
-    "26\xB0"
-    "E\tBadr 3",
-    "33\xB0"
-    "E\tE-bird",
-    "23.5\xB0"
-    "E\tAstra 3A",
-    "39\xB0"
-    "E\tHellas sat 1",
-    "24.5\xB0"
-    "W\tIntelsat 905",
-    "12.5\xB0"
-    "W\tAtl. Bird 1",
-    "21.5\xB0"
-    "E\tEutelsat W6",
-};
+// The default rows, with the degree sign as the byte 0xB0 (octal 260).
+const std::vector<std::string> kDefaultRows{"19.2\260E\tAstra",
+                                            "13\260E\tHotbird",
+                                            "16\260E\tEutelsat W2",
+                                            "10\260E\tEutelsat W1",
+                                            "7\260E\tEutelsat W3A",
+                                            "5\260E\tSirius",
+                                            "1\260W\tThor",
+                                            "4\260W\tAmos",
+                                            "5\260W\tAtl.Bird 3",
+                                            "7\260W\tNilesat",
+                                            "8\260W\tAtl.Bird 2",
+                                            "11\260W\tExpress 3A",
+                                            "15\260W\tTelstar 12",
+                                            "18\260W\tIntelsat 901",
+                                            "22\260W\tNSS 7",
+                                            "27.5\260W\tIntelsat 907",
+                                            "30\260W\tHispasat",
+                                            "40\260E\tExpress AM1",
+                                            "34.5\260W\tIntelsat 903",
+                                            "37.5\260W\tTelstar 11",
+                                            "43\260W\tPas 3R",
+                                            "45\260E\tEuropestar 1",
+                                            "42\260E\tTurksat",
+                                            "36\260E\tSesat",
+                                            "28.2\260E\tAstra 2",
+                                            "26\260E\tBadr 3",
+                                            "33\260E\tE-bird",
+                                            "23.5\260E\tAstra 3A",
+                                            "39\260E\tHellas sat 1",
+                                            "24.5\260W\tIntelsat 905",
+                                            "12.5\260W\tAtl. Bird 1",
+                                            "21.5\260E\tEutelsat W6"};
 
 class SatTableTest : public WorkspaceTest {
  protected:
@@ -128,7 +90,7 @@ TEST_F(SatTableTest, MissingTableIsWrittenWithTheDefaultRows) {
 }
 
 TEST_F(SatTableTest, ExistingTableIsNeverTouched) {
-  for (const std::string& content : {std::string("1\xB0W\tMine\r\n"), std::string()}) {
+  for (const std::string& content : {std::string("1\260W\tMine\r\n"), std::string()}) {
     WriteFile(Table(), content);
     EnsureSatPositionFile(workspace);
     EXPECT_EQ(ReadFile(Table()), content);
@@ -147,43 +109,29 @@ TEST_F(SatTableTest, MissingKeepFolderIsCreated) {
 TEST_F(SatTableTest, DefaultTableLabelsKnownAntennasAndReportsEveryOtherRow) {
   LoadAntennas({"Astra", "Thor"});
   BuildGeneratedProviders(workspace);
-  EXPECT_EQ(Labels(), (Texts_{"19.2\xB0"
-                              "E",
-                              "1\xB0W"}));
+  EXPECT_EQ(Labels(), (Texts_{"19.2\260E", "1\260W"}));
   const auto texts = Texts();
   ASSERT_EQ(texts.size(), 30u);
-  EXPECT_EQ(texts[0], std::string(kUnknown) +
-                          "13\xB0"
-                          "E\tHotbird");
-  EXPECT_EQ(texts[29], std::string(kUnknown) +
-                           "21.5\xB0"
-                           "E\tEutelsat W6");
-  EXPECT_EQ(workspace.main_set.generated_providers[1].name, "1\xB0W");
+  EXPECT_EQ(texts[0], std::string(kUnknown) + "13\260E\tHotbird");
+  EXPECT_EQ(texts[29], std::string(kUnknown) + "21.5\260E\tEutelsat W6");
+  EXPECT_EQ(workspace.main_set.generated_providers[1].name, "1\260W");
 }
 
 TEST_F(SatTableTest, RowsAreTrimmedAndTextAfterASecondTabIsIgnored) {
   LoadAntennas({"Astra", "Astra 2", "Hotbird"});
-  WriteFile(Table(),
-            "  19.2\xB0"
-            "E \t Astra \tcomment\r\n13\xB0"
-            "E\t\tHotbird\r\n");
+  WriteFile(Table(), "  19.2\260E \t Astra \tcomment\r\n13\260E\t\tHotbird\r\n");
   ApplySatellitePositions(workspace);
-  EXPECT_EQ(Labels(), (Texts_{"19.2\xB0"
-                              "E",
-                              "Astra 2", "Hotbird"}));
-  EXPECT_EQ(Texts(), Texts_{std::string(kUnknown) + "13\xB0"
-                                                    "E\t\tHotbird"});
+  EXPECT_EQ(Labels(), (Texts_{"19.2\260E", "Astra 2", "Hotbird"}));
+  EXPECT_EQ(Texts(), Texts_{std::string(kUnknown) + "13\260E\t\tHotbird"});
 }
 
 TEST_F(SatTableTest, NamesMatchExactlyAndOnlyTheFirstAntennaOfAName) {
   LoadAntennas({"Astra", "Astra"});
   WriteFile(Table(),
-            "19.2\xB0"
-            "E\tastra\r\n1\xB0W\tAstra");  // the last row has no line end
+            "19.2\260E\tastra\r\n1\260W\tAstra");  // the last row has no line end
   ApplySatellitePositions(workspace);
-  EXPECT_EQ(Labels(), (Texts_{"1\xB0W", "Astra"}));
-  EXPECT_EQ(Texts(), Texts_{std::string(kUnknown) + "19.2\xB0"
-                                                    "E\tastra"});
+  EXPECT_EQ(Labels(), (Texts_{"1\260W", "Astra"}));
+  EXPECT_EQ(Texts(), Texts_{std::string(kUnknown) + "19.2\260E\tastra"});
 }
 
 TEST_F(SatTableTest, EmptyTableIsOneRowWithoutTab) {
@@ -196,26 +144,19 @@ TEST_F(SatTableTest, EmptyTableIsOneRowWithoutTab) {
 
 TEST_F(SatTableTest, EmptyLastLineIsReportedAsARowWithoutTab) {
   LoadAntennas({"Astra"});
-  WriteFile(Table(),
-            "19.2\xB0"
-            "E Astra\r\n1\xB0W\tAstra\r\n\r\n");
+  WriteFile(Table(), "19.2\260E Astra\r\n1\260W\tAstra\r\n\r\n");
   ApplySatellitePositions(workspace);
-  EXPECT_EQ(Texts(), (Texts_{std::string(kNoTab) + "19.2\xB0"
-                                                   "E Astra",
-                             kNoTab}));
-  EXPECT_EQ(Labels(), Texts_{"1\xB0W"});
+  EXPECT_EQ(Texts(), (Texts_{std::string(kNoTab) + "19.2\260E Astra", kNoTab}));
+  EXPECT_EQ(Labels(), Texts_{"1\260W"});
 }
 
 TEST_F(SatTableTest, LabelsStayWhenTheRowIsGoneOrTheNamingChanges) {
   LoadAntennas({"Astra"});
-  WriteFile(Table(),
-            "19.2\xB0"
-            "E\tAstra\r\n");
+  WriteFile(Table(), "19.2\260E\tAstra\r\n");
   ApplySatellitePositions(workspace);
-  WriteFile(Table(), "1\xB0W\tThor\r\n");
+  WriteFile(Table(), "1\260W\tThor\r\n");
   ApplySatellitePositions(workspace);
-  EXPECT_EQ(Labels(), Texts_{"19.2\xB0"
-                             "E"});
+  EXPECT_EQ(Labels(), Texts_{"19.2\260E"});
   workspace.options.naming = Naming::use_antenna_names;
   BuildGeneratedProviders(workspace);
   EXPECT_EQ(workspace.main_set.generated_providers[0].name, "Astra");
@@ -235,7 +176,7 @@ TEST_F(SatTableTest, MissingTableIsWrittenOnceAndThenRead) {
   LoadAntennas({"Thor"});
   ApplySatellitePositions(workspace);
   EXPECT_EQ(ReadFile(Table()), DefaultSatPositionTable());
-  EXPECT_EQ(Labels(), Texts_{"1\xB0W"});
+  EXPECT_EQ(Labels(), Texts_{"1\260W"});
   EXPECT_EQ(platform.messages.size(), 31u);
 }
 

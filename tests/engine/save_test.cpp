@@ -20,11 +20,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
-using test_support::WorkspaceTest;
-using test_support::WriteFile;
+using namespace test_support;
 
 // Every file below a folder, with its content.
 std::set<std::pair<std::string, std::string>> Snapshot(const std::string& folder) {
@@ -40,14 +36,14 @@ std::set<std::pair<std::string, std::string>> Snapshot(const std::string& folder
 class SaveTest : public WorkspaceTest {
  protected:
   void SetUp() override {
-    WriteList("list.txt", test_support::TextForm(spec));
+    WriteList("list.txt", TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
   }
   bool Save(std::string target) { return SaveThisFile(workspace, std::move(target), Button::save); }
   bool ConverterBuilt() const {
     return IsRegularFile(ConverterPath(workspace, kToBinaryConverter));
   }
-  test_support::ListSpec spec = test_support::SampleList();
+  ListSpec spec = SampleList();
 };
 
 TEST_F(SaveTest, TextTargetIsWrittenDirectly) {
@@ -80,8 +76,7 @@ TEST_F(SaveTest, VrkTargetIsConvertedFromItsTextForm) {
   if (!ConverterBuilt()) GTEST_SKIP() << "the converter mvt2vrk is not built";
   // The binary list loads back to the same records.
   ASSERT_TRUE(LoadThisFile(workspace, Path("list.vrk")));
-  test_support::ExpectSamePiece(test_support::HeldPiece(workspace.main_set, spec, "list.vrk"),
-                                test_support::ExpectedSave(spec, {}));
+  ExpectSamePiece(HeldPiece(workspace.main_set, spec, "list.vrk"), ExpectedSave(spec, {}));
 }
 
 TEST_F(SaveTest, EmptyMainSetSavesNothingAndTouchesNoFile) {
@@ -134,8 +129,8 @@ TEST_F(SaveTest, SavedListHoldsExactlyWhatTheFiltersKeep) {
 // A TV favourite may name a radio service (its line starts with "0", its kind column reads 1):
 // once the radios are removed it goes with them, also after a save that kept them.
 TEST_F(SaveTest, RemovedRadiosTakeTheirFavoritesAlongAfterASaveWithRadios) {
-  WriteList("fav.txt", test_support::OneAntennaListText("Astra", 2) +
-                           CrLf({"[FAVORITE]", "01\t5\t0", "0\t6\t1"}));
+  WriteList("fav.txt",
+            OneAntennaListText("Astra", 2) + CrLf({"[FAVORITE]", "01\t5\t0", "0\t6\t1"}));
   ASSERT_TRUE(Load("fav.txt"));
   ASSERT_TRUE(Save(Path("with.txt")));
   EXPECT_NE(
@@ -153,7 +148,7 @@ class SaveContent : public SaveTest,
 
 TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
   const auto [naming, radios, favorites, preferred] = GetParam();
-  test_support::SplitOptions split;
+  SplitOptions split;
   split.options.naming = static_cast<Naming>(naming);
   split.options.divide_fta_notfta = naming == 2;
   split.options.remove_radios = radios;
@@ -168,8 +163,7 @@ TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
 
   ASSERT_TRUE(Save(Path("saved.txt")));
   ASSERT_TRUE(LoadThisFile(workspace, Path("saved.txt")));
-  test_support::ExpectSamePiece(test_support::HeldPiece(workspace.main_set, spec, "saved.txt"),
-                                test_support::ExpectedSave(spec, split));
+  ExpectSamePiece(HeldPiece(workspace.main_set, spec, "saved.txt"), ExpectedSave(spec, split));
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, SaveContent,
@@ -196,7 +190,7 @@ std::vector<std::string> SortedLines(const std::string& text) {
   return lines;
 }
 
-class FavoriteKindTest : public test_support::WorkspaceTest {
+class FavoriteKindTest : public WorkspaceTest {
  protected:
   void LoadAndSave(std::string_view from, std::string_view to) {
     ASSERT_TRUE(Load(from));

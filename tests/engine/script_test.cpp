@@ -13,10 +13,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
-using test_support::WriteFile;
+using namespace test_support;
 
 // A channel list with one antenna, one transponder and `tv` TV and `radio` radio services.
 std::string ListText(std::string_view antenna, int tv, int radio) {
@@ -34,7 +31,7 @@ std::string ListText(std::string_view antenna, int tv, int radio) {
   return text;
 }
 
-class ScriptTest : public test_support::WorkspaceTest {
+class ScriptTest : public WorkspaceTest {
  protected:
   ScriptTest() {
     workspace.run_script = [this](Workspace& running, const std::string& script) {

@@ -18,11 +18,7 @@ namespace {
 
 using std::chrono::seconds;
 using Waits = std::vector<std::chrono::milliseconds>;
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
-using test_support::WorkspaceTest;
-using test_support::WriteFile;
+using namespace test_support;
 
 const std::string kHeader = CrLf({
     "[VRK_SPLIT_MERGE]",

@@ -20,31 +20,25 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ExpectedPiece;
-using test_support::ListSpec;
-using test_support::ReadFile;
-using test_support::SplitOptions;
-using test_support::WorkspaceTest;
+using namespace test_support;
 
 // What a written piece holds, read back by the reader.
 ExpectedPiece ReadPieceBack(const std::string& start_folder, const std::string& text_file,
                             const ListSpec& spec) {
-  test_support::RecordingPlatform platform;
+  RecordingPlatform platform;
   Workspace reader(platform, start_folder);
   if (!LoadThisFile(reader, text_file)) {
     ADD_FAILURE() << "cannot read back " << text_file;
     return {};
   }
-  return test_support::HeldPiece(reader.main_set, spec, text_file);
+  return HeldPiece(reader.main_set, spec, text_file);
 }
 
 // The text forms of pieces in the work folder.
 std::set<std::string> PieceTextForms(const std::string& work_folder) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(work_folder)) {
-    const std::string name = test_support::SystemFileName(entry.path());
+    const std::string name = SystemFileName(entry.path());
     if (name.size() > 8 && name.substr(name.size() - 8) == ".vrk.txt") names.insert(name);
   }
   return names;
@@ -65,24 +59,16 @@ std::vector<std::string> ScriptBody(const std::string& script) {
 class SplitContent : public WorkspaceTest, public testing::WithParamInterface<Options> {
  protected:
   void SetUp() override {
-    WriteList("list.txt", test_support::TextForm(spec));
+    WriteList("list.txt", TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
     split.options = GetParam();
     workspace.options = split.options;
     split.preferred = {"Hotbird", "Sirius"};
-    test_support::WriteFile(
-        workspace.settings.KeepPath(kAntennaFileName),
-        CrLf({"0\t0\t1\t4\t5\t6\t7\t8\tHotbird", "0\t0\t1\t4\t5\t6\t7\t8\tSirius"}));
-    split.labels = {
-        "19.2\xB0"
-        "E",
-        "13\xB0"
-        "E",
-        "Thor", "Sirius"};
-    test_support::WriteFile(workspace.settings.KeepPath("sat_position.txt"), CrLf({"19.2\xB0"
-                                                                                   "E\tAstra 19.2",
-                                                                                   "13\xB0"
-                                                                                   "E\tHotbird"}));
+    WriteFile(workspace.settings.KeepPath(kAntennaFileName),
+              CrLf({"0\t0\t1\t4\t5\t6\t7\t8\tHotbird", "0\t0\t1\t4\t5\t6\t7\t8\tSirius"}));
+    split.labels = {"19.2\260E", "13\260E", "Thor", "Sirius"};
+    WriteFile(workspace.settings.KeepPath("sat_position.txt"),
+              CrLf({"19.2\260E\tAstra 19.2", "13\260E\tHotbird"}));
   }
 
   void ExpectPieces(const std::vector<ExpectedPiece>& expected, const std::string& script) {
@@ -92,7 +78,7 @@ class SplitContent : public WorkspaceTest, public testing::WithParamInterface<Op
       expected_files.insert(piece.file + ".txt");
       expected_script.push_back((expected_script.empty() ? "load " : "merge ") +
                                 workspace.settings.ResultPath(piece.file));
-      test_support::ExpectSamePiece(
+      ExpectSamePiece(
           ReadPieceBack(folder.path(), workspace.settings.WorkPath(piece.file + ".txt"), spec),
           piece);
     }
@@ -106,13 +92,13 @@ class SplitContent : public WorkspaceTest, public testing::WithParamInterface<Op
     EXPECT_TRUE(platform.messages.empty()) << platform.messages.front().text;
   }
 
-  ListSpec spec = test_support::SampleList();
+  ListSpec spec = SampleList();
   SplitOptions split;
 };
 
 TEST_P(SplitContent, PerAntennaPiecesHoldTheirAntennasRecords) {
   SplitPerAntenna(workspace, Button::split);
-  const auto expected = test_support::ExpectedAntennaPieces(spec, split);
+  const auto expected = ExpectedAntennaPieces(spec, split);
   EXPECT_EQ(platform.caption(Button::split),
             "Split into " + std::to_string(expected.size()) + " antennas");
   ExpectPieces(expected, "antenna_list.txt");
@@ -123,7 +109,7 @@ TEST_P(SplitContent, PerAntennaPiecesHoldTheirAntennasRecords) {
 
 TEST_P(SplitContent, PerProviderPiecesHoldTheirProvidersRecords) {
   SplitPerProvider(workspace, Button::split);
-  const auto expected = test_support::ExpectedProviderPieces(spec, split);
+  const auto expected = ExpectedProviderPieces(spec, split);
   EXPECT_EQ(platform.caption(Button::split),
             "Split into " + std::to_string(expected.size()) + " providers");
   ExpectPieces(expected, "provider_list.txt");
@@ -136,7 +122,7 @@ class SplitTest : public WorkspaceTest {
   using Texts = std::vector<std::string>;
 
   void LoadSample() {
-    WriteList("list.txt", test_support::TextForm(spec));
+    WriteList("list.txt", TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
   }
   std::vector<std::string> StatusOf(char field) const {
@@ -159,7 +145,7 @@ class SplitTest : public WorkspaceTest {
   // Makes the start folder a folder of `length` characters, with its working folders.
   void StartInAFolderOfLength(std::size_t length) {
     Settings& settings = workspace.settings;
-    settings.start_folder = test_support::MakeDeepFolder(folder.path(), length);
+    settings.start_folder = MakeDeepFolder(folder.path(), length);
     for (const auto& sub : {settings.work_folder, settings.keep_folder, settings.result_folder}) {
       ASSERT_TRUE(CreateFolder(settings.start_folder + sub.substr(0, sub.size() - 1)));
     }
@@ -174,15 +160,14 @@ class SplitTest : public WorkspaceTest {
     }
     return names;
   }
-  ListSpec spec = test_support::SampleList();
+  ListSpec spec = SampleList();
 };
 
 TEST_F(SplitTest, PerAntennaShowsProgressOverAllAntennasAndTheElapsedTime) {
   LoadSample();
   workspace.options.keep_pref_antennas = true;
-  test_support::WriteFile(
-      workspace.settings.KeepPath(kAntennaFileName),
-      CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tHotbird", "0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+  WriteFile(workspace.settings.KeepPath(kAntennaFileName),
+            CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tHotbird", "0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
   SplitPerAntenna(workspace, Button::split);
   EXPECT_EQ(StatusOf('0'), (Texts{"Splitting 1/4", "Splitting 2/4", "Done splitting."}));
   const Texts detail = StatusOf('1');
@@ -255,8 +240,8 @@ TEST_F(SplitTest, PiecesOfAnEarlierRunAreRemovedWhenNotWrittenAgain) {
   LoadSample();
   const Settings& settings = workspace.settings;
   for (const std::string name : {"Thor.vrk", "Unused.vrk"}) {
-    test_support::WriteFile(settings.WorkPath(name + ".txt"), "old");
-    test_support::WriteFile(settings.ResultPath(name), "old");
+    WriteFile(settings.WorkPath(name + ".txt"), "old");
+    WriteFile(settings.ResultPath(name), "old");
   }
   SplitPerAntenna(workspace, Button::split);
   EXPECT_FALSE(Exists(settings.WorkPath("Thor.vrk.txt")));
@@ -267,7 +252,7 @@ TEST_F(SplitTest, PiecesOfAnEarlierRunAreRemovedWhenNotWrittenAgain) {
   EXPECT_TRUE(Exists(settings.WorkPath("Unused.vrk.txt")));  // the text form is not removed
 
   // A generated provider's old piece is left for its conversion to replace.
-  test_support::WriteFile(settings.ResultPath("Thor.vrk"), "old");
+  WriteFile(settings.ResultPath("Thor.vrk"), "old");
   workspace.options.naming = Naming::use_antenna_names;
   SplitPerProvider(workspace, Button::split);
   EXPECT_EQ(ReadFile(settings.ResultPath("Thor.vrk")), "old");
@@ -331,7 +316,7 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
     const std::string file = workspace.settings.ResultPath(piece);
     ASSERT_TRUE(Exists(file)) << piece;
     const auto expected = ReadFile(workspace.settings.WorkPath(std::string(piece) + ".txt"));
-    test_support::RecordingPlatform reader_platform;
+    RecordingPlatform reader_platform;
     Workspace reader(reader_platform, folder.path());
     reader.settings.program_folder = workspace.settings.program_folder;
     ASSERT_TRUE(LoadThisFile(reader, file)) << piece;
@@ -411,9 +396,8 @@ TEST_F(SplitTest, PiecesWhosePathsWindowsCannotTakeAreReportedAndNotWritten) {
 }
 #endif
 
-INSTANTIATE_TEST_SUITE_P(AllOptions, SplitContent,
-                         testing::ValuesIn(test_support::AllSplitOptions()),
-                         [](const auto& info) { return test_support::OptionsName(info.param); });
+INSTANTIATE_TEST_SUITE_P(AllOptions, SplitContent, testing::ValuesIn(AllSplitOptions()),
+                         [](const auto& info) { return OptionsName(info.param); });
 
 }  // namespace
 }  // namespace vsm

@@ -13,12 +13,11 @@
 namespace vsm {
 namespace {
 
-using test_support::ReadFile;
-using test_support::WriteFile;
+using namespace test_support;
 
 TEST(StartUp, CreatesTheWorkingFoldersAndTheDefaultSatelliteTable) {
-  test_support::TempFolder folder;
-  test_support::RecordingPlatform platform;
+  TempFolder folder;
+  RecordingPlatform platform;
   Session session(platform, folder.path());
   StartUp(session);
   EXPECT_TRUE(IsFolder(folder / "VrkWork"));
@@ -30,10 +29,10 @@ TEST(StartUp, CreatesTheWorkingFoldersAndTheDefaultSatelliteTable) {
 }
 
 TEST(StartUp, KeepsTheUsersSatelliteTableAndExistingFolders) {
-  test_support::TempFolder folder;
+  TempFolder folder;
   CreateFolder(folder / "VrkKeep");
   WriteFile(folder / "VrkKeep/sat_position.txt", "mine\r\n");
-  test_support::RecordingPlatform platform;
+  RecordingPlatform platform;
   Session session(platform, folder.path());
   StartUp(session);
   EXPECT_EQ(ReadFile(folder / "VrkKeep/sat_position.txt"), "mine\r\n");
@@ -41,7 +40,7 @@ TEST(StartUp, KeepsTheUsersSatelliteTableAndExistingFolders) {
 }
 
 TEST(StartUp, StartFolderEndsInExactlyOneSeparator) {
-  test_support::RecordingPlatform platform;
+  RecordingPlatform platform;
   const std::string with = Session(platform, "/tmp/x/").workspace.settings.start_folder;
   const std::string without = Session(platform, "/tmp/x").workspace.settings.start_folder;
   EXPECT_EQ(with, "/tmp/x/");
@@ -86,7 +85,7 @@ class WindowsFolders : public testing::Test {
   std::string StartFolderFor(const std::string& current) {
     return Session(platform, current).workspace.settings.start_folder;
   }
-  test_support::RecordingPlatform platform;
+  RecordingPlatform platform;
 };
 
 TEST_F(WindowsFolders, StartFolderGetsOneBackslash) {

@@ -12,11 +12,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::OneAntennaListText;
-using test_support::ReadFile;
-using test_support::WriteFile;
+using namespace test_support;
 
 class UserOperationsTest : public testing::Test {
  protected:
@@ -37,8 +33,8 @@ class UserOperationsTest : public testing::Test {
   const std::string& Caption(Button button) const { return platform.caption(button); }
   const std::string& Status(StatusField field) const { return platform.status_text(field); }
 
-  test_support::TempFolder folder;
-  test_support::RecordingPlatform platform;
+  TempFolder folder;
+  RecordingPlatform platform;
   Session session{platform, folder.path()};
   Workspace& workspace = session.workspace;
   const std::string a = folder / "lists/a.txt";

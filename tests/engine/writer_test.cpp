@@ -17,10 +17,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::Exists;
-using test_support::ReadFile;
-using test_support::WorkspaceTest;
+using namespace test_support;
 
 // The set that the tests write, marked by hand the way a marking pass leaves it: antenna "Astra"
 // selected, "Hotbird" not; the records on "Astra" kept and renumbered, the others not.
@@ -306,7 +303,7 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 }
 
 TEST_F(WriterTest, ReplacesAnOlderLongerFileAndLeavesNoTemporaryFile) {
-  test_support::WriteFile(files.text_file, std::string(100000, 'x'));
+  WriteFile(files.text_file, std::string(100000, 'x'));
   workspace.main_set.Clear();
   workspace.kept = {};
   EXPECT_EQ(Write(), CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "[NETWORK]", "[PROVIDER]",
@@ -316,7 +313,7 @@ TEST_F(WriterTest, ReplacesAnOlderLongerFileAndLeavesNoTemporaryFile) {
 
 TEST_F(WriterTest, AFailedWriteIsReportedAndConvertsNothing) {
   const std::string old_target = Path("old.vrk");
-  test_support::WriteFile(old_target, "old binary");
+  WriteFile(old_target, "old binary");
   const ListFiles unwritable{old_target, Path("no such folder/old.vrk.txt")};
   EXPECT_FALSE(WriteChannelList(workspace, unwritable, true));
   ASSERT_EQ(platform.messages.size(), 1u);

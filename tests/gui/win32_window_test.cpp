@@ -22,9 +22,7 @@
 namespace vsm {
 namespace {
 
-using test_support::CrLf;
-using test_support::OneAntennaListText;
-using test_support::WriteFile;
+using namespace test_support;
 
 struct Message {
   std::string title;
@@ -117,7 +115,7 @@ class Win32WindowTest : public testing::Test {
     return Path(name);
   }
 
-  test_support::TempFolder folder_;
+  TempFolder folder_;
   WindowSession run_{folder_.path()};
   std::vector<Message> messages_;
   std::deque<std::string> open_answers_;
