@@ -52,12 +52,12 @@ std::string DocumentsFolderOfLine(std::string_view line, const std::string& home
   return {};  // no closing quote
 }
 
+#ifndef _WIN32
+
 std::string Variable(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
 }
-
-#ifndef _WIN32
 
 std::string HomeFolder() {
   std::string home = Variable("HOME");
