@@ -141,8 +141,10 @@ class SetDescription {
     for (const auto* services : {&set.tv_services, &set.radio_services}) {
       for (const Service& s : *services) {
         const ServiceValues& v = s.values;
-        Line('S', s.kind + '|' + v.flag8 + '|' + v.flag9 + '|' + s.scrambled + '|' + s.name,
-             v.value2, v.value3, v.value4, v.value5, v.value6, v.value7, s.ts_index,
+        const std::string texts = std::string(s.kind) + '|' + std::string(v.flag8) + '|' +
+                                  std::string(v.flag9) + '|' + std::string(s.scrambled) + '|' +
+                                  std::string(s.name);
+        Line('S', texts, v.value2, v.value3, v.value4, v.value5, v.value6, v.value7, s.ts_index,
              PositionOf(s.transponder), PositionOf(s.antenna), s.provider_index,
              PositionOf(s.provider), s.number);
       }

@@ -29,17 +29,11 @@ TransponderValues ReadTransponderValues(ColumnReader& columns) {
 }
 
 ServiceValues ReadServiceValues(ColumnReader& columns) {
-  return {columns.Long(),
-          columns.Long(),
-          columns.Long(),
-          columns.Long(),
-          columns.Long(),
-          columns.Long(),
-          std::string(columns.Text()),
-          std::string(columns.Text())};
+  return {columns.Long(), columns.Long(), columns.Long(), columns.Long(),
+          columns.Long(), columns.Long(), columns.Text(), columns.Text()};
 }
 
-// The columns of a "[SERVICE]" line, read in one pass.
+// The columns of a "[SERVICE]" line, read in one pass; the texts are views of the line.
 struct ServiceLine {
   explicit ServiceLine(std::string_view line) {
     ColumnReader columns(line);
@@ -57,17 +51,27 @@ struct ServiceLine {
   std::int32_t ts_index, provider_index, number;
 };
 
+// A copy of a flag column that lives as long as the list's services. The flags hold "TRUE" or
+// "FALSE" on practically every line: those are views of constants and cost no copy.
+std::string_view KeepFlag(RecordList<Service>& list, std::string_view flag) {
+  if (flag == kTrueText) return kTrueText;
+  if (flag == kFalseText) return kFalseText;
+  return list.KeepText(flag);
+}
+
 // A service from its columns, without its antenna (see LinkAntenna).
 Service& AppendService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
                        const RecordList<Provider>& providers, const ServiceLine& columns) {
   const std::int32_t position = list.NextPosition();
   Service& service = list.AppendNew();
-  service.kind = columns.kind;
+  service.kind = list.KeepText(columns.kind);
   service.values = columns.values;
-  service.scrambled = columns.scrambled;
+  service.values.flag8 = KeepFlag(list, columns.values.flag8);
+  service.values.flag9 = KeepFlag(list, columns.values.flag9);
+  service.scrambled = KeepFlag(list, columns.scrambled);
   service.ts_index = columns.ts_index;
   service.provider_index = columns.provider_index;
-  service.name = columns.name;
+  service.name = list.KeepText(columns.name);
   service.number = columns.number;
   service.transponder = transponders.Resolve(service.ts_index);
   service.provider = providers.Resolve(service.provider_index);

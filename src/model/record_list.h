@@ -4,8 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "model/text_store.h"
 
 namespace vsm {
 
@@ -96,9 +99,14 @@ class RecordList {
     return made;
   }
 
-  // Appends every record of `other`, in order; `other` ends empty.
+  // A copy of `text` that lives as long as the list's records: what a record of a kind with many
+  // records (a service) holds its text columns in, instead of a string of its own each.
+  std::string_view KeepText(std::string_view text) { return texts_.Keep(text); }
+
+  // Appends every record of `other`, in order, with the texts it kept; `other` ends empty.
   void AppendAllOf(RecordList& other) {
     store_.TakeOver(other.store_);
+    texts_.TakeOver(other.texts_);
     order_.insert(order_.end(), other.order_.begin(), other.order_.end());
     other.order_.clear();
   }
@@ -120,6 +128,7 @@ class RecordList {
   void Clear() {
     order_.clear();
     store_.Clear();
+    texts_.Clear();
   }
   void Reserve(std::size_t count) { order_.reserve(count); }
 
@@ -142,6 +151,7 @@ class RecordList {
   }
 
   RecordStore<Record> store_;
+  TextStore texts_;
   Order order_;
 };
 

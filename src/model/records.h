@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vsm {
 
@@ -22,10 +23,15 @@ struct TransponderValues {
   std::int32_t value2 = 0, value3 = 0, value4 = 0, value5 = 0, value6 = 0, value7 = 0, value8 = 0;
 };
 
-// Columns 2 to 9 of a "[SERVICE]" line; the two flags hold "TRUE" or "FALSE", kept as text.
+// The two values of the flag columns and of `scrambled` in a "[SERVICE]" line.
+inline constexpr std::string_view kTrueText = "TRUE";
+inline constexpr std::string_view kFalseText = "FALSE";
+
+// Columns 2 to 9 of a "[SERVICE]" line; the two flags hold "TRUE" or "FALSE", kept as text (see
+// Service for where the texts live).
 struct ServiceValues {
   std::int32_t value2 = 0, value3 = 0, value4 = 0, value5 = 0, value6 = 0, value7 = 0;
-  std::string flag8, flag9;
+  std::string_view flag8, flag9;
 };
 
 // One line of "[ANTENNA]".
@@ -74,6 +80,9 @@ struct Provider {
 // One line of "[SERVICE]": a channel. The references and positions come first: the passes over
 // a whole list (merging, renumbering, marking, writing) touch them for every service, and side
 // by side they share a cache line or two instead of being spread over the whole record.
+// Lists hold hundreds of thousands of services, so their text columns are not strings of their
+// own: they are views of texts that the service's list keeps (RecordList::KeepText), or of
+// constants, and stay valid as long as the service does.
 struct Service {
   Antenna* antenna = nullptr;
   Transponder* transponder = nullptr;
@@ -90,9 +99,9 @@ struct Service {
   Transponder* merge_transponder = nullptr;
   Provider* merge_provider = nullptr;
   ServiceValues values;
-  std::string kind;       // "V" for TV
-  std::string scrambled;  // "TRUE" when not free-to-air
-  std::string name;
+  std::string_view kind;       // "V" for TV
+  std::string_view scrambled;  // "TRUE" when not free-to-air
+  std::string_view name;
 };
 
 // One line of "[FAVORITE]".

@@ -100,10 +100,11 @@ std::string Dump(const ChannelList& set) {
   for (const Menu& m : set.menus) out += "M [" + m.text + "] " + n(m.list_index) + "\n";
   for (const auto* services : {&set.tv_services, &set.radio_services}) {
     for (const Service& s : *services) {
-      out += "S " + s.kind + " " + n(s.values.value2) + n(s.values.value3) + n(s.values.value4) +
-             n(s.values.value5) + n(s.values.value6) + n(s.values.value7) + s.values.flag8 + " " +
-             s.values.flag9 + " " + s.scrambled + " " + n(s.ts_index) + n(s.provider_index) + "[" +
-             s.name + "] " + n(s.number) + PositionOf(set.antennas, s.antenna) + " " +
+      out += "S " + std::string(s.kind) + " " + n(s.values.value2) + n(s.values.value3) +
+             n(s.values.value4) + n(s.values.value5) + n(s.values.value6) + n(s.values.value7) +
+             std::string(s.values.flag8) + " " + std::string(s.values.flag9) + " " +
+             std::string(s.scrambled) + " " + n(s.ts_index) + n(s.provider_index) + "[" +
+             std::string(s.name) + "] " + n(s.number) + PositionOf(set.antennas, s.antenna) + " " +
              PositionOf(set.transponders, s.transponder) + " " +
              PositionOf(set.providers, s.provider) + " " + n(s.list_index) + n(s.kept) + "\n";
     }
@@ -335,7 +336,7 @@ class FavoriteMergeTest : public MergeTest {
   static Strings Named(const RecordList<Favorite>& favorites) {
     Strings names;
     for (const Favorite& f : favorites) {
-      names.push_back(f.service->name + "@" + std::to_string(f.value2));
+      names.push_back(std::string(f.service->name) + "@" + std::to_string(f.value2));
     }
     return names;
   }

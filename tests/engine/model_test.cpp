@@ -60,6 +60,37 @@ TEST(RecordList, ReferencesSurviveATakeOverAndARearrangement) {
   EXPECT_EQ(kept->name, "kept");
 }
 
+// A service's text columns are views of texts that its list keeps: they must last as long as the
+// service, in the list that took it over too.
+TEST(RecordList, KeptTextsLastAsLongAsTheRecordsAlsoAfterATakeOver) {
+  RecordList<Service> main;
+  RecordList<Service> merged;
+  const std::string longer_than_a_block(100'000, 'x');
+  auto add = [](RecordList<Service>& list, const std::string& name) {
+    Service& service = list.AppendNew();
+    service.name = list.KeepText(name);
+  };
+  add(main, "first");
+  add(main, "");
+  // Enough texts to fill several of the store's blocks, one of them larger than a block.
+  for (int i = 0; i < 20000; ++i) add(merged, "service " + std::to_string(i));
+  add(merged, longer_than_a_block);
+  add(merged, "after the long one");
+
+  main.AppendAllOf(merged);
+  merged.Clear();  // the texts moved over are not the merged list's to free any more
+  add(main, "last");
+  ASSERT_EQ(main.size(), 20005u);
+  EXPECT_EQ(main[0].name, "first");
+  EXPECT_EQ(main[1].name, "");
+  for (int i = 0; i < 20000; ++i) {
+    ASSERT_EQ(main[static_cast<std::size_t>(i) + 2].name, "service " + std::to_string(i));
+  }
+  EXPECT_EQ(main[20002].name, longer_than_a_block);
+  EXPECT_EQ(main[20003].name, "after the long one");
+  EXPECT_EQ(main[20004].name, "last");
+}
+
 TEST(RecordList, ResolvesPositionsPastTheEndToTheLastRecordAndNegativeOnesToNone) {
   RecordList<Menu> list;
   EXPECT_EQ(list.Resolve(0), nullptr);  // an empty list designates nothing

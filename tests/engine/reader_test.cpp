@@ -21,7 +21,7 @@ std::string ServiceLine(std::string_view kind, std::string_view ts, std::string_
 }
 
 std::string NameOf(const Antenna* a) { return a ? a->name : "-"; }
-std::string NameOf(const Service* s) { return s ? s->name : "-"; }
+std::string NameOf(const Service* s) { return s ? std::string(s->name) : "-"; }
 std::string NameOf(const Provider* p) { return p ? p->name : "-"; }
 std::string IndexOf(const Transponder* t) { return t ? std::to_string(t->list_index) : "-"; }
 
@@ -42,9 +42,10 @@ std::string Describe(const ChannelList& set) {
   for (const Menu& m : set.menus) out += "M [" + m.text + "]\n";
   for (const auto* services : {&set.tv_services, &set.radio_services}) {
     for (const Service& s : *services) {
-      out += "S " + s.kind + " [" + s.name + "] ts" + IndexOf(s.transponder) + " p" +
-             NameOf(s.provider) + " a" + NameOf(s.antenna) + " #" + std::to_string(s.number) + " " +
-             s.values.flag8 + s.scrambled + "\n";
+      out += "S " + std::string(s.kind) + " [" + std::string(s.name) + "] ts" +
+             IndexOf(s.transponder) + " p" + NameOf(s.provider) + " a" + NameOf(s.antenna) + " #" +
+             std::to_string(s.number) + " " + std::string(s.values.flag8) +
+             std::string(s.scrambled) + "\n";
     }
   }
   for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {

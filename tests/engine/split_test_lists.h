@@ -332,17 +332,17 @@ inline ExpectedPiece HeldPiece(const ChannelList& set, const ListSpec& spec,
   for (const bool tv : {true, false}) {
     int number = 0;
     for (const Service& s : tv ? set.tv_services : set.radio_services) {
-      (tv ? piece.tv_services : piece.radio_services).push_back(s.name);
+      (tv ? piece.tv_services : piece.radio_services).emplace_back(s.name);
       EXPECT_EQ(s.number, ++number) << file << " " << s.name;
       EXPECT_TRUE(s.transponder != nullptr &&
-                  s.transponder->values.value2 == frequency_of_service[s.name])
+                  s.transponder->values.value2 == frequency_of_service[std::string(s.name)])
           << file << " " << s.name;
       piece.service_providers.push_back(s.provider != nullptr ? s.provider->name : "<none>");
     }
   }
   for (const bool tv : {true, false}) {
     for (const Favorite& f : tv ? set.tv_favorites : set.radio_favorites) {
-      piece.favorites.push_back(f.service != nullptr ? f.service->name : "<none>");
+      piece.favorites.emplace_back(f.service != nullptr ? f.service->name : "<none>");
     }
   }
   EXPECT_EQ(set.networks.size(), 1u) << file;

@@ -86,7 +86,7 @@ class WriterTest : public WorkspaceTest {
   static Service& AddService(RecordList<Service>& list, std::string kind, std::string name,
                              Antenna* antenna, int out_ts, int out_provider, int out_number) {
     Service service;
-    service.kind = std::move(kind);
+    service.kind = list.KeepText(kind);
     service.values.value2 = 1;
     service.values.value3 = 2;
     service.values.value4 = 3;
@@ -99,7 +99,7 @@ class WriterTest : public WorkspaceTest {
     service.ts_index = 55;  // the values read; the output uses the out_ fields
     service.provider_index = 56;
     service.number = 57;
-    service.name = std::move(name);
+    service.name = list.KeepText(name);
     service.antenna = antenna;
     service.out_ts_index = out_ts;
     service.out_provider_index = out_provider;

@@ -183,7 +183,8 @@ void WriteFavorites(ListText& out, int services, int kind, Random& random) {
   }
 }
 
-Service MakeService(const Shape& shape, bool tv, int number, Random& random) {
+// One "[SERVICE]" line.
+std::string ServiceText(const Shape& shape, bool tv, int number, Random& random) {
   Service s;
   s.kind = tv ? "V" : "A";
   ServiceValues& v = s.values;
@@ -198,17 +199,17 @@ Service MakeService(const Shape& shape, bool tv, int number, Random& random) {
   s.scrambled = random.Below(10) < 3 ? "TRUE" : "FALSE";
   s.out_ts_index = random.Below(shape.transponders);
   s.out_provider_index = random.Below(shape.providers);
-  s.name = Join(random.Pick(kChannelWords), tv ? random.Pick(kTvWords) : random.Pick(kRadioWords));
+  const std::string name =
+      Join(random.Pick(kChannelWords), tv ? random.Pick(kTvWords) : random.Pick(kRadioWords));
+  s.name = name;  // a view: the service lives only until its line is formatted
   s.out_number = number;
-  return s;
+  return FormatService(s);
 }
 
 void WriteServices(ListText& out, const Shape& shape, Random& random) {
   const int tv = shape.services - shape.radios;
-  for (int i = 0; i < tv; ++i) out.Line(FormatService(MakeService(shape, true, i + 1, random)));
-  for (int i = 0; i < shape.radios; ++i) {
-    out.Line(FormatService(MakeService(shape, false, i + 1, random)));
-  }
+  for (int i = 0; i < tv; ++i) out.Line(ServiceText(shape, true, i + 1, random));
+  for (int i = 0; i < shape.radios; ++i) out.Line(ServiceText(shape, false, i + 1, random));
 }
 
 }  // namespace
