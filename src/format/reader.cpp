@@ -35,8 +35,7 @@ ServiceValues ReadServiceValues(ColumnReader& columns) {
 
 // The columns of a "[SERVICE]" line, read in one pass; the texts are views of the line.
 struct ServiceLine {
-  explicit ServiceLine(std::string_view line) {
-    ColumnReader columns(line);
+  explicit ServiceLine(ColumnReader& columns) {
     kind = columns.Text();
     values = ReadServiceValues(columns);
     scrambled = columns.Text();
@@ -45,6 +44,9 @@ struct ServiceLine {
     name = columns.Text();
     number = columns.Long();
   }
+
+  // A TV service: the line starts with "V".
+  bool IsTv() const { return !kind.empty() && kind.front() == 'V'; }
 
   std::string_view kind, scrambled, name;
   ServiceValues values;
@@ -121,7 +123,10 @@ class SetReader : public SectionVisitor {
       LinkAntennas(set_.radio_services, first_new_radio_);
     }
   }
-  void OnRecord(Section section, std::string_view line) override {
+  void OnRecord(Section section, LineCursor& lines) override {
+    if (section == Section::service) return ReadService(lines);
+    std::string_view line;
+    lines.Next(line);
     switch (section) {
       case Section::antenna:
         dump_.Write(line);
@@ -139,13 +144,8 @@ class SetReader : public SectionVisitor {
       case Section::menu:
         ParseMenu(set_.menus, line);
         break;
-      case Section::service: {
-        const ServiceLine columns(line);
-        if (columns.name == kDummyServiceName) break;
-        AppendService(set_.ServicesOfKind(StartsWith(line, 'V')), set_.transponders, set_.providers,
-                      columns);
-        break;
-      }
+      case Section::service:
+        break;  // see ReadService
       case Section::favorite:
         ParseFavorite(workspace_, set_.FavoritesOfKind(StartsWith(line, '0')), set_.tv_services,
                       set_.radio_services, line);
@@ -154,6 +154,15 @@ class SetReader : public SectionVisitor {
   }
 
  private:
+  // A service line, read column by column straight from the text.
+  void ReadService(LineCursor& lines) {
+    ColumnReader columns(lines);
+    const ServiceLine service(columns);
+    columns.FinishLine();
+    if (service.name == kDummyServiceName) return;
+    AppendService(set_.ServicesOfKind(service.IsTv()), set_.transponders, set_.providers, service);
+  }
+
   // The antennas of the services read, in one short pass after the section: the transponders
   // lie scattered in memory, and fetched side by side they cost far less than one at a time in
   // the middle of reading each line.
@@ -302,7 +311,8 @@ void ParseMenu(RecordList<Menu>& list, std::string_view line) {
 
 void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
                   const RecordList<Provider>& providers, std::string_view line) {
-  LinkAntenna(AppendService(list, transponders, providers, ServiceLine(line)));
+  ColumnReader columns(line);
+  LinkAntenna(AppendService(list, transponders, providers, ServiceLine(columns)));
 }
 
 void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,

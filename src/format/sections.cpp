@@ -39,14 +39,13 @@ namespace {
 void ReadSectionRecords(LineCursor& cursor, std::string_view& current, Section section,
                         SectionVisitor& visitor) {
   visitor.OnSectionStart(section);
-  std::string_view line;
   current = {};
-  while (cursor.Next(line)) {
-    if (!line.empty() && line.front() == '[') {
-      current = line;
+  while (!cursor.AtEnd()) {
+    if (cursor.Peek() == '[') {
+      cursor.Next(current);
       break;
     }
-    visitor.OnRecord(section, line);
+    visitor.OnRecord(section, cursor);
   }
   visitor.OnSectionEnd(section);
 }

@@ -16,7 +16,10 @@ class SectionVisitor {
  public:
   virtual ~SectionVisitor() = default;
   virtual void OnSectionStart(Section) {}
-  virtual void OnRecord(Section section, std::string_view line) = 0;
+  // `lines` stands on a record line of `section`; takes that one line and moves past it: whole,
+  // with lines.Next, or column by column, with a ColumnReader made on `lines` (which is how the
+  // service lines are read without being searched for their ends first).
+  virtual void OnRecord(Section section, LineCursor& lines) = 0;
   virtual void OnSectionEnd(Section) {}
 };
 

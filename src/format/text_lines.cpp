@@ -34,15 +34,20 @@ const char* FindLineEnd(const char* p, const char* end) {
 bool LineCursor::Next(std::string_view& line) {
   if (position_ >= text_.size()) return false;
   const char* const begin = text_.data() + position_;
+  const char* const end = FindLineEnd(begin, text_.data() + text_.size());
+  line = std::string_view(begin, static_cast<std::size_t>(end - begin));
+  MovePast(end);
+  return true;
+}
+
+void LineCursor::MovePast(const char* line_end) {
+  const char* p = line_end;
   const char* const end = text_.data() + text_.size();
-  const char* p = FindLineEnd(begin, end);
-  line = std::string_view(begin, static_cast<std::size_t>(p - begin));
   if (p != end) {
     ++p;
     if (p[-1] == '\r' && p != end && *p == '\n') ++p;
   }
   position_ = static_cast<std::size_t>(p - text_.data());
-  return true;
 }
 
 bool LineCursor::NextStartingWith(char first, std::string_view& line) {
@@ -86,22 +91,6 @@ Columns::Columns(std::string_view line) {
 
 namespace {
 
-// Reads a number from `p` on: leading blanks skipped, an optional sign, then decimal digits up to
-// the first other character (none read as 0). The value wraps at the width of `Unsigned`. Returns
-// where the reading stopped.
-template <class Unsigned>
-const char* ReadNumber(const char* p, const char* end, Unsigned& value) {
-  while (p != end && *p == ' ') ++p;
-  bool negative = false;
-  if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-  Unsigned magnitude = 0;
-  for (; p != end && *p >= '0' && *p <= '9'; ++p) {
-    magnitude = static_cast<Unsigned>(magnitude * 10u + static_cast<Unsigned>(*p - '0'));
-  }
-  value = negative ? static_cast<Unsigned>(Unsigned{0} - magnitude) : magnitude;
-  return p;
-}
-
 template <class Unsigned>
 Unsigned ParseNumber(std::string_view field) {
   Unsigned value = 0;
@@ -111,24 +100,9 @@ Unsigned ParseNumber(std::string_view field) {
 
 }  // namespace
 
-void ColumnReader::FinishColumnAt(const char* p) {
-  while (p != end_ && *p != '\t') ++p;
-  next_ = p != end_ ? p + 1 : nullptr;
-}
-
-std::string_view ColumnReader::Text() {
-  if (next_ == nullptr) return {};
-  const char* const start = next_;
-  FinishColumnAt(start);
-  const char* const stop = next_ != nullptr ? next_ - 1 : end_;  // the TAB, or the line's end
-  return {start, static_cast<std::size_t>(stop - start)};
-}
-
-std::int32_t ColumnReader::Long() {
-  if (next_ == nullptr) return 0;
-  std::uint32_t value = 0;
-  FinishColumnAt(ReadNumber(next_, end_, value));
-  return static_cast<std::int32_t>(value);
+void ColumnReader::FinishLine() {
+  if (cursor_ == nullptr) return;
+  cursor_->MovePast(next_ == nullptr ? line_end_ : FindLineEnd(next_, end_));
 }
 
 std::int32_t ParseLong(std::string_view field) {

@@ -151,5 +151,46 @@ TEST(ColumnReader, ReadsEveryColumnAsColumnsAndParseLongDo) {
   }
 }
 
+// Made on a cursor, the reader reads the line straight from the text and finds its end itself:
+// it must read the lines that the cursor cuts, however many of their columns are read, and leave
+// the cursor on the next one.
+TEST(ColumnReader, OnACursorReadsTheLinesThatTheCursorCuts) {
+  const char alphabet[] = {'\t', '\t', ' ', '-', '7', '9', 'x', '\r', '\n', '\0', '\x01', '\xE9'};
+  std::uint32_t state = 777;
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    const int length = static_cast<int>(state % 90);
+    for (int i = 0; i < length; ++i) {
+      state = state * 1103515245u + 12345u;
+      text += alphabet[(state >> 16) % sizeof alphabet];
+    }
+    SCOPED_TRACE(testing::PrintToString(text));
+    LineCursor lines(text);
+    LineCursor cursor(text);
+    for (std::string_view line; lines.Next(line);) {
+      ASSERT_FALSE(cursor.AtEnd());
+      const Columns columns(line);
+      ColumnReader reader(cursor);
+      state = state * 1103515245u + 12345u;
+      const std::size_t read = (state >> 16) % (Columns::kMaxColumns + 2);
+      for (std::size_t column = 1; column <= read; ++column) {
+        const std::string_view expected = column <= Columns::kMaxColumns ? columns[column] : "";
+        if (column % 2 == 0) {
+          ASSERT_EQ(reader.Long(), ParseLong(expected)) << column;
+        } else {
+          ASSERT_EQ(reader.Text(), expected) << column;
+        }
+      }
+      reader.FinishLine();
+      LineCursor after_reader = cursor;
+      LineCursor after_line = lines;
+      std::string_view next_of_reader, next_line;
+      ASSERT_EQ(after_reader.Next(next_of_reader), after_line.Next(next_line));
+      ASSERT_EQ(next_of_reader.data(), next_line.data());
+    }
+    EXPECT_TRUE(cursor.AtEnd());
+  }
+}
+
 }  // namespace
 }  // namespace vsm

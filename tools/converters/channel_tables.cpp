@@ -67,7 +67,9 @@ void AppendField(Column& column, std::string_view field) {
 class TableFiller : public SectionVisitor {
  public:
   explicit TableFiller(ChannelTables& tables) : tables_(tables) {}
-  void OnRecord(Section section, std::string_view line) override {
+  void OnRecord(Section section, LineCursor& lines) override {
+    std::string_view line;
+    lines.Next(line);
     SectionTable& table = tables_.Table(section);
     if (IsWholeLineSection(section)) {
       AppendField(table.columns[0], line);
