@@ -100,10 +100,8 @@ void AddServices(Workspace& workspace, Counterparts& counterparts) {
     const std::size_t first = main_services.size();
     main_services.AppendAllOf(workspace.merge_set.ServicesOfKind(tv));
     for (std::size_t position = first; position < main_services.size(); ++position) {
-      Service& service = main_services[position];
-      TakeCounterparts(service, counterparts);
       RelinkService(counterparts.ServicesOfKind(tv), position - first,
-                    AdoptService(service, position));
+                    AdoptService(main_services[position], position, counterparts));
     }
   }
 }

@@ -146,21 +146,15 @@ void RelinkProvider(Counterparts& counterparts, std::size_t position, Provider& 
 
 // ---- Services ----
 
-void TakeCounterparts(Service& service, const Counterparts& counterparts) {
-  service.merge_antenna = service.antenna != nullptr
-                              ? CounterpartAt(counterparts.antennas, service.antenna->index)
-                              : nullptr;
-  service.merge_transponder = CounterpartAt(counterparts.transponders, service.ts_index);
-  service.merge_provider = CounterpartAt(counterparts.providers, service.provider_index);
-}
-
-Service& AdoptService(Service& moved, std::size_t position) {
+Service& AdoptService(Service& moved, std::size_t position, const Counterparts& counterparts) {
   // Keeps the values read, numbered by its new position and linked to the main set; every other
   // field starts afresh.
   moved.number = static_cast<std::int32_t>(position) + 1;
-  moved.antenna = std::exchange(moved.merge_antenna, nullptr);
-  moved.transponder = std::exchange(moved.merge_transponder, nullptr);
-  moved.provider = std::exchange(moved.merge_provider, nullptr);
+  moved.antenna = moved.antenna != nullptr
+                      ? CounterpartAt(counterparts.antennas, moved.antenna->index)
+                      : nullptr;
+  moved.transponder = CounterpartAt(counterparts.transponders, moved.ts_index);
+  moved.provider = CounterpartAt(counterparts.providers, moved.provider_index);
   moved.list_index = 0;
   moved.out_ts_index = moved.out_number = moved.out_provider_index = 0;
   moved.kept = false;

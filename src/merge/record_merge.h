@@ -118,12 +118,11 @@ void RelinkProvider(Counterparts& counterparts, std::size_t position, Provider& 
 
 // ---- Services ----
 
-// Points a merge-set service at the counterparts of its antenna, transponder and provider.
-void TakeCounterparts(Service& service, const Counterparts& counterparts);
 // Makes a merge-set service, already taken over by the main list of its kind, a main-set service
-// numbered by its position there. The merge set is emptied after the merge, so the record itself
-// moves rather than a copy.
-Service& AdoptService(Service& service, std::size_t position);
+// numbered by its position there and linked to the counterparts of its antenna, transponder and
+// provider. The merge set is emptied after the merge, so the record itself moves rather than a
+// copy, and it is relinked as it moves: a service carries no merge_ references of its own.
+Service& AdoptService(Service& service, std::size_t position, const Counterparts& counterparts);
 void RelinkService(std::vector<Service*>& counterparts_of_kind, std::size_t position,
                    Service& counterpart);
 

@@ -82,7 +82,8 @@ struct Provider {
 // by side they share a cache line or two instead of being spread over the whole record.
 // Lists hold hundreds of thousands of services, so their text columns are not strings of their
 // own: they are views of texts that the service's list keeps (RecordList::KeepText), or of
-// constants, and stay valid as long as the service does.
+// constants, and stay valid as long as the service does. Nor does a service carry merge_
+// references: the merge relinks each merged service as it takes it over (AdoptService).
 struct Service {
   Antenna* antenna = nullptr;
   Transponder* transponder = nullptr;
@@ -95,9 +96,6 @@ struct Service {
   std::int32_t out_number = 0;
   std::int32_t out_provider_index = 0;
   bool kept = false;
-  Antenna* merge_antenna = nullptr;
-  Transponder* merge_transponder = nullptr;
-  Provider* merge_provider = nullptr;
   ServiceValues values;
   std::string_view kind;       // "V" for TV
   std::string_view scrambled;  // "TRUE" when not free-to-air
