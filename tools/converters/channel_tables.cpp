@@ -48,35 +48,36 @@ std::size_t PositionOf(Section section) {
   return 0;
 }
 
-void AppendField(Column& column, std::string_view field) {
+void AppendField(Column& column, ColumnReader& fields) {
   switch (column.type) {
     case ColumnType::long32:
-      column.numbers.push_back(ParseLong(field));
+      column.numbers.push_back(fields.Long());
       break;
     case ColumnType::quad64:
-      column.numbers.push_back(ParseQuad(field));
+      column.numbers.push_back(ParseQuad(fields.Text()));
       break;
     case ColumnType::text:
-      column.texts.emplace_back(field);
+      column.texts.emplace_back(fields.Text());
       break;
   }
 }
 
 // Keeps every record line, placeholders and negative favourites included: the converter carries
-// the list, the tool decides what to read from it.
+// the list, the tool decides what to read from it. The columns are read straight from the text,
+// as the tool's reader does.
 class TableFiller : public SectionVisitor {
  public:
   explicit TableFiller(ChannelTables& tables) : tables_(tables) {}
   void OnRecord(Section section, LineCursor& lines) override {
-    std::string_view line;
-    lines.Next(line);
     SectionTable& table = tables_.Table(section);
     if (IsWholeLineSection(section)) {
-      AppendField(table.columns[0], line);
+      std::string_view line;
+      lines.Next(line);
+      table.columns[0].texts.emplace_back(line);
     } else {
-      const Columns fields(line);
-      for (std::size_t i = 0; i < table.columns.size(); ++i)
-        AppendField(table.columns[i], fields[i + 1]);
+      ColumnReader fields(lines);
+      for (Column& column : table.columns) AppendField(column, fields);
+      fields.FinishLine();
     }
     ++table.rows;
   }
@@ -84,6 +85,28 @@ class TableFiller : public SectionVisitor {
  private:
   ChannelTables& tables_;
 };
+
+// Counts the record lines of every section, so that every column can be made at its full size
+// before it is filled: a conversion is mostly one large section of numbers, and a column grown
+// step by step would be copied and faulted into memory several times over.
+class RowCounter : public SectionVisitor {
+ public:
+  explicit RowCounter(ChannelTables& tables) : tables_(tables) {}
+  void OnRecord(Section section, LineCursor& lines) override {
+    std::string_view line;
+    lines.Next(line);
+    ++tables_.Table(section).rows;
+  }
+
+ private:
+  ChannelTables& tables_;
+};
+
+void ScanAllSections(std::string_view text, SectionVisitor& visitor) {
+  ScanAntennaAndTransponderSections(text, visitor);
+  ScanNetworkProviderMenuSections(text, visitor);
+  ScanServiceAndFavoriteSections(text, visitor);
+}
 
 // Each row becomes the writer's record and goes through the writer's own line form; the index
 // columns travel in the fields the writer prints.
@@ -158,10 +181,20 @@ std::optional<ChannelTables> TablesFromText(std::string_view text, std::string& 
     return std::nullopt;
   }
   ChannelTables tables;
+  RowCounter counter(tables);
+  ScanAllSections(text, counter);
+  for (SectionTable& table : tables.tables) {
+    for (Column& column : table.columns) {
+      if (column.type == ColumnType::text) {
+        column.texts.reserve(table.rows);
+      } else {
+        column.numbers.reserve(table.rows);
+      }
+    }
+    table.rows = 0;  // counted again as the rows are filled in
+  }
   TableFiller filler(tables);
-  ScanAntennaAndTransponderSections(text, filler);
-  ScanNetworkProviderMenuSections(text, filler);
-  ScanServiceAndFavoriteSections(text, filler);
+  ScanAllSections(text, filler);
   return tables;
 }
 

@@ -16,14 +16,41 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
 }
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
+// Appends a number's bytes, least significant first, in one append (a list's numbers are most
+// of a file).
 template <class Unsigned>
 void Put(std::string& out, Unsigned value) {
+  char bytes[sizeof(Unsigned)];
   for (std::size_t i = 0; i < sizeof(Unsigned); ++i) {
-    out += static_cast<char>(static_cast<unsigned char>(value >> (8 * i)));
+    bytes[i] = static_cast<char>(static_cast<unsigned char>(value >> (8 * i)));
   }
+  out.append(bytes, sizeof bytes);
 }
 
 std::uint8_t SectionCode(std::size_t block) { return static_cast<std::uint8_t>(block + 1); }
+
+// The size of the file that EncodeVrk makes, so that it is made in one piece of memory.
+std::size_t EncodedSize(const ChannelTables& tables) {
+  std::size_t size = kHeaderSize + kChecksumSize;
+  for (const SectionTable& table : tables.tables) {
+    size += 8;  // code, column count, reserved, record count
+    for (const Column& column : table.columns) {
+      size += 1;  // type
+      switch (column.type) {
+        case ColumnType::long32:
+          size += 4 * std::size_t{table.rows};
+          break;
+        case ColumnType::quad64:
+          size += 8 * std::size_t{table.rows};
+          break;
+        case ColumnType::text:
+          for (const std::string& text : column.texts) size += 4 + text.size();
+          break;
+      }
+    }
+  }
+  return size;
+}
 
 std::size_t MinimumRowSize(const SectionTable& table) {
   std::size_t size = 0;
@@ -229,7 +256,9 @@ std::uint32_t Crc32(std::string_view bytes) {
 }
 
 std::string EncodeVrk(const ChannelTables& tables) {
-  std::string out(kMagic);
+  std::string out;
+  out.reserve(EncodedSize(tables));
+  out += kMagic;
   Put(out, kFormatVersion);
   Put(out, static_cast<std::uint16_t>(tables.tables.size()));
   Put(out, std::uint64_t{0});  // the file length, filled in below
