@@ -162,6 +162,28 @@ TEST(VrkDecode, ReadsAFileLaidOutByHandWithTheIeeeChecksum) {
                   "[SERVICE]", "[MENU]", "m"}));
 }
 
+// The checksum, summed several bytes a step, is the CRC-32 whatever the length and the alignment
+// of the bytes.
+TEST(VrkChecksum, IsTheCrc32ForEveryLengthAndAlignment) {
+  EXPECT_EQ(vrk::Crc32(""), 0u);
+  auto bit_by_bit = [](std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+      crc ^= static_cast<unsigned char>(c);
+      for (int bit = 0; bit < 8; ++bit) crc = (crc & 1u) != 0 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+  };
+  std::string bytes;
+  for (int i = 0; i < 80; ++i) bytes += static_cast<char>(i * 37 + 11);
+  for (std::size_t start = 0; start < 8; ++start) {
+    for (std::size_t size = 0; start + size <= bytes.size(); ++size) {
+      const std::string_view part = std::string_view(bytes).substr(start, size);
+      ASSERT_EQ(vrk::Crc32(part), bit_by_bit(part)) << start << " " << size;
+    }
+  }
+}
+
 TEST(VrkDecode, RejectsDamagedFiles) {
   const std::string good = Encode(kHandMadeList);
   for (std::size_t size = 0; size < good.size(); ++size) {
