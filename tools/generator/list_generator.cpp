@@ -163,7 +163,7 @@ void WriteProviders(ListText& out, const Shape& shape, Random& random) {
     const auto words = static_cast<std::size_t>(kProviderSecondWords.size());
     std::string name = Join(kProviderFirstWords[static_cast<std::size_t>(combination) / words],
                             kProviderSecondWords[static_cast<std::size_t>(combination) % words]);
-    if (k >= kCombinations) name += " " + std::to_string(k / kCombinations + 1);
+    if (k >= kCombinations) name.append(" ").append(std::to_string(k / kCombinations + 1));
     out.Line(name);
   }
 }
