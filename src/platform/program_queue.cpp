@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <utility>
 
 #include "platform/atomic_file.h"
@@ -73,12 +74,23 @@ void ProgramQueue::Launch(Platform& platform) {
 }
 
 void ProgramQueue::WaitForOne(Platform& platform) {
+  // Every running program is looked at about every half millisecond, for at most 10 ms. A
+  // conversion takes a few milliseconds: waiting on the first one alone left a processor idle
+  // whenever another ended first, and by as much as the first one's wait slept past its end.
   if (!running_.empty()) {
-    running_.front().process->WaitFor(milliseconds(10));
+    const auto until = std::chrono::steady_clock::now() + milliseconds(10);
+    while (!AnyEnded() && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
     platform.DiscardPendingEvents(milliseconds(0));
   }
   Reap(platform);
   Launch(platform);
+}
+
+bool ProgramQueue::AnyEnded() {
+  return std::any_of(running_.begin(), running_.end(),
+                     [](const Running& r) { return r.process->WaitFor(milliseconds(0)); });
 }
 
 void ProgramQueue::WaitFor(Platform& platform, const std::string& file) {

@@ -61,6 +61,7 @@ class ProgramQueue {
   void Launch(Platform& platform);
   static bool Touches(const Queued& queued, const std::string& identity);
   void WaitForOne(Platform& platform);
+  bool AnyEnded();
 
   std::size_t max_running_;
   std::deque<Queued> waiting_;
