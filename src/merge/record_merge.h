@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -93,7 +94,10 @@ class MainTransponders {
   void Remember(Transponder& transponder);
 
   RecordList<Transponder>& list_;
-  std::unordered_map<Key, Transponder*, KeyHash> first_by_key_;  // built before records_
+  // Every transponder of the main list is remembered in every merge: the nodes come from one arena,
+  // freed whole (see RunInsertionList).
+  std::pmr::monotonic_buffer_resource arena_;
+  std::pmr::unordered_map<Key, Transponder*, KeyHash> first_by_key_{&arena_};  // before records_
   RunInsertionList<Transponder, TransponderGrouping> records_;
 };
 
