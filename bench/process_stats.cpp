@@ -51,6 +51,14 @@ std::uint64_t PeakResidentMemory() {
   return 0;
 }
 
+std::uint64_t PageFaults() {
+#ifndef _WIN32
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) == 0) return static_cast<std::uint64_t>(usage.ru_minflt);
+#endif
+  return 0;
+}
+
 double ProcessorSeconds() {
 #ifndef _WIN32
   rusage usage{};

@@ -22,6 +22,10 @@ std::uint64_t PeakResidentMemory();
 // The processor time that the process used so far, user and system, in seconds.
 double ProcessorSeconds();
 
+// The pages that the process has touched for the first time so far (minor page faults): memory
+// that the system had to find, clear and map, at a cost of its own.
+std::uint64_t PageFaults();
+
 // Gives memory that the allocator keeps for reuse back to the system, so that one measurement
 // does not inherit the peak of the one before.
 void ReleaseFreeMemory();
