@@ -16,6 +16,18 @@ namespace vsm {
 // text column, and the texts of records read one after the other lie side by side.
 class TextStore {
  public:
+  TextStore() = default;
+  // A store moved from is empty: it must not go on filling a block that it no longer owns.
+  TextStore(TextStore&& other) noexcept { *this = std::move(other); }
+  TextStore& operator=(TextStore&& other) noexcept {
+    if (this != &other) {
+      blocks_ = std::exchange(other.blocks_, {});
+      next_ = std::exchange(other.next_, nullptr);
+      free_ = std::exchange(other.free_, 0);
+    }
+    return *this;
+  }
+
   std::string_view Keep(std::string_view text) {
     if (text.empty()) return {};
     if (text.size() > free_) AddBlock(text.size());

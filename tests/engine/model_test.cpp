@@ -61,8 +61,8 @@ TEST(RecordList, ReferencesSurviveATakeOverAndARearrangement) {
 }
 
 // A service's text columns are views of texts that its list keeps: they must last as long as the
-// service, in the list that took it over too.
-TEST(RecordList, KeptTextsLastAsLongAsTheRecordsAlsoAfterATakeOver) {
+// service, in the list that took it over or was moved from it too.
+TEST(RecordList, KeptTextsLastAsLongAsTheRecordsAlsoAfterATakeOverOrAMove) {
   RecordList<Service> main;
   RecordList<Service> merged;
   const std::string longer_than_a_block(100'000, 'x');
@@ -89,6 +89,14 @@ TEST(RecordList, KeptTextsLastAsLongAsTheRecordsAlsoAfterATakeOver) {
   EXPECT_EQ(main[20002].name, longer_than_a_block);
   EXPECT_EQ(main[20003].name, "after the long one");
   EXPECT_EQ(main[20004].name, "last");
+
+  // The list moved from goes on with storage of its own, not with the rest of a block it gave up.
+  RecordList<Service> moved = std::move(main);
+  add(main, "kept by the list moved from");  // NOLINT(bugprone-use-after-move): it is reused
+  add(moved, "kept after the move");
+  EXPECT_EQ(main[0].name, "kept by the list moved from");
+  EXPECT_EQ(moved[20004].name, "last");
+  EXPECT_EQ(moved[20005].name, "kept after the move");
 }
 
 TEST(RecordList, ResolvesPositionsPastTheEndToTheLastRecordAndNegativeOnesToNone) {
