@@ -1,13 +1,22 @@
 #include "model/workspace.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "platform/paths.h"
 
 namespace vsm {
 
+namespace {
+
+// A conversion spends most of its time waiting until its file and folder are on the disk, which
+// needs no processor: two conversions per processor keep the processors busy meanwhile.
+std::size_t ConversionsAtOnce() { return 2 * std::max(1u, std::thread::hardware_concurrency()); }
+
+}  // namespace
+
 Workspace::Workspace(Platform& platform_in, std::string start_folder)
-    : platform(platform_in), conversions(std::max(1u, std::thread::hardware_concurrency())) {
+    : platform(platform_in), conversions(ConversionsAtOnce()) {
   settings.start_folder = WithTrailingSeparator(std::move(start_folder));
 }
 
