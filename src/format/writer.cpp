@@ -123,15 +123,18 @@ void WriteFavorites(ListWriter& out, const std::vector<Favorite*>& favorites, bo
 }
 
 void WriteServices(ListWriter& out, const std::vector<Service*>& services) {
-  // The services of a piece lie scattered in memory. Reading one byte of each of the next ones
-  // in a short loop lets the processor fetch them side by side, so that the formatting after it
-  // finds them at hand instead of waiting for each in turn.
+  // The services of a piece lie scattered in memory, and their names lie apart from them, in
+  // the texts their list keeps. Reading one byte of each of the next ones and of its name in a
+  // short loop lets the processor fetch them side by side, so that the formatting after it finds
+  // them at hand instead of waiting for each in turn.
   constexpr std::size_t kAhead = 16;
   unsigned char seen = 0;
   for (std::size_t i = 0; i < services.size(); ++i) {
     if (i % kAhead == 0) {
       for (std::size_t j = i; j < std::min(services.size(), i + kAhead); ++j) {
-        seen |= static_cast<unsigned char>(services[j]->name.size() | services[j]->kind.size());
+        const std::string_view name = services[j]->name;
+        seen |= static_cast<unsigned char>(services[j]->kind.size() | name.size());
+        if (!name.empty()) seen |= static_cast<unsigned char>(name.front());
       }
     }
     out.Put(*services[i], AppendService);
