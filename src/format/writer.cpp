@@ -189,10 +189,11 @@ void ReportWriteFailure(Workspace& workspace, const std::string& name, const std
 bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna) {
   const bool converted = HasSuffix(files.target, ".vrk");
   // Known before anything is written: a text form without its conversion would be half a write.
-  if (auto too_long =
-          converted ? PathTooLongToWrite(PartialOutputName(files.target)) : std::nullopt) {
-    ReportWriteFailure(workspace, files.target, *too_long);
-    return false;
+  if (converted) {
+    if (auto too_long = PathTooLongToWrite(PartialOutputName(files.target))) {
+      ReportWriteFailure(workspace, files.target, *too_long);
+      return false;
+    }
   }
   WaitForConversionsOf(workspace, files.text_file);
   // A saved text form is the user's file; intermediate ones in the work folder can be made again.
