@@ -1,6 +1,7 @@
 #include "platform/windows_1252.h"
 
 #include <array>
+#include <utility>
 
 namespace vsm {
 namespace {
@@ -24,6 +25,47 @@ void AppendUtf8(std::string& out, char16_t character) {
     out += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (character & 0x3F));
   }
+}
+
+bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The bytes that may follow a lead byte: narrower after E0, ED, F0 and F4, which would otherwise
+// start overlong forms, surrogates or characters above U+10FFFF.
+std::pair<unsigned char, unsigned char> SecondByteRange(unsigned char lead) {
+  switch (lead) {
+    case 0xE0:
+      return {0xA0, 0xBF};
+    case 0xED:
+      return {0x80, 0x9F};
+    case 0xF0:
+      return {0x90, 0xBF};
+    case 0xF4:
+      return {0x80, 0x8F};
+    default:
+      return {0x80, 0xBF};
+  }
+}
+
+std::size_t Utf8SequenceSize(unsigned char lead) {
+  if (lead < 0xC2) return 0;  // ASCII, a continuation byte, or the overlong leads C0 and C1
+  if (lead < 0xE0) return 2;
+  if (lead < 0xF0) return 3;
+  if (lead < 0xF5) return 4;
+  return 0;
+}
+
+// The size of the well-formed UTF-8 sequence that starts text, or 0 when none starts there.
+std::size_t WellFormedUtf8Size(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const std::size_t size = Utf8SequenceSize(lead);
+  if (size == 0 || text.size() < size) return 0;
+  const auto [low, high] = SecondByteRange(lead);
+  const auto second = static_cast<unsigned char>(text[1]);
+  if (second < low || second > high) return 0;
+  for (std::size_t i = 2; i < size; ++i) {
+    if (!IsContinuationByte(static_cast<unsigned char>(text[i]))) return 0;
+  }
+  return size;
 }
 
 }  // namespace
@@ -58,6 +100,23 @@ std::string Windows1252ToUtf8(std::string_view text) {
   out.reserve(text.size() * 2);
   for (const char byte : text)
     AppendUtf8(out, Windows1252Character(static_cast<unsigned char>(byte)));
+  return out;
+}
+
+std::string TextForUtf8Display(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    const std::size_t size = byte < 0x80 ? 1 : WellFormedUtf8Size(text.substr(at));
+    if (size == 0) {
+      AppendUtf8(out, Windows1252Character(byte));
+      ++at;
+    } else {
+      out += text.substr(at, size);
+      at += size;
+    }
+  }
   return out;
 }
 

@@ -16,6 +16,10 @@ char16_t Windows1252Character(unsigned char byte);
 // Windows-1252 text as UTF-8; ASCII stays as it is.
 std::string Windows1252ToUtf8(std::string_view text);
 
+// Text of mixed origin (UTF-8 file names among Windows-1252 list data) as UTF-8: well-formed UTF-8
+// sequences stay as they are, every other byte of 0x80 and above is read as Windows-1252.
+std::string TextForUtf8Display(std::string_view text);
+
 // The number of bytes of a Windows-1252 byte's character in UTF-8 (1 to 3).
 std::size_t Utf8SizeOfWindows1252(unsigned char byte);
 

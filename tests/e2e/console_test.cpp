@@ -508,11 +508,12 @@ struct OutcomeCase {
 void PrintTo(const OutcomeCase& c, std::ostream* out) { *out << c.label; }
 
 // A list of 33 antennas, one more than the tool warns about.
-std::string ManyAntennasListText() {
+std::string ManyAntennasListText(std::string_view last_antenna = "Sat 32") {
   std::string text = CrLf({"[MORVANE V3 FILE]", "[ANTENNA]"});
-  for (int i = 0; i < 33; ++i) {
+  for (int i = 0; i < 32; ++i) {
     text += CrLf({std::to_string(i) + "\t1\t2\t3\t4\t5\t6\t7\tSat " + std::to_string(i)});
   }
+  text += CrLf({"32\t1\t2\t3\t4\t5\t6\t7\t" + std::string(last_antenna)});
   return text +
          CrLf({"[TS]", "0\t11778\t27500\t0\t0\t0\t0\t0", "[NETWORK]", "[PROVIDER]", "P",
                "[SERVICE]", "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv\t1", "[MENU]"});
@@ -587,6 +588,19 @@ INSTANTIATE_TEST_SUITE_P(
                     0,
                     "File sat_position.txt....: "}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// List data is Windows-1252: a terminal on Linux gets it as UTF-8, the trace gets the bytes.
+TEST_F(HeadlessTest, MessagesShowWindows1252DataInTheTerminalsEncoding) {
+  WriteFile(Path("many.txt"), ManyAntennasListText("4\260W"));
+  const RunResult result = Run({"--run", "many.txt", "--trace"});
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_NE(result.out.find("message\tWarning !!!\tMore then 32 antennas ! \\r\\n4\260W\\r\\n"),
+            std::string::npos)
+      << result.out;
+#ifndef _WIN32
+  EXPECT_EQ(result.err, "Warning !!!: More then 32 antennas ! \n4\xC2\260W\nmany.txt\n");
+#endif
+}
 
 #ifdef __linux__
 // One system call as strace writes it: "PID name(arguments) = result".

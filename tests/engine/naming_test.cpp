@@ -35,6 +35,27 @@ TEST(Windows1252ToUtf8, KeepsAsciiAndConvertsEveryHighByte) {
   }
 }
 
+TEST(TextForUtf8Display, KeepsUtf8AndConvertsWindows1252Bytes) {
+  EXPECT_EQ(TextForUtf8Display("Astra 19.2E\r\n"), "Astra 19.2E\r\n");
+  EXPECT_EQ(TextForUtf8Display("caf\xC3\xA9/4\xB0W"), "caf\xC3\xA9/4\xC2\xB0W");
+  EXPECT_EQ(TextForUtf8Display("\xE2\x82\xAC \xF0\x9F\x93\xA1 \xF4\x8F\xBF\xBF"),
+            "\xE2\x82\xAC \xF0\x9F\x93\xA1 \xF4\x8F\xBF\xBF");
+  EXPECT_EQ(TextForUtf8Display("\x80\x9F"), "\xE2\x82\xAC\xC5\xB8");
+}
+
+TEST(TextForUtf8Display, ConvertsEveryByteOfMalformedUtf8) {
+  EXPECT_EQ(TextForUtf8Display("x\xC3"), "x\xC3\x83");            // cut off at the end
+  EXPECT_EQ(TextForUtf8Display("\xC3x"), "\xC3\x83x");            // not continued
+  EXPECT_EQ(TextForUtf8Display("\xC0\xAF"), "\xC3\x80\xC2\xAF");  // overlong "/"
+  EXPECT_EQ(TextForUtf8Display("\xE0\x80\xAF"), "\xC3\xA0\xE2\x82\xAC\xC2\xAF");  // overlong
+  EXPECT_EQ(TextForUtf8Display("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");  // surrogate
+  EXPECT_EQ(TextForUtf8Display("\xF4\x90\x80\x80"),
+            "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC");  // above U+10FFFF
+  EXPECT_EQ(TextForUtf8Display("\xF5\xFF"), "\xC3\xB5\xC3\xBF");
+  EXPECT_EQ(TextForUtf8Display("\xB0"), "\xC2\xB0");  // a continuation byte alone
+  EXPECT_EQ(TextForUtf8Display("\x81"), "\xC2\x81");  // undefined in Windows-1252
+}
+
 TEST(PieceStem, ReplacesWhatFileSystemsRefuse) {
   EXPECT_EQ(PieceStem("Astra 19.2/E"), "Astra_19.2_E");
   EXPECT_EQ(PieceStem("  A B  "), "A_B");

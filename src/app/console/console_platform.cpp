@@ -1,5 +1,7 @@
 #include "app/console/console_platform.h"
 
+#include "platform/windows_1252.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -61,6 +63,10 @@ void ConsolePlatform::ShowMessage(std::string_view title, std::string_view text)
     shown += text[i];
   }
   shown += '\n';
+#ifndef _WIN32
+  // A Linux terminal reads UTF-8; a Windows console shows the bytes in its own code page.
+  shown = TextForUtf8Display(shown);
+#endif
   std::fwrite(shown.data(), 1, shown.size(), errors_);
   std::fflush(errors_);
 }

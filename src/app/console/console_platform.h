@@ -9,9 +9,10 @@
 namespace vsm {
 
 // The platform of a run without a window. Message boxes go to `errors` as "title: text", with
-// CR LF shown as a new line; nothing waits for a user: dialogs answer "" (cancelled) and there
-// are no events to take. With a trace stream, every message box, status-field change and
-// push-button caption change is also written there as one line (see FormatTraceLine).
+// CR LF shown as a new line, on Linux in UTF-8 (TextForUtf8Display); nothing waits for a user:
+// dialogs answer "" (cancelled) and there are no events to take. With a trace stream, every
+// message box, status-field change and push-button caption change is also written there as one
+// line (see FormatTraceLine), its bytes as they are.
 class ConsolePlatform : public SystemPlatform {
  public:
   ConsolePlatform(std::FILE* errors, std::FILE* trace);
