@@ -16,6 +16,11 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 install(TARGETS vrk-split-merge vrk2mvt mvt2vrk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES README.md docs/vrk-format.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The documents and pictures that README.md links to, at the same relative paths, so that its
+# links work in the installed copy too; a new document is installed without naming it here.
+file(GLOB VSM_LINKED_DOCUMENTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/*.md
+     ${CMAKE_SOURCE_DIR}/docs/*.png)
+install(FILES ${VSM_LINKED_DOCUMENTS} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(FILES examples/README.md examples/west.txt examples/east.txt examples/north.txt
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(FILES examples/demo/demo_job.txt DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/demo)
@@ -67,6 +72,12 @@ set(VSM_CHANGELOG ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 vsm_gzip_file(${VSM_CHANGELOG_WITH_VERSION} ${VSM_CHANGELOG})
 list(APPEND VSM_COMPRESSED_FILES ${VSM_CHANGELOG})
 install(FILES ${VSM_CHANGELOG} ${VSM_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# README.md links to LICENSE; the copyright file holds the licence, and a link to it is not a
+# second licence file to Debian.
+set(VSM_LICENSE_LINK ${CMAKE_BINARY_DIR}/packaging/LICENSE)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
+file(CREATE_LINK copyright ${VSM_LICENSE_LINK} SYMBOLIC)
+install(FILES ${VSM_LICENSE_LINK} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 if(VSM_BUILD_GUI)
   # What the software centres show of the tool, with the releases of the changelog

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package in BUILD_DIR and checks it without installing it: unpacks it into a
-# temporary root, validates its desktop entry (desktop-file-validate) and software-centre metadata
+# temporary root, checks that the relative links of the installed README name installed files,
+# validates its desktop entry (desktop-file-validate) and software-centre metadata
 # (appstreamcli validate), runs the unpacked tool on the packaged demo job in a temporary folder
 # (the tool must find its converters beside itself and write the pieces of its split), starts it
 # as the desktop menu does with a fresh home folder (its working folders must appear in its own
@@ -82,13 +83,15 @@ check_version() {
     fail "the tool's version text does not name build ${version##*.}"
 }
 
-# Both validators must report neither errors nor warnings; their hints and infos are shown.
+# desktop-file-validate must find nothing at all, not even a hint (two main categories show the
+# tool twice in the menu); appstreamcli must report neither errors nor warnings, its hints and
+# infos are shown.
 check_desktop_files() {
   local root=$1 report
   report=$(desktop-file-validate "$root/usr/share/applications/vrk-split-merge.desktop" 2>&1) ||
     { echo "$report" >&2; fail "the desktop entry is not valid"; }
-  echo "desktop-file-validate vrk-split-merge.desktop: ${report:-no findings}"
-  ! grep -qE "(error|warning):" <<< "$report" || fail "desktop-file-validate reports the above"
+  [ -z "$report" ] || { echo "$report" >&2; fail "desktop-file-validate reports the above"; }
+  echo "desktop-file-validate vrk-split-merge.desktop: no findings"
   # The screenshot's address is not looked up: CI may have no network.
   report=$(appstreamcli validate --pedantic --no-net \
     "$root/usr/share/metainfo/$appstream_id.metainfo.xml" 2>&1) ||
@@ -96,6 +99,21 @@ check_desktop_files() {
   echo "appstreamcli validate $appstream_id.metainfo.xml:"
   sed 's/^/  /' <<< "$report"
   ! grep -qE "^[EW]:" <<< "$report" || fail "appstreamcli reports errors or warnings"
+}
+
+# Every relative link of the installed README.md (a markdown link "](path)" without a scheme and
+# not only an anchor) names a file that the package installs, so the links work there too.
+check_readme_links() {
+  local doc=$1/usr/share/doc/vrk-split-merge link target links=0
+  while IFS= read -r link; do
+    target=${link%%#*}
+    target=${target%% *}
+    [ -f "$doc/$target" ] || fail "README.md links to $target, which the package does not install"
+    links=$((links + 1))
+  done < <(grep -o '](\([^)]*\))' "$doc/README.md" | sed 's/^](\(.*\))$/\1/' |
+    grep -Ev '^(#|[A-Za-z][A-Za-z0-9+.-]*:)')
+  [ "$links" -gt 0 ] || fail "found no relative link in README.md"
+  echo "README.md: its $links relative links name installed files."
 }
 
 # The last count text ("Tv n , Radio m") of a trace.
@@ -207,6 +225,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 dpkg-deb -x "$deb" "$scratch/root"
 check_contents "$scratch/root"
+check_readme_links "$scratch/root"
 check_desktop_files "$scratch/root"
 check_demo_job "$scratch/root" "$scratch/work"
 check_desktop_start "$scratch/root" "$scratch/desktop"
