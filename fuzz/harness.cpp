@@ -42,12 +42,10 @@ const std::string& GeneratedList(int which) {
   return lists[which];
 }
 
-// A workspace in `folder` whose converters cannot be found and could not be started.
+// A workspace in `folder` whose converters could not be started.
 class QuietWorkspace {
  public:
-  explicit QuietWorkspace(const std::string& folder) : workspace(platform, folder) {
-    workspace.settings.program_folder.clear();
-  }
+  explicit QuietWorkspace(const std::string& folder) : workspace(platform, folder) {}
   NullPlatform platform;
   Workspace workspace;
 };
@@ -229,9 +227,8 @@ void RunScriptInput(const FuzzFolder& folder, std::string_view bytes) {
   {
     CurrentFolderScope in_folder(folder.path());
     NullPlatform platform;
-    Session session(platform, folder.path());
+    Session session(platform, folder.path(), /*converter_folder=*/"");
     Workspace& workspace = session.workspace;
-    workspace.settings.program_folder.clear();
     EnsureSatPositionFile(workspace);
     LoadFile(workspace, script);
     workspace.conversions.WaitAll(platform);

@@ -14,8 +14,9 @@
 
 namespace {
 
-// A folder that cannot be started in is a wrong argument: nothing has started yet.
-int ReportStartFolderFailure(const std::string& message) {
+// A folder that cannot be started in, or converters that are not there, are wrong arguments:
+// nothing has started yet.
+int ReportStartFailure(const std::string& message) {
   std::fprintf(stderr, "vrk-split-merge: %s\n", message.c_str());
   return vsm::kExitUsage;
 }
@@ -26,12 +27,13 @@ int OpenWindow([[maybe_unused]] const vsm::ToolArguments& arguments, [[maybe_unu
   // The window gets the program's name only: the tool's own arguments are not the toolkit's.
   const int name_only = argc > 0 ? 1 : 0;
   std::string message;
-  if (!vsm::EnterStartFolder(arguments, message)) {
+  const auto converters = vsm::ChooseConverterFolder(arguments, message);
+  if (!converters || !vsm::EnterStartFolder(arguments, message)) {
     // Started from a menu there is no console to read the message in.
     vsm::ShowStartFailure(name_only, argv, "The window could not be opened:\n" + message + ".");
-    return ReportStartFolderFailure(message);
+    return ReportStartFailure(message);
   }
-  return vsm::RunWindow(name_only, argv);
+  return vsm::RunWindow(name_only, argv, *converters);
 #else
   std::fputs("This build has no window; run a file with --run.\n\n", stderr);
   std::fputs(vsm::UsageText().c_str(), stderr);
@@ -62,7 +64,10 @@ int main(int argc, char** argv) {
       break;
   }
   std::string message;
-  if (!vsm::EnterStartFolder(arguments, message)) return ReportStartFolderFailure(message);
+  const auto converters = vsm::ChooseConverterFolder(arguments, message);
+  if (!converters || !vsm::EnterStartFolder(arguments, message)) {
+    return ReportStartFailure(message);
+  }
   vsm::ConsolePlatform platform(stderr, arguments.trace ? stdout : nullptr);
-  return vsm::RunHeadless(platform, arguments.file);
+  return vsm::RunHeadless(platform, arguments.file, *converters);
 }

@@ -197,15 +197,19 @@ std::optional<std::string> ReadFirstLineOf(const std::string& name) {
   return line;
 }
 
-bool PrepareTextForm(Workspace& workspace, const std::string& file) {
+std::optional<PreparedTextForm> PrepareTextForm(Workspace& workspace, const std::string& file) {
   Settings& settings = workspace.settings;
   if (HasSuffix(file, ".txt")) {
     settings.text_file = ReadFirstLineOf(file) == kChannelListHeader ? file : std::string();
-    return true;
+    return PreparedTextForm{settings.text_file, {}};
   }
-  const std::string text_file = settings.TextFormOf(file);
-  settings.text_file = text_file;
-  return ConvertToText(workspace, file, text_file);
+  settings.text_file = settings.TextFormOf(file);
+  if (auto too_long = PathTooLongToWrite(settings.text_file)) {
+    ReportWriteFailure(workspace, settings.text_file, *too_long);
+    return std::nullopt;
+  }
+  const auto converted = ConvertToText(workspace, file, settings.text_file);
+  return PreparedTextForm{settings.text_file, converted ? std::string() : converted.error()};
 }
 
 bool LoadThisFile(Workspace& workspace, std::string file) {
@@ -225,12 +229,14 @@ bool LoadThisFile(Workspace& workspace, std::string file) {
     settings.current_file = file;  // its lines named other files
     return result;
   }
-  if (!PrepareTextForm(workspace, file)) return false;
+  const auto text_form = PrepareTextForm(workspace, file);
+  if (!text_form) return false;
 
-  const auto text = settings.text_file.empty() ? std::nullopt : ReadWholeFile(settings.text_file);
+  const auto text = text_form->file.empty() ? std::nullopt : ReadWholeFile(text_form->file);
   if (!text) {
-    workspace.ReportUndone(
-        kTitleNice, "LoadThisFile: File not found \r\n" + file + "\r\n" + settings.text_file);
+    workspace.ReportUndone(kTitleNice, WithReason("LoadThisFile: File not found \r\n" + file +
+                                                      "\r\n" + text_form->file,
+                                                  text_form->converter_failure));
     return false;
   }
   const std::string_view first_line = FirstLine(*text);

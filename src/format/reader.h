@@ -14,11 +14,17 @@ namespace vsm {
 // (current_file names the script again afterwards).
 bool LoadThisFile(Workspace& workspace, std::string file);
 
+// The text form to read for a file.
+struct PreparedTextForm {
+  std::string file;               // "" when there is none
+  std::string converter_failure;  // why the converter made none, for a binary file
+};
+
 // Names in text_file the text form to read for `file`: a ".txt" file is its own text form when
 // its first line is "[MORVANE V3 FILE]" (there is none otherwise); any other file is converted
-// into the work folder (Settings::TextFormOf). False, after a message, when that text form
+// into the work folder (Settings::TextFormOf). Nothing, after a message, when that text form
 // cannot be written at all (its path is too long for the system).
-bool PrepareTextForm(Workspace& workspace, const std::string& file);
+std::optional<PreparedTextForm> PrepareTextForm(Workspace& workspace, const std::string& file);
 
 // The three reading passes, over the text form held in `text`, into the chosen set.
 void ReadAntennaAndTransponderSections(Workspace& workspace, SetId set, std::string_view text);

@@ -190,7 +190,7 @@ bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_ante
   const bool converted = HasSuffix(files.target, ".vrk");
   // Known before anything is written: a text form without its conversion would be half a write.
   if (converted) {
-    if (auto too_long = PathTooLongToWrite(PartialOutputName(files.target))) {
+    if (auto too_long = PathTooLongToWrite(StagedOutputPath(files.target))) {
       ReportWriteFailure(workspace, files.target, *too_long);
       return false;
     }

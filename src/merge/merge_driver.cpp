@@ -134,10 +134,15 @@ bool MergeThisFile(Workspace& workspace, std::string file) {
     return Refuse(workspace, kTitleNoGo, "File already loaded or merged. \r\n" + file);
   }
   WaitForConversionsOf(workspace, file);
-  if (!PrepareTextForm(workspace, file)) return false;
+  const auto text_form = PrepareTextForm(workspace, file);
+  if (!text_form) return false;
 
-  const auto text = settings.text_file.empty() ? std::nullopt : ReadWholeFile(settings.text_file);
-  if (!text) return Refuse(workspace, kTitleNice, "MergeThisFile: File not found \r\n" + file);
+  const auto text = text_form->file.empty() ? std::nullopt : ReadWholeFile(text_form->file);
+  if (!text) {
+    return Refuse(
+        workspace, kTitleNice,
+        WithReason("MergeThisFile: File not found \r\n" + file, text_form->converter_failure));
+  }
   const std::string_view first_line = FirstLine(*text);
   if (first_line != kChannelListHeader) {
     return Refuse(workspace, kTitleNice,

@@ -33,7 +33,9 @@ struct Settings {
   std::string work_folder = std::string("VrkWork") + kFolderSeparator;
   std::string keep_folder = std::string("VrkKeep") + kFolderSeparator;
   std::string result_folder = std::string("VrkResult") + kFolderSeparator;
-  std::string program_folder;  // where the converters are looked for first (the tool's own folder)
+  // The folder the converter programs are taken from: the one --converters names, else the
+  // tool's own folder; never the start folder, where anyone who prepared it could have put one.
+  std::string converter_folder;
   // The file that the last load, merge or save worked on (a save's name as completed), or the
   // last piece a split took; messages name it. The engine entries set it from their argument.
   std::string current_file;

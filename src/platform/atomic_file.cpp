@@ -26,14 +26,23 @@ namespace {
 // system (on Windows the system's own last error may be stale or unrelated).
 std::string StreamError() { return std::strerror(errno); }
 
+// `digits` hexadecimal digits from the system's source of randomness.
+std::string RandomHex(std::size_t digits) {
+  std::random_device source;
+  std::string text;
+  while (text.size() < digits) {
+    char part[9];
+    std::snprintf(part, sizeof part, "%08x", static_cast<unsigned>(source()));
+    text += part;
+  }
+  text.resize(digits);
+  return text;
+}
+
 // 64 bits from the system's source of randomness, as 16 hexadecimal digits.
 std::string RandomPart() {
   static_assert(kTemporarySuffixLength == std::string_view(".0123456789abcdef.tmp").size());
-  std::random_device source;
-  const std::uint64_t value = (static_cast<std::uint64_t>(source()) << 32) | source();
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-  return text;
+  return RandomHex(16);
 }
 
 // Creates the new file `name` for writing: never a file that exists, never through a symbolic
@@ -238,6 +247,57 @@ bool PutInPlace(const std::string& source, const std::string& target, std::strin
   }
 #endif
   return ReplaceFile(source, *destination, reason, Durability::disk);
+}
+
+namespace {
+
+std::string StagingFolderNear(const std::string& destination, const std::string& digits) {
+  return std::string(FolderPart(destination)) + std::string(StagingFolder::kPrefix) + digits;
+}
+
+}  // namespace
+
+Expected<StagingFolder> StagingFolder::Make(const std::string& destination, std::string_view name) {
+  std::string reason;
+  for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+    const std::string folder = StagingFolderNear(destination, RandomHex(kRandomDigits));
+    if (CreateNewFolder(folder, &reason)) {
+      return StagingFolder(folder, WithTrailingSeparator(folder) + std::string(name));
+    }
+    if (reason.empty()) continue;  // the name is taken
+    return Failure("cannot create the folder " + folder + ": " + reason);
+  }
+  return Failure("cannot create a folder beside " + destination + ": every name tried is taken");
+}
+
+std::string StagingFolder::PathFor(const std::string& destination, std::string_view name) {
+  return WithTrailingSeparator(StagingFolderNear(destination, std::string(kRandomDigits, '0'))) +
+         std::string(name);
+}
+
+StagingFolder::StagingFolder(StagingFolder&& other) noexcept
+    : folder_(std::exchange(other.folder_, {})), file_(std::exchange(other.file_, {})) {}
+
+StagingFolder& StagingFolder::operator=(StagingFolder&& other) noexcept {
+  if (this != &other) {
+    if (!folder_.empty()) RemoveFolderTree(folder_);
+    folder_ = std::exchange(other.folder_, {});
+    file_ = std::exchange(other.file_, {});
+  }
+  return *this;
+}
+
+StagingFolder::~StagingFolder() {
+  if (!folder_.empty()) RemoveFolderTree(folder_);
+}
+
+Expected<void> StagingFolder::PutInPlace(const std::string& destination) {
+  std::string reason;
+  if (!IsRegularFile(file_)) return Failure("it ended without writing the file");
+  if (!vsm::PutInPlace(file_, destination, &reason)) {
+    return Failure("cannot write file " + destination + ": " + reason);
+  }
+  return {};
 }
 
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,

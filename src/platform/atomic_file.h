@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "platform/expected.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -65,6 +67,43 @@ class AtomicFileWriter {
 // takes that file's permission bits and owner, and is on the disk, name and all, on return.
 // `source` must lie in that file's folder. False, with `reason` set, when it cannot be done.
 bool PutInPlace(const std::string& source, const std::string& target, std::string* reason);
+
+// A fresh folder of the tool's own beside a file that a program is to make, in which the program
+// writes that file under the name it is given, so that the name the program sees is the one it
+// makes while the file stands at its final name only once it is complete (PutInPlace). The
+// folder, with whatever the program left in it, is removed when the staging folder is destroyed.
+class StagingFolder {
+ public:
+  // ".vsm" + 3 hexadecimal digits: as long as the ".partial" ending that staged outputs once had,
+  // so that the room left to a name below the path limit of Windows stays what it was.
+  static constexpr std::string_view kPrefix = ".vsm";
+  static constexpr std::size_t kRandomDigits = 3;
+  static constexpr std::size_t kNameLength = kPrefix.size() + kRandomDigits;
+
+  // A folder beside the file `destination` for the file `name`; the system's reason when none
+  // can be made.
+  static Expected<StagingFolder> Make(const std::string& destination, std::string_view name);
+  // The path that a staged file of `name` gets beside `destination`, with the folder's random
+  // digits as 0: for checking its length before anything is made.
+  static std::string PathFor(const std::string& destination, std::string_view name);
+
+  StagingFolder(StagingFolder&& other) noexcept;
+  StagingFolder& operator=(StagingFolder&& other) noexcept;
+  StagingFolder(const StagingFolder&) = delete;
+  ~StagingFolder();
+
+  // Where the program writes the file.
+  const std::string& file() const { return file_; }
+  // Moves the complete staged file over `destination`, as PutInPlace does.
+  Expected<void> PutInPlace(const std::string& destination);
+
+ private:
+  StagingFolder(std::string folder, std::string file)
+      : folder_(std::move(folder)), file_(std::move(file)) {}
+
+  std::string folder_;  // "" once moved from
+  std::string file_;
+};
 
 // Writes `content` to `target` atomically; on failure returns false and sets `reason`.
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,

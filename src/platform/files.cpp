@@ -14,6 +14,7 @@
 // The tool's own ReplaceFile (files.h), not the Win32 macro for ReplaceFileA.
 #undef ReplaceFile
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +47,46 @@ bool CreateFolder(const std::string& name) {
 }
 
 bool RemoveEmptyFolder(const std::string& name) { return RemoveDirectoryA(name.c_str()); }
+
+bool CreateNewFolder(const std::string& name, std::string* reason) {
+  if (CreateDirectoryA(name.c_str(), nullptr)) return true;
+  const DWORD error = GetLastError();
+  if (reason != nullptr)
+    *reason = error == ERROR_ALREADY_EXISTS ? std::string() : LastSystemError();
+  return false;
+}
+
+std::optional<std::vector<std::string>> FolderEntries(const std::string& folder) {
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((WithTrailingSeparator(folder) + "*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<std::string> names;
+  do {
+    const std::string name = entry.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return names;
+}
+
+bool RemoveFolderTree(const std::string& folder) {
+  const auto names = FolderEntries(folder);
+  if (!names) return false;
+  bool removed = true;
+  for (const std::string& name : *names) {
+    const std::string path = WithTrailingSeparator(folder) + name;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    // A junction or a linked folder is removed itself, not what it leads to.
+    const bool is_folder = attributes != INVALID_FILE_ATTRIBUTES &&
+                           (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    removed = (is_folder                                 ? RemoveFolderTree(path)
+               : (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveEmptyFolder(path)
+                                                         : RemoveFile(path)) &&
+              removed;
+  }
+  return RemoveEmptyFolder(folder) && removed;
+}
 
 bool ChangeCurrentFolder(const std::string& name, std::string* reason) {
   if (SetCurrentDirectoryA(name.c_str())) return true;
@@ -180,6 +221,36 @@ bool CreateFolder(const std::string& name) {
 }
 
 bool RemoveEmptyFolder(const std::string& name) { return rmdir(name.c_str()) == 0; }
+
+bool CreateNewFolder(const std::string& name, std::string* reason) {
+  if (mkdir(name.c_str(), 0700) == 0) return true;
+  if (reason != nullptr) *reason = errno == EEXIST ? std::string() : LastSystemError();
+  return false;
+}
+
+std::optional<std::vector<std::string>> FolderEntries(const std::string& folder) {
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return std::nullopt;
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(listing);
+  return names;
+}
+
+bool RemoveFolderTree(const std::string& folder) {
+  struct stat status {};
+  if (lstat(folder.c_str(), &status) != 0) return errno == ENOENT;
+  if (!S_ISDIR(status.st_mode)) return RemoveFile(folder);  // a link is removed, not followed
+  const auto names = FolderEntries(folder);
+  bool removed = names.has_value();
+  for (const std::string& name : names.value_or(std::vector<std::string>{})) {
+    removed = RemoveFolderTree(WithTrailingSeparator(folder) + name) && removed;
+  }
+  return RemoveEmptyFolder(folder) && removed;
+}
 
 bool ChangeCurrentFolder(const std::string& name, std::string* reason) {
   if (chdir(name.c_str()) == 0) return true;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vsm {
 
@@ -19,11 +20,18 @@ bool IsFolder(const std::string& name);
 bool RemoveFile(const std::string& name);
 // Creates one folder; an existing folder is the normal case.
 bool CreateFolder(const std::string& name);
+// Creates a folder that does not exist yet, for the process's user alone where the system has
+// such rights; false with `reason` left empty when the name is taken, with `reason` set otherwise.
+bool CreateNewFolder(const std::string& name, std::string* reason);
 // Creates a folder and the missing folders above it. When one cannot be created, removes again
 // the folders it created, so that nothing is left behind, and says why in `reason`.
 bool CreateFolderWithParents(const std::string& name, std::string* reason);
 // Removes a folder when it is empty.
 bool RemoveEmptyFolder(const std::string& name);
+// The names in a folder, without "." and ".."; nothing when it cannot be read.
+std::optional<std::vector<std::string>> FolderEntries(const std::string& folder);
+// Removes a folder with everything in it. A symbolic link in it is removed, never followed.
+bool RemoveFolderTree(const std::string& folder);
 // Makes `name` the process's current folder.
 bool ChangeCurrentFolder(const std::string& name, std::string* reason);
 // The file that `name` finally names: where a chain of symbolic links leads, a link's relative

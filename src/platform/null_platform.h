@@ -28,10 +28,10 @@ class NullPlatform : public Platform {
     return std::chrono::steady_clock::time_point(slept_);
   }
 
-  std::unique_ptr<Process> StartProgram(const std::string&,
-                                        const std::vector<std::string>&) override {
+  Expected<std::unique_ptr<Process>> StartProgram(const std::string&,
+                                                  const std::vector<std::string>&) override {
     ++programs_refused_;
-    return nullptr;
+    return Failure("no program is started here");
   }
 
   std::string ChooseFileToOpen(std::string_view, std::string_view) override { return {}; }

@@ -32,6 +32,17 @@ inline std::string_view FolderPart(std::string_view name) {
   return slash == std::string_view::npos ? std::string_view() : name.substr(0, slash + 1);
 }
 
+// Whether a name is taken from the root of a drive or the file system rather than from the
+// current folder.
+inline bool IsAbsolutePath(std::string_view name) {
+#ifdef _WIN32
+  if (name.size() >= 2 && name[1] == ':') return true;  // "C:\lists", or "C:lists" on drive C
+  return !name.empty() && (name.front() == '\\' || name.front() == '/');
+#else
+  return !name.empty() && name.front() == '/';
+#endif
+}
+
 // A folder name with exactly one separator at its end.
 inline std::string WithTrailingSeparator(std::string folder) {
   if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) {

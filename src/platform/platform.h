@@ -1,10 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/expected.h"
 
 namespace vsm {
 
@@ -28,7 +31,9 @@ enum class StatusField { outcome = 0, detail = 1 };
 
 const char* ButtonName(Button button);
 
-// A program started by the tool.
+// A program started by the tool. It reads nothing (its standard input is empty) and what it
+// prints on its standard output is dropped; its standard error is kept, since that is where a
+// program says why it failed.
 class Process {
  public:
   virtual ~Process() = default;
@@ -36,7 +41,14 @@ class Process {
   virtual bool WaitFor(std::chrono::milliseconds limit) = 0;
   // The exit status; meaningful once WaitFor returned true. A killed program counts as failed.
   virtual int ExitCode() const = 0;
+  // Stops the program and every program it started.
   virtual void Kill() = 0;
+  // How the program ended, in words ("exit status 3"); once WaitFor returned true.
+  virtual std::string EndText() const = 0;
+  // What the program wrote to its standard error (its first kKeptErrorOutput bytes); once WaitFor
+  // returned true.
+  virtual std::string ErrorOutput() = 0;
+  static constexpr std::size_t kKeptErrorOutput = 4096;
 };
 
 // Everything the engine needs from the world outside: the window (or its stand-in), programs,
@@ -58,10 +70,10 @@ class Platform {
   virtual void Sleep(std::chrono::milliseconds duration) = 0;
   virtual std::chrono::steady_clock::time_point Now() = 0;
 
-  // Starts `program` with `arguments` (no shell involved) without waiting for it. Returns
-  // nothing when the program cannot be started.
-  virtual std::unique_ptr<Process> StartProgram(const std::string& program,
-                                                const std::vector<std::string>& arguments) = 0;
+  // Starts `program` with `arguments` (no shell involved) without waiting for it; the system's
+  // reason when it cannot be started.
+  virtual Expected<std::unique_ptr<Process>> StartProgram(
+      const std::string& program, const std::vector<std::string>& arguments) = 0;
 
   // File dialogs of the desktop window: the chosen name, or "" when cancelled.
   virtual std::string ChooseFileToOpen(std::string_view title, std::string_view folder) = 0;

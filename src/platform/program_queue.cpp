@@ -7,10 +7,32 @@
 
 #include "platform/atomic_file.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace vsm {
 
 using std::chrono::milliseconds;
+
+std::string NotStartedText(std::string_view system_reason) {
+  return "could not be started: " + std::string(system_reason);
+}
+
+std::string StoppedText(std::chrono::seconds limit) {
+  return "stopped after " + std::to_string(limit.count()) + " s";
+}
+
+std::string FailureText(Process& process) {
+  const std::string said = process.ErrorOutput();
+  std::string_view rest(said);
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find_first_of("\r\n"), rest.size());
+    std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    if (line.find_first_not_of(" \t") != std::string_view::npos) return std::string(line);
+  }
+  return process.EndText();
+}
 
 ProgramQueue::ProgramQueue(std::size_t max_running)
     : max_running_(std::max<std::size_t>(1, max_running)) {}
@@ -29,17 +51,17 @@ bool ProgramQueue::Touches(const Queued& queued, const std::string& identity) {
   return queued.source_identity == identity || queued.target_identity == identity;
 }
 
-void ProgramQueue::Finish(Running& running, bool succeeded) {
+void ProgramQueue::Finish(Running& running) {
   const Job& job = running.queued.job;
-  const bool writes_aside = !job.output.empty() && job.output != job.target;
-  if (succeeded && writes_aside) {
-    std::string reason;
-    succeeded = PutInPlace(job.output, job.target, &reason);
+  std::string reason;
+  if (running.stopped) {
+    reason = StoppedText(job.time_limit);
+  } else if (running.process->ExitCode() != 0) {
+    reason = FailureText(*running.process);
+  } else if (auto placed = running.staging.PutInPlace(job.destination); !placed) {
+    reason = placed.error();
   }
-  if (!succeeded) {
-    if (writes_aside) RemoveFile(job.output);
-    failed_.push_back(job.target);
-  }
+  if (!reason.empty()) failed_.push_back({job.target, std::move(reason)});
 }
 
 void ProgramQueue::Reap(Platform& platform) {
@@ -47,10 +69,11 @@ void ProgramQueue::Reap(Platform& platform) {
     bool ended = it->process->WaitFor(milliseconds(0));
     if (!ended && platform.Now() >= it->deadline) {
       it->process->Kill();
+      it->stopped = true;
       ended = true;
     }
     if (ended) {
-      Finish(*it, it->process->ExitCode() == 0);
+      Finish(*it);
       it = running_.erase(it);
     } else {
       ++it;
@@ -62,15 +85,24 @@ void ProgramQueue::Launch(Platform& platform) {
   while (running_.size() < max_running_ && !waiting_.empty()) {
     Queued queued = std::move(waiting_.front());
     waiting_.pop_front();
-    const Job& job = queued.job;
-    auto process = platform.StartProgram(job.program, job.arguments);
-    if (process == nullptr) {
-      failed_.push_back(job.target);
-      continue;
-    }
-    const auto deadline = platform.Now() + job.time_limit;
-    running_.push_back({std::move(queued), std::move(process), deadline});
+    LaunchOne(platform, std::move(queued));
   }
+}
+
+void ProgramQueue::LaunchOne(Platform& platform, Queued queued) {
+  const Job& job = queued.job;
+  auto staging = StagingFolder::Make(job.destination, FilePart(job.target));
+  if (!staging) {
+    failed_.push_back({job.target, staging.error()});
+    return;
+  }
+  auto process = platform.StartProgram(job.program, {job.source, staging->file()});
+  if (!process) {
+    failed_.push_back({job.target, NotStartedText(process.error())});
+    return;
+  }
+  const auto deadline = platform.Now() + job.time_limit;
+  running_.push_back({std::move(queued), std::move(*staging), std::move(*process), deadline});
 }
 
 void ProgramQueue::WaitForOne(Platform& platform) {
@@ -110,7 +142,7 @@ void ProgramQueue::WaitAll(Platform& platform) {
   while (!Idle()) WaitForOne(platform);
 }
 
-std::vector<std::string> ProgramQueue::TakeFailedTargets(Platform& platform) {
+std::vector<ProgramQueue::FailedJob> ProgramQueue::TakeFailures(Platform& platform) {
   Reap(platform);
   Launch(platform);
   return std::exchange(failed_, {});

@@ -5,29 +5,39 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/platform.h"
 
 namespace vsm {
 
+// Why a program did not do its work, in the words that a box shows below its own text.
+std::string NotStartedText(std::string_view system_reason);  // "could not be started: ..."
+std::string StoppedText(std::chrono::seconds limit);         // "stopped after 120 s"
+// The first line of what an ended program wrote to its standard error, else how it ended.
+std::string FailureText(Process& process);
+
 // Programs that the tool starts and does not wait for (the conversions to binary). At most
 // `max_running` run at once; the others wait their turn. Each job names the files it reads and
 // writes, so that the tool can wait for the jobs that touch a file before it uses that file.
-// A program writes its output under a name of its own beside the target; only a program that
-// ends well within its time limit has that output moved over the target, so that a program that
-// fails, dies half-way or hangs never leaves a half-written target nor destroys an earlier one.
+// A program is given a file of the target's own name in a staging folder beside its destination
+// (StagingFolder); only when it ends well within its time limit is that file moved over the
+// destination, so that a program that fails, dies half-way or hangs never leaves a half-written
+// target nor destroys an earlier one.
 class ProgramQueue {
  public:
   struct Job {
     std::string program;
-    std::vector<std::string> arguments;
-    std::string source;  // the file the program reads
-    std::string target;  // the file the program makes
-    std::string output;  // where the program writes it, beside the file that `target` finally
-                         // names; put in place of that file when the program succeeds (PutInPlace);
-                         // empty when the program writes `target` itself
+    std::string source;       // the file the program reads: its first argument
+    std::string target;       // the file it makes, as the tool names it
+    std::string destination;  // where that file goes: the target, or the file it finally names
     std::chrono::seconds time_limit{120};  // a program still running then is stopped and fails
+  };
+  struct FailedJob {
+    std::string target;
+    std::string reason;
   };
 
   explicit ProgramQueue(std::size_t max_running);
@@ -38,8 +48,8 @@ class ProgramQueue {
   // jobs queued before it.
   void WaitFor(Platform& platform, const std::string& file);
   void WaitAll(Platform& platform);
-  // The targets of the jobs that failed since the last call, in the order they ended.
-  std::vector<std::string> TakeFailedTargets(Platform& platform);
+  // The jobs that failed since the last call, in the order they ended.
+  std::vector<FailedJob> TakeFailures(Platform& platform);
   bool Idle() const { return running_.empty() && waiting_.empty(); }
 
  private:
@@ -52,13 +62,16 @@ class ProgramQueue {
   };
   struct Running {
     Queued queued;
+    StagingFolder staging;
     std::unique_ptr<Process> process;
     std::chrono::steady_clock::time_point deadline;
+    bool stopped = false;  // at its time limit
   };
 
   void Reap(Platform& platform);
-  void Finish(Running& running, bool succeeded);
+  void Finish(Running& running);
   void Launch(Platform& platform);
+  void LaunchOne(Platform& platform, Queued queued);
   static bool Touches(const Queued& queued, const std::string& identity);
   void WaitForOne(Platform& platform);
   bool AnyEnded();
@@ -66,7 +79,7 @@ class ProgramQueue {
   std::size_t max_running_;
   std::deque<Queued> waiting_;
   std::vector<Running> running_;
-  std::vector<std::string> failed_;
+  std::vector<FailedJob> failed_;
 };
 
 }  // namespace vsm

@@ -1,11 +1,15 @@
 #include "session/session.h"
 
+#include "platform/paths.h"
 #include "script/script_interpreter.h"
 
 namespace vsm {
 
-Session::Session(Platform& platform, std::string start_folder)
+Session::Session(Platform& platform, std::string start_folder, std::string converter_folder)
     : workspace(platform, std::move(start_folder)), controls(workspace) {
+  if (!converter_folder.empty()) {
+    workspace.settings.converter_folder = WithTrailingSeparator(std::move(converter_folder));
+  }
   workspace.run_script = [this](Workspace& running, const std::string& script) {
     return RunScript(running, controls, script);
   };

@@ -19,7 +19,8 @@ struct DialogFolders {
 // Loading a batch script runs it with these controls.
 class Session {
  public:
-  Session(Platform& platform, std::string start_folder);
+  // `converter_folder`: where the converter programs are taken from (Settings::converter_folder).
+  Session(Platform& platform, std::string start_folder, std::string converter_folder);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 

@@ -17,7 +17,6 @@ void CreateWorkingFolder(const Settings& settings, const std::string& folder) {
 
 void PrepareWorkingFolders(Session& session) {
   Settings& settings = session.workspace.settings;
-  settings.program_folder = ExecutableFolder();
   // An existing folder is the normal case, and one that cannot be created shows up later, when
   // a file in it cannot be written.
   CreateWorkingFolder(settings, settings.work_folder);

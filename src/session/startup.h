@@ -6,8 +6,8 @@ namespace vsm {
 
 // Start-up in two halves, so that the window can be built between them.
 
-// Takes the tool's own folder (where the converters are looked for), creates the working folders
-// below the start folder and writes the default satellite table when it is missing.
+// Creates the working folders below the start folder and writes the default satellite table when
+// it is missing.
 void PrepareWorkingFolders(Session& session);
 
 // Shows the version text in status field 1 and selects "Keep existing providers".

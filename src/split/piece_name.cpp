@@ -90,7 +90,8 @@ std::optional<std::size_t> PieceNameRoom(const Settings& settings,
   if (!longest_path) return std::nullopt;
   // The paths of a piece whose name is empty, as long as they get while written.
   const std::size_t text_form = settings.TextFormOf(kPieceExtension).size();
-  const std::size_t converted = settings.ResultPath(kPieceExtension).size() + kPartialSuffix.size();
+  const std::size_t converted =
+      settings.ResultPath(kPieceExtension).size() + StagingFolder::kNameLength + 1;
   const std::size_t taken = std::max(text_form, converted) + kTemporarySuffixLength;
   return taken < *longest_path ? *longest_path - taken : 0;
 }

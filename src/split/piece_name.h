@@ -30,8 +30,8 @@ std::string PieceStem(std::string_view name);
 // How many characters of a piece name, its number included and ".vrk" not, keep every path that a
 // split writes for the piece within `longest_path` characters: the piece in the result folder and
 // its text form in the work folder below the start folder of `settings`, and, while they are
-// written, their temporary names and the converter's ".partial" output. Nothing without a limit
-// (kLongestPath: Windows has one).
+// written, their temporary names and the converter's output in its staging folder. Nothing without
+// a limit (kLongestPath: Windows has one).
 std::optional<std::size_t> PieceNameRoom(const Settings& settings,
                                          std::optional<std::size_t> longest_path);
 

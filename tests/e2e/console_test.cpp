@@ -65,6 +65,14 @@ TEST(ToolArguments, FolderNamesTheStartFolderOrLeavesItToTheDocuments) {
             ToolArguments::StartFolder::current);
 }
 
+TEST(ToolArguments, ConvertersNameTheirFolder) {
+  EXPECT_EQ(ParseToolArguments({"--converters", "maker", "--run", "a.vrk"}).converters, "maker");
+  const ToolArguments line = ParseToolArguments({"--converters=-odd name"});
+  EXPECT_EQ(line.mode, ToolArguments::Mode::window);
+  EXPECT_EQ(line.converters, "-odd name");
+  EXPECT_EQ(ParseToolArguments({"--run", "a.vrk"}).converters, "");
+}
+
 TEST(ToolArguments, MistakesAreUsageErrors) {
   for (const auto& arguments :
        std::vector<std::vector<std::string>>{{"--run"},
@@ -76,7 +84,11 @@ TEST(ToolArguments, MistakesAreUsageErrors) {
                                              {"--folder", "--folder"},
                                              {"--folder", ""},
                                              {"--folder="},
-                                             {"--folder", "a", "b"}}) {
+                                             {"--folder", "a", "b"},
+                                             {"--converters"},
+                                             {"--converters", ""},
+                                             {"--converters="},
+                                             {"--converters", "a", "--converters=b"}}) {
     const ToolArguments line = ParseToolArguments(arguments);
     EXPECT_EQ(line.mode, ToolArguments::Mode::usage_error) << testing::PrintToString(arguments);
     EXPECT_FALSE(line.error.empty());
@@ -167,7 +179,8 @@ TEST_F(HeadlessTest, VersionAndHelp) {
       "  0  FILE was loaded and everything it asked to read, merge, write and convert\n"
       "     was done (boxes about the data, such as \"Warning !!!\", do not count)\n"
       "  1  FILE was not loaded\n"
-      "  2  wrong arguments, or the folder of --folder cannot be made\n"
+      "  2  wrong arguments, the folder of --folder cannot be made, or the folder of\n"
+      "     --converters lacks a converter\n"
       "  3  FILE was loaded, but some of what it asked for was left undone: a box\n"
       "     titled \"Nice....\" or \"Sorry, no go....\" said a file was not found,\n"
       "     read, merged, written or converted, or a script line loaded nothing\n"))
@@ -349,6 +362,70 @@ TEST_F(HeadlessTest, AFolderInAReadOnlyFolderIsNamedAndNothingIsCreated) {
                             std::string(std::strerror(EACCES)) + "\n");
   EXPECT_EQ(EverythingBelow(), (std::vector<std::string>{"locked"}));
 }
+
+// --converters DIR: the converters are taken from DIR (a relative DIR from the start folder);
+// a DIR that is not there or lacks a converter is named, with the program it lacks, before
+// anything is created.
+TEST_F(HeadlessTest, ConvertersAreTakenFromTheFolderTheyAreGivenIn) {
+  const std::string bin = ExecutableFolder();
+  CreateFolder(Path("lists"));
+  CreateFolder(Path("lists/maker's converters"));
+  for (const char* converter : {"vrk2mvt", "mvt2vrk"}) {
+    const std::string program = std::string(converter) + kExecutableSuffix;
+    std::filesystem::copy_file(bin + program, Path("lists/maker's converters/" + program));
+  }
+  WriteFile(Path("lists/a.txt"), OneAntennaListText("Astra", 2));
+  WriteFile(Path("lists/job.txt"), Script({"load a.txt", "save a.vrk", "load a.vrk"}));
+  const RunResult run =
+      Run({"--folder", "lists", "--converters", "maker's converters", "--run", "job.txt"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(ReadFile(Path("lists/VrkWork/a.vrk.txt")).starts_with("[MORVANE V3 FILE]\r\n"));
+
+  RemoveFile(Path("lists/maker's converters/mvt2vrk") + kExecutableSuffix);
+  struct BadFolder {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const std::string mvt2vrk = std::string("mvt2vrk") + kExecutableSuffix;
+  const std::string empty = Path("empty");
+  for (const BadFolder& bad : std::vector<BadFolder>{
+           {{"--converters", "nowhere"}, "\"nowhere\": there is no such folder"},
+           {{"--converters=lists/a.txt"}, "\"lists/a.txt\": there is no such folder"},
+           {{"--folder", "lists", "--converters", "maker's converters"},
+            "\"maker's converters\": it has no program " + mvt2vrk},
+           {{"--folder", "new", "--converters", empty},
+            '"' + empty + "\": it has no program vrk2mvt" + kExecutableSuffix +
+                " and no program " + mvt2vrk}}) {
+    CreateFolder(empty);
+    const auto before = EverythingBelow();
+    std::vector<std::string> arguments = bad.arguments;
+    arguments.insert(arguments.end(), {"--run", "job.txt"});
+    const RunResult result = Run(arguments);
+    EXPECT_EQ(result.exit_code, 2) << bad.message;
+    EXPECT_EQ(result.err, "vrk-split-merge: cannot take the converters from " + bad.message + "\n");
+    EXPECT_EQ(EverythingBelow(), before) << bad.message;  // nothing created, "new" neither
+  }
+}
+
+#ifndef _WIN32
+// The tool copied alone into a folder, started in a folder that someone else prepared: a program
+// called vrk2mvt planted there is not run; the load says that the tool's own converter is missing.
+TEST_F(HeadlessTest, NoConverterIsEverTakenFromTheStartFolder) {
+  const TempFolder alone;
+  std::filesystem::copy_file(ExecutableFolder() + kConsoleProgram, alone / kConsoleProgram);
+  WriteFile(Path("vrk2mvt"), "#!/bin/sh\ntouch planted-converter-ran\ncp \"$1\" \"$2\"\n");
+  std::filesystem::permissions(Path("vrk2mvt"), std::filesystem::perms::owner_all);
+  WriteFile(Path("a.vrk"), OneAntennaListText("Astra", 2));
+  const RunResult run = RunProgram(alone / kConsoleProgram, {"--run", "a.vrk"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_FALSE(Exists(Path("planted-converter-ran")));
+  EXPECT_EQ(run.err, "Nice....: LoadThisFile: File not found \n" + std::string("a.vrk") + "\n" +
+                         Path("VrkWork/a.vrk.txt") +
+                         "\ncould not be started: No such file or directory\n"
+                         "Nice....: LoadFile: No file specified or found.\na.vrk\n");
+}
+#endif
 
 // A list whose two providers are named with 200 characters each, alike in their first 190.
 std::string LongProviderNamesListText() {

@@ -45,12 +45,12 @@ std::vector<std::string> ReceivedArguments(const std::vector<std::string>& argum
   passed.insert(passed.end(), arguments.begin(), arguments.end());
   const auto process =
       StartSystemProcess(ExecutableFolder() + "print_arguments" + kExecutableSuffix, passed);
-  if (process == nullptr) {
-    ADD_FAILURE() << "cannot start print_arguments";
+  if (!process) {
+    ADD_FAILURE() << "cannot start print_arguments: " << process.error();
     return {};
   }
-  EXPECT_TRUE(process->WaitFor(std::chrono::seconds(60)));
-  EXPECT_EQ(process->ExitCode(), 0);
+  EXPECT_TRUE((*process)->WaitFor(std::chrono::seconds(60)));
+  EXPECT_EQ((*process)->ExitCode(), 0);
   std::vector<std::string> received;
   const std::string content = ReadWholeFile(record).value_or("");
   for (std::size_t start = 0, end = 0; (end = content.find('\0', start)) != std::string::npos;

@@ -22,7 +22,7 @@ class ControlsTest : public testing::Test {
 
   TempFolder folder;
   RecordingPlatform platform;
-  Session session{platform, folder.path()};
+  Session session{platform, folder.path(), ExecutableFolder()};
   Controls& controls = session.controls;
   Options& options = session.workspace.options;
 };

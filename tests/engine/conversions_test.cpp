@@ -1,8 +1,9 @@
 // The conversions between the binary and the text form: the converter programs are found and
 // started with the right names, their output is read or put in place. Converters that are
 // missing, fail, die half-way or hang, and binary lists that are truncated or corrupt, are each
-// reported with the file concerned, leave no half-written file under a final name, destroy no
-// earlier file, and the next operation works.
+// reported with the file concerned and the converter's reason, leave no half-written file under a
+// final name, destroy no earlier file, leave no program of theirs running, and the next
+// operation works.
 
 #include "format/conversions.h"
 
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,7 @@ const std::string kTextForm = CrLf({"[MORVANE V3 FILE]", "[NETWORK]", "converted
 // program (not through a shell command line), as the tool starts the real ones.
 class ConverterTest : public WorkspaceTest {
  protected:
-  ConverterTest() { workspace.settings.program_folder = programs.path(); }
+  ConverterTest() { workspace.settings.converter_folder = programs.path(); }
 #ifdef _WIN32
   void SetUp() override { GTEST_SKIP() << "the made-up converters are POSIX shell scripts"; }
 #endif
@@ -71,13 +73,24 @@ class ConverterTest : public WorkspaceTest {
   std::string TextFormOf(std::string_view file) const {
     return workspace.settings.WorkPath(std::string(FilePart(file)) + ".txt");
   }
-  void ExpectNotFound(std::string_view file) {
+  void ExpectNotFound(std::string_view file, std::string_view reason_line) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].title, "Nice....");
-    EXPECT_EQ(platform.messages[0].text,
-              "LoadThisFile: File not found \r\n" + Path(file) + "\r\n" + TextFormOf(file));
+    EXPECT_EQ(platform.messages[0].text, "LoadThisFile: File not found \r\n" + Path(file) + "\r\n" +
+                                             TextFormOf(file) + std::string(reason_line));
     EXPECT_FALSE(Exists(TextFormOf(file)));
     EXPECT_TRUE(workspace.loaded_files.empty());
+  }
+
+  // The staging folders of conversions ("." + "vsm" + 3 hexadecimal digits) left in `folder`, one
+  // line each.
+  static std::string StagingFoldersIn(const std::string& folder) {
+    std::string found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      if (std::regex_match(name, std::regex("\\.vsm[0-9a-f]{3}"))) found += name + "\n";
+    }
+    return found;
   }
 
   TempFolder programs;
@@ -130,13 +143,14 @@ TEST_F(ConverterTest, FailedHungOrMissingConvertersLeaveNoTextForm) {
   struct Case {
     const char* label;
     const char* program;  // nullptr: no converter at all
+    const char* reason;   // "": the converter ended well, there is nothing to add
   };
   const Case cases[] = {
-      {"fails after writing", "cp \"$1\" \"$2\"; exit 3"},
-      {"writes nothing", "exit 0"},
+      {"fails after writing", "cp \"$1\" \"$2\"; exit 3", "\r\nexit status 3"},
+      {"writes nothing", "exit 0", ""},
       // Would be read in full after 30 s if the time limit did not stop it.
-      {"hangs", "cp \"$1\" \"$2\"; exec sleep 30"},
-      {"is missing", nullptr},
+      {"hangs", "cp \"$1\" \"$2\"; exec sleep 30", "\r\nstopped after 1 s"},
+      {"is missing", nullptr, "\r\ncould not be started: No such file or directory"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -145,7 +159,7 @@ TEST_F(ConverterTest, FailedHungOrMissingConvertersLeaveNoTextForm) {
     WriteFile(TextFormOf("a.vrk"), kTextForm);
     platform.messages.clear();
     EXPECT_FALSE(LoadBinary("a.vrk"));
-    ExpectNotFound("a.vrk");
+    ExpectNotFound("a.vrk", c.reason);
   }
 }
 
@@ -161,20 +175,18 @@ TEST_F(ConverterTest, NamesReachTheConverterIntactAsSeparateArguments) {
   EXPECT_EQ(workspace.main_set.networks.size(), 1u);
 }
 
-TEST_F(ConverterTest, TheToolsOwnFolderComesBeforeTheStartFolder) {
+// Whoever prepared the start folder (an unpacked archive) may have put a program of the
+// converter's name there: it is never started.
+TEST_F(ConverterTest, AConverterInTheStartFolderIsNeverStarted) {
   const std::string marker = Path("used");
   Install(workspace.settings.start_folder, kToTextConverter,
           ("echo start > '" + marker + "'; cp \"$1\" \"$2\"").c_str());
-  InstallToText("echo own > '" + marker + "'; cp \"$1\" \"$2\"");
-  ASSERT_TRUE(LoadBinary("a.vrk"));
-  EXPECT_EQ(ReadFile(marker), "own\n");
-
-  RemoveFile(programs.path() + kToTextConverter + kExecutableSuffix);
-  ASSERT_TRUE(LoadBinary("a.vrk"));
-  EXPECT_EQ(ReadFile(marker), "start\n");
-  EXPECT_EQ(workspace.settings.converter_command.rfind(
-                workspace.settings.start_folder + kToTextConverter + kExecutableSuffix + " ", 0),
-            0u);
+  EXPECT_FALSE(LoadBinary("a.vrk"));
+  EXPECT_FALSE(Exists(marker));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "LoadThisFile: File not found \r\n" + Path("a.vrk") +
+                                           "\r\n" + TextFormOf("a.vrk") +
+                                           "\r\ncould not be started: No such file or directory");
 }
 
 // Writes an empty list as `text_file` and converts it into `target`.
@@ -194,9 +206,13 @@ TEST_F(ConversionToBinaryTest, TheWriterStartsTheConversionOfAVrkTarget) {
                                                       kExecutableSuffix + " " + TextFormOf(target) +
                                                       " " + target);
   WaitForConversionsOf(workspace, target);
-  // The converter writes beside the target; its output replaces the target once it succeeded.
-  EXPECT_EQ(ReadFile(args_file), TextFormOf(target) + "\n" + PartialOutputName(target) + "\n");
-  EXPECT_FALSE(Exists(PartialOutputName(target)));
+  // The converter writes a file of the target's own name in a folder of its own beside the
+  // target, which replaces the target once the converter succeeded and is then gone.
+  const std::string arguments = ReadFile(args_file);
+  const std::regex staged(TextFormOf(target) + "\n" + workspace.settings.start_folder +
+                          "\\.vsm[0-9a-f]{3}/out list\\.vrk\n");
+  EXPECT_TRUE(std::regex_match(arguments, staged)) << arguments;
+  EXPECT_EQ(StagingFoldersIn(workspace.settings.start_folder), "");
   EXPECT_EQ(ReadFile(target), ReadFile(TextFormOf(target)));
   ReportFailedConversions(workspace);
   EXPECT_TRUE(platform.messages.empty());
@@ -211,8 +227,8 @@ TEST_F(ConversionToBinaryTest, OnlyALowerCaseVrkTargetIsConverted) {
   }
 }
 
-TEST_F(ConversionToBinaryTest, AFailedConversionIsReportedOnceWithItsTarget) {
-  InstallToBinary("exit 2");
+TEST_F(ConversionToBinaryTest, AFailedConversionIsReportedOnceWithItsTargetAndReason) {
+  InstallToBinary("echo chatter; echo >&2; echo '  bad list  ' >&2; echo more >&2; exit 2");
   const std::string target = Path("a.vrk");
   Save(target);
   workspace.conversions.WaitAll(platform);
@@ -220,7 +236,8 @@ TEST_F(ConversionToBinaryTest, AFailedConversionIsReportedOnceWithItsTarget) {
   ReportFailedConversions(workspace);
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].title, "Nice....");
-  EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target);
+  // The first line of its standard error that says something.
+  EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target + "\r\n  bad list");
 }
 
 TEST_F(ConversionToBinaryTest, AConverterThatCannotStartIsAFailedConversion) {
@@ -228,7 +245,22 @@ TEST_F(ConversionToBinaryTest, AConverterThatCannotStartIsAFailedConversion) {
   StartConversionToBinary(workspace, TextFormOf(target), target);
   ReportFailedConversions(workspace);
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target);
+  EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target +
+                                           "\r\ncould not be started: No such file or directory");
+}
+
+TEST_F(ConversionToBinaryTest, AConverterThatEndsWellWithoutItsFileFailed) {
+  InstallToBinary("echo done");
+  const std::string target = Path("a.vrk");
+  WriteFile(target, "earlier file");
+  Save(target);
+  workspace.conversions.WaitAll(platform);
+  ReportFailedConversions(workspace);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text,
+            "Conversion failed: \r\n" + target + "\r\nit ended without writing the file");
+  EXPECT_EQ(ReadFile(target), "earlier file");
+  EXPECT_EQ(StagingFoldersIn(workspace.settings.start_folder), "");
 }
 
 // The tool waits for the conversions of a file however it is named, also before the file exists.
@@ -316,7 +348,8 @@ TEST_F(ConversionToBinaryTest, SaveAndSplitReportAnEarlierFailedConversionFirst)
       SaveThisFile(workspace, Path("missing/out.txt"), Button::save);
     }
     ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + failed);
+    EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + failed +
+                                             "\r\ncould not be started: No such file or directory");
     EXPECT_EQ(platform.messages[1].text.rfind("Cannot write file \r\n", 0), 0u);
   }
 }
@@ -343,7 +376,8 @@ TEST_F(ConverterTest, ConvertersHoldNoneOfTheToolsFiles) {
 
 struct FaultyProgram {
   const char* label;
-  const char* body;  // shell script body; nullptr: the program is missing
+  const char* body;    // shell script body; nullptr: the program is missing
+  const char* reason;  // the line that its box adds
 };
 
 // Converters with a time limit of one second, and a save or merge to run through them.
@@ -361,10 +395,13 @@ class FaultyConverterTest : public ConverterTest {
 };
 
 const FaultyProgram kFaultyPrograms[] = {
-    {"is missing", nullptr},
-    {"exits with an error", "cp \"$1\" \"$2\"; exit 2"},
-    {"writes half a file and dies", "head -c 40 \"$1\" > \"$2\"; kill -9 $$"},
-    {"hangs after writing half a file", "head -c 40 \"$1\" > \"$2\"; exec sleep 60"},
+    {"is missing", nullptr, "could not be started: No such file or directory"},
+    {"exits with an error", "cp \"$1\" \"$2\"; exit 2", "exit status 2"},
+    {"says why and exits", "echo 'not my kind of list' >&2; exit 1", "not my kind of list"},
+    {"writes half a file and dies", "head -c 40 \"$1\" > \"$2\"; kill -9 $$",
+     "ended by signal 9 (Killed)"},
+    {"hangs after writing half a file", "head -c 40 \"$1\" > \"$2\"; exec sleep 60",
+     "stopped after 1 s"},
 };
 
 TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsReported) {
@@ -383,9 +420,10 @@ TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsR
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].title, "Nice....");
-    EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target);
+    EXPECT_EQ(platform.messages[0].text,
+              "Conversion failed: \r\n" + target + "\r\n" + program.reason);
     EXPECT_EQ(ReadFile(target), "earlier file");
-    EXPECT_FALSE(Exists(PartialOutputName(target)));
+    EXPECT_EQ(StagingFoldersIn(workspace.settings.start_folder), "");
   }
   // The tool keeps working: with a working converter the same save succeeds.
   InstallRealConverter(kToBinaryConverter);
@@ -405,8 +443,8 @@ TEST_F(FaultyConverterTest, AFailedConversionToTextLoadsNothingAndKeepsTheSource
     platform.messages.clear();
     EXPECT_FALSE(Load("a.vrk"));
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text,
-              "LoadThisFile: File not found \r\n" + source + "\r\n" + text_form);
+    EXPECT_EQ(platform.messages[0].text, "LoadThisFile: File not found \r\n" + source + "\r\n" +
+                                             text_form + "\r\n" + program.reason);
     EXPECT_FALSE(Exists(text_form));
     EXPECT_TRUE(workspace.loaded_files.empty());
     EXPECT_EQ(ReadFile(source), VrkOf(SmallList(2)));
@@ -429,7 +467,8 @@ TEST_F(FaultyConverterTest, AFailedConversionOfAMergedFileLeavesTheMainSetAsItWa
     platform.messages.clear();
     EXPECT_FALSE(MergeThisFile(workspace, source));
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + source);
+    EXPECT_EQ(platform.messages[0].text,
+              "MergeThisFile: File not found \r\n" + source + "\r\n" + program.reason);
     EXPECT_EQ(workspace.main_set.tv_services.size(), services);
     EXPECT_EQ(workspace.loaded_files.size(), 1u);
   }
@@ -438,16 +477,50 @@ TEST_F(FaultyConverterTest, AFailedConversionOfAMergedFileLeavesTheMainSetAsItWa
   EXPECT_GT(workspace.main_set.tv_services.size(), services);
 }
 
+#ifdef __linux__
+// Whether the process `pid` still runs (a zombie that nobody reaped does not).
+bool IsRunning(const std::string& pid) {
+  const std::string stat = ReadFile("/proc/" + pid + "/stat");
+  const std::size_t state = stat.rfind(')');
+  return state != std::string::npos && state + 2 < stat.size() && stat[state + 2] != 'Z';
+}
+
+// A converter that hangs has started a program of its own, which hangs too: stopping the
+// converter at its time limit stops that program as well.
+TEST_F(FaultyConverterTest, AStoppedConverterTakesTheProgramsItStartedWithIt) {
+  const std::string pid_file = programs / "child";
+  const std::string hang = "sleep 60 & echo $! > '" + pid_file + "'; exec sleep 60";
+  WriteList("a.txt", SmallList(7));
+  ASSERT_TRUE(Load("a.txt"));
+  for (const bool to_text : {true, false}) {
+    SCOPED_TRACE(to_text ? "to text" : "to binary");
+    RemoveFile(pid_file);
+    Install(programs.path(), to_text ? kToTextConverter : kToBinaryConverter, hang.c_str());
+    platform.messages.clear();
+    if (to_text) {
+      WriteList("b.vrk", "list");
+      EXPECT_FALSE(MergeThisFile(workspace, Path("b.vrk")));
+    } else {
+      SaveAs(Path("out.vrk"));
+      FinishConversions();
+    }
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_TRUE(platform.messages[0].text.ends_with("\r\nstopped after 1 s"))
+        << platform.messages[0].text;
+    std::string child = ReadFile(pid_file);
+    while (!child.empty() && child.back() == '\n') child.pop_back();
+    ASSERT_FALSE(child.empty());
+    EXPECT_FALSE(IsRunning(child)) << "process " << child << " outlived its converter";
+  }
+}
+#endif
+
 // The real converters refuse a binary list that is cut short or damaged.
 class DamagedVrkTest : public WorkspaceTest {};
 
 TEST_F(DamagedVrkTest, ATruncatedOrCorruptListIsReportedAndTheNextLoadWorks) {
   const std::string good = VrkOf(SmallList(5));
   ASSERT_GT(good.size(), 64u);
-  struct Case {
-    const char* label;
-    std::string bytes;
-  };
   std::string flipped = good;
   flipped[good.size() / 2] = static_cast<char>(flipped[good.size() / 2] ^ 0x40);
   // The antenna block's record count, with a checksum that matches again.
@@ -457,14 +530,25 @@ TEST_F(DamagedVrkTest, ATruncatedOrCorruptListIsReportedAndTheNextLoadWorks) {
   for (std::size_t i = good.size() - 4; i < good.size(); ++i, crc >>= 8) {
     huge_count[i] = static_cast<char>(crc & 0xff);
   }
+  struct Case {
+    const char* label;
+    std::string bytes;
+    std::string reason;  // of the bundled vrk2mvt, after the file's name
+  };
   const Case cases[] = {
-      {"empty", ""},
-      {"header only", good.substr(0, vrk::kHeaderSize)},
-      {"cut in the middle", good.substr(0, good.size() / 2)},
-      {"last byte missing", good.substr(0, good.size() - 1)},
-      {"one byte changed", flipped},
-      {"a count larger than the file", huge_count},
-      {"text, not a list", "hello\r\n"},
+      {"empty", "", "truncated: 0 bytes"},
+      {"header only", good.substr(0, vrk::kHeaderSize),
+       "truncated: 16 bytes, shorter than header and checksum"},
+      {"cut in the middle", good.substr(0, good.size() / 2),
+       "truncated: " + std::to_string(good.size() / 2) + " bytes of the " +
+           std::to_string(good.size()) + " the header announces"},
+      {"last byte missing", good.substr(0, good.size() - 1),
+       "truncated: " + std::to_string(good.size() - 1) + " bytes of the " +
+           std::to_string(good.size()) + " the header announces"},
+      {"one byte changed", flipped, "checksum mismatch"},
+      {"a count larger than the file", huge_count,
+       "[ANTENNA] record count 2147483647 is larger than the file can hold"},
+      {"text, not a list", "hello\r\n", "wrong magic number, not a .vrk list"},
   };
   const std::string name = Path("damaged.vrk");
   const std::string text_form = workspace.settings.WorkPath("damaged.vrk.txt");
@@ -474,8 +558,8 @@ TEST_F(DamagedVrkTest, ATruncatedOrCorruptListIsReportedAndTheNextLoadWorks) {
     platform.messages.clear();
     EXPECT_FALSE(Load("damaged.vrk"));
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text,
-              "LoadThisFile: File not found \r\n" + name + "\r\n" + text_form);
+    EXPECT_EQ(platform.messages[0].text, "LoadThisFile: File not found \r\n" + name + "\r\n" +
+                                             text_form + "\r\nvrk2mvt: " + name + ": " + c.reason);
     EXPECT_EQ(ReadFile(name), c.bytes);  // the damaged file itself is left as it is
     EXPECT_FALSE(Exists(text_form));
     EXPECT_TRUE(workspace.main_set.antennas.empty());

@@ -23,8 +23,8 @@ using namespace test_support;
 // Runs a program built beside the test binary and returns its exit status (-1: did not run).
 int RunProgram(const std::string& name, const std::vector<std::string>& arguments) {
   const auto process = StartSystemProcess(ExecutableFolder() + name + kExecutableSuffix, arguments);
-  if (!process || !process->WaitFor(std::chrono::minutes(2))) return -1;
-  return process->ExitCode();
+  if (!process || !(*process)->WaitFor(std::chrono::minutes(2))) return -1;
+  return (*process)->ExitCode();
 }
 
 std::string Encode(std::string_view text) {

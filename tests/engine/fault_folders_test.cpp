@@ -50,7 +50,7 @@ class FaultyFolderTest : public WorkspaceTest {
                            {.services = 8, .antennas = 2, .first_antenna = 2, .seed = 12}));
   }
   void SetUp() override {
-    if (!IsRegularFile(ConverterPath(workspace, kToBinaryConverter))) {
+    if (!IsRegularFile(ConverterPath(workspace.settings, kToBinaryConverter))) {
       GTEST_SKIP() << "the converters are not built beside the tests";
     }
   }
@@ -476,7 +476,8 @@ TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   EXPECT_NE(std::find(statuses.begin(), statuses.end(), "0:gone"), statuses.end());
   EXPECT_EQ(platform.caption_history.front(), "load_button:Load");
   ASSERT_EQ(platform.messages.size(), 2u);
-  EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + Path("gone.vrk"));
+  EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + Path("gone.vrk") +
+                                           "\r\nvrk2mvt: " + Path("gone.vrk") + ": cannot be read");
   EXPECT_EQ(platform.messages[1].text, "MergeThisFile: File not found \r\n" + Path("lost.txt"));
   ASSERT_EQ(workspace.loaded_files.size(), 2u);
   EXPECT_EQ(workspace.loaded_files[0].path, Path("a.txt"));

@@ -74,7 +74,7 @@ class HostileNamesTest : public test_support::WorkspaceTest {
 #ifdef _WIN32
     GTEST_SKIP() << "the expected piece names are those of a UTF-8 file system";
 #endif
-    if (!IsRegularFile(ConverterPath(workspace, kToBinaryConverter))) {
+    if (!IsRegularFile(ConverterPath(workspace.settings, kToBinaryConverter))) {
       GTEST_SKIP() << "the converters are not built beside the tests";
     }
     WriteList("hostile.txt", ListWithNames(kHostileNames));

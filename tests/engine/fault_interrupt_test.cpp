@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <regex>
 #include <string>
 #include <thread>
 
@@ -66,8 +67,10 @@ bool DeletedFirst(const std::string& name) {
          name == "antenna_list.txt" || name == "provider_list.txt";
 }
 
+// A temporary file of the tool's writer, or anything in the staging folder of a conversion.
 bool IsTemporary(const std::string& name) {
-  return HasSuffix(name, ".tmp") || HasSuffix(name, ".partial");
+  static const std::regex staged("(.*/)?\\.vsm[0-9a-f]{3}/.*");
+  return HasSuffix(name, ".tmp") || std::regex_match(name, staged);
 }
 
 class InterruptTest : public testing::Test {

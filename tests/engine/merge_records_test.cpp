@@ -657,7 +657,7 @@ TEST_F(MergeTest, BrokenIndexesRefuseTheMergeAndChangeNothing) {
 class BinaryMergeTest : public MergeTest {
  protected:
   BinaryMergeTest() {
-    workspace.settings.program_folder = programs.path();
+    workspace.settings.converter_folder = programs.path();
     const std::string program = programs / (std::string(kToTextConverter) + kExecutableSuffix);
     WriteFile(program, "#!/bin/sh\ncp \"$1\" \"$2\"\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
@@ -701,7 +701,9 @@ TEST_F(BinaryMergeTest, AMissingBinaryFileIsNotFound) {
   ASSERT_TRUE(LoadList(AstraThenHotbird()));
   EXPECT_FALSE(MergeFile("gone.vrk"));
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + Path("gone.vrk"));
+  EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + Path("gone.vrk") +
+                                           "\r\ncp: cannot stat '" + Path("gone.vrk") +
+                                           "': No such file or directory");
 }
 
 }  // namespace

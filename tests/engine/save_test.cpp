@@ -41,7 +41,7 @@ class SaveTest : public WorkspaceTest {
   }
   bool Save(std::string target) { return SaveThisFile(workspace, std::move(target), Button::save); }
   bool ConverterBuilt() const {
-    return IsRegularFile(ConverterPath(workspace, kToBinaryConverter));
+    return IsRegularFile(ConverterPath(workspace.settings, kToBinaryConverter));
   }
   ListSpec spec = SampleList();
 };

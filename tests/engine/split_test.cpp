@@ -140,7 +140,7 @@ class SplitTest : public WorkspaceTest {
     return text.substr(body, text.find("\r\n[", body) + 2 - body);
   }
   bool ConverterBuilt() const {
-    return IsRegularFile(ConverterPath(workspace, kToBinaryConverter));
+    return IsRegularFile(ConverterPath(workspace.settings, kToBinaryConverter));
   }
   // Makes the start folder a folder of `length` characters, with its working folders.
   void StartInAFolderOfLength(std::size_t length) {
@@ -318,7 +318,7 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
     const auto expected = ReadFile(workspace.settings.WorkPath(std::string(piece) + ".txt"));
     RecordingPlatform reader_platform;
     Workspace reader(reader_platform, folder.path());
-    reader.settings.program_folder = workspace.settings.program_folder;
+    reader.settings.converter_folder = workspace.settings.converter_folder;
     ASSERT_TRUE(LoadThisFile(reader, file)) << piece;
     EXPECT_EQ(ReadFile(reader.settings.text_file), expected) << piece;
   }

@@ -18,13 +18,12 @@ using namespace test_support;
 TEST(StartUp, CreatesTheWorkingFoldersAndTheDefaultSatelliteTable) {
   TempFolder folder;
   RecordingPlatform platform;
-  Session session(platform, folder.path());
+  Session session(platform, folder.path(), "");
   StartUp(session);
   EXPECT_TRUE(IsFolder(folder / "VrkWork"));
   EXPECT_TRUE(IsFolder(folder / "VrkKeep"));
   EXPECT_TRUE(IsFolder(folder / "VrkResult"));
   EXPECT_EQ(ReadFile(folder / "VrkKeep/sat_position.txt"), DefaultSatPositionTable());
-  EXPECT_EQ(session.workspace.settings.program_folder, ExecutableFolder());
   EXPECT_TRUE(platform.messages.empty());
 }
 
@@ -33,7 +32,7 @@ TEST(StartUp, KeepsTheUsersSatelliteTableAndExistingFolders) {
   CreateFolder(folder / "VrkKeep");
   WriteFile(folder / "VrkKeep/sat_position.txt", "mine\r\n");
   RecordingPlatform platform;
-  Session session(platform, folder.path());
+  Session session(platform, folder.path(), "");
   StartUp(session);
   EXPECT_EQ(ReadFile(folder / "VrkKeep/sat_position.txt"), "mine\r\n");
   EXPECT_TRUE(IsFolder(folder / "VrkWork"));
@@ -41,11 +40,11 @@ TEST(StartUp, KeepsTheUsersSatelliteTableAndExistingFolders) {
 
 TEST(StartUp, StartFolderEndsInExactlyOneSeparator) {
   RecordingPlatform platform;
-  const std::string with = Session(platform, "/tmp/x/").workspace.settings.start_folder;
-  const std::string without = Session(platform, "/tmp/x").workspace.settings.start_folder;
+  const std::string with = Session(platform, "/tmp/x/", "").workspace.settings.start_folder;
+  const std::string without = Session(platform, "/tmp/x", "").workspace.settings.start_folder;
   EXPECT_EQ(with, "/tmp/x/");
   EXPECT_EQ(without, std::string("/tmp/x") + kFolderSeparator);
-  EXPECT_EQ(Session(platform, "/").workspace.settings.start_folder, "/");
+  EXPECT_EQ(Session(platform, "/", "").workspace.settings.start_folder, "/");
 }
 
 // The documents folder as xdg-user-dirs-update writes it into user-dirs.dirs: a shell file whose
@@ -83,7 +82,7 @@ class WindowsFolders : public testing::Test {
 #endif
   }
   std::string StartFolderFor(const std::string& current) {
-    return Session(platform, current).workspace.settings.start_folder;
+    return Session(platform, current, "").workspace.settings.start_folder;
   }
   RecordingPlatform platform;
 };
@@ -96,7 +95,7 @@ TEST_F(WindowsFolders, StartFolderGetsOneBackslash) {
 }
 
 TEST_F(WindowsFolders, WorkingPathsUseBackslashes) {
-  const Session session(platform, "C:\\");
+  const Session session(platform, "C:\\", "");
   const Settings& settings = session.workspace.settings;
   EXPECT_EQ(settings.WorkPath("a.vrk.txt"), "C:\\VrkWork\\a.vrk.txt");
   EXPECT_EQ(settings.KeepPath("sat_position.txt"), "C:\\VrkKeep\\sat_position.txt");

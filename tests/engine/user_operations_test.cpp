@@ -35,7 +35,7 @@ class UserOperationsTest : public testing::Test {
 
   TempFolder folder;
   RecordingPlatform platform;
-  Session session{platform, folder.path()};
+  Session session{platform, folder.path(), ExecutableFolder()};
   Workspace& workspace = session.workspace;
   const std::string a = folder / "lists/a.txt";
   const std::string b = folder / "more/b.txt";

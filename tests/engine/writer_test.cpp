@@ -322,7 +322,7 @@ TEST_F(WriterTest, AFailedWriteIsReportedAndConvertsNothing) {
             "Cannot write file \r\n" + unwritable.text_file + "\r\n" + std::strerror(ENOENT));
   EXPECT_EQ(workspace.settings.converter_command, "");
   EXPECT_TRUE(workspace.conversions.Idle());
-  EXPECT_TRUE(workspace.conversions.TakeFailedTargets(platform).empty());
+  EXPECT_TRUE(workspace.conversions.TakeFailures(platform).empty());
   EXPECT_EQ(ReadFile(old_target), "old binary");
   EXPECT_FALSE(Exists(Path("no such folder")));
 }

@@ -17,6 +17,7 @@
 
 #include "app/qt/display_text.h"
 #include "app/qt/window_session.h"
+#include "platform/files.h"
 #include "session/version.h"
 
 namespace vsm {
@@ -124,7 +125,7 @@ class MainWindowTest : public QObject {
 void MainWindowTest::init() {
   folder_ = std::make_unique<QTemporaryDir>();
   QVERIFY(folder_->isValid());
-  run_ = std::make_unique<WindowSession>(FileSystemName(folder_->path()));
+  run_ = std::make_unique<WindowSession>(FileSystemName(folder_->path()), ExecutableFolder());
   QtPlatform& platform = run_->platform;
   platform.show_message = [this](QWidget*, const QString& title, const QString& text) {
     messages_.push_back({title, text});
@@ -423,20 +424,19 @@ void MainWindowTest::CloseRequestDuringAScriptIsLost() {
 void MainWindowTest::FailedConversionsAreReportedWhenIdleAndAtTheEnd() {
   const std::string target = FileSystemName(Path("VrkResult/never.vrk"));
   // A program that cannot be started fails like a converter that ends with an error.
-  workspace().conversions.Start(
-      run_->platform,
-      {FileSystemName(Path("no-such-converter")), {}, "source.txt", target, /*output=*/""});
+  const ProgramQueue::Job job{FileSystemName(Path("no-such-converter")), "source.txt", target,
+                              target};
+  workspace().conversions.Start(run_->platform, job);
   QTRY_COMPARE_WITH_TIMEOUT(messages_.size(), std::size_t{1}, 5000);
   QCOMPARE(messages_[0].title, QString("Nice...."));
-  QCOMPARE(messages_[0].text, "Conversion failed: \n" + Path("VrkResult/never.vrk"));
+  QCOMPARE(messages_[0].text, "Conversion failed: \n" + Path("VrkResult/never.vrk") +
+                                  "\ncould not be started: No such file or directory");
   // One that fails while the window closes is reported before the tool ends.
-  workspace().conversions.Start(
-      run_->platform,
-      {FileSystemName(Path("no-such-converter")), {}, "source.txt", target, /*output=*/""});
+  workspace().conversions.Start(run_->platform, job);
   run_->window.close();
   run_->Finish();
   QCOMPARE(messages_.size(), std::size_t{2});
-  QCOMPARE(messages_[1].text, "Conversion failed: \n" + Path("VrkResult/never.vrk"));
+  QCOMPARE(messages_[1].text, messages_[0].text);
 }
 
 // Answers the file dialog that opens next with `name`, after recording what it offered.

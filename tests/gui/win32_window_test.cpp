@@ -116,7 +116,7 @@ class Win32WindowTest : public testing::Test {
   }
 
   TempFolder folder_;
-  WindowSession run_{folder_.path()};
+  WindowSession run_{folder_.path(), ExecutableFolder()};
   std::vector<Message> messages_;
   std::deque<std::string> open_answers_;
   std::deque<std::string> save_answers_;
@@ -374,19 +374,21 @@ TEST_F(Win32WindowTest, CloseRequestDuringAScriptIsLost) {
 TEST_F(Win32WindowTest, FailedConversionsAreReportedWhenIdleAndAtTheEnd) {
   const std::string target = Path("VrkResult\\never.vrk");
   // A program that cannot be started fails like a converter that ends with an error.
-  run_.session.workspace.conversions.Start(
-      run_.platform, {Path("no-such-converter.exe"), {}, "source.txt", target, /*output=*/""});
+  const ProgramQueue::Job job{Path("no-such-converter.exe"), "source.txt", target, target};
+  run_.session.workspace.conversions.Start(run_.platform, job);
   for (int tries = 0; tries < 100 && messages_.empty(); ++tries) Pump(50);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].title, "Nice....");
-  EXPECT_EQ(messages_[0].text, "Conversion failed: \r\n" + target);
+  EXPECT_EQ(
+      messages_[0].text.rfind("Conversion failed: \r\n" + target + "\r\ncould not be started: ", 0),
+      0u)
+      << messages_[0].text;
   // One that fails while the window closes is reported before the tool ends.
-  run_.session.workspace.conversions.Start(
-      run_.platform, {Path("no-such-converter.exe"), {}, "source.txt", target, /*output=*/""});
+  run_.session.workspace.conversions.Start(run_.platform, job);
   SendMessageA(Window(), WM_CLOSE, 0, 0);
   run_.Finish();
   ASSERT_EQ(messages_.size(), 2u);
-  EXPECT_EQ(messages_[1].text, "Conversion failed: \r\n" + target);
+  EXPECT_EQ(messages_[1].text, messages_[0].text);
 }
 
 }  // namespace

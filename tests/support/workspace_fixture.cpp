@@ -31,7 +31,7 @@ WorkspaceTest::WorkspaceTest() : workspace(platform, folder.path()) {
   for (const auto& sub : {settings.work_folder, settings.keep_folder, settings.result_folder}) {
     CreateFolder(settings.start_folder + sub.substr(0, sub.size() - 1));
   }
-  workspace.settings.program_folder = ExecutableFolder();
+  workspace.settings.converter_folder = ExecutableFolder();
 }
 
 std::string WorkspaceTest::WriteList(std::string_view name, std::string_view content) {

@@ -9,8 +9,8 @@
 
 namespace vsm {
 
-int RunHeadless(Platform& platform, const std::string& file) {
-  Session session(platform, CurrentFolder());
+int RunHeadless(Platform& platform, const std::string& file, const std::string& converter_folder) {
+  Session session(platform, CurrentFolder(), converter_folder);
   StartUp(session);
   Workspace& workspace = session.workspace;
   session.controls.RestoreOperationCaptions();

@@ -11,6 +11,7 @@ namespace vsm {
 // of the load. Waits for every conversion started meanwhile and reports those that failed.
 // kExitNotLoaded when LoadThisFile returned false; otherwise kExitLoaded when everything the run
 // was asked to read, merge, write and convert was done, kExitLeftUndone when some of it was not.
-int RunHeadless(Platform& platform, const std::string& file);
+// The converters are taken from `converter_folder`.
+int RunHeadless(Platform& platform, const std::string& file, const std::string& converter_folder);
 
 }  // namespace vsm

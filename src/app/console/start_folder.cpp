@@ -1,5 +1,6 @@
 #include "app/console/start_folder.h"
 
+#include "format/conversions.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/user_folders.h"
@@ -10,6 +11,50 @@ std::string DefaultStartFolder() {
   const std::string documents = DocumentsFolder();
   if (documents.empty()) return {};
   return WithTrailingSeparator(documents) + kDocumentsFolderName;
+}
+
+namespace {
+
+// The start folder that the arguments choose, as a whole name; "" when there is none.
+std::string ChosenStartFolder(const ToolArguments& arguments) {
+  switch (arguments.start_folder) {
+    case ToolArguments::StartFolder::current:
+      return CurrentFolder();
+    case ToolArguments::StartFolder::given:
+      return IsAbsolutePath(arguments.folder)
+                 ? arguments.folder
+                 : WithTrailingSeparator(CurrentFolder()) + arguments.folder;
+    case ToolArguments::StartFolder::documents:
+      return DefaultStartFolder();
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<std::string> ChooseConverterFolder(const ToolArguments& arguments,
+                                                 std::string& message) {
+  if (arguments.converters.empty()) return ExecutableFolder();
+  const std::string folder =
+      IsAbsolutePath(arguments.converters)
+          ? arguments.converters
+          : WithTrailingSeparator(ChosenStartFolder(arguments)) + arguments.converters;
+  const std::string named = "cannot take the converters from \"" + arguments.converters + "\": ";
+  if (!IsFolder(folder)) {
+    message = named + "there is no such folder";
+    return std::nullopt;
+  }
+  std::string missing;
+  for (const char* converter : {kToTextConverter, kToBinaryConverter}) {
+    const std::string program = std::string(converter) + kExecutableSuffix;
+    if (IsRegularFile(WithTrailingSeparator(folder) + program)) continue;
+    missing += (missing.empty() ? "it has no program " : " and no program ") + program;
+  }
+  if (!missing.empty()) {
+    message = named + missing;
+    return std::nullopt;
+  }
+  return WithTrailingSeparator(folder);
 }
 
 bool EnterStartFolder(const ToolArguments& arguments, std::string& message) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/console/tool_arguments.h"
@@ -16,5 +17,12 @@ std::string DefaultStartFolder();
 // folders above it when missing, before start-up takes the start folder from it. On failure
 // nothing is created and `message` names the folder and says why.
 bool EnterStartFolder(const ToolArguments& arguments, std::string& message);
+
+// The folder the converters are taken from: the one that --converters names (a relative name is
+// taken from the start folder that the arguments choose, as every name the tool is given), else
+// the tool's own folder. Nothing, with `message` naming the folder and what it lacks, when the
+// folder of --converters is not there or lacks a converter program; nothing is created then.
+std::optional<std::string> ChooseConverterFolder(const ToolArguments& arguments,
+                                                 std::string& message);
 
 }  // namespace vsm

@@ -40,6 +40,13 @@ ToolArguments ParseToolArguments(const std::vector<std::string>& arguments) {
       } else {
         line.start_folder = ToolArguments::StartFolder::documents;
       }
+    } else if (argument == "--converters" || argument.starts_with("--converters=")) {
+      if (!line.converters.empty()) return fail("--converters given twice");
+      const bool attached = argument != "--converters";
+      if (!attached && i + 1 == arguments.size()) return fail("--converters needs a folder");
+      line.converters =
+          attached ? argument.substr(std::string_view("--converters=").size()) : arguments[++i];
+      if (line.converters.empty()) return fail("--converters got an empty folder name");
     } else if (argument == "--run") {
       if (run) return fail("--run given twice");
       if (i + 1 == arguments.size()) return fail("--run needs a file");
@@ -55,7 +62,8 @@ ToolArguments ParseToolArguments(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-  return "Usage: vrk-split-merge [--folder [DIR]] [--run FILE [--trace]] [--help] [--version]\n"
+  return "Usage: vrk-split-merge [--folder [DIR]] [--converters DIR] [--run FILE [--trace]]\n"
+         "                       [--help] [--version]\n"
          "\n"
          "Without --run, opens the window.\n"
          "  --run FILE  load FILE without a window, as the Load button does: a channel list\n"
@@ -74,6 +82,11 @@ std::string UsageText() {
          "              folder (XDG_DOCUMENTS_DIR, else ~/Documents, else ~), as the\n"
          "              desktop menu starts it\n"
 #endif
+         "  --converters DIR\n"
+         "              take the converter programs vrk2mvt and mvt2vrk from DIR (a\n"
+         "              relative DIR is taken from the start folder); without it they are\n"
+         "              taken from the tool's own folder, which holds the bundled ones for\n"
+         "              this project's own .vrk format; exit status 2 when DIR lacks one\n"
          "  --help      show this text\n"
          "  --version   show the version\n"
          "\n"
@@ -81,7 +94,8 @@ std::string UsageText() {
          "  0  FILE was loaded and everything it asked to read, merge, write and convert\n"
          "     was done (boxes about the data, such as \"Warning !!!\", do not count)\n"
          "  1  FILE was not loaded\n"
-         "  2  wrong arguments, or the folder of --folder cannot be made\n"
+         "  2  wrong arguments, the folder of --folder cannot be made, or the folder of\n"
+         "     --converters lacks a converter\n"
          "  3  FILE was loaded, but some of what it asked for was left undone: a box\n"
          "     titled \"Nice....\" or \"Sorry, no go....\" said a file was not found,\n"
          "     read, merged, written or converted, or a script line loaded nothing\n";

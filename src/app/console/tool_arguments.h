@@ -15,8 +15,9 @@ struct ToolArguments {
   std::string file;    // for Mode::run
   bool trace = false;  // for Mode::run
   StartFolder start_folder = StartFolder::current;
-  std::string folder;  // for StartFolder::given
-  std::string error;   // for Mode::usage_error
+  std::string folder;      // for StartFolder::given
+  std::string converters;  // the folder of --converters; "" without it
+  std::string error;       // for Mode::usage_error
 };
 
 // The arguments after the program name.

@@ -23,7 +23,7 @@ bool HasDisplay() {
 
 }  // namespace
 
-int RunWindow(int argc, char** argv) {
+int RunWindow(int argc, char** argv, const std::string& converter_folder) {
   if (!HasDisplay()) {
     std::fputs(
         "vrk-split-merge: no display to open the window on. Set DISPLAY (or QT_QPA_PLATFORM, "
@@ -32,7 +32,7 @@ int RunWindow(int argc, char** argv) {
     return 1;
   }
   QApplication application(argc, argv);
-  WindowSession run(CurrentFolder());
+  WindowSession run(CurrentFolder(), converter_folder);
   run.StartUp();
   run.window.show();
   application.exec();

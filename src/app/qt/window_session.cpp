@@ -6,8 +6,8 @@
 
 namespace vsm {
 
-WindowSession::WindowSession(std::string start_folder)
-    : session(platform, std::move(start_folder)),
+WindowSession::WindowSession(std::string start_folder, std::string converter_folder)
+    : session(platform, std::move(start_folder), std::move(converter_folder)),
       window(platform, session.controls,
              [this](Button button) { RunButtonOperation(session, button); }) {
   platform.Attach(window.Widgets());

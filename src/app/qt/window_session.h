@@ -16,7 +16,7 @@ class WindowSession {
   // How often the idle window looks after the conversions that the saves and splits started.
   static constexpr int kConversionPollMilliseconds = 300;
 
-  explicit WindowSession(std::string start_folder);
+  WindowSession(std::string start_folder, std::string converter_folder);
   WindowSession(const WindowSession&) = delete;
   WindowSession& operator=(const WindowSession&) = delete;
 

@@ -22,11 +22,11 @@ void RunMessageLoop(HWND window) {
 
 }  // namespace
 
-int RunWindow(int, char**) {
+int RunWindow(int, char**, const std::string& converter_folder) {
   INITCOMMONCONTROLSEX common_controls{sizeof common_controls,
                                        ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&common_controls);
-  WindowSession run(CurrentFolder());
+  WindowSession run(CurrentFolder(), converter_folder);
   if (!run.StartUp()) {
     MessageBoxA(nullptr, "The window could not be opened.", "VRK Split & Merge",
                 MB_OK | MB_ICONERROR);
