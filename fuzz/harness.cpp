@@ -15,6 +15,7 @@
 #include "merge/merge_driver.h"
 #include "model/messages.h"
 #include "model/workspace.h"
+#include "platform/atomic_file.h"
 #include "platform/files.h"
 #include "platform/null_platform.h"
 #include "platform/paths.h"
@@ -187,7 +188,7 @@ std::string LeftoverTemporaries(const std::string& folder) {
   std::string found;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
-    if (HasSuffix(name, ".tmp") || HasSuffix(name, ".partial")) found += name + "\n";
+    if (HasSuffix(name, ".tmp") || name.starts_with(StagingFolder::kPrefix)) found += name + "\n";
   }
   return found;
 }

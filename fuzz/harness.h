@@ -43,8 +43,8 @@ void RunTextListInput(const FuzzFolder& folder, std::string_view bytes);
 // kFirstList and kSecondList.
 void RunScriptInput(const FuzzFolder& folder, std::string_view bytes);
 
-// The loose files that a run left in `folder` (recursively) whose names end in ".tmp" or
-// ".partial": temporaries of the atomic writes, which must never stay behind.
+// The names that a run left in `folder` (recursively) that end in ".tmp" or are staging folders
+// of conversions: temporaries, which must never stay behind.
 std::string LeftoverTemporaries(const std::string& folder);
 
 }  // namespace vsm::fuzz

@@ -453,7 +453,7 @@ TEST_F(HeadlessTest, PiecesOfLongNamesAreWrittenAndMergeBack) {
   EXPECT_NE(split.out.find("\ncaption\tsplit_button\tSplit into 2 providers\n"), std::string::npos);
   EXPECT_TRUE(split.out.ends_with(Lines({"status\t1\tTv 3 , Radio 1"})));
 #ifdef _WIN32
-  // 64 + "VrkResult\" + 152 + ".vrk.partial" + 21 = 259
+  // 64 + "VrkResult\.vsmNNN\" + 152 + ".vrk" + 21 = 259
   const std::vector<std::string> pieces{std::string(152, 'P') + ".vrk",
                                         std::string(150, 'P') + "_2.vrk"};
 #else

@@ -82,17 +82,6 @@ class ConverterTest : public WorkspaceTest {
     EXPECT_TRUE(workspace.loaded_files.empty());
   }
 
-  // The staging folders of conversions ("." + "vsm" + 3 hexadecimal digits) left in `folder`, one
-  // line each.
-  static std::string StagingFoldersIn(const std::string& folder) {
-    std::string found;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      const std::string name = entry.path().filename().string();
-      if (std::regex_match(name, std::regex("\\.vsm[0-9a-f]{3}"))) found += name + "\n";
-    }
-    return found;
-  }
-
   TempFolder programs;
 };
 
@@ -212,7 +201,7 @@ TEST_F(ConversionToBinaryTest, TheWriterStartsTheConversionOfAVrkTarget) {
   const std::regex staged(TextFormOf(target) + "\n" + workspace.settings.start_folder +
                           "\\.vsm[0-9a-f]{3}/out list\\.vrk\n");
   EXPECT_TRUE(std::regex_match(arguments, staged)) << arguments;
-  EXPECT_EQ(StagingFoldersIn(workspace.settings.start_folder), "");
+  EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
   EXPECT_EQ(ReadFile(target), ReadFile(TextFormOf(target)));
   ReportFailedConversions(workspace);
   EXPECT_TRUE(platform.messages.empty());
@@ -260,7 +249,7 @@ TEST_F(ConversionToBinaryTest, AConverterThatEndsWellWithoutItsFileFailed) {
   EXPECT_EQ(platform.messages[0].text,
             "Conversion failed: \r\n" + target + "\r\nit ended without writing the file");
   EXPECT_EQ(ReadFile(target), "earlier file");
-  EXPECT_EQ(StagingFoldersIn(workspace.settings.start_folder), "");
+  EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
 }
 
 // The tool waits for the conversions of a file however it is named, also before the file exists.
@@ -423,7 +412,7 @@ TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsR
     EXPECT_EQ(platform.messages[0].text,
               "Conversion failed: \r\n" + target + "\r\n" + program.reason);
     EXPECT_EQ(ReadFile(target), "earlier file");
-    EXPECT_EQ(StagingFoldersIn(workspace.settings.start_folder), "");
+    EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
   }
   // The tool keeps working: with a working converter the same save succeeds.
   InstallRealConverter(kToBinaryConverter);

@@ -214,14 +214,8 @@ class OwnedTargetTest : public FaultyFolderTest, public testing::WithParamInterf
     return content.starts_with(std::string(GetParam()) == ".txt" ? "[MORVANE V3 FILE]\r\n"
                                                                  : "VRKL");
   }
-  // The names in `folder` that are not final names: temporary files and partial conversions.
   std::vector<std::string> LeftOvers(const std::string& folder) const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      const std::string name = entry.path().filename().string();
-      if (name.ends_with(".tmp") || name.ends_with(".partial")) names.push_back(name);
-    }
-    return names;
+    return TemporariesIn(folder);
   }
 };
 
@@ -424,7 +418,7 @@ TEST_F(FaultyFolderTest, FilesWhosePathsWindowsCannotTakeAreReportedAndNotWritte
   EXPECT_TRUE(Load("a.txt"));
   expect_one_failure(start + "VrkWork\\ANTENNA.txt", 270);
 
-  // Saves: a text list is its own target, a binary one is converted into "<target>.partial".
+  // Saves: a text list is its own target, a binary one is converted in a staging folder beside it.
   EXPECT_TRUE(Save(start + "a.txt"));  // 256
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_FALSE(Save(start + "abcdefghi.txt"));

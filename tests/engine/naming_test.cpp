@@ -188,7 +188,7 @@ Settings StartFolderOf(std::size_t length) {
 }
 
 // The longest path written for a piece named N is its conversion's temporary output,
-// <start folder>VrkResult\N.vrk.partial.<16 hex digits>.tmp: 43 characters more than the start
+// <start folder>VrkResult\.vsmNNN\N.vrk.<16 hex digits>.tmp: 43 characters more than the start
 // folder and N.
 TEST(PieceNameRoom, IsWhatTheLongestPathOfAPieceLeaves) {
   EXPECT_EQ(PieceNameRoom(StartFolderOf(64), 259), 152u);

@@ -150,16 +150,7 @@ class SplitTest : public WorkspaceTest {
       ASSERT_TRUE(CreateFolder(settings.start_folder + sub.substr(0, sub.size() - 1)));
     }
   }
-  // Every file below the start folder whose name ends in ".tmp" or ".partial".
-  Texts LeftOvers() const {
-    Texts names;
-    for (const auto& entry :
-         std::filesystem::recursive_directory_iterator(workspace.settings.start_folder)) {
-      const std::string name = entry.path().filename().string();
-      if (name.ends_with(".tmp") || name.ends_with(".partial")) names.push_back(name);
-    }
-    return names;
-  }
+  Texts LeftOvers() const { return TemporariesIn(workspace.settings.start_folder, true); }
   ListSpec spec = SampleList();
 };
 
@@ -327,7 +318,7 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
 
 // Windows takes paths of at most 259 characters. Providers named with 200 characters, split from
 // a start folder of 64: on Windows their pieces are named with the 152 characters that leave room
-// for "VrkResult\", ".vrk.partial" and the 21 of a temporary name, a number included; Linux keeps
+// for "VrkResult\", the staging folder ".vsmNNN\", ".vrk" and the 21 of a temporary name, a number included; Linux keeps
 // the 200. Either way every piece is written and converted.
 TEST_F(SplitTest, LongNamesAreCutToWhatThePathLimitLeaves) {
   StartInAFolderOfLength(64);
@@ -376,7 +367,7 @@ TEST_F(SplitTest, PiecesWhosePathsWindowsCannotTakeAreReportedAndNotWritten) {
   EXPECT_EQ(platform.messages[1].text, "Cannot write file \r\n" +
                                            settings.ResultPath("Hotbird.vrk") +
                                            "\r\nThe path is too long: 260" + too_long);
-  // 210 + "VrkResult\Sirius.vrk.partial" + 21 = 259.
+  // 210 + "VrkResult\.vsmNNN\Sirius.vrk" + 21 = 259.
   EXPECT_EQ(ScriptBody(settings.start_folder + "antenna_list.txt").front(),
             "load " + settings.ResultPath("Sirius.vrk"));
   platform.messages.clear();

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -39,6 +40,30 @@ std::string MakeDeepFolder(const std::string& base, std::size_t length) {
     std::filesystem::create_directory(folder);
   }
   return folder;
+}
+
+namespace {
+
+bool IsTemporaryName(const std::string& name) {
+  static const std::regex kWriters(".*\\.[0-9a-f]{16}\\.tmp");
+  static const std::regex kStagingFolders("\\.vsm[0-9a-f]{3}");
+  return std::regex_match(name, kWriters) || std::regex_match(name, kStagingFolders);
+}
+
+}  // namespace
+
+std::vector<std::string> TemporariesIn(const std::string& folder, bool below) {
+  std::vector<std::string> names;
+  const auto add = [&names](const std::filesystem::directory_entry& entry) {
+    const std::string name = entry.path().filename().string();
+    if (IsTemporaryName(name)) names.push_back(name);
+  };
+  if (below) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) add(entry);
+  } else {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) add(entry);
+  }
+  return names;
 }
 
 void WriteFile(const std::string& name, std::string_view content) {

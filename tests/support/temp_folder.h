@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vsm::test_support {
 
@@ -26,6 +27,11 @@ class TempFolder {
 // A folder below `base` (a folder ending in the separator) whose name, with its separator at the
 // end, is `length` characters long; made of folders of at most 40 characters, which it creates.
 std::string MakeDeepFolder(const std::string& base, std::size_t length);
+
+// The tool's temporaries in `folder` (and the folders below it, with `below`), one name each:
+// the files of its writers ("<name>.<16 hex digits>.tmp") and the staging folders of its
+// conversions (".vsm" and three hexadecimal digits).
+std::vector<std::string> TemporariesIn(const std::string& folder, bool below = false);
 
 // Whole-file helpers for tests.
 void WriteFile(const std::string& name, std::string_view content);
