@@ -11,15 +11,6 @@ namespace vsm {
 
 using std::chrono::milliseconds;
 
-namespace {
-
-// The file that a conversion's output replaces: the one a user's link finally leads to.
-std::string DestinationOf(const std::string& target) {
-  return FinalTarget(target).value_or(target);
-}
-
-}  // namespace
-
 std::string ConverterPath(const Settings& settings, std::string_view name) {
   return settings.converter_folder + std::string(name) + kExecutableSuffix;
 }
@@ -57,18 +48,13 @@ Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
   return Failure(stopped ? StoppedText(limit) : FailureText(**process));
 }
 
-std::string StagedOutputPath(const std::string& target) {
-  return StagingFolder::PathFor(DestinationOf(target), FilePart(target));
-}
-
 void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
-                             const std::string& target) {
+                             const std::string& target, const std::string& destination) {
   WaitForConversionsOf(workspace, target);
   const std::string program = ConverterPath(workspace.settings, kToBinaryConverter);
   workspace.settings.converter_command = program + " " + text_file + " " + target;
   const auto limit = std::chrono::seconds(workspace.settings.background_conversion_timeout_seconds);
-  workspace.conversions.Start(workspace.platform,
-                              {program, text_file, target, DestinationOf(target), limit});
+  workspace.conversions.Start(workspace.platform, {program, text_file, target, destination, limit});
 }
 
 void ReportFailedConversions(Workspace& workspace) {

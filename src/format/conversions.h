@@ -20,17 +20,13 @@ std::string ConverterPath(const Settings& settings, std::string_view name);
 Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
                              const std::string& text_file);
 
-// Where the converter of `target` writes while it runs: a file of the target's own name in a
-// staging folder beside the file that the target finally names (the digits of the folder's name
-// as 0), for checking the length of the path before anything is written.
-std::string StagedOutputPath(const std::string& target);
-
 // Starts the conversion of `text_file` into the binary list `target` and returns at once. The
-// converter writes a file of the target's name in a staging folder (StagingFolder), which replaces
-// the target (the file it finally names, when it is a symbolic link) only when the converter ends
-// well within the time limit; otherwise the target stays as it was.
+// converter writes a file of the target's name in a staging folder beside `destination` (the
+// target, or the file that a link standing there leads to; DestinationOf), which replaces
+// `destination` only when the converter ends well within the time limit; otherwise the target
+// stays as it was.
 void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
-                             const std::string& target);
+                             const std::string& target, const std::string& destination);
 
 // Before the tool reads, deletes or rewrites a file, it waits for the conversions that use it.
 void WaitForConversionsOf(Workspace& workspace, const std::string& file);

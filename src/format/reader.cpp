@@ -86,7 +86,10 @@ Service& AppendService(RecordList<Service>& list, const RecordList<Transponder>&
 class AntennaDump {
  public:
   explicit AntennaDump(Workspace& workspace) : workspace_(workspace) {}
-  void Open() { writer_.emplace(workspace_.settings.WorkPath(kAntennaFileName)); }
+  void Open() {
+    writer_.emplace(workspace_.settings.WorkPath(kAntennaFileName),
+                    AtomicFileWriter::Durability::cache, AtLink::replace);
+  }
   void Write(std::string_view line) {
     if (writer_) writer_->WriteLine(line);
   }

@@ -6,6 +6,7 @@
 #include "format/conversions.h"
 #include "model/messages.h"
 #include "platform/atomic_file.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace vsm {
@@ -186,20 +187,36 @@ void ReportWriteFailure(Workspace& workspace, const std::string& name, const std
   workspace.ReportUndone(kTitleNice, "Cannot write file \r\n" + name + "\r\n" + reason);
 }
 
+namespace {
+
+// The file that the conversion into `files.target` replaces, when it can be converted there at
+// all: known before anything is written, since a text form without its conversion would be half
+// a write. Nothing, after the message, otherwise.
+std::optional<std::string> ConversionDestination(Workspace& workspace, const ListFiles& files) {
+  const auto destination = DestinationOf(files.target, files.target_at_link);
+  if (!destination) {
+    ReportWriteFailure(workspace, files.target, LastSystemError());
+    return std::nullopt;
+  }
+  const std::string staged = StagingFolder::PathFor(*destination, FilePart(files.target));
+  if (auto too_long = PathTooLongToWrite(staged)) {
+    ReportWriteFailure(workspace, files.target, *too_long);
+    return std::nullopt;
+  }
+  return destination;
+}
+
+}  // namespace
+
 bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna) {
   const bool converted = HasSuffix(files.target, ".vrk");
-  // Known before anything is written: a text form without its conversion would be half a write.
-  if (converted) {
-    if (auto too_long = PathTooLongToWrite(StagedOutputPath(files.target))) {
-      ReportWriteFailure(workspace, files.target, *too_long);
-      return false;
-    }
-  }
+  std::optional<std::string> destination;
+  if (converted && !(destination = ConversionDestination(workspace, files))) return false;
   WaitForConversionsOf(workspace, files.text_file);
   // A saved text form is the user's file; intermediate ones in the work folder can be made again.
   const auto durability =
       converted ? AtomicFileWriter::Durability::cache : AtomicFileWriter::Durability::disk;
-  AtomicFileWriter file(files.text_file, durability);
+  AtomicFileWriter file(files.text_file, durability, files.TextFileAtLink());
   {
     ListWriter out(file);
     WriteSections(workspace, out, by_antenna);
@@ -208,7 +225,7 @@ bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_ante
     ReportWriteFailure(workspace, files.text_file, file.error());
     return false;
   }
-  if (converted) StartConversionToBinary(workspace, files.text_file, files.target);
+  if (converted) StartConversionToBinary(workspace, files.text_file, files.target, *destination);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/workspace.h"
+#include "platform/atomic_file.h"
 
 namespace vsm {
 
@@ -11,6 +12,11 @@ namespace vsm {
 struct ListFiles {
   std::string target;
   std::string text_file;
+  // A name the user gave (a save) is written through a symbolic link standing there; a name the
+  // tool makes (a piece) replaces it. A text form in the work folder is always the tool's.
+  AtLink target_at_link = AtLink::replace;
+
+  AtLink TextFileAtLink() const { return text_file == target ? target_at_link : AtLink::replace; }
 };
 
 // Writes what the last marking pass kept as the text form `files.text_file`, and, when

@@ -130,8 +130,9 @@ bool TakeOverOwnerAndMode([[maybe_unused]] int descriptor,
 #ifdef _WIN32
   return true;
 #else
+  // A link that the new file replaces gives it nothing of the file it leads to.
   struct stat replaced {};
-  if (stat(destination.c_str(), &replaced) != 0) {
+  if (lstat(destination.c_str(), &replaced) != 0 || S_ISLNK(replaced.st_mode)) {
     return fchmod(descriptor, 0666 & ~CurrentUmask()) == 0;
   }
   // Only a privileged process may give a file to another user; the group may still be kept.
@@ -166,15 +167,19 @@ std::optional<std::string> PathTooLongToWrite(const std::string& target,
          std::to_string(*longest_path) + " at most.";
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability)
+std::optional<std::string> DestinationOf(const std::string& target, AtLink at_link) {
+  return at_link == AtLink::follow ? FinalTarget(target) : std::optional<std::string>(target);
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability, AtLink at_link)
     : target_(std::move(target)), durability_(durability) {
-  const auto destination = FinalTarget(target_);
+  const auto destination = DestinationOf(target_, at_link);
   if (!destination) {
     error_ = LastSystemError();
     return;
   }
   destination_ = *destination;
-  if (IsFolder(destination_)) {
+  if (IsFolder(destination_) && !IsSymbolicLink(destination_)) {
     error_ = "it is a folder";
     return;
   }
@@ -234,8 +239,9 @@ void AtomicFileWriter::Discard() {
   }
 }
 
-bool PutInPlace(const std::string& source, const std::string& target, std::string* reason) {
-  const auto destination = FinalTarget(target);
+bool PutInPlace(const std::string& source, const std::string& target, AtLink at_link,
+                std::string* reason) {
+  const auto destination = DestinationOf(target, at_link);
   if (!destination) {
     if (reason != nullptr) *reason = LastSystemError();
     return false;
@@ -294,15 +300,16 @@ StagingFolder::~StagingFolder() {
 Expected<void> StagingFolder::PutInPlace(const std::string& destination) {
   std::string reason;
   if (!IsRegularFile(file_)) return Failure("it ended without writing the file");
-  if (!vsm::PutInPlace(file_, destination, &reason)) {
+  // The destination is the file to replace: a link there is the caller's to follow or not.
+  if (!vsm::PutInPlace(file_, destination, AtLink::replace, &reason)) {
     return Failure("cannot write file " + destination + ": " + reason);
   }
   return {};
 }
 
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,
-                         AtomicFileWriter::Durability durability) {
-  AtomicFileWriter writer(target, durability);
+                         AtomicFileWriter::Durability durability, AtLink at_link) {
+  AtomicFileWriter writer(target, durability, at_link);
   writer.Write(content);
   if (writer.Commit()) return true;
   if (reason != nullptr) *reason = writer.error();

@@ -23,16 +23,26 @@ inline constexpr std::size_t kTemporarySuffixLength = 1 + 16 + 4;
 std::optional<std::string> PathTooLongToWrite(
     const std::string& target, std::optional<std::size_t> longest_path = kLongestPath);
 
+// What a write does with a symbolic link standing at its target's name. A name that the user gave
+// (a save target) is followed, as editors do: the file it finally leads to gets the content. A
+// name that the tool makes itself (a text form, a piece, a script, its tables) replaces the link
+// with the new file, so that a link that someone else planted there leads the write nowhere.
+enum class AtLink { follow, replace };
+
+// The file that a write to `target` replaces; nothing, with errno set, for a chain of links that
+// does not end.
+std::optional<std::string> DestinationOf(const std::string& target, AtLink at_link);
+
 // Writes a file beside its target and puts it in place only when it is complete, so that a
-// target is always either its old content or the whole new one. A target that is a symbolic link
-// stays one: the file it finally leads to is written (see PutInPlace).
+// target is always either its old content or the whole new one. A symbolic link standing at the
+// target is followed or replaced, as `at_link` says.
 class AtomicFileWriter {
  public:
   // A target whose path is too long for the system (PathTooLongToWrite) fails before anything is
   // written. disk: the file is flushed to the device before the rename, and its folder after it.
   using Durability = ::vsm::Durability;
 
-  explicit AtomicFileWriter(std::string target, Durability durability = Durability::cache);
+  AtomicFileWriter(std::string target, Durability durability, AtLink at_link);
   ~AtomicFileWriter();
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -62,11 +72,12 @@ class AtomicFileWriter {
   std::string error_;
 };
 
-// Moves the complete file `source` over the file that `target` finally names (FinalTarget), so
-// that a symbolic link stays a link and the file it leads to gets the new content; the file
-// takes that file's permission bits and owner, and is on the disk, name and all, on return.
-// `source` must lie in that file's folder. False, with `reason` set, when it cannot be done.
-bool PutInPlace(const std::string& source, const std::string& target, std::string* reason);
+// Moves the complete file `source` over the file that a write to `target` replaces
+// (DestinationOf); the file takes that file's permission bits and owner (a new file's, when it
+// replaces a link), and is on the disk, name and all, on return. `source` must lie in that file's
+// folder. False, with `reason` set, when it cannot be done.
+bool PutInPlace(const std::string& source, const std::string& target, AtLink at_link,
+                std::string* reason);
 
 // A fresh folder of the tool's own beside a file that a program is to make, in which the program
 // writes that file under the name it is given, so that the name the program sees is the one it
@@ -107,6 +118,6 @@ class StagingFolder {
 
 // Writes `content` to `target` atomically; on failure returns false and sets `reason`.
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,
-                         AtomicFileWriter::Durability durability);
+                         AtomicFileWriter::Durability durability, AtLink at_link);
 
 }  // namespace vsm

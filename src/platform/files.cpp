@@ -105,6 +105,7 @@ bool ReplaceFile(const std::string& source, const std::string& target, std::stri
 
 // Symbolic links on Windows need a privilege that users rarely have; names are taken as they are.
 std::optional<std::string> FinalTarget(const std::string& name) { return name; }
+bool IsSymbolicLink(const std::string&) { return false; }
 
 namespace {
 
@@ -210,6 +211,11 @@ std::optional<std::uint64_t> FileSize(const std::string& name) {
 bool IsFolder(const std::string& name) {
   struct stat status {};
   return stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool IsSymbolicLink(const std::string& name) {
+  struct stat status {};
+  return lstat(name.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
 bool RemoveFile(const std::string& name) {

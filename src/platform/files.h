@@ -16,6 +16,8 @@ namespace vsm {
 std::optional<std::uint64_t> FileSize(const std::string& name);
 bool IsRegularFile(const std::string& name);
 bool IsFolder(const std::string& name);
+// Whether `name` itself is a symbolic link (on Windows never: names are taken as they are).
+bool IsSymbolicLink(const std::string& name);
 // Deletes a file; a missing file is no error. Returns false only when a file stays.
 bool RemoveFile(const std::string& name);
 // Creates one folder; an existing folder is the normal case.

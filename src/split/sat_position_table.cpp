@@ -76,8 +76,8 @@ void EnsureSatPositionFile(Workspace& workspace) {
   const std::string table = settings.KeepPath(kSatPositionFileName);
   // The user's own table, even an empty or unreadable one, is left as it is.
   if (FileSize(table) || IsFolder(table)) return;
-  WriteFileAtomically(table, DefaultSatPositionTable(), nullptr,
-                      AtomicFileWriter::Durability::disk);
+  WriteFileAtomically(table, DefaultSatPositionTable(), nullptr, AtomicFileWriter::Durability::disk,
+                      AtLink::replace);
 }
 
 }  // namespace vsm

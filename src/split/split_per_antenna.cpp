@@ -1,7 +1,5 @@
 #include "split/split_per_antenna.h"
 
-#include "format/conversions.h"
-#include "platform/files.h"
 #include "split/marking.h"
 #include "split/split_run.h"
 
@@ -23,22 +21,16 @@ void RestoreSelection(RecordList<Antenna>& antennas) {
   }
 }
 
-// Nothing of an earlier run may remain under the name of a piece that is not written again.
-void RemoveOldPiece(Workspace& workspace, const ListFiles& piece) {
-  for (const std::string* file : {&piece.text_file, &piece.target}) {
-    WaitForConversionsOf(workspace, *file);
-    RemoveFile(*file);
-  }
-}
-
 void SplitAntenna(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std::size_t position) {
   Antenna& antenna = workspace.main_set.antennas[position];
   run.ShowProgress(workspace.main_set.antennas.size());
   antenna.selected = true;
   const ListFiles& piece = run.NamePiece(antenna.name);
   workspace.platform.SetStatus(StatusField::detail, antenna.name);
-  RemoveOldPiece(workspace, piece);
-  if (pieces.Mark(position)) run.WritePiece(/*by_antenna=*/true);
+  // Nothing of an earlier run may remain under the name of a piece that is not written again.
+  if (run.RemoveEarlierPiece({&piece.text_file, &piece.target}) && pieces.Mark(position)) {
+    run.WritePiece(/*by_antenna=*/true);
+  }
   antenna.selected = false;
 }
 

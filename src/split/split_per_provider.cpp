@@ -1,7 +1,5 @@
 #include "split/split_per_provider.h"
 
-#include "format/conversions.h"
-#include "platform/files.h"
 #include "split/marking.h"
 #include "split/split_run.h"
 
@@ -14,12 +12,10 @@ void SplitProvider(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std
   run.ShowProgress(total);
   provider.used = true;
   const ListFiles& piece = run.NamePiece(provider.name);
-  // A generated provider's old piece is replaced by the conversion, an existing one's removed.
-  if (workspace.options.naming == Naming::keep_existing_names) {
-    WaitForConversionsOf(workspace, piece.target);
-    RemoveFile(piece.target);
-  }
   workspace.platform.SetStatus(StatusField::detail, provider.name);
+  // A generated provider's old piece is replaced by the conversion, an existing one's removed.
+  const bool existing_names = workspace.options.naming == Naming::keep_existing_names;
+  if (existing_names && !run.RemoveEarlierPiece({&piece.target})) return;
   if (pieces.Mark(position)) run.WritePiece(/*by_antenna=*/false);
 }
 

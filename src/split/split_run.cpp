@@ -2,6 +2,7 @@
 
 #include "format/conversions.h"
 #include "format/writer.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "split/preferred_antennas.h"
 
@@ -36,6 +37,17 @@ const ListFiles& SplitRun::NamePiece(std::string_view name) {
   settings.current_file = piece_.target;
   settings.text_file = piece_.text_file;
   return piece_;
+}
+
+bool SplitRun::RemoveEarlierPiece(std::initializer_list<const std::string*> files) {
+  for (const std::string* file : files) {
+    WaitForConversionsOf(workspace_, *file);
+    if (!RemoveFile(*file)) {
+      ReportWriteFailure(workspace_, *file, LastSystemError());
+      return false;
+    }
+  }
+  return true;
 }
 
 void SplitRun::WritePiece(bool by_antenna) {

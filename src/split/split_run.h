@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ class SplitRun {
   // Names the files of the piece of the antenna or provider named `name`; current_file and
   // text_file name them too from now on.
   const ListFiles& NamePiece(std::string_view name);
+  // Deletes what an earlier run left under the piece's names `files`, waiting for the conversions
+  // that use them, so that no script line names an earlier piece. False, after the message of a
+  // write that failed, when a file stays: the piece must not be written then.
+  bool RemoveEarlierPiece(std::initializer_list<const std::string*> files);
   // Writes the piece named last, as the marking pass prepared it; counts it and adds its script
   // line when the write succeeded.
   void WritePiece(bool by_antenna);

@@ -53,7 +53,7 @@ bool OpenSplitScript(Workspace& workspace, SplitScript& script, const std::strin
   RemoveFile(name);
   for (int attempt = 1; attempt <= kSplitScriptTries; ++attempt) {
     workspace.platform.Sleep(std::chrono::seconds(1));
-    script.file_.emplace(name);
+    script.file_.emplace(name, AtomicFileWriter::Durability::cache, AtLink::replace);
     if (script.file_->ok()) break;
     RemoveFile(name);
   }

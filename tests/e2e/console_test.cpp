@@ -395,8 +395,8 @@ TEST_F(HeadlessTest, ConvertersAreTakenFromTheFolderTheyAreGivenIn) {
            {{"--folder", "lists", "--converters", "maker's converters"},
             "\"maker's converters\": it has no program " + mvt2vrk},
            {{"--folder", "new", "--converters", empty},
-            '"' + empty + "\": it has no program vrk2mvt" + kExecutableSuffix +
-                " and no program " + mvt2vrk}}) {
+            '"' + empty + "\": it has no program vrk2mvt" + kExecutableSuffix + " and no program " +
+                mvt2vrk}}) {
     CreateFolder(empty);
     const auto before = EverythingBelow();
     std::vector<std::string> arguments = bad.arguments;
@@ -607,7 +607,8 @@ TEST_P(RunOutcomeTest, ExitStatusTellsWhetherEverythingWasDone) {
             OneAntennaListText("Astra", 1) + CrLf({"[FAVORITE]", "0\t0\t-1"}));
   WriteFile(Path("broken.vrk"), "VRKL and nothing more");
   CreateFolder(Path("VrkKeep"));
-  WriteFile(Path("VrkKeep/ANTENNA.txt"), CrLf({"0\t1\t2\t3\t4\t5\t6\t7\tNowhere"}));
+  WriteFile(Path("VrkKeep/ANTENNA.txt"),
+            CrLf({"0\t1\t2\t3\t4\t5\t6\t7\tAstra", "0\t1\t2\t3\t4\t5\t6\t7\tNowhere"}));
   std::string script = CrLf({"[VRK_SPLIT_MERGE]"});
   for (const std::string& line : c.script) script += CrLf({line});
   WriteFile(Path("job.txt"), script);
@@ -631,6 +632,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {"load a.txt", "save missing/out.txt"},
                     3,
                     "Nice....: Cannot write file "},
+        OutcomeCase{"a_save_of_nothing",
+                    {"save out.txt"},
+                    3,
+                    "Nice....: Nothing saved: no list is loaded \nout.txt"},
         OutcomeCase{"a_conversion_failed",
                     {"load a.txt", "save missing/out.vrk"},
                     3,

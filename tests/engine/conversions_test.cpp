@@ -231,7 +231,7 @@ TEST_F(ConversionToBinaryTest, AFailedConversionIsReportedOnceWithItsTargetAndRe
 
 TEST_F(ConversionToBinaryTest, AConverterThatCannotStartIsAFailedConversion) {
   const std::string target = Path("a.vrk");
-  StartConversionToBinary(workspace, TextFormOf(target), target);
+  StartConversionToBinary(workspace, TextFormOf(target), target, target);
   ReportFailedConversions(workspace);
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target +
@@ -300,8 +300,8 @@ TEST_F(ConversionToBinaryTest, ALoadWaitsForTheConversionThatWritesItsFile) {
     workspace.main_set.networks.Clear();
     workspace.main_set.networks.Append({saved, 0});
     // A text form that the load does not use, so that only the target ties the two together.
-    ASSERT_TRUE(
-        WriteChannelList(workspace, {saved_as, workspace.settings.WorkPath("written.txt")}, true));
+    ASSERT_TRUE(WriteChannelList(
+        workspace, {saved_as, workspace.settings.WorkPath("written.txt"), AtLink::follow}, true));
     ASSERT_TRUE(LoadThisFile(workspace, loaded_as));
     ASSERT_EQ(workspace.main_set.networks.size(), 1u);
     EXPECT_EQ(workspace.main_set.networks[0].text, saved);
@@ -329,7 +329,8 @@ TEST_F(ConversionToBinaryTest, SaveAndSplitReportAnEarlierFailedConversionFirst)
   const std::string failed = Path("failed.vrk");
   for (const bool split : {false, true}) {
     SCOPED_TRACE(split ? "split per provider" : "save");
-    StartConversionToBinary(workspace, TextFormOf(failed), failed);  // no converter: it fails
+    StartConversionToBinary(workspace, TextFormOf(failed), failed,
+                            failed);  // no converter: it fails
     platform.messages.clear();
     if (split) {
       SplitPerProvider(workspace, Button::split);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <string>
 #include <vector>
@@ -26,8 +27,10 @@
 #include "platform/paths.h"
 #include "script/controls.h"
 #include "script/script_interpreter.h"
+#include "split/sat_position_table.h"
 #include "split/save_driver.h"
 #include "split/split_per_antenna.h"
+#include "split/split_per_provider.h"
 #include "workspace_fixture.h"
 
 #ifndef _WIN32
@@ -185,6 +188,103 @@ TEST_F(FaultyFolderTest, ATargetInAMissingFolderIsReportedAndLeavesNothingBehind
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(Exists(Path("out.vrk")));
 }
+
+// A split deletes the earlier pieces of its names first. One that stays (here a folder in its
+// place, which no one may delete as a file, root neither) is reported, counted as undone, and its
+// piece is not written and gets no script line: the script must not merge last week's piece.
+TEST_F(FaultyFolderTest, AnEarlierPieceThatCannotBeDeletedIsReportedAndNotNamedByTheScript) {
+  WriteList("one.txt", OneAntennaListText("Astra", 2));
+  ASSERT_TRUE(Load("one.txt"));
+  struct Case {
+    bool per_provider;
+    const char* piece;
+    const char* script;
+    const char* caption;
+  };
+  for (const Case& c : {Case{false, "Astra.vrk", "antenna_list.txt", "Split into 0 antennas"},
+                        Case{true, "P.vrk", "provider_list.txt", "Split into 0 providers"}}) {
+    SCOPED_TRACE(c.piece);
+    const std::string piece = workspace.settings.ResultPath(c.piece);
+    fs::create_directory(piece);
+    WriteFile(piece + kFolderSeparator + "inside", "last week");
+    platform.messages.clear();
+    workspace.left_undone = 0;
+    if (c.per_provider) {
+      SplitPerProvider(workspace, Button::split);
+    } else {
+      SplitPerAntenna(workspace, Button::split);
+    }
+    FinishConversions();
+    ExpectOneMessageStartingWith("Cannot write file \r\n" + piece + "\r\n");
+    EXPECT_EQ(workspace.left_undone, 1);
+    EXPECT_EQ(platform.caption(Button::split), c.caption);
+    EXPECT_EQ(ReadFile(Path(c.script)).find(c.piece), std::string::npos);
+    EXPECT_EQ(ReadFile(piece + kFolderSeparator + "inside"), "last week");
+    fs::remove_all(piece);
+  }
+}
+
+#ifndef _WIN32
+// A start folder that someone else prepared may hold symbolic links at the names of the files that
+// the tool makes itself. Each is replaced by the new file; what it leads to stays untouched, also
+// a file that is not there yet.
+struct PlantedLink {
+  const char* label;
+  const char* name;  // below the start folder
+  std::function<void(Workspace&)> make_it;
+};
+
+void PrintTo(const PlantedLink& link, std::ostream* out) { *out << link.label; }
+
+class PlantedLinkTest : public FaultyFolderTest, public testing::WithParamInterface<PlantedLink> {};
+
+TEST_P(PlantedLinkTest, IsReplacedAndWhatItLeadsToStaysUntouched) {
+  const TempFolder outside;
+  const std::string victim = outside / "victim";
+  const bool dangling = std::string(GetParam().label).starts_with("dangling");
+  if (!dangling) WriteFile(victim, "someone else's file");
+  WriteList("one.txt", OneAntennaListText("Astra", 2));
+  ASSERT_TRUE(Load("one.txt"));
+  const std::string planted = Path(GetParam().name);
+  RemoveFile(planted);
+  fs::create_symlink(victim, planted);
+  GetParam().make_it(workspace);
+  FinishConversions();
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0].text;
+  if (dangling) {
+    EXPECT_FALSE(Exists(victim));
+  } else {
+    EXPECT_EQ(ReadFile(victim), "someone else's file");
+  }
+  EXPECT_FALSE(fs::is_symlink(planted));
+  EXPECT_TRUE(fs::is_regular_file(planted));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, PlantedLinkTest,
+    testing::Values(
+        PlantedLink{"antenna_dump", "VrkWork/ANTENNA.txt",
+                    [](Workspace& w) { LoadThisFile(w, w.settings.start_folder + "one.txt"); }},
+        PlantedLink{"text_form_of_a_save", "VrkWork/out.vrk.txt",
+                    [](Workspace& w) {
+                      SaveThisFile(w, w.settings.start_folder + "out.vrk", Button::save);
+                    }},
+        PlantedLink{"piece", "VrkResult/Astra.vrk",
+                    [](Workspace& w) {
+                      w.options.naming = Naming::use_antenna_names;  // keeps the earlier piece
+                      SplitPerProvider(w, Button::split);
+                    }},
+        PlantedLink{"text_form_of_a_piece", "VrkWork/Astra.vrk.txt",
+                    [](Workspace& w) {
+                      w.options.naming = Naming::use_antenna_names;
+                      SplitPerProvider(w, Button::split);
+                    }},
+        PlantedLink{"split_script", "antenna_list.txt",
+                    [](Workspace& w) { SplitPerAntenna(w, Button::split); }},
+        PlantedLink{"dangling_satellite_table", "VrkKeep/sat_position.txt",
+                    [](Workspace& w) { EnsureSatPositionFile(w); }}),
+    [](const auto& info) { return std::string(info.param.label); });
+#endif
 
 // Saves to files the user owns, as a text form or through the conversion to binary: a target
 // reached through symbolic links, a target with its own permission bits and owner. Symbolic links
@@ -352,7 +452,7 @@ TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPu
   WriteFile(target, "earlier");
   for (const char* content : {"first", "second", "third"}) {
     // The same process and the same place in memory each time.
-    auto* writer = new (place) AtomicFileWriter(target);
+    auto* writer = new (place) AtomicFileWriter(target, Durability::cache, AtLink::replace);
     writer->Write(content);
     writer->WriteLine(" and more");
     EXPECT_EQ(ReadFile(target), "earlier");
@@ -370,7 +470,7 @@ TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPu
     WriteFile(target, "earlier");
   }
   // A writer that ends without a commit leaves the target as it was and no temporary file.
-  { AtomicFileWriter(target).Write("lost"); }
+  { AtomicFileWriter(target, Durability::cache, AtLink::replace).Write("lost"); }
   EXPECT_EQ(ReadFile(target), "earlier");
   EXPECT_TRUE(TemporariesOf(target).empty());
   std::sort(names.begin(), names.end());

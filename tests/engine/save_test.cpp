@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -79,25 +80,63 @@ TEST_F(SaveTest, VrkTargetIsConvertedFromItsTextForm) {
   ExpectSamePiece(HeldPiece(workspace.main_set, spec, "list.vrk"), ExpectedSave(spec, {}));
 }
 
-TEST_F(SaveTest, EmptyMainSetSavesNothingAndTouchesNoFile) {
-  workspace.main_set.Clear();
-  WriteFile(Path("list.vrk"), "old");
+// A save that writes nothing says so: the user must not take last week's file for the new one.
+struct NothingSavedCase {
+  const char* label;
+  std::string list;  // the list loaded instead of the sample list; "" keeps it
+  std::function<void(Workspace&)> set_options;
+  const char* target;  // as given; its completed name ends the message
+  const char* message;
+};
+
+void PrintTo(const NothingSavedCase& c, std::ostream* out) { *out << c.label; }
+
+class NothingSavedTest : public SaveTest, public testing::WithParamInterface<NothingSavedCase> {};
+
+TEST_P(NothingSavedTest, WritesNothingAndSaysWhy) {
+  const NothingSavedCase& c = GetParam();
+  if (!c.list.empty()) {
+    WriteList("other.txt", c.list);
+    ASSERT_TRUE(Load("other.txt"));
+  }
+  c.set_options(workspace);
+  const bool named_as_saved = HasSuffix(c.target, ".txt") || HasSuffix(c.target, ".vrk");
+  const std::string saved = Path(c.target) + (named_as_saved ? "" : ".vrk");
+  WriteFile(saved, "last week's list");
   const auto before = Snapshot(folder.path());
-  EXPECT_FALSE(Save(Path("list.vrk")));
-  EXPECT_EQ(platform.caption(Button::save), "Saved nothing");
-  EXPECT_EQ(workspace.settings.current_file, "nothing");
+  EXPECT_FALSE(Save(Path(c.target)));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].title, "Nice....");
+  EXPECT_EQ(platform.messages[0].text, c.message + saved);
+  EXPECT_EQ(platform.caption(Button::save), "Save");
+  EXPECT_EQ(workspace.left_undone, 1);
   EXPECT_EQ(Snapshot(folder.path()), before);
   EXPECT_TRUE(workspace.conversions.Idle());
 }
 
-TEST_F(SaveTest, NoKeptServiceWritesNothingButReportsTheSave) {
-  workspace.options.keep_pref_antennas = true;
-  WriteFile(workspace.settings.KeepPath(kAntennaFileName), CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
-  WriteFile(Path("out.txt"), "old");
-  EXPECT_TRUE(Save(Path("out.txt")));
-  EXPECT_EQ(ReadFile(Path("out.txt")), "old");
-  EXPECT_EQ(platform.caption(Button::save), "Saved out.txt");
-}
+const std::string kRadiosOnly = OneAntennaListText("Astra", 0);
+const std::string kNoServices =
+    CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t1\t2\t3\t4\t5\t6\t7\tAstra", "[TS]",
+          "0\t11778\t27500\t0\t0\t0\t0\t0", "[SERVICE]", "[MENU]"});
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NothingSavedTest,
+    testing::Values(NothingSavedCase{"no_list", kNoServices,
+                                     [](Workspace& w) { w.main_set.Clear(); }, "list",
+                                     "Nothing saved: no list is loaded \r\n"},
+                    NothingSavedCase{"radios_only_without_radios", kRadiosOnly,
+                                     [](Workspace& w) { w.options.remove_radios = true; }, "tv.vrk",
+                                     "Nothing saved: no channel is kept \r\n"},
+                    NothingSavedCase{"no_preferred_antenna_in_the_list", "",
+                                     [](Workspace& w) {
+                                       w.options.keep_pref_antennas = true;
+                                       WriteFile(w.settings.KeepPath(kAntennaFileName),
+                                                 CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+                                     },
+                                     "out.txt", "Nothing saved: no channel is kept \r\n"},
+                    NothingSavedCase{"antennas_without_services", kNoServices, [](Workspace&) {},
+                                     "out.txt", "Nothing saved: no channel is kept \r\n"}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(SaveTest, FailedWriteIsReportedAndLeavesTheCaptionSave) {
   const std::string target = Path("missing-folder/out.txt");

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   }
   std::string reason;
   return vsm::WriteFileAtomically(argv[1], content, &reason,
-                                  vsm::AtomicFileWriter::Durability::cache)
+                                  vsm::AtomicFileWriter::Durability::cache, vsm::AtLink::replace)
              ? 0
              : 1;
 }

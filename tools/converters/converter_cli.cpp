@@ -34,7 +34,8 @@ int RunConversion(std::string_view program, const std::vector<std::string>& argu
     return kBadInput;
   }
   std::string reason;
-  if (!WriteFileAtomically(target, *output, &reason, durability)) {
+  // The target is the user's name, when the program is run by hand: a link there is followed.
+  if (!WriteFileAtomically(target, *output, &reason, durability, AtLink::follow)) {
     errors << program << ": " << target << ": cannot be written: " << reason << "\n";
     return kCannotWrite;
   }
