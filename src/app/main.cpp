@@ -6,6 +6,7 @@
 #include "app/console/headless_runner.h"
 #include "app/console/start_folder.h"
 #include "app/console/tool_arguments.h"
+#include "platform/files.h"
 #include "session/version.h"
 
 #if VSM_HAVE_WINDOW
@@ -13,13 +14,6 @@
 #endif
 
 namespace {
-
-// A folder that cannot be started in, or converters that are not there, are wrong arguments:
-// nothing has started yet.
-int ReportStartFailure(const std::string& message) {
-  std::fprintf(stderr, "vrk-split-merge: %s\n", message.c_str());
-  return vsm::kExitUsage;
-}
 
 int OpenWindow([[maybe_unused]] const vsm::ToolArguments& arguments, [[maybe_unused]] int argc,
                [[maybe_unused]] char** argv) {
@@ -30,10 +24,11 @@ int OpenWindow([[maybe_unused]] const vsm::ToolArguments& arguments, [[maybe_unu
   const auto converters = vsm::ChooseConverterFolder(arguments, message);
   if (!converters || !vsm::EnterStartFolder(arguments, message)) {
     // Started from a menu there is no console to read the message in.
-    vsm::ShowStartFailure(name_only, argv, "The window could not be opened:\n" + message + ".");
-    return ReportStartFailure(message);
+    vsm::ShowStartFailure(name_only, argv, vsm::StartFailureText(message));
+    return vsm::ReportStartFailure(message);
   }
-  return vsm::RunWindow(name_only, argv, *converters);
+  const auto ran = vsm::RunWindow(name_only, argv, *converters);
+  return ran ? *ran : vsm::ReportStartFailure(ran.error());
 #else
   std::fputs("This build has no window; run a file with --run.\n\n", stderr);
   std::fputs(vsm::UsageText().c_str(), stderr);
@@ -45,6 +40,7 @@ int OpenWindow([[maybe_unused]] const vsm::ToolArguments& arguments, [[maybe_unu
 
 int main(int argc, char** argv) {
   vsm::UseBinaryStandardStreams();
+  vsm::LetWritesFailAtTheFileSizeLimit();
   const vsm::ToolArguments arguments =
       vsm::ParseToolArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   switch (arguments.mode) {
@@ -66,7 +62,7 @@ int main(int argc, char** argv) {
   std::string message;
   const auto converters = vsm::ChooseConverterFolder(arguments, message);
   if (!converters || !vsm::EnterStartFolder(arguments, message)) {
-    return ReportStartFailure(message);
+    return vsm::ReportStartFailure(message);
   }
   vsm::ConsolePlatform platform(stderr, arguments.trace ? stdout : nullptr);
   return vsm::RunHeadless(platform, arguments.file, *converters);

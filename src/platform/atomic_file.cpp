@@ -167,6 +167,27 @@ std::optional<std::string> PathTooLongToWrite(const std::string& target,
          std::to_string(*longest_path) + " at most.";
 }
 
+namespace {
+
+bool IsLowerHex(std::string_view text) {
+  return text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+}  // namespace
+
+std::optional<std::string_view> TemporaryTargetOf(std::string_view name) {
+  constexpr std::string_view kEnd = ".tmp";
+  if (name.size() <= kTemporarySuffixLength || !name.ends_with(kEnd)) return std::nullopt;
+  const std::string_view suffix = name.substr(name.size() - kTemporarySuffixLength);
+  if (suffix.front() != '.' || !IsLowerHex(suffix.substr(1, 16))) return std::nullopt;
+  return name.substr(0, name.size() - kTemporarySuffixLength);
+}
+
+bool IsStagingFolderName(std::string_view name) {
+  return name.size() == StagingFolder::kNameLength && name.starts_with(StagingFolder::kPrefix) &&
+         IsLowerHex(name.substr(StagingFolder::kPrefix.size()));
+}
+
 std::optional<std::string> DestinationOf(const std::string& target, AtLink at_link) {
   return at_link == AtLink::follow ? FinalTarget(target) : std::optional<std::string>(target);
 }

@@ -116,6 +116,13 @@ class StagingFolder {
   std::string file_;
 };
 
+// The tool's temporaries, which a run that was killed may leave behind. The file part of the
+// target whose writer's temporary `name` is ("<target>.<16 hex digits>.tmp"); nothing for any other
+// name.
+std::optional<std::string_view> TemporaryTargetOf(std::string_view name);
+// Whether `name` is a staging folder's.
+bool IsStagingFolderName(std::string_view name);
+
 // Writes `content` to `target` atomically; on failure returns false and sets `reason`.
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,
                          AtomicFileWriter::Durability durability, AtLink at_link);

@@ -15,7 +15,7 @@ struct Unexpected {
 // A value, or the reason why there is none: the form of std::expected, which not every compiler
 // this project is built with offers yet.
 template <class Value, class Error = std::string>
-class Expected {
+class [[nodiscard]] Expected {
  public:
   Expected(Value value) : state_(std::in_place_index<0>, std::move(value)) {}
   Expected(Unexpected<Error> failure) : state_(std::in_place_index<1>, std::move(failure.error)) {}
@@ -36,7 +36,7 @@ class Expected {
 
 // Done, or the reason why not.
 template <class Error>
-class Expected<void, Error> {
+class [[nodiscard]] Expected<void, Error> {
  public:
   Expected() = default;
   Expected(Unexpected<Error> failure) : error_(std::move(failure.error)), failed_(true) {}

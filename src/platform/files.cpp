@@ -16,6 +16,7 @@
 #else
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -106,6 +107,9 @@ bool ReplaceFile(const std::string& source, const std::string& target, std::stri
 // Symbolic links on Windows need a privilege that users rarely have; names are taken as they are.
 std::optional<std::string> FinalTarget(const std::string& name) { return name; }
 bool IsSymbolicLink(const std::string&) { return false; }
+bool IsPresent(const std::string& name) {
+  return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 namespace {
 
@@ -188,6 +192,8 @@ std::string ExecutableFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+void LetWritesFailAtTheFileSizeLimit() {}
+
 std::string LastSystemError() {
   const DWORD error = GetLastError();
   char* text = nullptr;
@@ -216,6 +222,11 @@ bool IsFolder(const std::string& name) {
 bool IsSymbolicLink(const std::string& name) {
   struct stat status {};
   return lstat(name.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+bool IsPresent(const std::string& name) {
+  struct stat status {};
+  return lstat(name.c_str(), &status) == 0;
 }
 
 bool RemoveFile(const std::string& name) {
@@ -359,6 +370,8 @@ std::string ExecutableFolder() {
 }
 
 std::string LastSystemError() { return std::strerror(errno); }
+
+void LetWritesFailAtTheFileSizeLimit() { signal(SIGXFSZ, SIG_IGN); }
 
 #endif
 

@@ -16,6 +16,8 @@ namespace vsm {
 std::optional<std::uint64_t> FileSize(const std::string& name);
 bool IsRegularFile(const std::string& name);
 bool IsFolder(const std::string& name);
+// Whether anything, a file, a folder or a link (also one that leads nowhere), has this name.
+bool IsPresent(const std::string& name);
 // Whether `name` itself is a symbolic link (on Windows never: names are taken as they are).
 bool IsSymbolicLink(const std::string& name);
 // Deletes a file; a missing file is no error. Returns false only when a file stays.
@@ -64,6 +66,9 @@ std::string CurrentFolder();
 // on Windows also without "." and ".."), in characters of the form that the system's file
 // functions take (on Windows UTF-16, one per byte of a Windows-1252 name).
 std::size_t PathLength(const std::string& name);
+// Lets a write beyond the process's file size limit (ulimit -f) fail, and be reported, like any
+// other write, instead of ending the process (SIGXFSZ); nothing to do on Windows.
+void LetWritesFailAtTheFileSizeLimit();
 // The folder of the running executable, with a trailing separator ("" when unknown).
 std::string ExecutableFolder();
 // The text of the last system error, for messages.

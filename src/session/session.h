@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "model/workspace.h"
+#include "platform/folder_lock.h"
 #include "platform/platform.h"
 #include "script/controls.h"
 
@@ -15,8 +17,9 @@ struct DialogFolders {
   std::string save_folder;
 };
 
-// One run of the tool: the workspace, the controls that set its options, and the dialog folders.
-// Loading a batch script runs it with these controls.
+// One run of the tool: the workspace, the controls that set its options, the dialog folders, and
+// the lock on the start folder that start-up takes. Loading a batch script runs it with these
+// controls.
 class Session {
  public:
   // `converter_folder`: where the converter programs are taken from (Settings::converter_folder).
@@ -27,6 +30,7 @@ class Session {
   Workspace workspace;
   Controls controls;
   DialogFolders dialog_folders;
+  std::optional<FolderLock> start_folder_lock;
 };
 
 }  // namespace vsm

@@ -1,28 +1,122 @@
 #include "session/startup.h"
 
+#include <array>
+
 #include "format/conversions.h"
+#include "platform/atomic_file.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "session/version.h"
 #include "split/sat_position_table.h"
+#include "split/split_script.h"
 
 namespace vsm {
 namespace {
 
-// Folder names end in a separator; the folder itself is created without it.
-void CreateWorkingFolder(const Settings& settings, const std::string& folder) {
-  CreateFolder(settings.start_folder + folder.substr(0, folder.size() - 1));
+constexpr const char* kLockFileName = "vrk-split-merge.lock";
+
+// A folder's name without its trailing separator (a root keeps it), as messages show it.
+std::string Shown(std::string folder) {
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+  return folder;
+}
+
+Unexpected<std::string> Refusal(std::string_view folder, std::string_view why) {
+  return Failure("cannot start in \"" + Shown(std::string(folder)) + "\": " + std::string(why));
+}
+
+// The working folders' names below the start folder, without their separators.
+std::array<std::string, 3> WorkingFolders(const Settings& settings) {
+  std::array<std::string, 3> folders;
+  const std::string* names[] = {&settings.work_folder, &settings.keep_folder,
+                                &settings.result_folder};
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    folders[i] = names[i]->substr(0, names[i]->size() - 1);
+  }
+  return folders;
+}
+
+// A working folder must be a folder of its own: a link would lead every file the tool makes, and
+// the pieces that replace files of the same names, into another folder.
+Expected<void> CheckWorkingFolders(const Settings& settings) {
+  for (const std::string& folder : WorkingFolders(settings)) {
+    const std::string path = settings.start_folder + folder;
+    if (IsSymbolicLink(path)) {
+      return Refusal(settings.start_folder, "its working folder " + folder +
+                                                " is a symbolic link; the tool writes only into "
+                                                "folders of its own");
+    }
+    if (IsPresent(path) && !IsFolder(path)) {
+      return Refusal(settings.start_folder, "its working folder " + folder + " is not a folder");
+    }
+  }
+  return {};
+}
+
+Expected<void> LockStartFolder(Session& session) {
+  const Settings& settings = session.workspace.settings;
+  auto lock = FolderLock::Take(settings.WorkPath(kLockFileName));
+  if (lock) {
+    session.start_folder_lock.emplace(std::move(*lock));
+  } else if (lock.error().held_by_another) {
+    return Refusal(settings.start_folder,
+                   "another vrk-split-merge is working in it; start again when that one has "
+                   "ended");
+  }
+  // A lock file that cannot be made at all (a folder no one may write) lets the tool start: it
+  // could not write anything there to mix with another's.
+  return {};
+}
+
+// Removes what a run that was killed while it wrote left in `folder`: the temporaries of its
+// writers whose targets `is_tools_file` names, and the staging folders of its conversions.
+template <class Predicate>
+void RemoveTemporaries(const std::string& folder, Predicate is_tools_file) {
+  for (const std::string& name : FolderEntries(folder).value_or(std::vector<std::string>{})) {
+    const std::string path = WithTrailingSeparator(folder) + name;
+    const auto target = TemporaryTargetOf(name);
+    if (target && is_tools_file(*target) && !IsFolder(path)) {
+      RemoveFile(path);
+    } else if (IsStagingFolderName(name)) {
+      RemoveFolderTree(path);
+    }
+  }
+}
+
+void RemoveLeftTemporaries(const Settings& settings) {
+  for (const std::string& folder : WorkingFolders(settings)) {
+    RemoveTemporaries(settings.start_folder + folder, [](std::string_view) { return true; });
+  }
+  // Beside the user's files in the start folder, only those of the scripts that the splits write.
+  RemoveTemporaries(settings.start_folder, [](std::string_view target) {
+    return target == std::string(kAntennaScriptBase) + ".txt" ||
+           target == std::string(kProviderScriptBase) + ".txt";
+  });
 }
 
 }  // namespace
 
-void PrepareWorkingFolders(Session& session) {
+std::optional<std::string> UnfitStartFolderName(std::string_view folder) {
+  if (folder.find_first_of("\r\n") == std::string_view::npos) return std::nullopt;
+  std::string shown;
+  for (const char c : folder) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+  return Refusal(shown,
+                 "its name holds a line break, which would break the lines of the scripts "
+                 "that a split writes")
+      .error;
+}
+
+Expected<void> PrepareWorkingFolders(Session& session) {
   Settings& settings = session.workspace.settings;
-  // An existing folder is the normal case, and one that cannot be created shows up later, when
-  // a file in it cannot be written.
-  CreateWorkingFolder(settings, settings.work_folder);
-  CreateWorkingFolder(settings, settings.keep_folder);
-  CreateWorkingFolder(settings, settings.result_folder);
+  if (auto unfit = UnfitStartFolderName(settings.start_folder)) return Failure(*unfit);
+  if (auto checked = CheckWorkingFolders(settings); !checked) return checked;
+  for (const std::string& folder : WorkingFolders(settings)) {
+    CreateFolder(settings.start_folder + folder);
+  }
+  if (auto locked = LockStartFolder(session); !locked) return locked;
+  RemoveLeftTemporaries(settings);
   EnsureSatPositionFile(session.workspace);
+  return {};
 }
 
 void ShowStartState(Session& session) {
@@ -30,9 +124,10 @@ void ShowStartState(Session& session) {
   session.controls.Click(Control::keep_existing_option, true);
 }
 
-void StartUp(Session& session) {
-  PrepareWorkingFolders(session);
+Expected<void> StartUp(Session& session) {
+  if (auto prepared = PrepareWorkingFolders(session); !prepared) return prepared;
   ShowStartState(session);
+  return {};
 }
 
 void FinishConversions(Session& session) {

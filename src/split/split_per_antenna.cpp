@@ -41,7 +41,7 @@ bool MarkForSelectedAntennas(Workspace& workspace) {
 }
 
 void SplitPerAntenna(Workspace& workspace, Button button) {
-  SplitRun run(workspace, "antenna_list");
+  SplitRun run(workspace, std::string(kAntennaScriptBase));
   run.Start();
   RecordList<Antenna>& antennas = workspace.main_set.antennas;
   ParkSelection(antennas);

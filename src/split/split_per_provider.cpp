@@ -26,7 +26,7 @@ bool MarkForSelectedProvider(Workspace& workspace) {
 }
 
 void SplitPerProvider(Workspace& workspace, Button button) {
-  SplitRun run(workspace, "provider_list");
+  SplitRun run(workspace, std::string(kProviderScriptBase));
   run.Start();
   if (!run.OpenScript()) return;
   RecordList<Provider>& providers = OutputProviders(workspace);

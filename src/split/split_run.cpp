@@ -53,7 +53,11 @@ bool SplitRun::RemoveEarlierPiece(std::initializer_list<const std::string*> file
 void SplitRun::WritePiece(bool by_antenna) {
   if (!WriteChannelList(workspace_, piece_, by_antenna)) return;
   const char* command = pieces_ == 0 ? "load " : "merge ";
-  WriteSplitScriptLine(script_, command + piece_.target);
+  if (!WriteSplitScriptLine(script_, command + piece_.target)) {
+    ReportWriteFailure(workspace_, workspace_.settings.start_folder + script_base_ + ".txt",
+                       "a line would hold a line break: " + piece_.target);
+    return;
+  }
   ++pieces_;
 }
 

@@ -66,8 +66,10 @@ bool OpenSplitScript(Workspace& workspace, SplitScript& script, const std::strin
   return true;
 }
 
-void WriteSplitScriptLine(SplitScript& script, std::string_view line) {
-  if (script.file_) script.file_->WriteLine(line);
+bool WriteSplitScriptLine(SplitScript& script, std::string_view line) {
+  if (!script.file_ || line.find_first_of("\r\n") != std::string_view::npos) return false;
+  script.file_->WriteLine(line);
+  return true;
 }
 
 void CloseSplitScript(Workspace& workspace, SplitScript& script, std::string_view base_name) {

@@ -18,10 +18,15 @@ class SplitScript {
 
  private:
   friend bool OpenSplitScript(Workspace&, SplitScript&, const std::string&);
-  friend void WriteSplitScriptLine(SplitScript&, std::string_view);
+  friend bool WriteSplitScriptLine(SplitScript&, std::string_view);
   friend void CloseSplitScript(Workspace&, SplitScript&, std::string_view);
   std::optional<AtomicFileWriter> file_;
 };
+
+// The base names of the scripts that the splits per antenna and per provider write into the start
+// folder (base + ".txt"), and of the lists those scripts save (base + ".vrk").
+inline constexpr std::string_view kAntennaScriptBase = "antenna_list";
+inline constexpr std::string_view kProviderScriptBase = "provider_list";
 
 // How often, once a second, the script file is tried before the split gives up.
 inline constexpr int kSplitScriptTries = 5;
@@ -30,8 +35,10 @@ inline constexpr int kSplitScriptTries = 5;
 // when the file cannot be created (at once when its path is too long for the system); the split
 // then writes no piece.
 bool OpenSplitScript(Workspace& workspace, SplitScript& script, const std::string& name);
-// Appends one line ("load " or "merge " + piece) to the open script.
-void WriteSplitScriptLine(SplitScript& script, std::string_view line);
+// Appends one line ("load " or "merge " + piece) to the open script. False, with nothing written,
+// for a text that holds a line break: it would make two lines, the second one a command of its
+// own.
+bool WriteSplitScriptLine(SplitScript& script, std::string_view line);
 // Writes the closing lines, ending with "save " + base_name + ".vrk", and puts the script in
 // place; a failed write is reported.
 void CloseSplitScript(Workspace& workspace, SplitScript& script, std::string_view base_name);

@@ -11,12 +11,19 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include "app/console/tool_arguments.h"
 #include "captured_run.h"
+#include "generator/list_generator.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/system_platform.h"
 #include "session/version.h"
 #include "workspace_fixture.h"
 
@@ -296,11 +303,12 @@ TEST_F(HeadlessTest, FolderIsCreatedAndRelativeNamesAreTakenFromIt) {
   const RunResult missing = Run({"--folder", "new/VRK Split & Merge", "--run", "job.txt"});
   EXPECT_EQ(missing.exit_code, 1);
   EXPECT_EQ(missing.err, "Nice....: LoadFile: No file specified or found.\njob.txt\n");
-  EXPECT_EQ(EverythingBelow(),
-            (std::vector<std::string>{
-                "new", "new/VRK Split & Merge", "new/VRK Split & Merge/VrkKeep",
-                "new/VRK Split & Merge/VrkKeep/sat_position.txt", "new/VRK Split & Merge/VrkResult",
-                "new/VRK Split & Merge/VrkWork"}));
+  EXPECT_EQ(
+      EverythingBelow(),
+      (std::vector<std::string>{"new", "new/VRK Split & Merge", "new/VRK Split & Merge/VrkKeep",
+                                "new/VRK Split & Merge/VrkKeep/sat_position.txt",
+                                "new/VRK Split & Merge/VrkResult", "new/VRK Split & Merge/VrkWork",
+                                "new/VRK Split & Merge/VrkWork/vrk-split-merge.lock"}));
 
   const std::string lists = "new/VRK Split & Merge/";
   WriteFile(Path(lists + "a.txt"), OneAntennaListText("Astra", 2));
@@ -427,6 +435,175 @@ TEST_F(HeadlessTest, NoConverterIsEverTakenFromTheStartFolder) {
 }
 #endif
 
+// The start folder as the tool's messages name it: without its separator at the end.
+std::string Shown(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
+
+// A start folder that someone else prepared: a working folder that is a symbolic link would lead
+// every file the tool makes, and the pieces that replace files of the same names, elsewhere; one
+// that is no folder would fail every write. The tool refuses to start and writes nothing.
+struct UnfitWorkingFolder {
+  const char* folder;
+  bool link;  // else a regular file stands there
+};
+
+void PrintTo(const UnfitWorkingFolder& c, std::ostream* out) {
+  *out << c.folder << (c.link ? " as a link" : " as a file");
+}
+
+class UnfitWorkingFolderTest : public HeadlessTest,
+                               public testing::WithParamInterface<UnfitWorkingFolder> {};
+
+TEST_P(UnfitWorkingFolderTest, IsRefusedAndNothingIsWritten) {
+  const UnfitWorkingFolder& c = GetParam();
+  const TempFolder elsewhere;
+  if (c.link) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links are a POSIX matter";
+#endif
+    std::filesystem::create_directory_symlink(elsewhere.path(), Path(c.folder));
+  } else {
+    WriteFile(Path(c.folder), "not a folder");
+  }
+  WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
+  WriteFile(Path("job.txt"), Script({"load a.txt", "split", "save out.txt"}));
+  const auto before = EverythingBelow();
+  const RunResult run = Run({"--run", "job.txt", "--trace"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.err,
+            "vrk-split-merge: cannot start in \"" + Shown(folder.path()) +
+                "\": its working folder " + c.folder +
+                (c.link ? " is a symbolic link; the tool writes only into folders of its own\n"
+                        : " is not a folder\n"));
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(EverythingBelow(), before);
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, UnfitWorkingFolderTest,
+    testing::Values(UnfitWorkingFolder{"VrkWork", true}, UnfitWorkingFolder{"VrkKeep", true},
+                    UnfitWorkingFolder{"VrkResult", true}, UnfitWorkingFolder{"VrkWork", false},
+                    UnfitWorkingFolder{"VrkResult", false}),
+    [](const auto& info) {
+      return std::string(info.param.folder) + (info.param.link ? "_link" : "_file");
+    });
+
+#ifndef _WIN32
+// A line break in the start folder's name would end the lines of the scripts that a split writes
+// there ("load " + piece path) and start commands of its own: the tool does not start there.
+TEST_F(HeadlessTest, AFolderWhoseNameHoldsALineBreakIsRefused) {
+  const std::string odd = "x\nload evil.vrk\n#";
+  const std::string why =
+      "\": its name holds a line break, which would break the lines of the scripts that a split "
+      "writes\n";
+  const RunResult given = Run({"--folder", odd, "--run", "job.txt"});
+  EXPECT_EQ(given.exit_code, 2);
+  EXPECT_EQ(given.err, "vrk-split-merge: cannot start in \"x\\nload evil.vrk\\n#" + why);
+  EXPECT_TRUE(EverythingBelow().empty());
+
+  CreateFolder(Path(odd));
+  const std::string out = output_folder / "out";
+  const std::string err = output_folder / "err";
+  EXPECT_EQ(
+      RunCaptured(ExecutableFolder() + kConsoleProgram, {"--run", "job.txt"}, Path(odd), out, err),
+      2);
+  EXPECT_EQ(ReadFile(err),
+            "vrk-split-merge: cannot start in \"" + folder.path() + "x\\nload evil.vrk\\n#" + why);
+  EXPECT_EQ(EverythingBelow(), std::vector<std::string>{odd});
+}
+#endif
+
+// Two tools working in one start folder would replace each other's pieces: a second one is
+// refused while the first works, and a first one that was killed leaves no lock behind.
+TEST_F(HeadlessTest, OneToolAtATimeWorksInAStartFolder) {
+  WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
+  // Each split waits a second before it writes its script.
+  WriteFile(Path("slow.txt"), Script({"load a.txt", "split", "split", "split"}));
+  WriteFile(Path("job.txt"), Script({"load a.txt"}));
+  const std::string dump = Path("VrkWork/ANTENNA.txt");
+  for (const bool killed : {false, true}) {
+    SCOPED_TRACE(killed ? "the first one killed" : "the first one at work");
+    RemoveFile(dump);
+    auto first = StartSystemProcess(ExecutableFolder() + kConsoleProgram,
+                                    {"--folder", folder.path(), "--run", "slow.txt"});
+    ASSERT_TRUE(first) << first.error();
+    // It holds the lock from its start, and loads its list after it.
+    for (int tries = 0; tries < 600 && !Exists(dump); ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(Exists(dump));
+    if (killed) {
+      (*first)->Kill();
+      const RunResult second = Run({"--run", "job.txt"});
+      EXPECT_EQ(second.exit_code, 0) << second.err;
+    } else {
+      const RunResult second = Run({"--run", "job.txt", "--trace"});
+      EXPECT_EQ(second.exit_code, 2);
+      EXPECT_EQ(second.err, "vrk-split-merge: cannot start in \"" + Shown(folder.path()) +
+                                "\": another vrk-split-merge is working in it; start again when "
+                                "that one has ended\n");
+      EXPECT_EQ(second.out, "");
+      ASSERT_TRUE((*first)->WaitFor(std::chrono::minutes(2)));
+      EXPECT_EQ((*first)->ExitCode(), 0);
+    }
+  }
+}
+
+// A run killed while it wrote leaves temporaries; the next start removes those of the tool's own
+// kinds from the working folders and beside the scripts, and nothing of the user's.
+TEST_F(HeadlessTest, StartUpRemovesTheTemporariesOfAKilledRunAndNothingElse) {
+  const std::vector<std::string> left = {"VrkWork/a.vrk.txt.0123456789abcdef.tmp",
+                                         "VrkWork/ANTENNA.txt.fedcba9876543210.tmp",
+                                         "VrkResult/.vsm1a2/Astra.vrk",
+                                         "VrkKeep/sat_position.txt.00112233445566aa.tmp",
+                                         "antenna_list.txt.99887766554433bb.tmp",
+                                         "provider_list.txt.0000000000000000.tmp",
+                                         ".vsmfff/merged.vrk"};
+  const std::vector<std::string> users = {"merged.txt.0123456789abcdef.tmp",
+                                          "notes.tmp",
+                                          "VrkWork/notes.tmp",
+                                          "VrkWork/b.vrk.txt.0123456789ABCDEF.tmp",
+                                          "VrkResult/Astra.vrk.0123.tmp",
+                                          "VrkResult/.vsmxyz/mine.vrk",
+                                          ".vsm12/mine.vrk",
+                                          "VrkKeep/ANTENNA.txt"};
+  for (const auto* names : {&left, &users}) {
+    for (const std::string& name : *names) {
+      std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
+      WriteFile(Path(name), "x");
+    }
+  }
+  const RunResult run = Run({"--run", "missing.txt"});
+  EXPECT_EQ(run.exit_code, 1);
+  for (const std::string& name : left) EXPECT_FALSE(Exists(Path(name))) << name;
+  EXPECT_FALSE(Exists(Path("VrkResult/.vsm1a2")));
+  EXPECT_FALSE(Exists(Path(".vsmfff")));
+  for (const std::string& name : users) EXPECT_EQ(ReadFile(Path(name)), "x") << name;
+}
+
+#ifndef _WIN32
+// Under a file size limit (ulimit -f) the system would end the tool in the middle of a write.
+// The write fails like any other instead: reported, the earlier file intact, no temporary left.
+TEST_F(HeadlessTest, AFileSizeLimitFailsTheWriteLikeAnyOther) {
+  WriteFile(Path("big.txt"), GenerateChannelListText({.services = 4000, .seed = 3}));
+  WriteFile(Path("out.txt"), "earlier");
+  WriteFile(Path("job.txt"), Script({"load big.txt", "save out.txt"}));
+  rlimit unlimited{};
+  getrlimit(RLIMIT_FSIZE, &unlimited);
+  rlimit limited = unlimited;
+  limited.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const RunResult run = Run({"--run", "job.txt"});
+  setrlimit(RLIMIT_FSIZE, &unlimited);
+  EXPECT_EQ(run.exit_code, 3);
+  EXPECT_NE(run.err.find("Nice....: Cannot write file \nout.txt\nFile too large\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(ReadFile(Path("out.txt")), "earlier");
+  EXPECT_TRUE(TemporariesIn(folder.path(), true).empty());
+}
+#endif
+
 // A list whose two providers are named with 200 characters each, alike in their first 190.
 std::string LongProviderNamesListText() {
   return CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t1\t2\t3\t4\t5\t6\t7\tAstra", "[TS]",
@@ -535,7 +712,8 @@ TEST_F(HeadlessTest, BareFolderStartsInTheToolsFolderAmongTheDocuments) {
   ScopedVariable home("HOME", Path("home").c_str());
   const auto working_folders = [](const std::string& folder) {
     return std::vector<std::string>{folder + "/VrkKeep", folder + "/VrkKeep/sat_position.txt",
-                                    folder + "/VrkResult", folder + "/VrkWork"};
+                                    folder + "/VrkResult", folder + "/VrkWork",
+                                    folder + "/VrkWork/vrk-split-merge.lock"};
   };
   struct Desktop {
     std::vector<std::string> folders;  // made in the home folder before the run

@@ -15,7 +15,7 @@ using namespace test_support;
 
 class ControlsTest : public testing::Test {
  protected:
-  ControlsTest() { StartUp(session); }
+  ControlsTest() { EXPECT_TRUE(StartUp(session)); }
 
   bool Checked(Control control) const { return session.controls.IsChecked(control); }
   bool Shown(Control control) const { return platform.checked[static_cast<std::size_t>(control)]; }

@@ -74,6 +74,20 @@ TEST_F(SplitScriptTest, ScriptHoldsHeaderPieceLinesAndSaveLine) {
   }
 }
 
+// A piece's path with a line break would put a command of its own into the script.
+TEST_F(SplitScriptTest, NoLineWithALineBreakIsWritten) {
+  SplitScript script;
+  const std::string name = Path("antenna_list.txt");
+  ASSERT_TRUE(OpenSplitScript(workspace, script, name));
+  EXPECT_FALSE(WriteSplitScriptLine(script, "load /x\nload evil.vrk\n#/VrkResult/A.vrk"));
+  EXPECT_FALSE(WriteSplitScriptLine(script, "merge /x\rload evil.vrk/VrkResult/B.vrk"));
+  EXPECT_TRUE(WriteSplitScriptLine(script, "merge /x/VrkResult/C.vrk"));
+  CloseSplitScript(workspace, script, "antenna_list");
+  EXPECT_EQ(ReadFile(name),
+            kHeader + CrLf({"merge /x/VrkResult/C.vrk", "#", "# To save the merged files:", "#",
+                            "save antenna_list.vrk"}));
+}
+
 TEST_F(SplitScriptTest, SplitsOfAnEmptyListWriteOnlyHeaderAndSaveLine) {
   SplitPerAntenna(workspace, Button::split);
   EXPECT_EQ(ReadFile(Path("antenna_list.txt")),

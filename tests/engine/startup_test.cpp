@@ -19,7 +19,7 @@ TEST(StartUp, CreatesTheWorkingFoldersAndTheDefaultSatelliteTable) {
   TempFolder folder;
   RecordingPlatform platform;
   Session session(platform, folder.path(), "");
-  StartUp(session);
+  ASSERT_TRUE(StartUp(session));
   EXPECT_TRUE(IsFolder(folder / "VrkWork"));
   EXPECT_TRUE(IsFolder(folder / "VrkKeep"));
   EXPECT_TRUE(IsFolder(folder / "VrkResult"));
@@ -33,7 +33,7 @@ TEST(StartUp, KeepsTheUsersSatelliteTableAndExistingFolders) {
   WriteFile(folder / "VrkKeep/sat_position.txt", "mine\r\n");
   RecordingPlatform platform;
   Session session(platform, folder.path(), "");
-  StartUp(session);
+  ASSERT_TRUE(StartUp(session));
   EXPECT_EQ(ReadFile(folder / "VrkKeep/sat_position.txt"), "mine\r\n");
   EXPECT_TRUE(IsFolder(folder / "VrkWork"));
 }

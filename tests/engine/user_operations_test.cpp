@@ -17,7 +17,7 @@ using namespace test_support;
 class UserOperationsTest : public testing::Test {
  protected:
   UserOperationsTest() {
-    StartUp(session);
+    EXPECT_TRUE(StartUp(session));
     CreateFolder(folder / "lists");
     CreateFolder(folder / "more");
     WriteFile(a, OneAntennaListText("Astra", 10));

@@ -145,7 +145,7 @@ void MainWindowTest::init() {
     save_answers_.pop_front();
     return answer;
   };
-  run_->StartUp();
+  QVERIFY(run_->StartUp().has_value());
   run_->window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&run_->window));
 }

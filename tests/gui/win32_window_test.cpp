@@ -76,7 +76,8 @@ class Win32WindowTest : public testing::Test {
     run_.platform.choose_file_to_save = [this](HWND, const FileDialogRequest& request) {
       return Answer(save_requests_, save_answers_, request);
     };
-    ASSERT_TRUE(run_.StartUp());
+    const auto started = run_.StartUp();
+    ASSERT_TRUE(started && *started);
     run_.window.Show();
     Pump(20);
   }

@@ -1,5 +1,6 @@
 #include "app/console/headless_runner.h"
 
+#include "app/console/start_folder.h"
 #include "app/console/tool_arguments.h"
 #include "format/reader.h"
 #include "platform/files.h"
@@ -11,7 +12,7 @@ namespace vsm {
 
 int RunHeadless(Platform& platform, const std::string& file, const std::string& converter_folder) {
   Session session(platform, CurrentFolder(), converter_folder);
-  StartUp(session);
+  if (auto started = StartUp(session); !started) return ReportStartFailure(started.error());
   Workspace& workspace = session.workspace;
   session.controls.RestoreOperationCaptions();
   const bool loaded = LoadThisFile(workspace, file);

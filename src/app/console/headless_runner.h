@@ -10,8 +10,9 @@ namespace vsm {
 // current folder, the captions of a load, LoadThisFile (so a batch script runs), and the report
 // of the load. Waits for every conversion started meanwhile and reports those that failed.
 // kExitNotLoaded when LoadThisFile returned false; otherwise kExitLoaded when everything the run
-// was asked to read, merge, write and convert was done, kExitLeftUndone when some of it was not.
-// The converters are taken from `converter_folder`.
+// was asked to read, merge, write and convert was done, kExitLeftUndone when some of it was not;
+// kExitUsage, after the message, when the tool must not work in the current folder
+// (PrepareWorkingFolders). The converters are taken from `converter_folder`.
 int RunHeadless(Platform& platform, const std::string& file, const std::string& converter_folder);
 
 }  // namespace vsm

@@ -1,9 +1,12 @@
 #include "app/console/start_folder.h"
 
+#include <cstdio>
+
 #include "format/conversions.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/user_folders.h"
+#include "session/startup.h"
 
 namespace vsm {
 
@@ -57,6 +60,11 @@ std::optional<std::string> ChooseConverterFolder(const ToolArguments& arguments,
   return WithTrailingSeparator(folder);
 }
 
+int ReportStartFailure(const std::string& message) {
+  std::fprintf(stderr, "vrk-split-merge: %s\n", message.c_str());
+  return kExitUsage;
+}
+
 bool EnterStartFolder(const ToolArguments& arguments, std::string& message) {
   std::string folder;
   switch (arguments.start_folder) {
@@ -72,6 +80,10 @@ bool EnterStartFolder(const ToolArguments& arguments, std::string& message) {
         return false;
       }
       break;
+  }
+  if (auto unfit = UnfitStartFolderName(folder)) {
+    message = *unfit;
+    return false;
   }
   if (IsRegularFile(folder)) {
     message = "cannot start in \"" + folder + "\": it is a file, not a folder";

@@ -18,6 +18,10 @@ std::string DefaultStartFolder();
 // nothing is created and `message` names the folder and says why.
 bool EnterStartFolder(const ToolArguments& arguments, std::string& message);
 
+// Says on standard error why the tool does not start: a folder it cannot start in, converters that
+// are not there. Returns the exit status of wrong arguments, as nothing has started yet.
+int ReportStartFailure(const std::string& message);
+
 // The folder the converters are taken from: the one that --converters names (a relative name is
 // taken from the start folder that the arguments choose, as every name the tool is given), else
 // the tool's own folder. Nothing, with `message` naming the folder and what it lacks, when the

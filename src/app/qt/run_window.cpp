@@ -23,7 +23,7 @@ bool HasDisplay() {
 
 }  // namespace
 
-int RunWindow(int argc, char** argv, const std::string& converter_folder) {
+Expected<int> RunWindow(int argc, char** argv, const std::string& converter_folder) {
   if (!HasDisplay()) {
     std::fputs(
         "vrk-split-merge: no display to open the window on. Set DISPLAY (or QT_QPA_PLATFORM, "
@@ -33,7 +33,11 @@ int RunWindow(int argc, char** argv, const std::string& converter_folder) {
   }
   QApplication application(argc, argv);
   WindowSession run(CurrentFolder(), converter_folder);
-  run.StartUp();
+  if (auto started = run.StartUp(); !started) {
+    QMessageBox::critical(nullptr, "VRK Split & Merge",
+                          DisplayText(StartFailureText(started.error())));
+    return Unexpected<std::string>{started.error()};
+  }
   run.window.show();
   application.exec();
   run.Finish();

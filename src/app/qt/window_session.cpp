@@ -19,10 +19,11 @@ WindowSession::WindowSession(std::string start_folder, std::string converter_fol
                    [this] { LookAfterConversions(); });
 }
 
-void WindowSession::StartUp() {
-  PrepareWorkingFolders(session);
+Expected<void> WindowSession::StartUp() {
+  if (auto prepared = PrepareWorkingFolders(session); !prepared) return prepared;
   ShowStartState(session);
   conversion_timer_.start();
+  return {};
 }
 
 void WindowSession::Finish() {

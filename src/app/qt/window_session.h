@@ -21,8 +21,9 @@ class WindowSession {
   WindowSession& operator=(const WindowSession&) = delete;
 
   // The start-up steps around the window: working folders and satellite table, then the version
-  // text and "Keep existing providers". The window is built already but not yet shown.
-  void StartUp();
+  // text and "Keep existing providers". The window is built already but not yet shown. Why not,
+  // when the tool must not work in its start folder.
+  Expected<void> StartUp();
   // After the window has closed: lets the conversions still running end and reports the failed
   // ones. Nothing is saved.
   void Finish();

@@ -22,12 +22,17 @@ void RunMessageLoop(HWND window) {
 
 }  // namespace
 
-int RunWindow(int, char**, const std::string& converter_folder) {
+Expected<int> RunWindow(int argc, char** argv, const std::string& converter_folder) {
   INITCOMMONCONTROLSEX common_controls{sizeof common_controls,
                                        ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&common_controls);
   WindowSession run(CurrentFolder(), converter_folder);
-  if (!run.StartUp()) {
+  const auto started = run.StartUp();
+  if (!started) {
+    ShowStartFailure(argc, argv, StartFailureText(started.error()));
+    return Unexpected<std::string>{started.error()};
+  }
+  if (!*started) {
     MessageBoxA(nullptr, "The window could not be opened.", "VRK Split & Merge",
                 MB_OK | MB_ICONERROR);
     return 1;

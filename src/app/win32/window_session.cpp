@@ -16,8 +16,10 @@ WindowSession::WindowSession(std::string start_folder, std::string converter_fol
   window.on_timer = [this] { LookAfterConversions(); };
 }
 
-bool WindowSession::StartUp() {
-  PrepareWorkingFolders(session);
+Expected<bool> WindowSession::StartUp() {
+  if (auto prepared = PrepareWorkingFolders(session); !prepared) {
+    return Unexpected<std::string>{prepared.error()};
+  }
   if (!window.Create()) return false;
   ShowStartState(session);
   window.StartTimer(kConversionPollMilliseconds);

@@ -20,9 +20,9 @@ class WindowSession {
   WindowSession& operator=(const WindowSession&) = delete;
 
   // The start-up steps around the window: working folders and satellite table, the window (not
-  // yet shown), then the version text and "Keep existing providers". False when the window
-  // cannot be opened.
-  bool StartUp();
+  // yet shown), then the version text and "Keep existing providers". Why not, when the tool must
+  // not work in its start folder (nothing is open then); false when the window cannot be opened.
+  Expected<bool> StartUp();
   // After the window has closed: lets the conversions still running end and reports the failed
   // ones. Nothing is saved.
   void Finish();
