@@ -3,7 +3,9 @@
 // named after the satellite position and divided into free-to-air and scrambled. Each phase is
 // measured (wall time, bytes read and written, peak resident memory) and compared with a copy
 // floor: the same input files read and the same output bytes written, line by line, through the
-// same file calls. Run a Release build: `make bench`.
+// same file calls. A second part loads and splits a hostile shape: a list of nothing but empty
+// antenna lines (each one an antenna named "Unknown"), whose time must grow with its size and
+// whose records must stay small. Run a Release build: `make bench`.
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "format/reader.h"
@@ -48,6 +51,7 @@ double Megabytes(std::uint64_t bytes) { return static_cast<double>(bytes) / 1e6;
 
 struct BenchOptions {
   std::vector<int> sizes{10000, 50000, 200000};
+  std::vector<int> antennas{100000, 1000000};
   int repeat = 1;
   bool own_names = false;  // also split per provider keeping the list's own provider names
   fs::path folder = fs::temp_directory_path();
@@ -66,8 +70,10 @@ std::vector<int> ParseSizes(const std::string& text) {
 
 void PrintUsage() {
   std::puts(
-      "usage: pipeline_bench [--sizes N,N,...] [--repeat R] [--own-names] [--folder DIR]\n"
+      "usage: pipeline_bench [--sizes N,N,...] [--antennas N,N,...] [--repeat R] [--own-names]\n"
+      "                      [--folder DIR]\n"
       "  --sizes      services per generated list (default 10000,50000,200000)\n"
+      "  --antennas   empty antenna lines of the hostile list (default 100000,1000000; 0: none)\n"
       "  --repeat     runs per size; each figure is the median of the runs (default 1)\n"
       "  --own-names  add a split per provider that keeps the lists' provider names (one piece\n"
       "               per provider, each holding every transponder: output grows with the square\n"
@@ -82,6 +88,9 @@ BenchOptions ParseCommandLine(int argc, char** argv) {
     const bool has_value = i + 1 < argc;
     if (argument == "--sizes" && has_value) {
       options.sizes = ParseSizes(argv[++i]);
+    } else if (argument == "--antennas" && has_value) {
+      options.antennas = ParseSizes(argv[++i]);
+      std::erase(options.antennas, 0);
     } else if (argument == "--repeat" && has_value) {
       options.repeat = std::max(1, std::stoi(argv[++i]));
     } else if (argument == "--own-names") {
@@ -493,6 +502,99 @@ bool PrintTargets(const std::map<int, std::vector<PhaseFigures>>& results) {
   return all_met;
 }
 
+// ----- Antennas without text -----
+
+struct ShapeFigures {
+  double load_seconds = 0;
+  double split_seconds = 0;
+  std::uint64_t load_peak = 0;
+  std::uint64_t split_peak = 0;
+};
+
+// A list of `antennas` empty antenna lines, one transponder, one provider and one service on the
+// first antenna: loaded, and split per antenna (one piece of all the antennas, the others none).
+ShapeFigures RunEmptyAntennas(const fs::path& parent, int antennas) {
+  const fs::path start_folder = parent / ("vsm-bench-antennas-" + std::to_string(antennas) + "-" +
+                                          std::to_string(Clock::now().time_since_epoch().count()));
+  for (const char* folder : {"VrkWork", "VrkKeep", "VrkResult"}) {
+    fs::create_directories(start_folder / folder);
+  }
+  {
+    std::ofstream list(start_folder / "empty.txt", std::ios::binary);
+    list << "[MORVANE V3 FILE]\r\n[ANTENNA]\r\n";
+    for (int i = 0; i < antennas; ++i) list << "\r\n";
+    list << "[TS]\r\n0\t11778\t27500\t0\t0\t0\t0\t0\r\n[NETWORK]\r\n[PROVIDER]\r\nP\r\n"
+            "[SERVICE]\r\nV\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv\t1\r\n[MENU]\r\n";
+  }
+  ShapeFigures figures;
+  {
+    NullPlatform platform;
+    Workspace workspace(platform, start_folder.string());
+    ReleaseFreeMemory();
+    ResetPeakResidentMemory();
+    auto start = Clock::now();
+    if (!LoadThisFile(workspace, (start_folder / "empty.txt").string())) {
+      throw std::runtime_error("the list of empty antennas did not load");
+    }
+    figures.load_seconds = SecondsSince(start);
+    figures.load_peak = PeakResidentMemory();
+    ResetPeakResidentMemory();
+    start = Clock::now();
+    SplitPerAntenna(workspace, Button::split);
+    figures.split_seconds = SecondsSince(start);
+    figures.split_peak = PeakResidentMemory();
+  }
+  std::error_code ignored;
+  fs::remove_all(start_folder, ignored);
+  return figures;
+}
+
+// The shape at each size, and whether the time grew at most in proportion (12x for 10x the
+// antennas, room for the caches that a larger list outgrows).
+bool PrintEmptyAntennas(const BenchOptions& options) {
+  if (options.antennas.empty()) return true;
+  std::printf(
+      "\nA list of empty antenna lines (each an antenna named \"Unknown\"): load, then split per\n"
+      "antenna; the split tries every antenna and writes one piece of all of them.\n");
+  std::printf("%10s %10s %10s %12s %12s %12s\n", "antennas", "load ms", "load MB", "split ms",
+              "split MB", "bytes/antenna");
+  std::map<int, ShapeFigures> results;
+  for (const int antennas : options.antennas) {
+    std::vector<double> loads, splits;
+    ShapeFigures combined;
+    for (int r = 0; r < options.repeat; ++r) {
+      const ShapeFigures run = RunEmptyAntennas(options.folder, antennas);
+      loads.push_back(run.load_seconds);
+      splits.push_back(run.split_seconds);
+      combined.load_peak = std::max(combined.load_peak, run.load_peak);
+      combined.split_peak = std::max(combined.split_peak, run.split_peak);
+    }
+    combined.load_seconds = Median(loads);
+    combined.split_seconds = Median(splits);
+    results[antennas] = combined;
+    std::printf("%10d %10.1f %10.1f %12.1f %12.1f %12.1f\n", antennas, combined.load_seconds * 1e3,
+                Megabytes(combined.load_peak), combined.split_seconds * 1e3,
+                Megabytes(combined.split_peak),
+                static_cast<double>(combined.load_peak) / static_cast<double>(antennas));
+    std::fflush(stdout);
+  }
+  bool met = true;
+  const auto& [smallest, small] = *results.begin();
+  const auto& [largest, large] = *results.rbegin();
+  if (largest > smallest) {
+    const double allowed = 1.2 * largest / smallest;
+    for (const auto& [name, from, to] :
+         {std::tuple{"load", small.load_seconds, large.load_seconds},
+          std::tuple{"split/antenna", small.split_seconds, large.split_seconds}}) {
+      const double growth = to / from;
+      met = met && growth <= allowed;
+      std::printf("  %-16s %d -> %d antennas: time x %.2f (<= %.0f)  %s\n", name, smallest, largest,
+                  growth, allowed, growth <= allowed ? "met" : "MISSED");
+    }
+  }
+  return met;
+}
+
 int Main(int argc, char** argv) {
   const BenchOptions options = ParseCommandLine(argc, argv);
   PrintHeader(options);
@@ -514,6 +616,7 @@ int Main(int argc, char** argv) {
     std::fflush(stdout);
   }
   PrintTargets(results);
+  PrintEmptyAntennas(options);
   return 0;
 }
 

@@ -161,14 +161,14 @@ class SetDescription {
 
  private:
   template <class... Numbers>
-  static std::string LineOf(char kind, const std::string& text, Numbers... numbers) {
+  static std::string LineOf(char kind, std::string_view text, Numbers... numbers) {
     std::string line(1, kind);
     line += text;
     ((line += '\t', line += std::to_string(numbers)), ...);
     return line;
   }
   template <class... Numbers>
-  void Line(char kind, const std::string& text, Numbers... numbers) {
+  void Line(char kind, std::string_view text, Numbers... numbers) {
     text_ += LineOf(kind, text, numbers...);
     text_ += '\n';
   }

@@ -290,7 +290,7 @@ Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::stri
   antenna.values = {ParseQuad(columns[2]), ParseLong(columns[3]), ParseLong(columns[4]),
                     ParseLong(columns[5]), ParseLong(columns[6]), ParseLong(columns[7]),
                     ParseLong(columns[8])};
-  antenna.name = name.empty() ? std::string("Unknown") : std::string(name);
+  antenna.name = name.empty() ? kUnknownAntennaName : list.KeepText(name);
   antenna.sat_position = antenna.name;
   return list.Append(std::move(antenna));
 }

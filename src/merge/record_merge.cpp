@@ -50,7 +50,10 @@ Antenna& AppendAntenna(Workspace& workspace, FirstByName<Antenna>& index, const 
   Antenna copy;
   copy.index = copy.list_index = antennas.NextPosition();
   copy.values = antenna.values;
-  copy.name = antenna.name.empty() ? std::string("Unknown") : antenna.name;
+  // The merge set's texts go with it: the main list keeps a copy.
+  copy.name = antenna.name.empty() || antenna.name == kUnknownAntennaName
+                  ? kUnknownAntennaName
+                  : antennas.KeepText(antenna.name);
   copy.sat_position = copy.name;
   Antenna& added = antennas.Append(std::move(copy));
   index.Add(added);

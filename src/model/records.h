@@ -34,17 +34,22 @@ struct ServiceValues {
   std::string_view flag8, flag9;
 };
 
-// One line of "[ANTENNA]".
+// The name of an antenna whose line names none.
+inline constexpr std::string_view kUnknownAntennaName = "Unknown";
+
+// One line of "[ANTENNA]". A list may hold millions of them (a file of empty lines is one antenna
+// a line), so its texts are views, as a service's are: of texts that the antenna's list keeps
+// (RecordList::KeepText), or of kUnknownAntennaName.
 struct Antenna {
   std::int32_t index = 0;  // the number transponders refer to
   AntennaValues values;
-  std::string name;
+  std::string_view name;
+  std::string_view sat_position;  // position label used for provider naming; the name at first
   std::int32_t list_index = 0;
-  bool matched = false;  // merge set: an antenna of equal name exists in the main set
-  bool selected = true;  // kept by the filters and the split
   std::int32_t out_index = 0;
+  bool matched = false;         // merge set: an antenna of equal name exists in the main set
+  bool selected = true;         // kept by the filters and the split
   bool saved_selected = false;  // selection parked while a split per antenna runs
-  std::string sat_position;     // position label used for provider naming
 };
 
 // One line of "[TS]".

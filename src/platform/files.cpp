@@ -377,6 +377,14 @@ void LetWritesFailAtTheFileSizeLimit() { signal(SIGXFSZ, SIG_IGN); }
 
 bool IsRegularFile(const std::string& name) { return FileSize(name).has_value(); }
 
+std::string NameAsCompared(std::string_view file_name) {
+  std::string name(file_name);
+#ifdef _WIN32
+  if (!name.empty()) CharUpperBuffA(name.data(), static_cast<DWORD>(name.size()));
+#endif
+  return name;
+}
+
 namespace {
 
 // A name without the separators at its end; a root keeps its one.

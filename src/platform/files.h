@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vsm {
@@ -45,6 +46,9 @@ std::optional<std::string> FinalTarget(const std::string& name);
 // Whether a file must be on the disk, name and all, once its writing has returned (the user's
 // files), or may stay in the system's cache for a while (files the tool can make again).
 enum class Durability { cache, disk };
+// A file name as the file system compares names: on Windows in one letter case (of the ANSI code
+// page), elsewhere as it is.
+std::string NameAsCompared(std::string_view file_name);
 // One text for every name of the same file, whether the file exists yet or not: symbolic links
 // followed (FinalTarget), the folder made absolute without ".", ".." and links, and on Windows
 // long names in one letter case, as the system compares them. Two names of one file give the

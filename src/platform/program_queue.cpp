@@ -126,6 +126,9 @@ bool ProgramQueue::AnyEnded() {
 }
 
 void ProgramQueue::WaitFor(Platform& platform, const std::string& file) {
+  Reap(platform);
+  // Working out a file's identity asks the file system; with nothing to wait for it is not needed.
+  if (Idle()) return;
   const std::string identity = FileIdentity(file);
   auto pending = [&] {
     const bool running = std::any_of(running_.begin(), running_.end(),
@@ -133,7 +136,6 @@ void ProgramQueue::WaitFor(Platform& platform, const std::string& file) {
     return running || std::any_of(waiting_.begin(), waiting_.end(),
                                   [&](const Queued& queued) { return Touches(queued, identity); });
   };
-  Reap(platform);
   while (pending()) WaitForOne(platform);
 }
 

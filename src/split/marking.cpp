@@ -37,16 +37,15 @@ class Marker {
   Marker(Workspace& workspace, PieceKind kind, std::vector<Provider*>* newly_used = nullptr)
       : workspace_(workspace), kind_(kind), newly_used_(newly_used) {}
 
-  void Begin() {
+  // Forgets what the last pass kept, but for the transponders with `keep_transponders`.
+  void Begin(bool keep_transponders = false) {
     KeptChains& kept = workspace_.kept;
-    kept.transponders.clear();
+    if (!keep_transponders) kept.transponders.clear();
     kept.tv_services.clear();
     kept.radio_services.clear();
     kept.providers.clear();
     kept.tv_favorites.clear();
     kept.radio_favorites.clear();
-    std::int32_t counter = 0;
-    for (Antenna& antenna : workspace_.main_set.antennas) antenna.out_index = counter++;
   }
 
   template <class Transponders>
@@ -151,6 +150,13 @@ class Marker {
   bool kept_any_ = false;
 };
 
+// Every antenna is written, selected or not, under its position: the same numbers for a save and
+// for every piece of a split.
+void NumberAntennas(RecordList<Antenna>& antennas) {
+  std::int32_t counter = 0;
+  for (Antenna& antenna : antennas) antenna.out_index = counter++;
+}
+
 void ClearProviderMarks(ChannelList& set) {
   for (Provider& provider : set.providers) provider.used = false;
   for (Provider& provider : set.generated_providers) provider.used = false;
@@ -180,6 +186,7 @@ bool MarkKeptRecords(Workspace& workspace, PieceKind kind) {
   KeptChains& kept = workspace.kept;
   Marker marker(workspace, kind);
   marker.Begin();
+  NumberAntennas(set.antennas);
   marker.KeepTransponders(set.transponders);
   if (kind == PieceKind::selected_antennas) ClearProviderMarks(set);
   marker.KeepServices(set.tv_services, kept.tv_services);
@@ -201,14 +208,18 @@ SplitPieces::SplitPieces(Workspace& workspace, PieceKind kind)
   for (const Provider& provider : OutputProviders(workspace)) {
     provider_position_.emplace(&provider, position++);
   }
-  if (kind == PieceKind::selected_antennas) {
-    position = 0;
-    for (const Antenna& antenna : set.antennas) antenna_position_.emplace(&antenna, position++);
-    pieces_.resize(set.antennas.size());
-  } else {
-    pieces_.resize(provider_position_.size());
-  }
+  pieces_.resize(kind == PieceKind::selected_antennas ? set.antennas.size()
+                                                      : provider_position_.size());
+  // What every piece shares is numbered once, so that a piece costs in proportion to what it
+  // holds: the antennas (whose numbers are their positions, the pieces per antenna), and for a
+  // split per provider the transponders, kept in every piece.
+  NumberAntennas(set.antennas);
   GatherTransponders(workspace);
+  if (kind == PieceKind::selected_provider) {
+    Marker marker(workspace, kind);
+    marker.Begin();
+    marker.KeepTransponders(selected_transponders_);
+  }
   GatherServices(workspace, set.tv_services, &Piece::tv_services);
   GatherServices(workspace, set.radio_services, &Piece::radio_services);
   GatherFavorites(workspace, set.tv_favorites, &Piece::tv_favorites);
@@ -218,8 +229,7 @@ SplitPieces::SplitPieces(Workspace& workspace, PieceKind kind)
 std::ptrdiff_t SplitPieces::PieceOf(Workspace& workspace, const Service* service) const {
   if (service == nullptr) return -1;
   if (kind_ == PieceKind::selected_antennas) {
-    const auto found = antenna_position_.find(service->antenna);
-    return found == antenna_position_.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
+    return service->antenna != nullptr ? service->antenna->out_index : -1;
   }
   const auto found = provider_position_.find(OutputProviderOf(workspace, *service));
   return found == provider_position_.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
@@ -231,9 +241,9 @@ void SplitPieces::GatherTransponders(Workspace& workspace) {
       if (IsOnSelectedAntenna(transponder)) selected_transponders_.push_back(&transponder);
       continue;
     }
-    const auto found = antenna_position_.find(transponder.antenna);
-    if (found != antenna_position_.end()) {
-      pieces_[found->second].transponders.push_back(&transponder);
+    if (transponder.antenna != nullptr) {
+      pieces_[static_cast<std::size_t>(transponder.antenna->out_index)].transponders.push_back(
+          &transponder);
     }
   }
 }
@@ -298,12 +308,9 @@ bool SplitPieces::Mark(std::size_t position) {
   Piece& piece = pieces_[position];
   KeptChains& kept = workspace_.kept;
   Marker marker(workspace_, kind_, &marked_providers_);
-  marker.Begin();
-  if (kind_ == PieceKind::selected_antennas) {
-    marker.KeepTransponders(piece.transponders);
-  } else {
-    marker.KeepTransponders(selected_transponders_);
-  }
+  const bool per_antenna = kind_ == PieceKind::selected_antennas;
+  marker.Begin(/*keep_transponders=*/!per_antenna);
+  if (per_antenna) marker.KeepTransponders(piece.transponders);
   marker.KeepServices(piece.tv_services, kept.tv_services);
   if (!workspace_.options.remove_radios) {
     marker.KeepServices(piece.radio_services, kept.radio_services);

@@ -71,7 +71,6 @@ class SplitPieces {
   Workspace& workspace_;
   PieceKind kind_;
   std::vector<Piece> pieces_;
-  std::unordered_map<const Antenna*, std::size_t> antenna_position_;
   // Per provider: the piece of each provider of the list split. Per antenna: the position of each
   // output provider in its list, which orders the providers that a piece marks.
   std::unordered_map<const Provider*, std::size_t> provider_position_;

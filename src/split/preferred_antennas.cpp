@@ -33,7 +33,7 @@ void KeepPreferredAntenna(Workspace& workspace, const FirstByName<Antenna>& main
   Antenna* antenna = FindAntenna(main_antennas, preferred);
   if (antenna == nullptr) {
     workspace.ShowMessage(kTitleNice, "Trying to keep a not existing antenna:\r\n" +
-                                          preferred.name + "\r\n" +
+                                          std::string(preferred.name) + "\r\n" +
                                           workspace.settings.current_file);
     return;
   }

@@ -36,7 +36,10 @@ void ApplySatPositionRow(Workspace& workspace, const FirstByName<Antenna>& anten
   }
   Antenna* antenna = nullptr;
   if (FindAntennaByName(antennas, row->satellite, antenna)) {
-    antenna->sat_position = row->position;
+    // The table's text goes when it is read again: the antennas' list keeps a copy, once.
+    if (antenna->sat_position != row->position) {
+      antenna->sat_position = workspace.main_set.antennas.KeepText(row->position);
+    }
   } else {
     workspace.ShowMessage(
         kTitleSatPosition,
@@ -51,7 +54,7 @@ std::optional<std::string> ReadSatPositionTable(Workspace& workspace) {
   return ReadWholeFile(name);
 }
 
-const std::string& LabelOf(const Workspace& workspace, const Antenna& antenna) {
+std::string_view LabelOf(const Workspace& workspace, const Antenna& antenna) {
   return workspace.options.naming == Naming::use_antenna_names ? antenna.name
                                                                : antenna.sat_position;
 }
@@ -90,9 +93,11 @@ void BuildGeneratedProviders(Workspace& workspace) {
     set.generated_providers.Append({std::move(name), counter++, true});
   };
   if (divided) {
-    for (const Antenna& antenna : set.antennas) append("Fta " + LabelOf(workspace, antenna));
+    for (const Antenna& antenna : set.antennas) {
+      append("Fta " + std::string(LabelOf(workspace, antenna)));
+    }
   }
-  for (const Antenna& antenna : set.antennas) append(LabelOf(workspace, antenna));
+  for (const Antenna& antenna : set.antennas) append(std::string(LabelOf(workspace, antenna)));
 }
 
 Provider* GeneratedProviderOf(Workspace& workspace, const Antenna& antenna,

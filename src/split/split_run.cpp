@@ -14,6 +14,8 @@ SplitRun::SplitRun(Workspace& workspace, std::string script_base)
       names_(PieceNameRoom(workspace.settings, kLongestPath)) {}
 
 void SplitRun::Start() {
+  // A conversion of an earlier operation may still write a piece of a name that this one uses.
+  workspace_.conversions.WaitAll(workspace_.platform);
   ReportFailedConversions(workspace_);
   StartRunTimer(workspace_);
   ApplyPreferredAntennas(workspace_);
@@ -39,9 +41,23 @@ const ListFiles& SplitRun::NamePiece(std::string_view name) {
   return piece_;
 }
 
+bool SplitRun::WasThere(const std::string& file) {
+  if (!files_there_) {
+    files_there_.emplace();
+    const Settings& settings = workspace_.settings;
+    for (const std::string& folder : {settings.ResultPath(""), settings.WorkPath("")}) {
+      for (const std::string& name : FolderEntries(folder).value_or(std::vector<std::string>{})) {
+        files_there_->insert(folder + NameAsCompared(name));
+      }
+    }
+  }
+  const std::string_view folder = FolderPart(file);
+  return files_there_->contains(std::string(folder) + NameAsCompared(FilePart(file)));
+}
+
 bool SplitRun::RemoveEarlierPiece(std::initializer_list<const std::string*> files) {
   for (const std::string* file : files) {
-    WaitForConversionsOf(workspace_, *file);
+    if (!WasThere(*file)) continue;
     if (!RemoveFile(*file)) {
       ReportWriteFailure(workspace_, *file, LastSystemError());
       return false;

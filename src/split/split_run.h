@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "format/writer.h"
 #include "model/workspace.h"
@@ -43,8 +45,15 @@ class SplitRun {
   void Finish(Button button, std::string_view unit);
 
  private:
+  // Whether `file` (in the result or the work folder) was there when the split began.
+  bool WasThere(const std::string& file);
+
   Workspace& workspace_;
   std::string script_base_;
+  // The files in the result and work folders when the split began, folder and name as the file
+  // system compares them. A piece's earlier files are deleted only where there are some: deleting
+  // a name that is not there costs a lookup all the same, a million times for a million antennas.
+  std::optional<std::unordered_set<std::string>> files_there_;
   SplitScript script_;
   PieceNamer names_;
   ListFiles piece_;

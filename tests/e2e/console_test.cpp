@@ -186,11 +186,14 @@ TEST_F(HeadlessTest, VersionAndHelp) {
       "  0  FILE was loaded and everything it asked to read, merge, write and convert\n"
       "     was done (boxes about the data, such as \"Warning !!!\", do not count)\n"
       "  1  FILE was not loaded\n"
-      "  2  wrong arguments, the folder of --folder cannot be made, or the folder of\n"
-      "     --converters lacks a converter\n"
+      "  2  nothing was started: wrong arguments; the folder of --folder cannot be\n"
+      "     made; the folder of --converters lacks a converter; a working folder is a\n"
+      "     symbolic link or no folder; the start folder's name holds a line break;\n"
+      "     or another vrk-split-merge is working in the start folder\n"
       "  3  FILE was loaded, but some of what it asked for was left undone: a box\n"
       "     titled \"Nice....\" or \"Sorry, no go....\" said a file was not found,\n"
-      "     read, merged, written or converted, or a script line loaded nothing\n"))
+      "     read, merged, written or converted, or that nothing was saved, or a\n"
+      "     script line loaded nothing\n"))
       << help.out;
 }
 

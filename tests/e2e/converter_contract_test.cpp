@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "captured_run.h"
@@ -213,10 +215,18 @@ class HangingConverterTest : public WorkspaceTest {
     workspace.settings.converter_timeout_seconds = 1;
   }
   ~HangingConverterTest() override {
-    if (!child_.empty() && IsRunning(child_)) Stop(child_);
+    if (!child_.empty() && RunsNow(child_)) Stop(child_);
   }
 
+  // A killed process takes a moment to end: it is looked at for a while.
   static bool IsRunning(const std::string& pid) {
+    for (int tries = 0; tries < 100; ++tries) {
+      if (!RunsNow(pid)) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+  }
+  static bool RunsNow(const std::string& pid) {
 #ifdef _WIN32
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, std::stoul(pid));
     if (process == nullptr) return false;

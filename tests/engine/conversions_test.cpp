@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "converters/channel_tables.h"
@@ -468,11 +469,18 @@ TEST_F(FaultyConverterTest, AFailedConversionOfAMergedFileLeavesTheMainSetAsItWa
 }
 
 #ifdef __linux__
-// Whether the process `pid` still runs (a zombie that nobody reaped does not).
+// Whether the process `pid` still runs (a zombie that nobody reaped does not), a while after it
+// was sent its end: a killed process takes a moment to end.
 bool IsRunning(const std::string& pid) {
-  const std::string stat = ReadFile("/proc/" + pid + "/stat");
-  const std::size_t state = stat.rfind(')');
-  return state != std::string::npos && state + 2 < stat.size() && stat[state + 2] != 'Z';
+  for (int tries = 0; tries < 100; ++tries) {
+    const std::string stat = ReadFile("/proc/" + pid + "/stat");
+    const std::size_t state = stat.rfind(')');
+    if (state == std::string::npos || state + 2 >= stat.size() || stat[state + 2] == 'Z') {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
 }
 
 // A converter that hangs has started a program of its own, which hangs too: stopping the

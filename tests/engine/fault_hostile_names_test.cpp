@@ -117,7 +117,7 @@ class HostileNamesTest : public test_support::WorkspaceTest {
     EXPECT_TRUE(platform.messages.empty());
     ASSERT_EQ(workspace.main_set.tv_services.size(), kHostileNames.size());
     std::multiset<std::string> antenna_names;
-    for (const Antenna& antenna : workspace.main_set.antennas) antenna_names.insert(antenna.name);
+    for (const Antenna& antenna : workspace.main_set.antennas) antenna_names.emplace(antenna.name);
     std::multiset<std::string> expected;
     for (const std::string& name : kHostileNames) expected.insert(std::string(TrimSpaces(name)));
     EXPECT_EQ(antenna_names, expected);

@@ -185,7 +185,7 @@ using test_support::WorkspaceTest;
 
 std::string Describe(const Transponder* t) {
   if (t == nullptr) return "no transponder";
-  return (t->antenna != nullptr ? t->antenna->name : "no antenna") + " " +
+  return std::string(t->antenna != nullptr ? t->antenna->name : "no antenna") + " " +
          std::to_string(t->values.value2) + " " + std::to_string(t->values.value3) + " " +
          std::to_string(t->values.value4) + " " + std::to_string(t->values.value5) + " " +
          std::to_string(t->values.value6) + " " + std::to_string(t->values.value7) + " " +
@@ -198,7 +198,7 @@ std::string Describe(const Service& s) {
          " " + std::to_string(s.values.value7) + std::string(s.values.flag8) +
          std::string(s.values.flag9) + std::string(s.scrambled) + "|" + Describe(s.transponder) +
          "|" + (s.provider != nullptr ? s.provider->name : "no provider") + "|" +
-         (s.antenna != nullptr ? s.antenna->name : "no antenna");
+         std::string(s.antenna != nullptr ? s.antenna->name : "no antenna");
 }
 
 struct Picture {
@@ -213,7 +213,7 @@ struct Picture {
 
 Picture PictureOf(const ChannelList& set) {
   Picture picture;
-  for (const Antenna& a : set.antennas) picture.antennas.push_back(a.name);
+  for (const Antenna& a : set.antennas) picture.antennas.emplace_back(a.name);
   std::set<const Transponder*> transponders;
   std::set<const Provider*> providers;
   for (const auto* services : {&set.tv_services, &set.radio_services}) {

@@ -84,8 +84,8 @@ std::string Dump(const ChannelList& set) {
   for (const Antenna& a : set.antennas) {
     out += "A " + n(a.index) + n(a.values.value2) + n(a.values.value3) + n(a.values.value4) +
            n(a.values.value5) + n(a.values.value6) + n(a.values.value7) + n(a.values.value8) + "[" +
-           a.name + "] " + n(a.list_index) + n(a.matched) + n(a.selected) + n(a.out_index) +
-           n(a.saved_selected) + a.sat_position + "\n";
+           std::string(a.name) + "] " + n(a.list_index) + n(a.matched) + n(a.selected) +
+           n(a.out_index) + n(a.saved_selected) + std::string(a.sat_position) + "\n";
   }
   for (const Transponder& t : set.transponders) {
     out += "T " + n(t.antenna_index) + n(t.values.value2) + n(t.values.value3) +
@@ -123,7 +123,7 @@ std::string Dump(const ChannelList& set) {
 std::vector<std::string> TransponderOrder(const ChannelList& set) {
   std::vector<std::string> order;
   for (const Transponder& t : set.transponders) {
-    order.push_back((t.antenna != nullptr ? t.antenna->name : "?") + ":" +
+    order.push_back(std::string(t.antenna != nullptr ? t.antenna->name : "?") + ":" +
                     std::to_string(t.values.value3) + "/" + std::to_string(t.values.value5));
   }
   return order;

@@ -20,7 +20,7 @@ std::string ServiceLine(std::string_view kind, std::string_view ts, std::string_
          std::string(provider) + "\t" + std::string(name) + "\t" + std::string(number);
 }
 
-std::string NameOf(const Antenna* a) { return a ? a->name : "-"; }
+std::string NameOf(const Antenna* a) { return a ? std::string(a->name) : "-"; }
 std::string NameOf(const Service* s) { return s ? std::string(s->name) : "-"; }
 std::string NameOf(const Provider* p) { return p ? p->name : "-"; }
 std::string IndexOf(const Transponder* t) { return t ? std::to_string(t->list_index) : "-"; }
@@ -30,8 +30,8 @@ std::string Describe(const ChannelList& set) {
   std::string out;
   for (const Antenna& a : set.antennas) {
     out += "A " + std::to_string(a.list_index) + " " + std::to_string(a.values.value2) + " " +
-           std::to_string(a.values.value3) + " " + std::to_string(a.values.value8) + " [" + a.name +
-           "]\n";
+           std::to_string(a.values.value3) + " " + std::to_string(a.values.value8) + " [" +
+           std::string(a.name) + "]\n";
   }
   for (const Transponder& t : set.transponders) {
     out += "T " + std::to_string(t.antenna_index) + "->" + NameOf(t.antenna) + " " +

@@ -65,7 +65,7 @@ class SatTableTest : public WorkspaceTest {
   std::vector<std::string> Labels() const {
     std::vector<std::string> labels;
     for (const Antenna& antenna : workspace.main_set.antennas) {
-      labels.push_back(antenna.sat_position);
+      labels.emplace_back(antenna.sat_position);
     }
     return labels;
   }

@@ -69,7 +69,7 @@ class WriterTest : public WorkspaceTest {
 
   Antenna& AddAntenna(std::string name, std::int64_t value2, int out_index) {
     Antenna antenna;
-    antenna.name = std::move(name);
+    antenna.name = workspace.main_set.antennas.KeepText(name);
     antenna.values.value2 = value2;
     antenna.out_index = out_index;
     return workspace.main_set.antennas.Append(std::move(antenna));
