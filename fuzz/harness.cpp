@@ -19,6 +19,7 @@
 #include "platform/files.h"
 #include "platform/null_platform.h"
 #include "platform/paths.h"
+#include "script/script_interpreter.h"
 #include "session/session.h"
 #include "split/sat_position_table.h"
 #include "split/save_driver.h"
@@ -51,12 +52,18 @@ class QuietWorkspace {
   Workspace workspace;
 };
 
+// The engine's entries with their boxes shown, as the tool's operations do.
 bool LoadFile(Workspace& workspace, const std::string& name) {
-  return LoadThisFile(workspace, name);
+  BeginLoad(workspace, name);
+  return workspace.Report(ReadListFile(workspace, name));
 }
 
 bool MergeFile(Workspace& workspace, const std::string& name) {
-  return MergeThisFile(workspace, name);
+  return workspace.Report(MergeThisFile(workspace, name));
+}
+
+void SaveFile(Workspace& workspace, const std::string& name) {
+  workspace.Report(SaveThisFile(workspace, name, Button::save));
 }
 
 void SetOptions(Options& options, unsigned char bits) {
@@ -77,7 +84,7 @@ bool DefaultOptions(const Options& options) {
 bool LoadAndSave(const std::string& folder, const std::string& from, const std::string& to) {
   QuietWorkspace again(folder);
   if (!LoadFile(again.workspace, from)) return false;
-  SaveThisFile(again.workspace, to, Button::save);
+  SaveFile(again.workspace, to);
   return true;
 }
 
@@ -114,8 +121,8 @@ void SaveAndSplit(const std::string& folder, Workspace& workspace) {
                 fs::copy_options::overwrite_existing, ignored);
   const std::string saved = folder + "saved.txt";
   fs::remove(saved, ignored);
-  SaveThisFile(workspace, saved, Button::save);
-  SaveThisFile(workspace, folder + "saved", Button::save);
+  SaveFile(workspace, saved);
+  SaveFile(workspace, folder + "saved");
   SplitPerAntenna(workspace, Button::split);
   SplitPerProvider(workspace, Button::split);
   workspace.conversions.WaitAll(workspace.platform);
@@ -231,7 +238,7 @@ void RunScriptInput(const FuzzFolder& folder, std::string_view bytes) {
     Session session(platform, folder.path(), /*converter_folder=*/"");
     Workspace& workspace = session.workspace;
     EnsureSatPositionFile(workspace);
-    LoadFile(workspace, script);
+    workspace.Report(LoadThisFile(workspace, session.controls, script));
     workspace.conversions.WaitAll(platform);
     ReportFailedConversions(workspace);
   }

@@ -389,7 +389,7 @@ void RunMergeInput(std::string_view bytes) {
   ReadAllSections(alone.workspace, SetId::merge, merged_text);
   const ChannelList& merged = alone.workspace.merge_set;
 
-  const bool done = MergeTextForm(workspace, "merged.txt", merged_text);
+  const bool done = workspace.Report(MergeTextForm(workspace, "merged.txt", merged_text));
   if (!IsEmpty(workspace.merge_set)) Broken("a merge empties the merge set");
   if (!done) {
     if (SetDescription(workspace.main_set) != loaded_list || workspace.loaded_files.size() != 1) {

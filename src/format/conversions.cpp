@@ -59,8 +59,7 @@ void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
 
 void ReportFailedConversions(Workspace& workspace) {
   for (const auto& failed : workspace.conversions.TakeFailures(workspace.platform)) {
-    workspace.ReportUndone(kTitleNice,
-                           "Conversion failed: \r\n" + failed.target + "\r\n" + failed.reason);
+    workspace.Show(ConversionFailed(failed.target, failed.reason));
   }
 }
 

@@ -81,6 +81,47 @@ Service& AppendService(RecordList<Service>& list, const RecordList<Transponder>&
   return service;
 }
 
+void ParseTransponder(RecordList<Transponder>& list, const RecordList<Antenna>& antennas,
+                      std::string_view line) {
+  ColumnReader columns(line);
+  Transponder transponder;
+  transponder.antenna_index = columns.Long();
+  transponder.values = ReadTransponderValues(columns);
+  transponder.antenna = antennas.Resolve(transponder.antenna_index);
+  transponder.list_index = list.NextPosition();
+  list.Append(transponder);
+}
+
+void ParseNetwork(RecordList<Network>& list, std::string_view line) {
+  list.Append({std::string(line), list.NextPosition()});
+}
+
+void ParseProvider(RecordList<Provider>& list, std::string_view line) {
+  list.Append({std::string(line), list.NextPosition(), false});
+}
+
+void ParseMenu(RecordList<Menu>& list, std::string_view line) {
+  list.Append({std::string(line), list.NextPosition()});
+}
+
+void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,
+                   const RecordList<Service>& tv_services,
+                   const RecordList<Service>& radio_services, std::string_view line) {
+  ColumnReader columns(line);
+  Favorite favorite;
+  favorite.kind = columns.Long();
+  favorite.value2 = columns.Long();
+  favorite.channel_index = columns.Long();
+  if (favorite.channel_index < 0) {
+    workspace.Show(NegativeFavorite(workspace.settings.current_file));
+    return;
+  }
+  const auto& services = favorite.kind == 0 ? tv_services : radio_services;
+  favorite.service = services.Resolve(favorite.channel_index);
+  favorite.list_index = list.NextPosition();
+  list.Append(favorite);
+}
+
 // Copies the antenna lines of a list loaded into the main set to the work folder, where the user
 // picks them up to make a preferred-antennas file.
 class AntennaDump {
@@ -95,7 +136,7 @@ class AntennaDump {
   }
   void Close() {
     if (!writer_) return;
-    if (!writer_->Commit()) ReportWriteFailure(workspace_, writer_->target(), writer_->error());
+    if (!writer_->Commit()) workspace_.Show(CannotWrite(writer_->target(), writer_->error()));
     writer_.reset();
   }
 
@@ -181,12 +222,7 @@ class SetReader : public SectionVisitor {
   std::size_t first_new_radio_ = 0;
 };
 
-bool IsScript(const std::string& file) {
-  return HasSuffix(file, ".txt") && ReadFirstLineOf(file) == kScriptHeader;
-}
-
-}  // namespace
-
+// The first line of a file, or nothing when it cannot be read.
 std::optional<std::string> ReadFirstLineOf(const std::string& name) {
   if (!IsRegularFile(name)) return std::nullopt;
   std::FILE* file = OpenForReading(name);
@@ -200,59 +236,30 @@ std::optional<std::string> ReadFirstLineOf(const std::string& name) {
   return line;
 }
 
-std::optional<PreparedTextForm> PrepareTextForm(Workspace& workspace, const std::string& file) {
+// Names in text_file the text form to read for `file`: a ".txt" file is its own when its first
+// line is "[MORVANE V3 FILE]" (there is none otherwise); any other file is converted into the work
+// folder (Settings::TextFormOf), and the converter's reason kept when it made none. The box of a
+// write that failed when that text form cannot be written at all (its path is too long).
+struct TextFormToRead {
+  std::string file;               // "" when there is none
+  std::string converter_failure;  // why the converter made none
+};
+
+Expected<TextFormToRead, Message> PrepareTextForm(Workspace& workspace, const std::string& file) {
   Settings& settings = workspace.settings;
   if (HasSuffix(file, ".txt")) {
     settings.text_file = ReadFirstLineOf(file) == kChannelListHeader ? file : std::string();
-    return PreparedTextForm{settings.text_file, {}};
+    return TextFormToRead{settings.text_file, {}};
   }
   settings.text_file = settings.TextFormOf(file);
   if (auto too_long = PathTooLongToWrite(settings.text_file)) {
-    ReportWriteFailure(workspace, settings.text_file, *too_long);
-    return std::nullopt;
+    return Unexpected<Message>{CannotWrite(settings.text_file, *too_long)};
   }
   const auto converted = ConvertToText(workspace, file, settings.text_file);
-  return PreparedTextForm{settings.text_file, converted ? std::string() : converted.error()};
+  return TextFormToRead{settings.text_file, converted ? std::string() : converted.error()};
 }
 
-bool LoadThisFile(Workspace& workspace, std::string file) {
-  Settings& settings = workspace.settings;
-  settings.current_file = file;
-  ReportFailedConversions(workspace);
-  // The previous list is gone, whatever the outcome.
-  workspace.main_set.Clear();
-  workspace.loaded_files.clear();
-  workspace.kept = {};  // it pointed into the lists just cleared
-  WaitForConversionsOf(workspace, file);
-  if (!IsRegularFile(file)) return false;
-
-  if (IsScript(file)) {
-    settings.text_file.clear();
-    const bool result = workspace.run_script ? workspace.run_script(workspace, file) : false;
-    settings.current_file = file;  // its lines named other files
-    return result;
-  }
-  const auto text_form = PrepareTextForm(workspace, file);
-  if (!text_form) return false;
-
-  const auto text = text_form->file.empty() ? std::nullopt : ReadWholeFile(text_form->file);
-  if (!text) {
-    workspace.ReportUndone(kTitleNice, WithReason("LoadThisFile: File not found \r\n" + file +
-                                                      "\r\n" + text_form->file,
-                                                  text_form->converter_failure));
-    return false;
-  }
-  const std::string_view first_line = FirstLine(*text);
-  if (first_line != kChannelListHeader) {
-    workspace.ReportUndone(kTitleNice, "LoadThisFile: this file is not [MORVANE V3 FILE]\r\n" +
-                                           file + "\r\n" + std::string(first_line));
-    return false;
-  }
-  workspace.loaded_files.push_back({file});
-  ReadAllSections(workspace, SetId::main, *text);
-  return true;
-}
-
+// The three passes over the text form, as the file's sections must be found.
 void ReadAntennaAndTransponderSections(Workspace& workspace, SetId set, std::string_view text) {
   SetReader reader(workspace, set);
   ScanAntennaAndTransponderSections(text, reader);
@@ -268,6 +275,49 @@ void ReadServiceAndFavoriteSections(Workspace& workspace, SetId set, std::string
   ScanServiceAndFavoriteSections(text, reader);
 }
 
+}  // namespace
+
+bool IsBatchScript(const std::string& file) {
+  return HasSuffix(file, ".txt") && ReadFirstLineOf(file) == kScriptHeader;
+}
+
+Expected<std::string, Message> ReadTextForm(Workspace& workspace, const std::string& file,
+                                            Reading reading) {
+  const auto text_form = PrepareTextForm(workspace, file);
+  if (!text_form) return Unexpected<Message>{text_form.error()};
+  auto text = text_form->file.empty() ? std::nullopt : ReadWholeFile(text_form->file);
+  if (!text) {
+    return Unexpected<Message>{
+        reading == Reading::load ? LoadNotFound(file, text_form->file, text_form->converter_failure)
+                                 : MergeNotFound(file, text_form->converter_failure)};
+  }
+  const std::string_view first_line = FirstLine(*text);
+  if (first_line != kChannelListHeader) {
+    return Unexpected<Message>{reading == Reading::load ? LoadNotAList(file, first_line)
+                                                        : MergeNotAList(file, first_line)};
+  }
+  return std::move(*text);
+}
+
+void BeginLoad(Workspace& workspace, const std::string& file) {
+  workspace.settings.current_file = file;
+  ReportFailedConversions(workspace);
+  // The previous list is gone, whatever the outcome.
+  workspace.main_set.Clear();
+  workspace.loaded_files.clear();
+  workspace.kept = {};  // it pointed into the lists just cleared
+  WaitForConversionsOf(workspace, file);
+}
+
+Outcome ReadListFile(Workspace& workspace, const std::string& file) {
+  if (!IsRegularFile(file)) return NotDoneWithoutABox();
+  auto text = ReadTextForm(workspace, file, Reading::load);
+  if (!text) return NotDone(text.error());
+  workspace.loaded_files.push_back({file});
+  ReadAllSections(workspace, SetId::main, *text);
+  return {};
+}
+
 void ReadAllSections(Workspace& workspace, SetId set, std::string_view text) {
   ReadAntennaAndTransponderSections(workspace, set, text);
   ReadNetworkProviderMenuSections(workspace, set, text);
@@ -277,8 +327,7 @@ void ReadAllSections(Workspace& workspace, SetId set, std::string_view text) {
 void WarnWhenAntennasAreFull(Workspace& workspace, const RecordList<Antenna>& antennas,
                              std::string_view name) {
   if (antennas.size() < kAntennaWarningLimit) return;
-  workspace.ShowMessage(kTitleWarning, "More then 32 antennas ! \r\n" + std::string(name) + "\r\n" +
-                                           workspace.settings.current_file);
+  workspace.Show(TooManyAntennas(name, workspace.settings.current_file));
 }
 
 Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::string_view line) {
@@ -294,56 +343,5 @@ Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::stri
   antenna.sat_position = antenna.name;
   return list.Append(std::move(antenna));
 }
-
-void ParseTransponder(RecordList<Transponder>& list, const RecordList<Antenna>& antennas,
-                      std::string_view line) {
-  ColumnReader columns(line);
-  Transponder transponder;
-  transponder.antenna_index = columns.Long();
-  transponder.values = ReadTransponderValues(columns);
-  transponder.antenna = antennas.Resolve(transponder.antenna_index);
-  transponder.list_index = list.NextPosition();
-  list.Append(transponder);
-}
-
-void ParseNetwork(RecordList<Network>& list, std::string_view line) {
-  list.Append({std::string(line), list.NextPosition()});
-}
-
-void ParseProvider(RecordList<Provider>& list, std::string_view line) {
-  list.Append({std::string(line), list.NextPosition(), false});
-}
-
-void ParseMenu(RecordList<Menu>& list, std::string_view line) {
-  list.Append({std::string(line), list.NextPosition()});
-}
-
-void ParseService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
-                  const RecordList<Provider>& providers, std::string_view line) {
-  ColumnReader columns(line);
-  LinkAntenna(AppendService(list, transponders, providers, ServiceLine(columns)));
-}
-
-void ParseFavorite(Workspace& workspace, RecordList<Favorite>& list,
-                   const RecordList<Service>& tv_services,
-                   const RecordList<Service>& radio_services, std::string_view line) {
-  ColumnReader columns(line);
-  Favorite favorite;
-  favorite.kind = columns.Long();
-  favorite.value2 = columns.Long();
-  favorite.channel_index = columns.Long();
-  if (favorite.channel_index < 0) {
-    workspace.ShowMessage(
-        kTitleStop, "Favorite has negative channel index ! \r\nThis favorite is ignored.\r\n" +
-                        workspace.settings.current_file);
-    return;
-  }
-  const auto& services = favorite.kind == 0 ? tv_services : radio_services;
-  favorite.service = services.Resolve(favorite.channel_index);
-  favorite.list_index = list.NextPosition();
-  list.Append(favorite);
-}
-
-std::string_view ServiceNameOf(std::string_view line) { return Columns(line)[13]; }
 
 }  // namespace vsm

@@ -177,41 +177,34 @@ void WriteSections(const Workspace& workspace, ListWriter& out, bool by_antenna)
 
 std::string FormatAntenna(const Antenna& antenna) { return Format(antenna, AppendAntenna); }
 std::string FormatTransponder(const Transponder& t) { return Format(t, AppendTransponder); }
-std::string FormatNetwork(const Network& network) { return network.text; }
-std::string FormatProvider(const Provider& provider) { return provider.name; }
-std::string FormatMenu(const Menu& menu) { return menu.text; }
 std::string FormatService(const Service& service) { return Format(service, AppendService); }
 std::string FormatFavorite(const Favorite& favorite) { return Format(favorite, AppendFavorite); }
-
-void ReportWriteFailure(Workspace& workspace, const std::string& name, const std::string& reason) {
-  workspace.ReportUndone(kTitleNice, "Cannot write file \r\n" + name + "\r\n" + reason);
-}
 
 namespace {
 
 // The file that the conversion into `files.target` replaces, when it can be converted there at
 // all: known before anything is written, since a text form without its conversion would be half
-// a write. Nothing, after the message, otherwise.
-std::optional<std::string> ConversionDestination(Workspace& workspace, const ListFiles& files) {
+// a write. The box of a write that failed otherwise.
+Expected<std::string, Message> ConversionDestination(const ListFiles& files) {
   const auto destination = DestinationOf(files.target, files.target_at_link);
-  if (!destination) {
-    ReportWriteFailure(workspace, files.target, LastSystemError());
-    return std::nullopt;
-  }
+  if (!destination) return Unexpected<Message>{CannotWrite(files.target, LastSystemError())};
   const std::string staged = StagingFolder::PathFor(*destination, FilePart(files.target));
   if (auto too_long = PathTooLongToWrite(staged)) {
-    ReportWriteFailure(workspace, files.target, *too_long);
-    return std::nullopt;
+    return Unexpected<Message>{CannotWrite(files.target, *too_long)};
   }
-  return destination;
+  return *destination;
 }
 
 }  // namespace
 
-bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna) {
+Outcome WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna) {
   const bool converted = HasSuffix(files.target, ".vrk");
   std::optional<std::string> destination;
-  if (converted && !(destination = ConversionDestination(workspace, files))) return false;
+  if (converted) {
+    auto found = ConversionDestination(files);
+    if (!found) return NotDone(found.error());
+    destination = *found;
+  }
   WaitForConversionsOf(workspace, files.text_file);
   // A saved text form is the user's file; intermediate ones in the work folder can be made again.
   const auto durability =
@@ -221,12 +214,9 @@ bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_ante
     ListWriter out(file);
     WriteSections(workspace, out, by_antenna);
   }
-  if (!file.Commit()) {
-    ReportWriteFailure(workspace, files.text_file, file.error());
-    return false;
-  }
+  if (!file.Commit()) return NotDone(CannotWrite(files.text_file, file.error()));
   if (converted) StartConversionToBinary(workspace, files.text_file, files.target, *destination);
-  return true;
+  return {};
 }
 
 }  // namespace vsm

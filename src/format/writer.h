@@ -21,25 +21,20 @@ struct ListFiles {
 
 // Writes what the last marking pass kept as the text form `files.text_file`, and, when
 // `files.target` ends in ".vrk", starts its conversion into the target. With `by_antenna`
-// favourites follow the antenna selection, otherwise the services' kept mark. False, after a
-// message, when the text form could not be written, nothing being converted then, or when the
-// path of the target's conversion is too long for the system, nothing being written then.
-bool WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna);
+// favourites follow the antenna selection, otherwise the services' kept mark. Not done, with the
+// box of a write that failed, when the text form could not be written (nothing is converted then),
+// or when the target cannot be converted there at all (nothing is written then): a chain of links
+// that never ends, a path too long for the system.
+Outcome WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna);
 
 // One record as its line, without the line end.
 std::string FormatAntenna(const Antenna& antenna);
 std::string FormatTransponder(const Transponder& transponder);
-std::string FormatNetwork(const Network& network);
-std::string FormatProvider(const Provider& provider);
-std::string FormatMenu(const Menu& menu);
 std::string FormatService(const Service& service);
 std::string FormatFavorite(const Favorite& favorite);
 
 // Stands in for the radio services when they are left out; readers skip it.
 inline constexpr const char* kPlaceholderServiceLine =
     "A\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tDummy Service\t1";
-
-// Shown when a file cannot be written: "Cannot write file \r\n" + name + "\r\n" + reason.
-void ReportWriteFailure(Workspace& workspace, const std::string& name, const std::string& reason);
 
 }  // namespace vsm

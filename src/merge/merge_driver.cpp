@@ -118,53 +118,31 @@ void MergeFavorites(Workspace& workspace, Counterparts& counterparts) {
   }
 }
 
-bool Refuse(Workspace& workspace, const char* title, const std::string& text) {
-  workspace.ReportUndone(title, text);
-  return false;
-}
-
 }  // namespace
 
-bool MergeThisFile(Workspace& workspace, std::string file) {
-  Settings& settings = workspace.settings;
-  settings.current_file = file;
+Outcome MergeThisFile(Workspace& workspace, std::string file) {
+  workspace.settings.current_file = file;
   ReportFailedConversions(workspace);
   workspace.merge_set.Clear();
-  if (IsLoaded(workspace, file)) {
-    return Refuse(workspace, kTitleNoGo, "File already loaded or merged. \r\n" + file);
-  }
+  if (IsLoaded(workspace, file)) return NotDone(AlreadyLoadedOrMerged(file));
   WaitForConversionsOf(workspace, file);
-  const auto text_form = PrepareTextForm(workspace, file);
-  if (!text_form) return false;
-
-  const auto text = text_form->file.empty() ? std::nullopt : ReadWholeFile(text_form->file);
-  if (!text) {
-    return Refuse(
-        workspace, kTitleNice,
-        WithReason("MergeThisFile: File not found \r\n" + file, text_form->converter_failure));
-  }
-  const std::string_view first_line = FirstLine(*text);
-  if (first_line != kChannelListHeader) {
-    return Refuse(workspace, kTitleNice,
-                  "MergeThisFile: this file is not [MORVANE V3 FILE]\r\n" + file + "\r\n" +
-                      std::string(first_line));
-  }
-
+  auto text = ReadTextForm(workspace, file, Reading::merge);
+  if (!text) return NotDone(text.error());
   return MergeTextForm(workspace, file, *text);
 }
 
-bool MergeTextForm(Workspace& workspace, const std::string& file, std::string_view text) {
+Outcome MergeTextForm(Workspace& workspace, const std::string& file, std::string_view text) {
   ReadAllSections(workspace, SetId::merge, text);
   if (!IndexesInRange(workspace.merge_set)) {
     workspace.merge_set.Clear();
-    return Refuse(workspace, kTitleNice, "MergeThisFile: index out of range \r\n" + file);
+    return NotDone(MergeIndexOutOfRange(file));
   }
   workspace.loaded_files.push_back({file});
   MergeRecords(workspace);
   RenumberMainSet(workspace.main_set);
   RecomputeIndexes(workspace.main_set);
   workspace.merge_set.Clear();
-  return true;
+  return {};
 }
 
 void MergeRecords(Workspace& workspace) {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "model/channel_list.h"
+#include "model/messages.h"
 #include "model/settings.h"
 #include "platform/platform.h"
 #include "platform/program_queue.h"
@@ -23,12 +23,6 @@ struct KeptChains {
   std::vector<Favorite*> radio_favorites;
 };
 
-// Start of the run whose duration a split reports.
-struct RunTimer {
-  std::chrono::steady_clock::time_point start{};
-  std::chrono::steady_clock::time_point end{};
-};
-
 // All state of one tool session: the two sets, the options and working values, and the platform
 // through which the engine reaches the outside world. Every entry of the engine takes it.
 class Workspace {
@@ -44,25 +38,23 @@ class Workspace {
   Options options;
   Settings settings;
   KeptChains kept;
-  RunTimer run_timer;
   ProgramQueue conversions;
   bool script_running = false;
-  // Runs the batch script `script`; installed by the script interpreter.
-  std::function<bool(Workspace&, const std::string& script)> run_script;
 
   // How often something the session was asked to read, merge, write or convert was not done:
   // a run without a window ends with its own status when it is not 0.
   int left_undone = 0;
 
   ChannelList& Set(SetId id) { return id == SetId::main ? main_set : merge_set; }
-  // A box about the data (a warning, a row of the satellite table, a preferred antenna).
-  void ShowMessage(std::string_view title, std::string_view text) {
-    platform.ShowMessage(title, text);
+  // Shows a box; one that says something was not done counts in left_undone.
+  void Show(const Message& message) {
+    if (message.undone) ++left_undone;
+    platform.ShowMessage(message.title, message.text);
   }
-  // A box that says a file was not read, merged, written or converted.
-  void ReportUndone(std::string_view title, std::string_view text) {
-    ++left_undone;
-    platform.ShowMessage(title, text);
+  // Shows the box of an outcome that was not done, if it has one; true when it was done.
+  bool Report(const Outcome& outcome) {
+    if (!outcome && outcome.error()) Show(*outcome.error());
+    return outcome.has_value();
   }
 };
 

@@ -58,30 +58,35 @@ void ShowFileBeingRead(Workspace& workspace, std::string_view name) {
   workspace.platform.SetStatus(StatusField::outcome, file.substr(0, shown));
 }
 
+// A load that a script line asked for and that did not load: with its box when it has one, and
+// counted as not done all the same when it has none (a file that cannot be opened).
+bool LoadLine(Workspace& workspace, Controls& controls, std::string_view name) {
+  const Outcome loaded = LoadThisFile(workspace, controls, std::string(name));
+  if (!loaded && !loaded.error()) ++workspace.left_undone;
+  return workspace.Report(loaded);
+}
+
 void LoadCommand(Workspace& workspace, Controls& controls, std::string_view name) {
   ShowFileBeingRead(workspace, name);
-  const bool loaded = LoadThisFile(workspace, std::string(name));
-  // A file that cannot be opened is not reported by a box, yet the line was not carried out.
-  if (!loaded) ++workspace.left_undone;
-  workspace.platform.SetCaption(Button::load,
-                                loaded ? "Loaded " + std::string(FilePart(name)) : "Load");
+  const bool loaded = LoadLine(workspace, controls, name);
+  workspace.platform.SetCaption(Button::load, LoadCaption(name, loaded));
   workspace.platform.SetStatus(StatusField::detail, CountText(workspace));
   controls.RestoreOperationCaptions();
 }
 
 // Merging into an empty main set loads instead, so a script may start with a "merge" line.
-void MergeCommand(Workspace& workspace, std::string_view name) {
+void MergeCommand(Workspace& workspace, Controls& controls, std::string_view name) {
   ShowFileBeingRead(workspace, name);
   if (workspace.main_set.antennas.empty()) {
-    if (!LoadThisFile(workspace, std::string(name))) ++workspace.left_undone;
+    LoadLine(workspace, controls, name);
     return;
   }
-  MergeThisFile(workspace, std::string(name));
+  workspace.Report(MergeThisFile(workspace, std::string(name)));
   workspace.platform.SetCaption(Button::merge, "Merged " + std::string(FilePart(name)));
 }
 
 void SaveCommand(Workspace& workspace, std::string_view name) {
-  SaveThisFile(workspace, std::string(name), Button::save);
+  workspace.Report(SaveThisFile(workspace, std::string(name), Button::save));
 }
 
 void RunLine(Workspace& workspace, Controls& controls, std::string_view line) {
@@ -96,7 +101,7 @@ void RunLine(Workspace& workspace, Controls& controls, std::string_view line) {
       SplitAsChecked(workspace, controls);
       break;
     case Command::merge:
-      MergeCommand(workspace, argument);
+      MergeCommand(workspace, controls, argument);
       break;
     case Command::save:
       SaveCommand(workspace, argument);
@@ -134,6 +139,19 @@ void SplitAsChecked(Workspace& workspace, const Controls& controls) {
   } else {
     SplitPerAntenna(workspace, Button::split);
   }
+}
+
+std::string LoadCaption(std::string_view file, bool loaded) {
+  return loaded ? "Loaded " + std::string(FilePart(file)) : "Load";
+}
+
+Outcome LoadThisFile(Workspace& workspace, Controls& controls, std::string file) {
+  BeginLoad(workspace, file);
+  if (!IsBatchScript(file)) return ReadListFile(workspace, file);
+  workspace.settings.text_file.clear();
+  const bool ran = RunScript(workspace, controls, file);
+  workspace.settings.current_file = file;  // its lines named other files
+  return ran ? Outcome() : NotDoneWithoutABox();
 }
 
 bool RunScript(Workspace& workspace, Controls& controls, const std::string& script) {

@@ -1,7 +1,6 @@
 #include "session/session.h"
 
 #include "platform/paths.h"
-#include "script/script_interpreter.h"
 
 namespace vsm {
 
@@ -10,9 +9,6 @@ Session::Session(Platform& platform, std::string start_folder, std::string conve
   if (!converter_folder.empty()) {
     workspace.settings.converter_folder = WithTrailingSeparator(std::move(converter_folder));
   }
-  workspace.run_script = [this](Workspace& running, const std::string& script) {
-    return RunScript(running, controls, script);
-  };
 }
 
 }  // namespace vsm

@@ -17,9 +17,9 @@ struct DialogFolders {
   std::string save_folder;
 };
 
-// One run of the tool: the workspace, the controls that set its options, the dialog folders, and
-// the lock on the start folder that start-up takes. Loading a batch script runs it with these
-// controls.
+// One run of the tool: the workspace, the controls that set its options (and with which a batch
+// script that is loaded runs), the dialog folders, and the lock on the start folder that start-up
+// takes.
 class Session {
  public:
   // `converter_folder`: where the converter programs are taken from (Settings::converter_folder).

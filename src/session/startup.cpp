@@ -3,6 +3,7 @@
 #include <array>
 
 #include "format/conversions.h"
+#include "model/messages.h"
 #include "platform/atomic_file.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -22,7 +23,7 @@ std::string Shown(std::string folder) {
 }
 
 Unexpected<std::string> Refusal(std::string_view folder, std::string_view why) {
-  return Failure("cannot start in \"" + Shown(std::string(folder)) + "\": " + std::string(why));
+  return Failure(CannotStartIn(Shown(std::string(folder)), why));
 }
 
 // The working folders' names below the start folder, without their separators.

@@ -38,12 +38,18 @@ void ReportLoadOutcome(Workspace& workspace, const std::string& file, bool loade
   Platform& platform = workspace.platform;
   if (loaded) {
     platform.SetStatus(StatusField::outcome, "Done loading.");
-    platform.SetCaption(Button::load, "Loaded " + std::string(FilePart(file)));
   } else {
-    workspace.ReportUndone(kTitleNice, "LoadFile: No file specified or found.\r\n" + file);
-    platform.SetCaption(Button::load, "Load");
+    workspace.Show(NoFileLoaded(file));
   }
+  platform.SetCaption(Button::load, LoadCaption(file, loaded));
   platform.SetStatus(StatusField::detail, CountText(workspace));
+}
+
+bool LoadAndReport(Session& session, const std::string& file) {
+  Workspace& workspace = session.workspace;
+  const bool loaded = workspace.Report(LoadThisFile(workspace, session.controls, file));
+  ReportLoadOutcome(workspace, file, loaded);
+  return loaded;
 }
 
 void LoadFile(Session& session) {
@@ -52,7 +58,7 @@ void LoadFile(Session& session) {
                                session.dialog_folders.load_folder);
   if (!file) return;
   session.controls.RestoreOperationCaptions();
-  ReportLoadOutcome(workspace, *file, LoadThisFile(workspace, *file));
+  LoadAndReport(session, *file);
 }
 
 void MergeFile(Session& session) {
@@ -65,11 +71,10 @@ void MergeFile(Session& session) {
                                session.dialog_folders.merge_folder);
   if (!file) return;
   Platform& platform = workspace.platform;
-  if (MergeThisFile(workspace, *file)) {
+  if (workspace.Report(MergeThisFile(workspace, *file))) {
     platform.SetStatus(StatusField::outcome, "Done merging.");
+    session.controls.RestoreOperationCaptions();
     platform.SetCaption(Button::merge, "Merged " + std::string(FilePart(*file)));
-    platform.SetCaption(Button::save, "Save");
-    platform.SetCaption(Button::split, workspace.settings.split_caption);
   } else {
     platform.SetStatus(StatusField::outcome, "File not merged.");
   }
@@ -87,7 +92,7 @@ void SaveFile(Session& session) {
     platform.SetStatus(StatusField::outcome, "Nothing saved.");
     return;
   }
-  if (SaveThisFile(workspace, *file, Button::save)) {
+  if (workspace.Report(SaveThisFile(workspace, *file, Button::save))) {
     platform.SetStatus(StatusField::outcome, "Done saving.");
   }
 }

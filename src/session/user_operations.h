@@ -29,4 +29,8 @@ void RunButtonOperation(Session& session, Button button);
 // and "Loaded <file>", or the "Nice...." box and "Load"; then the count text.
 void ReportLoadOutcome(Workspace& workspace, const std::string& file, bool loaded);
 
+// The load operation once the file is chosen: LoadThisFile, its box when it was not done, then
+// what ReportLoadOutcome shows. True when the file was loaded.
+bool LoadAndReport(Session& session, const std::string& file);
+
 }  // namespace vsm

@@ -32,9 +32,7 @@ void KeepPreferredAntenna(Workspace& workspace, const FirstByName<Antenna>& main
                           const Antenna& preferred) {
   Antenna* antenna = FindAntenna(main_antennas, preferred);
   if (antenna == nullptr) {
-    workspace.ShowMessage(kTitleNice, "Trying to keep a not existing antenna:\r\n" +
-                                          std::string(preferred.name) + "\r\n" +
-                                          workspace.settings.current_file);
+    workspace.Show(NotExistingPreferredAntenna(preferred.name, workspace.settings.current_file));
     return;
   }
   // The line's settings (columns 3 to 8) replace the antenna's; its column 2 is not used.

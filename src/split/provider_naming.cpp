@@ -29,21 +29,16 @@ void ApplySatPositionRow(Workspace& workspace, const FirstByName<Antenna>& anten
                          std::string_view line) {
   const auto row = ParseSatPositionRow(line);
   if (!row) {
-    workspace.ShowMessage(
-        kTitleSatPosition,
-        "No TAB between position and satellite name in: \r\n\r\n" + std::string(line));
+    workspace.Show(SatPositionRowWithoutTab(line));
     return;
   }
-  Antenna* antenna = nullptr;
-  if (FindAntennaByName(antennas, row->satellite, antenna)) {
+  if (Antenna* antenna = antennas.Find(row->satellite)) {
     // The table's text goes when it is read again: the antennas' list keeps a copy, once.
     if (antenna->sat_position != row->position) {
       antenna->sat_position = workspace.main_set.antennas.KeepText(row->position);
     }
   } else {
-    workspace.ShowMessage(
-        kTitleSatPosition,
-        "The satellite name is unknown in the loaded vrk file: \r\n\r\n" + std::string(line));
+    workspace.Show(UnknownSatellite(line));
   }
 }
 
@@ -60,12 +55,6 @@ std::string_view LabelOf(const Workspace& workspace, const Antenna& antenna) {
 }
 
 }  // namespace
-
-bool FindAntennaByName(const FirstByName<Antenna>& antennas, std::string_view name,
-                       Antenna*& found) {
-  found = antennas.Find(name);
-  return found != nullptr;
-}
 
 void ApplySatellitePositions(Workspace& workspace) {
   if (workspace.options.naming != Naming::use_satellite_position) return;

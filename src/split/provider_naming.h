@@ -17,10 +17,6 @@ void ApplySatellitePositions(Workspace& workspace);
 // the antenna at position p is at p, and its scrambled counterpart at p + number of antennas.
 void BuildGeneratedProviders(Workspace& workspace);
 
-// The first antenna, in list order, whose name equals `name` byte for byte.
-bool FindAntennaByName(const FirstByName<Antenna>& antennas, std::string_view name,
-                       Antenna*& found);
-
 // The generated provider that a service of `antenna` names: the antenna's own; when the providers
 // are divided, the plain one for a scrambled service ("TRUE") and the "Fta " one for any other.
 // Nothing when the list holds no provider for that antenna.

@@ -18,37 +18,35 @@ ListFiles SaveFiles(const Settings& settings, std::string file) {
   return {file, settings.TextFormOf(file), AtLink::follow};
 }
 
-// A save that writes nothing must not read as done: the user would take the earlier file for it.
-bool ReportNothingSaved(Workspace& workspace, Button button, std::string_view why,
-                        const std::string& target) {
-  workspace.ReportUndone(kTitleNice, "Nothing saved: " + std::string(why) + " \r\n" + target);
+// What a save that was not done leaves on its button.
+Outcome NotSaved(Workspace& workspace, Button button, Outcome outcome) {
   workspace.platform.SetCaption(button, "Save");
-  return false;
+  return outcome;
 }
 
 }  // namespace
 
-bool SaveThisFile(Workspace& workspace, std::string file, Button button) {
+Outcome SaveThisFile(Workspace& workspace, std::string file, Button button) {
   Settings& settings = workspace.settings;
   ReportFailedConversions(workspace);
   const ListFiles files = SaveFiles(settings, std::move(file));
+  // A save that writes nothing must not read as done: the user would take an earlier file for it.
   if (workspace.main_set.antennas.empty()) {
     settings.current_file = "nothing";
-    return ReportNothingSaved(workspace, button, "no list is loaded", files.target);
+    return NotSaved(workspace, button, NotDone(NothingSavedNoList(files.target)));
   }
   settings.current_file = files.target;
   settings.text_file = files.text_file;
   ApplyPreferredAntennas(workspace);
   // An existing target stays as it is.
   if (!MarkForSelectedAntennas(workspace)) {
-    return ReportNothingSaved(workspace, button, "no channel is kept", files.target);
+    return NotSaved(workspace, button, NotDone(NothingSavedNoChannel(files.target)));
   }
-  if (!WriteChannelList(workspace, files, true)) {
-    workspace.platform.SetCaption(button, "Save");
-    return false;
+  if (auto written = WriteChannelList(workspace, files, true); !written) {
+    return NotSaved(workspace, button, std::move(written));
   }
   workspace.platform.SetCaption(button, "Saved " + std::string(FilePart(files.target)));
-  return true;
+  return {};
 }
 
 }  // namespace vsm

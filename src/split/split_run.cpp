@@ -17,13 +17,16 @@ void SplitRun::Start() {
   // A conversion of an earlier operation may still write a piece of a name that this one uses.
   workspace_.conversions.WaitAll(workspace_.platform);
   ReportFailedConversions(workspace_);
-  StartRunTimer(workspace_);
+  timer_.Start(workspace_.platform);
   ApplyPreferredAntennas(workspace_);
 }
 
 bool SplitRun::OpenScript() {
-  return OpenSplitScript(workspace_, script_,
-                         workspace_.settings.start_folder + script_base_ + ".txt");
+  return workspace_.Report(OpenSplitScript(workspace_, script_, ScriptName()));
+}
+
+std::string SplitRun::ScriptName() const {
+  return workspace_.settings.start_folder + script_base_ + ".txt";
 }
 
 void SplitRun::ShowProgress(std::size_t total) {
@@ -59,7 +62,7 @@ bool SplitRun::RemoveEarlierPiece(std::initializer_list<const std::string*> file
   for (const std::string* file : files) {
     if (!WasThere(*file)) continue;
     if (!RemoveFile(*file)) {
-      ReportWriteFailure(workspace_, *file, LastSystemError());
+      workspace_.Show(CannotWrite(*file, LastSystemError()));
       return false;
     }
   }
@@ -67,21 +70,20 @@ bool SplitRun::RemoveEarlierPiece(std::initializer_list<const std::string*> file
 }
 
 void SplitRun::WritePiece(bool by_antenna) {
-  if (!WriteChannelList(workspace_, piece_, by_antenna)) return;
+  if (!workspace_.Report(WriteChannelList(workspace_, piece_, by_antenna))) return;
   const char* command = pieces_ == 0 ? "load " : "merge ";
   if (!WriteSplitScriptLine(script_, command + piece_.target)) {
-    ReportWriteFailure(workspace_, workspace_.settings.start_folder + script_base_ + ".txt",
-                       "a line would hold a line break: " + piece_.target);
+    workspace_.Show(CannotWrite(ScriptName(), "a line would hold a line break: " + piece_.target));
     return;
   }
   ++pieces_;
 }
 
 void SplitRun::Finish(Button button, std::string_view unit) {
-  CloseSplitScript(workspace_, script_, script_base_);
+  workspace_.Report(CloseSplitScript(script_, script_base_));
   Platform& platform = workspace_.platform;
   platform.SetStatus(StatusField::outcome, "Done splitting.");
-  platform.SetStatus(StatusField::detail, ElapsedTimeText(workspace_));
+  platform.SetStatus(StatusField::detail, timer_.ElapsedText(platform));
   platform.SetCaption(button, "Split into " + std::to_string(pieces_) + " " + std::string(unit));
 }
 

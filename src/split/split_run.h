@@ -47,6 +47,7 @@ class SplitRun {
  private:
   // Whether `file` (in the result or the work folder) was there when the split began.
   bool WasThere(const std::string& file);
+  std::string ScriptName() const;
 
   Workspace& workspace_;
   std::string script_base_;
@@ -55,6 +56,7 @@ class SplitRun {
   // a name that is not there costs a lookup all the same, a million times for a million antennas.
   std::optional<std::unordered_set<std::string>> files_there_;
   SplitScript script_;
+  RunTimer timer_;
   PieceNamer names_;
   ListFiles piece_;
   std::size_t progress_ = 0;

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "format/writer.h"
+#include "model/messages.h"
 #include "platform/files.h"
 
 namespace vsm {
@@ -44,12 +44,9 @@ constexpr std::array<std::string_view, 27> kHeader{
 
 }  // namespace
 
-bool OpenSplitScript(Workspace& workspace, SplitScript& script, const std::string& name) {
+Outcome OpenSplitScript(Workspace& workspace, SplitScript& script, const std::string& name) {
   // A path too long for the system stays so: no use waiting for it.
-  if (auto too_long = PathTooLongToWrite(name)) {
-    ReportWriteFailure(workspace, name, *too_long);
-    return false;
-  }
+  if (auto too_long = PathTooLongToWrite(name)) return NotDone(CannotWrite(name, *too_long));
   RemoveFile(name);
   for (int attempt = 1; attempt <= kSplitScriptTries; ++attempt) {
     workspace.platform.Sleep(std::chrono::seconds(1));
@@ -58,12 +55,12 @@ bool OpenSplitScript(Workspace& workspace, SplitScript& script, const std::strin
     RemoveFile(name);
   }
   if (!script.file_->ok()) {
-    ReportWriteFailure(workspace, name, script.file_->error());
+    Message failed = CannotWrite(name, script.file_->error());
     script.file_.reset();
-    return false;
+    return NotDone(std::move(failed));
   }
   for (const std::string_view line : kHeader) script.file_->WriteLine(line);
-  return true;
+  return {};
 }
 
 bool WriteSplitScriptLine(SplitScript& script, std::string_view line) {
@@ -72,24 +69,22 @@ bool WriteSplitScriptLine(SplitScript& script, std::string_view line) {
   return true;
 }
 
-void CloseSplitScript(Workspace& workspace, SplitScript& script, std::string_view base_name) {
-  if (!script.file_) return;
+Outcome CloseSplitScript(SplitScript& script, std::string_view base_name) {
+  if (!script.file_) return {};
   AtomicFileWriter& file = *script.file_;
   file.WriteLine("#");
   file.WriteLine("# To save the merged files:");
   file.WriteLine("#");
   file.WriteLine("save " + std::string(base_name) + ".vrk");
-  if (!file.Commit()) ReportWriteFailure(workspace, file.target(), file.error());
+  Outcome closed;
+  if (!file.Commit()) closed = NotDone(CannotWrite(file.target(), file.error()));
   script.file_.reset();
+  return closed;
 }
 
-void StartRunTimer(Workspace& workspace) { workspace.run_timer.start = workspace.platform.Now(); }
-
-std::string ElapsedTimeText(Workspace& workspace) {
-  RunTimer& timer = workspace.run_timer;
-  timer.end = workspace.platform.Now();
+std::string RunTimer::ElapsedText(Platform& platform) const {
   const auto seconds =
-      std::chrono::duration_cast<std::chrono::seconds>(timer.end - timer.start).count();
+      std::chrono::duration_cast<std::chrono::seconds>(platform.Now() - start_).count();
   char text[40];
   std::snprintf(text, sizeof text, "%02d minutes %02d seconds", static_cast<int>(seconds / 60 % 60),
                 static_cast<int>(seconds % 60));

@@ -160,7 +160,7 @@ TEST_F(ConverterTest, NamesReachTheConverterIntactAsSeparateArguments) {
   std::filesystem::create_directory(Path("sub folder"));
   const std::string source = Path("sub folder/" + odd);
   WriteFile(source, kTextForm);
-  ASSERT_TRUE(LoadThisFile(workspace, source));
+  ASSERT_TRUE(LoadList(workspace, source));
   EXPECT_EQ(ReadFile(args_file), "2\n" + source + "\n" + TextFormOf(odd) + "\n");
   EXPECT_EQ(workspace.main_set.networks.size(), 1u);
 }
@@ -183,7 +183,7 @@ TEST_F(ConverterTest, AConverterInTheStartFolderIsNeverStarted) {
 class ConversionToBinaryTest : public ConverterTest {
  protected:
   void Save(const std::string& target) {
-    ASSERT_TRUE(WriteChannelList(workspace, {target, TextFormOf(target)}, true));
+    ASSERT_TRUE(workspace.Report(WriteChannelList(workspace, {target, TextFormOf(target)}, true)));
   }
 };
 
@@ -301,9 +301,9 @@ TEST_F(ConversionToBinaryTest, ALoadWaitsForTheConversionThatWritesItsFile) {
     workspace.main_set.networks.Clear();
     workspace.main_set.networks.Append({saved, 0});
     // A text form that the load does not use, so that only the target ties the two together.
-    ASSERT_TRUE(WriteChannelList(
-        workspace, {saved_as, workspace.settings.WorkPath("written.txt"), AtLink::follow}, true));
-    ASSERT_TRUE(LoadThisFile(workspace, loaded_as));
+    ASSERT_TRUE(workspace.Report(WriteChannelList(
+        workspace, {saved_as, workspace.settings.WorkPath("written.txt"), AtLink::follow}, true)));
+    ASSERT_TRUE(LoadList(workspace, loaded_as));
     ASSERT_EQ(workspace.main_set.networks.size(), 1u);
     EXPECT_EQ(workspace.main_set.networks[0].text, saved);
     EXPECT_TRUE(platform.messages.empty());
@@ -336,7 +336,7 @@ TEST_F(ConversionToBinaryTest, SaveAndSplitReportAnEarlierFailedConversionFirst)
     if (split) {
       SplitPerProvider(workspace, Button::split);
     } else {
-      SaveThisFile(workspace, Path("missing/out.txt"), Button::save);
+      SaveList(workspace, Path("missing/out.txt"));
     }
     ASSERT_EQ(platform.messages.size(), 2u);
     EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + failed +
@@ -378,7 +378,7 @@ class FaultyConverterTest : public ConverterTest {
     workspace.settings.converter_timeout_seconds = 1;
     workspace.settings.background_conversion_timeout_seconds = 1;
   }
-  void SaveAs(const std::string& target) { SaveThisFile(workspace, target, Button::save); }
+  void SaveAs(const std::string& target) { SaveList(workspace, target); }
   void FinishConversions() {
     workspace.conversions.WaitAll(platform);
     ReportFailedConversions(workspace);
@@ -456,7 +456,7 @@ TEST_F(FaultyConverterTest, AFailedConversionOfAMergedFileLeavesTheMainSetAsItWa
     SCOPED_TRACE(program.label);
     Install(programs.path(), kToTextConverter, program.body);
     platform.messages.clear();
-    EXPECT_FALSE(MergeThisFile(workspace, source));
+    EXPECT_FALSE(MergeList(workspace, source));
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text,
               "MergeThisFile: File not found \r\n" + source + "\r\n" + program.reason);
@@ -464,7 +464,7 @@ TEST_F(FaultyConverterTest, AFailedConversionOfAMergedFileLeavesTheMainSetAsItWa
     EXPECT_EQ(workspace.loaded_files.size(), 1u);
   }
   InstallRealConverter(kToTextConverter);
-  EXPECT_TRUE(MergeThisFile(workspace, source));
+  EXPECT_TRUE(MergeList(workspace, source));
   EXPECT_GT(workspace.main_set.tv_services.size(), services);
 }
 
@@ -497,7 +497,7 @@ TEST_F(FaultyConverterTest, AStoppedConverterTakesTheProgramsItStartedWithIt) {
     platform.messages.clear();
     if (to_text) {
       WriteList("b.vrk", "list");
-      EXPECT_FALSE(MergeThisFile(workspace, Path("b.vrk")));
+      EXPECT_FALSE(MergeList(workspace, Path("b.vrk")));
     } else {
       SaveAs(Path("out.vrk"));
       FinishConversions();

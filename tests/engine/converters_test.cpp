@@ -386,7 +386,7 @@ TEST_F(SavedListRoundTrip, ConvertsBackByteForByte) {
       ASSERT_TRUE(Load("in.txt"));
       workspace.options.remove_radios = remove_radios;
       workspace.options.naming = naming;
-      ASSERT_TRUE(SaveThisFile(workspace, Path("saved.txt"), Button::save));
+      ASSERT_TRUE(SaveList(workspace, Path("saved.txt")));
       const std::string saved = ReadFile(Path("saved.txt"));
       ASSERT_EQ(RunProgram("mvt2vrk", {Path("saved.txt"), Path("saved.vrk")}), 0);
       ASSERT_EQ(RunProgram("vrk2mvt", {Path("saved.vrk"), Path("back.txt")}), 0);
@@ -399,7 +399,7 @@ TEST_F(SavedListRoundTrip, ConvertsBackByteForByte) {
 TEST_F(SavedListRoundTrip, SavedVrkLoadsBack) {
   WriteList("in.txt", GenerateChannelListText({.services = 60, .antennas = 3, .seed = 4}));
   ASSERT_TRUE(Load("in.txt"));
-  ASSERT_TRUE(SaveThisFile(workspace, Path("saved.vrk"), Button::save));
+  ASSERT_TRUE(SaveList(workspace, Path("saved.vrk")));
   const std::string text_form = workspace.settings.text_file;
   const std::string saved = ReadFile(text_form);
   ASSERT_TRUE(Load("saved.vrk"));

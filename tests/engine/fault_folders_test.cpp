@@ -69,7 +69,7 @@ class FaultyFolderTest : public WorkspaceTest {
     fs::remove(name);
     fs::create_directory(name);
   }
-  bool Save(const std::string& target) { return SaveThisFile(workspace, target, Button::save); }
+  bool Save(const std::string& target) { return SaveList(workspace, target); }
   void FinishConversions() {
     workspace.conversions.WaitAll(platform);
     ReportFailedConversions(workspace);
@@ -264,11 +264,9 @@ INSTANTIATE_TEST_SUITE_P(
     Links, PlantedLinkTest,
     testing::Values(
         PlantedLink{"antenna_dump", "VrkWork/ANTENNA.txt",
-                    [](Workspace& w) { LoadThisFile(w, w.settings.start_folder + "one.txt"); }},
+                    [](Workspace& w) { LoadList(w, w.settings.start_folder + "one.txt"); }},
         PlantedLink{"text_form_of_a_save", "VrkWork/out.vrk.txt",
-                    [](Workspace& w) {
-                      SaveThisFile(w, w.settings.start_folder + "out.vrk", Button::save);
-                    }},
+                    [](Workspace& w) { SaveList(w, w.settings.start_folder + "out.vrk"); }},
         PlantedLink{"piece", "VrkResult/Astra.vrk",
                     [](Workspace& w) {
                       w.options.naming = Naming::use_antenna_names;  // keeps the earlier piece
@@ -531,10 +529,10 @@ TEST_F(FaultyFolderTest, FilesWhosePathsWindowsCannotTakeAreReportedAndNotWritte
 
   // The text form of a binary list that is loaded or merged: no converter is started.
   test_support::WriteFile(start + "bb.vrk", "a binary list");
-  EXPECT_FALSE(MergeThisFile(workspace, start + "bb.vrk"));
+  EXPECT_FALSE(MergeList(workspace, start + "bb.vrk"));
   expect_one_failure(start + "VrkWork\\bb.vrk.txt", 269);
   EXPECT_EQ(workspace.loaded_files.size(), 1u);
-  EXPECT_FALSE(LoadThisFile(workspace, start + "bb.vrk"));
+  EXPECT_FALSE(LoadList(workspace, start + "bb.vrk"));
   expect_one_failure(start + "VrkWork\\bb.vrk.txt", 269);
 
   // A split's script: at once, without the five tries a second apart.
@@ -556,14 +554,11 @@ TEST_F(FaultyFolderTest, FilesWhosePathsWindowsCannotTakeAreReportedAndNotWritte
 
 TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   Controls controls(workspace);
-  workspace.run_script = [&controls](Workspace& running, const std::string& script) {
-    return RunScript(running, controls, script);
-  };
   WriteList("job.txt",
             CrLf({"[VRK_SPLIT_MERGE]", "load " + Path("gone.txt"), "load " + Path("a.txt"),
                   "merge " + Path("gone.vrk"), "merge " + Path("lost.txt"),
                   "merge " + Path("b.txt"), "save " + Path("out.txt")}));
-  EXPECT_TRUE(Load("job.txt"));
+  EXPECT_TRUE(workspace.Report(LoadThisFile(workspace, controls, Path("job.txt"))));
   // A load line whose file cannot be opened names it in status field 0 and leaves the caption
   // "Load", with no box, as every load of a missing file; a merge line names it in a box.
   const auto& statuses = platform.status_history;

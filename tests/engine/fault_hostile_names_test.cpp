@@ -109,11 +109,8 @@ class HostileNamesTest : public test_support::WorkspaceTest {
   // Loads the split's script, which merges every piece back into one list.
   void ExpectScriptMergesAllPiecesBack(std::string_view script) {
     Controls controls(workspace);
-    workspace.run_script = [&controls](Workspace& running, const std::string& script) {
-      return RunScript(running, controls, script);
-    };
     platform.messages.clear();
-    ASSERT_TRUE(Load(script));
+    ASSERT_TRUE(workspace.Report(LoadThisFile(workspace, controls, Path(script))));
     EXPECT_TRUE(platform.messages.empty());
     ASSERT_EQ(workspace.main_set.tv_services.size(), kHostileNames.size());
     std::multiset<std::string> antenna_names;

@@ -24,7 +24,7 @@ constexpr std::size_t kMegabyte = 1 << 20;
 
 class LongLinesTest : public WorkspaceTest {
  protected:
-  bool SaveAs(std::string_view name) { return SaveThisFile(workspace, Path(name), Button::save); }
+  bool SaveAs(std::string_view name) { return SaveList(workspace, Path(name)); }
 };
 
 TEST_F(LongLinesTest, LinesOfSeveralMegabytesAreKeptWhole) {
@@ -104,7 +104,7 @@ long PeakMemoryOfLoading(Workspace& workspace, const std::string& file) {
       return -1L;
     };
     const long before = kilobytes("VmRSS:");
-    LoadThisFile(workspace, file);
+    LoadList(workspace, file);
     const long rise_kb = kilobytes("VmHWM:") - before;
     std::ofstream(file + ".peak") << rise_kb;
     _exit(0);

@@ -15,6 +15,9 @@
 namespace vsm {
 namespace {
 
+using test_support::MergeList;
+using test_support::SaveList;
+
 // The insertion rules walked out step by step over a plain array, as a reference for the indexed
 // lists of the merge. Records are compared by an id kept in a field the rules do not look at.
 
@@ -268,12 +271,12 @@ TEST_F(MergeRoundTripTest, AMergedListSavesAndLoadsBackUnchanged) {
     const std::size_t a_favorites =
         workspace.main_set.tv_favorites.size() + workspace.main_set.radio_favorites.size();
 
-    ASSERT_TRUE(MergeThisFile(workspace, Path("b.txt")));
+    ASSERT_TRUE(MergeList(workspace, Path("b.txt")));
     EXPECT_EQ(ServiceCount(), a_services + b_services);
     const Picture merged = PictureOf(workspace.main_set);
     EXPECT_EQ(merged.favorites.size(), a_favorites + b_favorites);
 
-    ASSERT_TRUE(SaveThisFile(workspace, Path("saved.txt"), Button::save));
+    ASSERT_TRUE(SaveList(workspace, Path("saved.txt")));
     ASSERT_TRUE(Load("saved.txt"));
     const Picture reloaded = PictureOf(workspace.main_set);
     EXPECT_EQ(reloaded.antennas, merged.antennas);

@@ -141,7 +141,7 @@ class MergeTest : public WorkspaceTest {
     WriteList(name, list.Text());
     return MergeFile(name);
   }
-  bool MergeFile(std::string_view name) { return MergeThisFile(workspace, Path(name)); }
+  bool MergeFile(std::string_view name) { return MergeList(workspace, Path(name)); }
   ChannelList& main_set() { return workspace.main_set; }
 
   // Two antennas; Astra's transponders 10, 20, 30 followed by Hotbird's 15.
@@ -472,7 +472,7 @@ TEST_F(MergeTest, NetworksAndMenusOfTheFirstFileOnlyAreKeptAndSaved) {
   ASSERT_EQ(main_set().menus.size(), 1u);
   EXPECT_EQ(main_set().menus[0].text, "first menu");
 
-  ASSERT_TRUE(SaveThisFile(workspace, Path("saved.txt"), Button::save));
+  ASSERT_TRUE(SaveList(workspace, Path("saved.txt")));
   const std::string saved = ReadFile(Path("saved.txt"));
   EXPECT_NE(saved.find("first network"), std::string::npos);
   EXPECT_NE(saved.find("first menu"), std::string::npos);
@@ -540,14 +540,9 @@ TEST_F(MergeTest, AFileAlreadyLoadedIsRefusedUnderItsOwnNameOnly) {
 
 TEST_F(MergeTest, ATxtFileThatIsNoChannelListIsNotFound) {
   ASSERT_TRUE(LoadList(AstraThenHotbird()));
-  int scripts_run = 0;
-  workspace.run_script = [&scripts_run](Workspace&, const std::string&) {
-    return ++scripts_run > 0;
-  };
   WriteList("script.txt", CrLf({"[VRK_SPLIT_MERGE]", "load x.txt"}));
   EXPECT_FALSE(MergeFile("script.txt"));
   EXPECT_FALSE(MergeFile("missing.txt"));
-  EXPECT_EQ(scripts_run, 0);
   ASSERT_EQ(platform.messages.size(), 2u);
   EXPECT_EQ(platform.messages[0].title, "Nice....");
   EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + Path("script.txt"));

@@ -14,6 +14,7 @@
 namespace vsm {
 namespace {
 
+using test_support::LoadList;
 using test_support::WorkspaceTest;
 
 TEST(RecordList, ReferencesSurviveAppendsAndInserts) {
@@ -171,7 +172,7 @@ TEST_F(ModelTest, ClearEmptiesItsOwnSetAndLeavesTheOtherTheLoadedFilesAndTheKept
 
 TEST_F(ModelTest, ALoadThatFailsStillEmptiesTheMainSetTheLoadedFilesAndTheKeptChains) {
   FillEverything();
-  EXPECT_FALSE(LoadThisFile(workspace, Path("missing.txt")));
+  EXPECT_FALSE(LoadList(workspace, Path("missing.txt")));
   EXPECT_EQ(ListedRecords(workspace.main_set), 0u);
   EXPECT_TRUE(workspace.main_set.generated_providers.empty());
   EXPECT_TRUE(workspace.loaded_files.empty());

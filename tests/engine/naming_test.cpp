@@ -303,16 +303,15 @@ TEST_F(ProviderNamingTest, RebuildingReplacesTheList) {
   EXPECT_EQ(Generated(), (Names{"Astra", "Hotbird"}));
 }
 
-TEST_F(ProviderNamingTest, FindAntennaByNameFindsTheFirstExactMatch) {
+TEST_F(ProviderNamingTest, ATableRowLabelsTheFirstAntennaOfExactlyItsName) {
   LoadAntennas({"Astra", "astra", "Astra"});
-  const FirstByName<Antenna> index(workspace.main_set.antennas);
-  Antenna* found = nullptr;
-  ASSERT_TRUE(FindAntennaByName(index, "Astra", found));
-  EXPECT_EQ(found, &workspace.main_set.antennas[0]);
-  ASSERT_TRUE(FindAntennaByName(index, "astra", found));
-  EXPECT_EQ(found, &workspace.main_set.antennas[1]);
-  EXPECT_FALSE(FindAntennaByName(index, "ASTRA", found));
-  EXPECT_EQ(found, nullptr);
+  WriteFile(workspace.settings.KeepPath("sat_position.txt"), CrLf({"19.2\260E\tAstra"}));
+  workspace.options.naming = Naming::use_satellite_position;
+  ApplySatellitePositions(workspace);
+  std::vector<std::string> labels;
+  for (const Antenna& antenna : workspace.main_set.antennas)
+    labels.emplace_back(antenna.sat_position);
+  EXPECT_EQ(labels, (std::vector<std::string>{"19.2\260E", "astra", "Astra"}));
 }
 
 // ---- Piece names in the splits ----

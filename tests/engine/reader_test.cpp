@@ -1,4 +1,5 @@
 #include "format/reader.h"
+#include "script/script_interpreter.h"
 
 #include <gtest/gtest.h>
 
@@ -399,20 +400,15 @@ TEST_F(ReaderTest, ATextFileWithAnotherFirstLineIsRefusedAsNotFound) {
   }
 }
 
-TEST_F(ReaderTest, AScriptIsHandedToTheInterpreter) {
+TEST_F(ReaderTest, AScriptIsRunAfterTheMainSetIsEmptied) {
   ASSERT_TRUE(LoadText(kList));
-  std::string seen;
-  std::string current_file_seen;
-  workspace.run_script = [&](Workspace& w, const std::string& script) {
-    seen = script;
-    current_file_seen = w.settings.current_file;
-    w.settings.current_file = "changed by the script";
-    return true;
-  };
-  EXPECT_TRUE(LoadText(CrLf({"[VRK_SPLIT_MERGE]", "load x.vrk"}), "run.txt"));
-  EXPECT_EQ(seen, Path("run.txt"));
-  EXPECT_EQ(current_file_seen, Path("run.txt"));
-  EXPECT_EQ(workspace.settings.current_file, Path("run.txt"));
+  Controls controls(workspace);
+  WriteList("run.txt", CrLf({"[VRK_SPLIT_MERGE]", "save " + Path("out.txt")}));
+  EXPECT_TRUE(LoadThisFile(workspace, controls, Path("run.txt")));
+  // The script ran on an empty list: its save wrote nothing.
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "Nothing saved: no list is loaded \r\n" + Path("out.txt"));
+  EXPECT_EQ(workspace.settings.current_file, Path("run.txt"));  // its line named another file
   EXPECT_TRUE(workspace.loaded_files.empty());
   EXPECT_TRUE(workspace.main_set.antennas.empty());
 }
@@ -449,11 +445,5 @@ TEST_F(ReaderTest, ReadingIntoTheMergeSetLeavesTheMainSetAlone) {
   EXPECT_EQ(Describe(workspace.merge_set), Loaded(kList));
   EXPECT_EQ(workspace.loaded_files.size(), 1u);
 }
-
-TEST(ServiceNameOf, IsColumn13) {
-  EXPECT_EQ(ServiceNameOf(ServiceLine("V", "0", "0", "Name\xE9", "3")), "Name\xE9");
-  EXPECT_EQ(ServiceNameOf("V\t1"), "");
-}
-
 }  // namespace
 }  // namespace vsm

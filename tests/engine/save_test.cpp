@@ -40,7 +40,7 @@ class SaveTest : public WorkspaceTest {
     WriteList("list.txt", TextForm(spec));
     ASSERT_TRUE(Load("list.txt"));
   }
-  bool Save(std::string target) { return SaveThisFile(workspace, std::move(target), Button::save); }
+  bool Save(std::string target) { return SaveList(workspace, std::move(target)); }
   bool ConverterBuilt() const {
     return IsRegularFile(ConverterPath(workspace.settings, kToBinaryConverter));
   }
@@ -76,7 +76,7 @@ TEST_F(SaveTest, VrkTargetIsConvertedFromItsTextForm) {
   workspace.conversions.WaitAll(platform);
   if (!ConverterBuilt()) GTEST_SKIP() << "the converter mvt2vrk is not built";
   // The binary list loads back to the same records.
-  ASSERT_TRUE(LoadThisFile(workspace, Path("list.vrk")));
+  ASSERT_TRUE(LoadList(workspace, Path("list.vrk")));
   ExpectSamePiece(HeldPiece(workspace.main_set, spec, "list.vrk"), ExpectedSave(spec, {}));
 }
 
@@ -201,7 +201,7 @@ TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
   WriteFile(workspace.settings.KeepPath("sat_position.txt"), "");
 
   ASSERT_TRUE(Save(Path("saved.txt")));
-  ASSERT_TRUE(LoadThisFile(workspace, Path("saved.txt")));
+  ASSERT_TRUE(LoadList(workspace, Path("saved.txt")));
   ExpectSamePiece(HeldPiece(workspace.main_set, spec, "saved.txt"), ExpectedSave(spec, split));
 }
 
@@ -233,7 +233,7 @@ class FavoriteKindTest : public WorkspaceTest {
  protected:
   void LoadAndSave(std::string_view from, std::string_view to) {
     ASSERT_TRUE(Load(from));
-    ASSERT_TRUE(SaveThisFile(workspace, Path(to), Button::save));
+    ASSERT_TRUE(SaveList(workspace, Path(to)));
   }
 };
 
@@ -245,8 +245,8 @@ TEST_F(FavoriteKindTest, ARadioFavoriteOfKindZeroComesBackAsTvWithEveryRecordKep
   ASSERT_TRUE(Load("input.txt"));
   ASSERT_EQ(workspace.main_set.radio_favorites.size(), 1u);
   EXPECT_EQ(workspace.main_set.radio_favorites[0].kind, 0);
-  ASSERT_TRUE(MergeThisFile(workspace, Path("generated.txt")));
-  ASSERT_TRUE(SaveThisFile(workspace, Path("saved.txt"), Button::save));
+  ASSERT_TRUE(MergeList(workspace, Path("generated.txt")));
+  ASSERT_TRUE(SaveList(workspace, Path("saved.txt")));
 
   LoadAndSave("saved.txt", "resaved.txt");
   EXPECT_NE(ReadFile(Path("resaved.txt")), ReadFile(Path("saved.txt")));  // the order changed

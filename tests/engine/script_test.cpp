@@ -34,9 +34,6 @@ std::string ListText(std::string_view antenna, int tv, int radio) {
 class ScriptTest : public WorkspaceTest {
  protected:
   ScriptTest() {
-    workspace.run_script = [this](Workspace& running, const std::string& script) {
-      return RunScript(running, controls, script);
-    };
     controls.Click(Control::keep_existing_option, true);
     WriteList("a.txt", ListText("Astra", 2, 1));
     WriteList("b.txt", ListText("Hotbird", 3, 0));
@@ -55,6 +52,11 @@ class ScriptTest : public WorkspaceTest {
     platform.caption_history.clear();
     platform.event_waits = 0;
     return Load("job.txt");
+  }
+
+  // Loads a file of the start folder as a load does, a batch script among them.
+  bool Load(std::string_view name) {
+    return workspace.Report(LoadThisFile(workspace, controls, Path(name)));
   }
 
   // A command line naming a file of the start folder: "load " + full name.

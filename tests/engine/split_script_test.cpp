@@ -60,7 +60,7 @@ TEST_F(SplitScriptTest, ScriptHoldsHeaderPieceLinesAndSaveLine) {
   EXPECT_EQ(platform.sleeps, Waits{seconds(1)});
   WriteSplitScriptLine(script, "load /x/VrkResult/A.vrk");
   WriteSplitScriptLine(script, "merge /x/VrkResult/B.vrk");
-  CloseSplitScript(workspace, script, "antenna_list");
+  EXPECT_TRUE(CloseSplitScript(script, "antenna_list"));
   EXPECT_EQ(ReadFile(name),
             kHeader + CrLf({"load /x/VrkResult/A.vrk", "merge /x/VrkResult/B.vrk", "#",
                             "# To save the merged files:", "#", "save antenna_list.vrk"}));
@@ -82,7 +82,7 @@ TEST_F(SplitScriptTest, NoLineWithALineBreakIsWritten) {
   EXPECT_FALSE(WriteSplitScriptLine(script, "load /x\nload evil.vrk\n#/VrkResult/A.vrk"));
   EXPECT_FALSE(WriteSplitScriptLine(script, "merge /x\rload evil.vrk/VrkResult/B.vrk"));
   EXPECT_TRUE(WriteSplitScriptLine(script, "merge /x/VrkResult/C.vrk"));
-  CloseSplitScript(workspace, script, "antenna_list");
+  EXPECT_TRUE(CloseSplitScript(script, "antenna_list"));
   EXPECT_EQ(ReadFile(name),
             kHeader + CrLf({"merge /x/VrkResult/C.vrk", "#", "# To save the merged files:", "#",
                             "save antenna_list.vrk"}));
@@ -106,11 +106,12 @@ TEST_F(SplitScriptTest, ScriptThatCannotBeCreatedIsTriedFiveTimesThenReported) {
   const std::string name = Path("antenna_list.txt");
   ASSERT_TRUE(CreateFolder(name));
   SplitScript script;
-  EXPECT_FALSE(OpenSplitScript(workspace, script, name));
+  const Outcome opened = OpenSplitScript(workspace, script, name);
   EXPECT_EQ(platform.sleeps, Waits(5, seconds(1)));  // five tries, a second before each
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].title, "Nice....");
-  EXPECT_EQ(platform.messages[0].text.rfind("Cannot write file \r\n" + name + "\r\n", 0), 0u);
+  ASSERT_FALSE(opened);
+  ASSERT_TRUE(opened.error());
+  EXPECT_EQ(opened.error()->title, "Nice....");
+  EXPECT_EQ(opened.error()->text.rfind("Cannot write file \r\n" + name + "\r\n", 0), 0u);
   EXPECT_FALSE(script.is_open());
 }
 
@@ -141,16 +142,18 @@ TEST_F(SplitScriptTest, ElapsedTimeShowsMinutesAndSecondsWithinTheHour) {
   for (const Case& c : {Case{0, "00 minutes 00 seconds"}, Case{59, "00 minutes 59 seconds"},
                         Case{75, "01 minutes 15 seconds"}, Case{3599, "59 minutes 59 seconds"},
                         Case{3600, "00 minutes 00 seconds"}, Case{3725, "02 minutes 05 seconds"}}) {
-    StartRunTimer(workspace);
+    RunTimer timer;
+    timer.Start(platform);
     platform.Advance(seconds(c.seconds));
-    EXPECT_EQ(ElapsedTimeText(workspace), c.text) << c.seconds;
+    EXPECT_EQ(timer.ElapsedText(platform), c.text) << c.seconds;
   }
 }
 
 TEST_F(SplitScriptTest, ElapsedTimeCountsWholeSeconds) {
-  StartRunTimer(workspace);
+  RunTimer timer;
+  timer.Start(platform);
   platform.Advance(std::chrono::milliseconds(61'900));
-  EXPECT_EQ(ElapsedTimeText(workspace), "01 minutes 01 seconds");
+  EXPECT_EQ(timer.ElapsedText(platform), "01 minutes 01 seconds");
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ ExpectedPiece ReadPieceBack(const std::string& start_folder, const std::string& 
                             const ListSpec& spec) {
   RecordingPlatform platform;
   Workspace reader(platform, start_folder);
-  if (!LoadThisFile(reader, text_file)) {
+  if (!LoadList(reader, text_file)) {
     ADD_FAILURE() << "cannot read back " << text_file;
     return {};
   }
@@ -310,7 +310,7 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
     RecordingPlatform reader_platform;
     Workspace reader(reader_platform, folder.path());
     reader.settings.converter_folder = workspace.settings.converter_folder;
-    ASSERT_TRUE(LoadThisFile(reader, file)) << piece;
+    ASSERT_TRUE(LoadList(reader, file)) << piece;
     EXPECT_EQ(ReadFile(reader.settings.text_file), expected) << piece;
   }
   EXPECT_TRUE(platform.messages.empty());
@@ -318,8 +318,8 @@ TEST_F(SplitTest, PiecesAreConvertedAndLoadBack) {
 
 // Windows takes paths of at most 259 characters. Providers named with 200 characters, split from
 // a start folder of 64: on Windows their pieces are named with the 152 characters that leave room
-// for "VrkResult\", the staging folder ".vsmNNN\", ".vrk" and the 21 of a temporary name, a number included; Linux keeps
-// the 200. Either way every piece is written and converted.
+// for "VrkResult\", the staging folder ".vsmNNN\", ".vrk" and the 21 of a temporary name, a number
+// included; Linux keeps the 200. Either way every piece is written and converted.
 TEST_F(SplitTest, LongNamesAreCutToWhatThePathLimitLeaves) {
   StartInAFolderOfLength(64);
   spec.providers[0] = std::string(190, 'P') + "-first-one";

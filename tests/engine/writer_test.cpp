@@ -120,7 +120,7 @@ class WriterTest : public WorkspaceTest {
   }
 
   std::string Write(bool by_antenna = true) {
-    EXPECT_TRUE(WriteChannelList(workspace, files, by_antenna));
+    EXPECT_TRUE(workspace.Report(WriteChannelList(workspace, files, by_antenna)));
     return ReadFile(files.text_file);
   }
 
@@ -315,7 +315,7 @@ TEST_F(WriterTest, AFailedWriteIsReportedAndConvertsNothing) {
   const std::string old_target = Path("old.vrk");
   WriteFile(old_target, "old binary");
   const ListFiles unwritable{old_target, Path("no such folder/old.vrk.txt")};
-  EXPECT_FALSE(WriteChannelList(workspace, unwritable, true));
+  EXPECT_FALSE(workspace.Report(WriteChannelList(workspace, unwritable, true)));
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].title, "Nice....");
   EXPECT_EQ(platform.messages[0].text,
@@ -330,7 +330,7 @@ TEST_F(WriterTest, AFailedWriteIsReportedAndConvertsNothing) {
 TEST_F(WriterTest, AFolderInTheWayOfTheTargetIsReportedAndKept) {
   const std::string target = workspace.settings.WorkPath("taken");
   std::filesystem::create_directory(target);
-  EXPECT_FALSE(WriteChannelList(workspace, {files.target, target}, true));
+  EXPECT_FALSE(workspace.Report(WriteChannelList(workspace, {files.target, target}, true)));
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].text.rfind("Cannot write file \r\n" + target + "\r\n", 0), 0u);
   EXPECT_TRUE(std::filesystem::is_directory(target));

@@ -1,7 +1,9 @@
 #include "workspace_fixture.h"
 
 #include "format/reader.h"
+#include "merge/merge_driver.h"
 #include "platform/files.h"
+#include "split/save_driver.h"
 
 namespace vsm::test_support {
 
@@ -40,6 +42,19 @@ std::string WorkspaceTest::WriteList(std::string_view name, std::string_view con
   return path;
 }
 
-bool WorkspaceTest::Load(std::string_view name) { return LoadThisFile(workspace, folder / name); }
+bool WorkspaceTest::Load(std::string_view name) { return LoadList(workspace, folder / name); }
+
+bool LoadList(Workspace& workspace, const std::string& file) {
+  BeginLoad(workspace, file);
+  return workspace.Report(ReadListFile(workspace, file));
+}
+
+bool MergeList(Workspace& workspace, const std::string& file) {
+  return workspace.Report(MergeThisFile(workspace, file));
+}
+
+bool SaveList(Workspace& workspace, const std::string& file, Button button) {
+  return workspace.Report(SaveThisFile(workspace, file, button));
+}
 
 }  // namespace vsm::test_support

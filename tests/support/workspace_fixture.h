@@ -19,6 +19,13 @@ std::string CrLf(std::initializer_list<std::string_view> lines);
 // services named "Tv 1", "Tv 2", ... and one radio service named "Radio".
 std::string OneAntennaListText(std::string_view antenna, int tv);
 
+// The tool's entries as its operations use them: the box of what was not done shown through the
+// workspace, and whether it was done returned. LoadList loads a channel list as every load does,
+// without the batch-script dispatch of LoadThisFile (which needs the session's controls).
+bool LoadList(Workspace& workspace, const std::string& file);
+bool MergeList(Workspace& workspace, const std::string& file);
+bool SaveList(Workspace& workspace, const std::string& file, Button button = Button::save);
+
 // A workspace whose start folder is a fresh temporary folder with the three working folders, and
 // whose converters are the ones built beside the test program.
 class WorkspaceTest : public testing::Test {

@@ -15,8 +15,7 @@ int RunHeadless(Platform& platform, const std::string& file, const std::string& 
   if (auto started = StartUp(session); !started) return ReportStartFailure(started.error());
   Workspace& workspace = session.workspace;
   session.controls.RestoreOperationCaptions();
-  const bool loaded = LoadThisFile(workspace, file);
-  ReportLoadOutcome(workspace, file, loaded);
+  const bool loaded = LoadAndReport(session, file);
   FinishConversions(session);
   if (!loaded) return kExitNotLoaded;
   return workspace.left_undone == 0 ? kExitLoaded : kExitLeftUndone;

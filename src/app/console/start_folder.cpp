@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "format/conversions.h"
+#include "model/messages.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/user_folders.h"
@@ -42,9 +43,8 @@ std::optional<std::string> ChooseConverterFolder(const ToolArguments& arguments,
       IsAbsolutePath(arguments.converters)
           ? arguments.converters
           : WithTrailingSeparator(ChosenStartFolder(arguments)) + arguments.converters;
-  const std::string named = "cannot take the converters from \"" + arguments.converters + "\": ";
   if (!IsFolder(folder)) {
-    message = named + "there is no such folder";
+    message = CannotTakeConverters(arguments.converters, "there is no such folder");
     return std::nullopt;
   }
   std::string missing;
@@ -54,7 +54,7 @@ std::optional<std::string> ChooseConverterFolder(const ToolArguments& arguments,
     missing += (missing.empty() ? "it has no program " : " and no program ") + program;
   }
   if (!missing.empty()) {
-    message = named + missing;
+    message = CannotTakeConverters(arguments.converters, missing);
     return std::nullopt;
   }
   return WithTrailingSeparator(folder);
@@ -86,16 +86,16 @@ bool EnterStartFolder(const ToolArguments& arguments, std::string& message) {
     return false;
   }
   if (IsRegularFile(folder)) {
-    message = "cannot start in \"" + folder + "\": it is a file, not a folder";
+    message = CannotStartIn(folder, "it is a file, not a folder");
     return false;
   }
   std::string reason;
   if (!CreateFolderWithParents(folder, &reason)) {
-    message = "cannot create the folder \"" + folder + "\": " + reason;
+    message = CannotCreateFolder(folder, reason);
     return false;
   }
   if (!ChangeCurrentFolder(folder, &reason)) {
-    message = "cannot start in the folder \"" + folder + "\": " + reason;
+    message = CannotStartIn(folder, reason);
     return false;
   }
   return true;
