@@ -15,12 +15,6 @@ Record* CounterpartAt(const std::vector<Record*>& counterparts, std::int64_t pos
   return counterparts[static_cast<std::size_t>(position)];
 }
 
-template <class Record>
-void SetCounterpart(std::vector<Record*>& counterparts, std::size_t position, Record& counterpart) {
-  if (counterparts.size() <= position) counterparts.resize(position + 1, nullptr);
-  counterparts[position] = &counterpart;
-}
-
 Transponder CopyOfTransponder(const Transponder& transponder) {
   Transponder copy;
   copy.antenna_index =
@@ -28,6 +22,40 @@ Transponder CopyOfTransponder(const Transponder& transponder) {
   copy.values = transponder.values;
   copy.antenna = transponder.merge_antenna;
   return copy;
+}
+
+// A copy of a merge-set antenna at the end of the main antennas (and in `by_name`); warns, naming
+// the antenna and current_file, once the main set holds 32 or more.
+Antenna& AppendCopy(Workspace& workspace, FirstByName<Antenna>& by_name, const Antenna& antenna) {
+  RecordList<Antenna>& antennas = workspace.main_set.antennas;
+  WarnWhenAntennasAreFull(workspace, antennas, antenna.name);
+  Antenna copy;
+  copy.index = copy.list_index = antennas.NextPosition();
+  copy.values = antenna.values;
+  // The merge set's texts go with it: the main list keeps a copy.
+  copy.name = antenna.name.empty() || antenna.name == kUnknownAntennaName
+                  ? kUnknownAntennaName
+                  : antennas.KeepText(antenna.name);
+  copy.sat_position = copy.name;
+  Antenna& added = antennas.Append(std::move(copy));
+  by_name.Add(added);
+  return added;
+}
+
+// Makes a merge-set service that the main list of its kind has taken over a main-set service,
+// numbered by its position there and linked to the counterparts of its antenna, transponder and
+// provider; every other field starts afresh.
+Service& Adopt(Service& moved, std::size_t position, const Counterparts& counterparts) {
+  moved.number = static_cast<std::int32_t>(position) + 1;
+  moved.antenna = moved.antenna != nullptr
+                      ? CounterpartAt(counterparts.antennas, moved.antenna->index)
+                      : nullptr;
+  moved.transponder = CounterpartAt(counterparts.transponders, moved.ts_index);
+  moved.provider = CounterpartAt(counterparts.providers, moved.provider_index);
+  moved.list_index = 0;
+  moved.out_ts_index = moved.out_number = moved.out_provider_index = 0;
+  moved.kept = false;
+  return moved;
 }
 
 template <class Record>
@@ -40,28 +68,16 @@ void RenumberList(RecordList<Record>& list) {
 
 // ---- Antennas ----
 
-Antenna* FindAntenna(const FirstByName<Antenna>& main_antennas, const Antenna& antenna) {
-  return main_antennas.Find(antenna.name);
-}
-
-Antenna& AppendAntenna(Workspace& workspace, FirstByName<Antenna>& index, const Antenna& antenna) {
-  RecordList<Antenna>& antennas = workspace.main_set.antennas;
-  WarnWhenAntennasAreFull(workspace, antennas, antenna.name);
-  Antenna copy;
-  copy.index = copy.list_index = antennas.NextPosition();
-  copy.values = antenna.values;
-  // The merge set's texts go with it: the main list keeps a copy.
-  copy.name = antenna.name.empty() || antenna.name == kUnknownAntennaName
-                  ? kUnknownAntennaName
-                  : antennas.KeepText(antenna.name);
-  copy.sat_position = copy.name;
-  Antenna& added = antennas.Append(std::move(copy));
-  index.Add(added);
-  return added;
-}
-
-void RelinkAntenna(Counterparts& counterparts, std::size_t position, Antenna& counterpart) {
-  SetCounterpart(counterparts.antennas, position, counterpart);
+void MergeAntennas(Workspace& workspace, Counterparts& counterparts) {
+  RecordList<Antenna>& main = workspace.main_set.antennas;
+  FirstByName<Antenna> by_name(main);
+  std::size_t position = 0;
+  for (Antenna& antenna : workspace.merge_set.antennas) {
+    Antenna* counterpart = by_name.Find(antenna.name);
+    antenna.matched = counterpart != nullptr;
+    if (!antenna.matched) counterpart = &AppendCopy(workspace, by_name, antenna);
+    counterparts.antennas[position++] = counterpart;
+  }
 }
 
 // ---- Transponders ----
@@ -108,65 +124,53 @@ void MainTransponders::Remember(Transponder& transponder) {
       &transponder);
 }
 
-void TakeCounterparts(Transponder& transponder, const Counterparts& counterparts) {
-  transponder.merge_antenna = CounterpartAt(counterparts.antennas, transponder.antenna_index);
-}
-
-Transponder* FindTransponder(const MainTransponders& main, const Transponder& transponder) {
-  if (transponder.merge_antenna == nullptr) return nullptr;
-  return main.Find(transponder.merge_antenna->list_index, transponder.values.value3,
-                   transponder.values.value5);
-}
-
-Transponder& InsertTransponder(MainTransponders& main, const Transponder& transponder) {
-  return main.Insert(CopyOfTransponder(transponder));
-}
-
-Transponder& AppendTransponder(MainTransponders& main, const Transponder& transponder) {
-  return main.Append(CopyOfTransponder(transponder));
-}
-
-void RelinkTransponder(Counterparts& counterparts, std::size_t position, Transponder& counterpart) {
-  SetCounterpart(counterparts.transponders, position, counterpart);
+void MergeTransponders(Workspace& workspace, Counterparts& counterparts) {
+  MainTransponders main(workspace.main_set.transponders);
+  std::size_t position = 0;
+  for (Transponder& transponder : workspace.merge_set.transponders) {
+    transponder.merge_antenna = CounterpartAt(counterparts.antennas, transponder.antenna_index);
+    Transponder* counterpart = nullptr;
+    if (transponder.antenna != nullptr && transponder.antenna->matched) {
+      if (const Antenna* antenna = transponder.merge_antenna) {
+        counterpart =
+            main.Find(antenna->list_index, transponder.values.value3, transponder.values.value5);
+      }
+      if (counterpart == nullptr) counterpart = &main.Insert(CopyOfTransponder(transponder));
+    } else {
+      counterpart = &main.Append(CopyOfTransponder(transponder));
+    }
+    counterparts.transponders[position++] = counterpart;
+  }
 }
 
 // ---- Providers ----
 
-Provider* FindProvider(const FirstByName<Provider>& main_providers, const Provider& provider) {
-  return main_providers.Find(provider.name);
-}
-
-Provider& AppendProvider(RecordList<Provider>& main_providers, FirstByName<Provider>& index,
-                         const Provider& provider) {
-  Provider& added = main_providers.Append({provider.name, main_providers.NextPosition(), true});
-  index.Add(added);
-  return added;
-}
-
-void RelinkProvider(Counterparts& counterparts, std::size_t position, Provider& counterpart) {
-  SetCounterpart(counterparts.providers, position, counterpart);
+void MergeProviders(Workspace& workspace, Counterparts& counterparts) {
+  RecordList<Provider>& main = workspace.main_set.providers;
+  FirstByName<Provider> by_name(main);
+  std::size_t position = 0;
+  for (const Provider& provider : workspace.merge_set.providers) {
+    Provider* counterpart = by_name.Find(provider.name);
+    if (counterpart == nullptr) {
+      counterpart = &main.Append({provider.name, main.NextPosition(), true});
+      by_name.Add(*counterpart);
+    }
+    counterparts.providers[position++] = counterpart;
+  }
 }
 
 // ---- Services ----
 
-Service& AdoptService(Service& moved, std::size_t position, const Counterparts& counterparts) {
-  // Keeps the values read, numbered by its new position and linked to the main set; every other
-  // field starts afresh.
-  moved.number = static_cast<std::int32_t>(position) + 1;
-  moved.antenna = moved.antenna != nullptr
-                      ? CounterpartAt(counterparts.antennas, moved.antenna->index)
-                      : nullptr;
-  moved.transponder = CounterpartAt(counterparts.transponders, moved.ts_index);
-  moved.provider = CounterpartAt(counterparts.providers, moved.provider_index);
-  moved.list_index = 0;
-  moved.out_ts_index = moved.out_number = moved.out_provider_index = 0;
-  moved.kept = false;
-  return moved;
-}
-
-void RelinkService(std::vector<Service*>& counterparts_of_kind, std::size_t position,
-                   Service& counterpart) {
-  SetCounterpart(counterparts_of_kind, position, counterpart);
+void AddServices(Workspace& workspace, Counterparts& counterparts) {
+  for (const bool tv : {true, false}) {
+    RecordList<Service>& main = workspace.main_set.ServicesOfKind(tv);
+    const std::size_t first = main.size();
+    main.AppendAllOf(workspace.merge_set.ServicesOfKind(tv));
+    for (std::size_t position = first; position < main.size(); ++position) {
+      counterparts.ServicesOfKind(tv)[position - first] =
+          &Adopt(main[position], position, counterparts);
+    }
+  }
 }
 
 // ---- Favourites ----
@@ -180,17 +184,21 @@ Favorite& MainFavorites::Insert(Favorite favorite) {
   return records_.InsertIntoGroup(&list_.MakeUnplaced(favorite));
 }
 
-void TakeCounterpart(Favorite& favorite, const std::vector<Service*>& counterparts_of_kind) {
-  favorite.merge_service = CounterpartAt(counterparts_of_kind, favorite.channel_index);
-}
-
-void InsertFavorite(MainFavorites& main, const Favorite& favorite) {
-  Favorite copy;
-  copy.kind = favorite.kind;
-  copy.value2 = favorite.value2;
-  copy.channel_index = favorite.channel_index;
-  copy.service = favorite.merge_service;
-  main.Insert(copy);
+void MergeFavorites(Workspace& workspace, Counterparts& counterparts) {
+  for (const bool tv : {true, false}) {
+    MainFavorites main(workspace.main_set.FavoritesOfKind(tv));
+    for (const Favorite& favorite : workspace.merge_set.FavoritesOfKind(tv)) {
+      // The service named by the favourite's kind, as the reader resolved it: a favourite's list
+      // follows the first byte of its line, which can disagree with its kind.
+      Favorite copy;
+      copy.kind = favorite.kind;
+      copy.value2 = favorite.value2;
+      copy.channel_index = favorite.channel_index;
+      copy.service =
+          CounterpartAt(counterparts.ServicesOfKind(favorite.kind == 0), favorite.channel_index);
+      main.Insert(copy);
+    }
+  }
 }
 
 // ---- After the phases ----

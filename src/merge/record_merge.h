@@ -15,13 +15,14 @@
 
 namespace vsm {
 
-// The rules by which the records of the merge set are folded into the main set. Each merge-set
-// antenna, transponder, provider and service gets a counterpart in the main set: an equal record
-// found there, or a copy added to it. Relinking records the counterpart by the record's position
-// in its merge-set list; the records that refer to that position then take it from there.
+// The rules by which the records of the merge set are folded into the main set, one record type
+// after the other, each in one function: how a record is matched, where a new one goes, and what
+// the records that refer to it are pointed at. Each merge-set antenna, transponder, provider and
+// service gets a counterpart in the main set: an equal record found there, or a copy added to it,
+// recorded by the record's position in its merge-set list; the records that refer to that
+// position take it from there.
 
 struct Counterparts {
-  Counterparts() = default;
   // Room for every record of the merge set, no counterpart known yet.
   explicit Counterparts(const ChannelList& merge_set)
       : antennas(merge_set.antennas.size()),
@@ -39,16 +40,29 @@ struct Counterparts {
   std::vector<Service*>& ServicesOfKind(bool tv) { return tv ? tv_services : radio_services; }
 };
 
-// ---- Antennas ----
+// Antennas are matched by name, byte for byte: the first main-set antenna of that name, one added
+// earlier in the same merge included, and the merge-set antenna is then `matched`. Another is
+// appended (with a warning, naming it and current_file, once the main set holds 32 or more).
+void MergeAntennas(Workspace& workspace, Counterparts& counterparts);
 
-// The main-set antenna whose name equals `antenna`'s, byte for byte; nothing when none does.
-Antenna* FindAntenna(const FirstByName<Antenna>& main_antennas, const Antenna& antenna);
-// Appends a copy of a merge-set antenna to the main set's antennas (and to `index`). Warns, naming
-// the antenna and `current_file`, when the main set already holds 32 or more antennas.
-Antenna& AppendAntenna(Workspace& workspace, FirstByName<Antenna>& index, const Antenna& antenna);
-void RelinkAntenna(Counterparts& counterparts, std::size_t position, Antenna& counterpart);
+// A transponder of a matched antenna is matched by its antenna's counterpart, value3 and value5;
+// a new one goes into that antenna's group, after those with a value3 not above its own. One of an
+// antenna that was added is appended without a search.
+void MergeTransponders(Workspace& workspace, Counterparts& counterparts);
 
-// ---- Transponders ----
+// Providers are matched by name (the whole line); another is appended.
+void MergeProviders(Workspace& workspace, Counterparts& counterparts);
+
+// Services are always added, at the end of the main list of their kind, linked to the
+// counterparts of their antenna, transponder and provider. The merge set is emptied after the
+// merge, so the records themselves move over rather than copies.
+void AddServices(Workspace& workspace, Counterparts& counterparts);
+
+// Favourites are always added, into the main list of their kind before the first favourite with
+// a greater value2, naming the counterpart of their service.
+void MergeFavorites(Workspace& workspace, Counterparts& counterparts);
+
+// ---- The main lists while a phase adds to them ----
 
 // The position of the antenna a main-set transponder refers to, -1 when it has none: its group.
 // Not its antenna_index, which in a loaded list may lie past the antennas (naming the last one)
@@ -101,37 +115,6 @@ class MainTransponders {
   RunInsertionList<Transponder, TransponderGrouping> records_;
 };
 
-// Points a merge-set transponder at the counterpart of its antenna.
-void TakeCounterparts(Transponder& transponder, const Counterparts& counterparts);
-// The main-set transponder equal to a merge-set one: same antenna (its counterpart's position),
-// same value3 and value5.
-Transponder* FindTransponder(const MainTransponders& main, const Transponder& transponder);
-// Adds a copy into its antenna's group: after those with a value3 not above its own.
-Transponder& InsertTransponder(MainTransponders& main, const Transponder& transponder);
-// Adds a copy at the end, without a search.
-Transponder& AppendTransponder(MainTransponders& main, const Transponder& transponder);
-void RelinkTransponder(Counterparts& counterparts, std::size_t position, Transponder& counterpart);
-
-// ---- Providers ----
-
-// The main-set provider whose name (its whole line) equals `provider`'s; nothing when none does.
-Provider* FindProvider(const FirstByName<Provider>& main_providers, const Provider& provider);
-Provider& AppendProvider(RecordList<Provider>& main_providers, FirstByName<Provider>& index,
-                         const Provider& provider);
-void RelinkProvider(Counterparts& counterparts, std::size_t position, Provider& counterpart);
-
-// ---- Services ----
-
-// Makes a merge-set service, already taken over by the main list of its kind, a main-set service
-// numbered by its position there and linked to the counterparts of its antenna, transponder and
-// provider. The merge set is emptied after the merge, so the record itself moves rather than a
-// copy, and it is relinked as it moves: a service carries no merge_ references of its own.
-Service& AdoptService(Service& service, std::size_t position, const Counterparts& counterparts);
-void RelinkService(std::vector<Service*>& counterparts_of_kind, std::size_t position,
-                   Service& counterpart);
-
-// ---- Favourites ----
-
 struct FavoriteOrdering {
   static std::int32_t Group(const Favorite&) { return 0; }
   static std::int32_t Key(const Favorite& favorite) { return favorite.value2; }
@@ -153,10 +136,6 @@ class MainFavorites {
   RecordList<Favorite>& list_;
   RunInsertionList<Favorite, FavoriteOrdering> records_;
 };
-
-// Points a merge-set favourite at the counterpart of the service it names.
-void TakeCounterpart(Favorite& favorite, const std::vector<Service*>& counterparts_of_kind);
-void InsertFavorite(MainFavorites& main, const Favorite& favorite);
 
 // ---- After the phases ----
 

@@ -49,8 +49,8 @@ class RecordStore {
 };
 
 // An ordered list that owns its records. A pointer to a record (a "reference") keeps
-// designating it while other records are appended, inserted or rearranged; it dies only when
-// the list is cleared.
+// designating it while other records are appended or the list is rearranged (as a merge inserts
+// records into it); it dies only when the list is cleared.
 template <class Record>
 class RecordList {
   using Order = std::vector<Record*>;
@@ -92,12 +92,6 @@ class RecordList {
 
   // A new default record at the end, to be filled in place.
   Record& AppendNew() { return Place(store_.Make()); }
-
-  Record& InsertBefore(std::size_t position, Record record) {
-    Record& made = store_.Make(std::move(record));
-    order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(position), &made);
-    return made;
-  }
 
   // A copy of `text` that lives as long as the list's records: what a record of a kind with many
   // records (a service) holds its text columns in, instead of a string of its own each.

@@ -88,7 +88,7 @@ struct Provider {
 // Lists hold hundreds of thousands of services, so their text columns are not strings of their
 // own: they are views of texts that the service's list keeps (RecordList::KeepText), or of
 // constants, and stay valid as long as the service does. Nor does a service carry merge_
-// references: the merge relinks each merged service as it takes it over (AdoptService).
+// references: the merge relinks each merged service as it takes it over (AddServices).
 struct Service {
   Antenna* antenna = nullptr;
   Transponder* transponder = nullptr;

@@ -5,7 +5,7 @@
 
 #include "format/reader.h"
 #include "format/text_lines.h"
-#include "merge/record_merge.h"
+#include "model/first_by_name.h"
 #include "model/messages.h"
 #include "platform/files.h"
 #include "split/provider_naming.h"
@@ -30,7 +30,7 @@ void ParsePreferredAntennas(Workspace& workspace, std::string_view text) {
 
 void KeepPreferredAntenna(Workspace& workspace, const FirstByName<Antenna>& main_antennas,
                           const Antenna& preferred) {
-  Antenna* antenna = FindAntenna(main_antennas, preferred);
+  Antenna* antenna = main_antennas.Find(preferred.name);
   if (antenna == nullptr) {
     workspace.Show(NotExistingPreferredAntenna(preferred.name, workspace.settings.current_file));
     return;

@@ -17,14 +17,23 @@ namespace {
 using test_support::LoadList;
 using test_support::WorkspaceTest;
 
+// A merge inserts records by taking the order out, adding records that have no place yet and
+// handing the new order back.
+std::vector<Provider*> InsertedBefore(std::vector<Provider*> order, std::size_t position,
+                                      Provider& record) {
+  order.insert(order.begin() + static_cast<std::ptrdiff_t>(position), &record);
+  return order;
+}
+
 TEST(RecordList, ReferencesSurviveAppendsAndInserts) {
   RecordList<Provider> list;
   Provider* first = &list.Append({"first", 0, false});
   Provider* second = &list.Append({"second", 1, false});
   // Enough appends to make the list grow its storage several times.
   for (int i = 0; i < 5000; ++i) list.Append({"filler" + std::to_string(i), i + 2, false});
-  Provider* inserted = &list.InsertBefore(1, {"inserted", 0, false});
-  list.InsertBefore(0, {"front", 0, false});
+  Provider* inserted = &list.MakeUnplaced({"inserted", 0, false});
+  list.AssignOrder(InsertedBefore(list.TakeOrder(), 1, *inserted));
+  list.AssignOrder(InsertedBefore(list.TakeOrder(), 0, list.MakeUnplaced({"front", 0, false})));
 
   EXPECT_EQ(first->name, "first");
   EXPECT_EQ(second->name, "second");
@@ -116,8 +125,8 @@ TEST(RecordList, ResolvesPositionsPastTheEndToTheLastRecordAndNegativeOnesToNone
 
 TEST(RecordList, WalksInOrder) {
   RecordList<Network> list;
+  list.Append({"w", 0});
   list.Append({"x", 0});
-  list.InsertBefore(0, {"w", 0});
   list.Append({"y", 0});
   std::string order;
   for (const Network& network : list) order += network.text;
