@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -6,8 +7,11 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMap>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <deque>
@@ -72,10 +76,46 @@ const std::string kSecondList = CrLfLines({
     ServiceLine("V", "0", "0", "tv three"),
 });
 
-struct Message {
+struct ShownMessage {
   QString title;
   QString text;
 };
+
+// The texts of the window's controls in the order in which it creates them.
+const QStringList kCreationOrder = {
+    "Load",
+    "Save",
+    "Remove all Radio channels",
+    "Remove all Favorites",
+    "Keep preferred Antennas",
+    "Split per antenna",
+    "Merge",
+    "Save or Split",
+    "Divide providers into FTA and Non FTA",
+    "Split into vrk per Provider",
+    " Providers ",
+    "Use Antenna (Lnb) Name as provider name",
+    "Use satellite position as provider name",
+    "Keep existing providers",
+};
+
+bool IsFrame(const QWidget* control) { return qobject_cast<const QGroupBox*>(control) != nullptr; }
+
+QString TextOf(const QWidget* control) {
+  if (const auto* frame = qobject_cast<const QGroupBox*>(control)) return frame->title();
+  return qobject_cast<const QAbstractButton*>(control)->text();
+}
+
+// The window's push buttons, check boxes, option buttons and frames, the lowest first.
+std::vector<const QWidget*> ControlsOf(const QWidget& window) {
+  std::vector<const QWidget*> controls;
+  for (const QObject* child : window.children()) {
+    if (qobject_cast<const QAbstractButton*>(child) || qobject_cast<const QGroupBox*>(child)) {
+      controls.push_back(static_cast<const QWidget*>(child));
+    }
+  }
+  return controls;
+}
 
 }  // namespace
 
@@ -88,7 +128,11 @@ class MainWindowTest : public QObject {
 
   void StartStateShowsVersionAndKeepsExistingProviders();
   void WindowHasFixedSizeTitleAndNoMinimiseBox();
-  void ControlsAreCreatedInTableOrderWithTheirGeometry();
+  void ControlsShowTheirTextsAtTheirPlaces();
+  void WindowHasFourPushButtonsFiveCheckBoxesThreeOptionButtonsAndTwoFrames();
+  void ControlsAreCreatedInTheirOrderAboveTheFrames();
+  void EveryControlLiesInTheClientAreaAboveTheStatusBar();
+  void NoTwoControlsOverlapButAFrameAndTheControlsWithinIt();
   void EveryCheckBoxAndOptionButtonTakesAClickThroughTheFrames();
   void BoxesShowWhatTheControlsModelDecides();
   void EachOperationLeavesItsCaptionsAndStatusTexts();
@@ -118,7 +162,7 @@ class MainWindowTest : public QObject {
   std::deque<QString> save_answers_;
   std::vector<FileDialogRequest> open_requests_;
   std::vector<FileDialogRequest> save_requests_;
-  std::vector<Message> messages_;
+  std::vector<ShownMessage> messages_;
   std::function<void()> during_open_dialog_;
 };
 
@@ -220,48 +264,91 @@ void MainWindowTest::WindowHasFixedSizeTitleAndNoMinimiseBox() {
   QVERIFY(status_bar->geometry().top() >= 390);
 }
 
-void MainWindowTest::ControlsAreCreatedInTableOrderWithTheirGeometry() {
-  struct Expected {
+void MainWindowTest::ControlsShowTheirTextsAtTheirPlaces() {
+  struct Seen {
     const char* name;
+    const char* kind;
     const char* text;
     QRect geometry;
   };
-  const std::vector<Expected> table = {
-      {"load_button", "Load", {20, 20, 310, 30}},
-      {"save_button", "Save", {20, 350, 310, 30}},
-      {"remove_radio_box", "Remove all Radio channels", {180, 150, 150, 30}},
-      {"remove_favorites_box", "Remove all Favorites", {30, 150, 140, 30}},
-      {"keep_pref_box", "Keep preferred Antennas", {30, 120, 140, 30}},
-      {"split_button", "Split per antenna", {20, 310, 310, 30}},
-      {"merge_button", "Merge", {20, 60, 310, 30}},
-      {"save_or_split_frame", "Save or Split", {10, 100, 330, 290}},
-      {"divide_fta_box", "Divide providers into FTA and Non FTA", {40, 200, 210, 30}},
-      {"split_per_provider_box", "Split into vrk per Provider", {180, 120, 140, 30}},
-      {"providers_frame", " Providers ", {30, 180, 290, 120}},
-      {"antenna_name_option", "Use Antenna (Lnb) Name as provider name", {40, 270, 230, 20}},
-      {"satellite_position_option", "Use satellite position as provider name", {40, 250, 230, 20}},
-      {"keep_existing_option", "Keep existing providers", {40, 230, 180, 20}},
+  const std::vector<Seen> some_controls = {
+      {"load_button", "QPushButton", "Load", {20, 20, 310, 30}},
+      {"remove_radio_box", "QCheckBox", "Remove all Radio channels", {180, 150, 150, 30}},
+      {"providers_frame", "QGroupBox", " Providers ", {30, 180, 290, 120}},
+      {"keep_existing_option", "QRadioButton", "Keep existing providers", {40, 230, 180, 20}},
   };
-  // The frames lie beneath all other controls, which keep their creation order above them.
+  for (const Seen& seen : some_controls) {
+    const QWidget* control = run_->window.findChild<const QWidget*>(seen.name);
+    QVERIFY2(control != nullptr, seen.name);
+    QCOMPARE(control->metaObject()->className(), seen.kind);
+    QCOMPARE(TextOf(control), QString(seen.text));
+    QCOMPARE(control->geometry(), seen.geometry);
+  }
+}
+
+void MainWindowTest::WindowHasFourPushButtonsFiveCheckBoxesThreeOptionButtonsAndTwoFrames() {
+  const MainWindow& window = run_->window;
+  QCOMPARE(window.findChildren<const QPushButton*>(Qt::FindDirectChildrenOnly).size(), 4);
+  QCOMPARE(window.findChildren<const QCheckBox*>(Qt::FindDirectChildrenOnly).size(), 5);
+  QCOMPARE(window.findChildren<const QRadioButton*>(Qt::FindDirectChildrenOnly).size(), 3);
+  QCOMPARE(window.findChildren<const QGroupBox*>(Qt::FindDirectChildrenOnly).size(), 2);
+  QCOMPARE(ControlsOf(window).size(), std::size_t{14});
+}
+
+// The frames only draw a border: they lie beneath every other control, so that a click always
+// reaches a control, and a frame beneath the frames within it. The other controls keep their
+// creation order above them.
+void MainWindowTest::ControlsAreCreatedInTheirOrderAboveTheFrames() {
+  const std::vector<const QWidget*> controls = ControlsOf(run_->window);
   QStringList stacked;
-  for (const QObject* child : run_->window.children()) {
-    if (!child->objectName().isEmpty() && child->objectName() != "status_bar") {
-      stacked << child->objectName();
+  QStringList frames;
+  for (const QWidget* control : controls) {
+    stacked << TextOf(control);
+    if (IsFrame(control)) frames << TextOf(control);
+  }
+  QCOMPARE(frames, QStringList({"Save or Split", " Providers "}));
+  QStringList frames_then_others = frames;
+  for (const QString& text : kCreationOrder) {
+    if (!frames.contains(text)) frames_then_others << text;
+  }
+  QCOMPARE(stacked, frames_then_others);
+  for (std::size_t below = 0; below < controls.size(); ++below) {
+    for (std::size_t above = below + 1; above < controls.size(); ++above) {
+      const bool surrounds = controls[above]->geometry().contains(controls[below]->geometry());
+      QVERIFY2(!(IsFrame(controls[above]) && surrounds),
+               qPrintable(TextOf(controls[above]) + " lies above " + TextOf(controls[below])));
     }
   }
-  QStringList expected_stacking = {"save_or_split_frame", "providers_frame"};
-  for (const Expected& row : table) {
-    if (!QString(row.name).endsWith("_frame")) expected_stacking << row.name;
+}
+
+void MainWindowTest::EveryControlLiesInTheClientAreaAboveTheStatusBar() {
+  const auto* status_bar = run_->window.findChild<const QWidget*>("status_bar");
+  QVERIFY(status_bar != nullptr);
+  QRect above_status_bar = run_->window.rect();
+  above_status_bar.setBottom(status_bar->geometry().top() - 1);
+  for (const QWidget* control : ControlsOf(run_->window)) {
+    QVERIFY2(above_status_bar.contains(control->geometry()), qPrintable(TextOf(control)));
   }
-  QCOMPARE(stacked, expected_stacking);
-  for (const Expected& row : table) {
-    const QWidget* widget = run_->window.findChild<QWidget*>(row.name);
-    QVERIFY2(widget != nullptr, row.name);
-    QCOMPARE(widget->geometry(), row.geometry);
-    const auto* button = qobject_cast<const QAbstractButton*>(widget);
-    const auto* frame = qobject_cast<const QGroupBox*>(widget);
-    QCOMPARE(button ? button->text() : frame->title(), QString(row.text));
+}
+
+void MainWindowTest::NoTwoControlsOverlapButAFrameAndTheControlsWithinIt() {
+  const std::vector<const QWidget*> controls = ControlsOf(run_->window);
+  QMap<QString, int> surrounded_by;
+  for (const QWidget* one : controls) {
+    for (const QWidget* other : controls) {
+      if (one == other || !one->geometry().intersects(other->geometry())) continue;
+      if (IsFrame(one) && one->geometry().contains(other->geometry())) {
+        ++surrounded_by[TextOf(one)];
+      } else {
+        QVERIFY2(IsFrame(other) && other->geometry().contains(one->geometry()),
+                 qPrintable(TextOf(one) + " overlaps " + TextOf(other)));
+      }
+    }
   }
+  // "Save or Split" surrounds every control below the merge button, " Providers " among them, and
+  // " Providers " the FTA box and the three option buttons.
+  QCOMPARE(surrounded_by.value("Save or Split"), 11);
+  QCOMPARE(surrounded_by.value(" Providers "), 4);
 }
 
 void MainWindowTest::EveryCheckBoxAndOptionButtonTakesAClickThroughTheFrames() {

@@ -8,9 +8,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,7 @@ namespace {
 
 using namespace test_support;
 
-struct Message {
+struct ShownMessage {
   std::string title;
   std::string text;
 };
@@ -35,12 +37,82 @@ std::string TextOf(HWND control) {
   return text;
 }
 
-// A control's rectangle in the client coordinates of its window: left, top, width, height.
+// A control's rectangle in the client coordinates of its window.
+RECT AreaOf(HWND control) {
+  RECT area{};
+  GetWindowRect(control, &area);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&area), 2);
+  return area;
+}
+
+// The same as left, top, width, height.
 RECT PlaceOf(HWND control) {
-  RECT place{};
-  GetWindowRect(control, &place);
-  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
-  return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+  const RECT area = AreaOf(control);
+  return {area.left, area.top, area.right - area.left, area.bottom - area.top};
+}
+
+bool Surrounds(const RECT& outer, const RECT& inner) {
+  return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+bool Overlap(const RECT& one, const RECT& other) {
+  RECT common{};
+  return IntersectRect(&common, &one, &other) != FALSE;
+}
+
+// The texts of the window's controls in the order in which it creates them.
+const std::vector<std::string> kCreationOrder = {
+    "Load",
+    "Save",
+    "Remove all Radio channels",
+    "Remove all Favorites",
+    "Keep preferred Antennas",
+    "Split per antenna",
+    "Merge",
+    "Save or Split",
+    "Divide providers into FTA and Non FTA",
+    "Split into vrk per Provider",
+    " Providers ",
+    "Use Antenna (Lnb) Name as provider name",
+    "Use satellite position as provider name",
+    "Keep existing providers",
+};
+
+// A push button, check box, option button or frame of the window, as it shows.
+struct Shown {
+  HWND handle;
+  std::string text;
+  LONG kind;  // BS_PUSHBUTTON, BS_CHECKBOX, BS_RADIOBUTTON or BS_GROUPBOX
+  RECT area;
+  bool IsFrame() const { return kind == BS_GROUPBOX; }
+};
+
+bool IsStatusBar(HWND child) {
+  char class_name[64] = {};
+  GetClassNameA(child, class_name, sizeof class_name);
+  return lstrcmpiA(class_name, STATUSCLASSNAMEA) == 0;
+}
+
+// The window's children from the top of the stacking order down.
+std::vector<HWND> ChildrenOf(HWND window) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+// The window's controls (all its children but the status bar), the topmost first.
+std::vector<Shown> ControlsOf(HWND window) {
+  std::vector<Shown> controls;
+  for (HWND child : ChildrenOf(window)) {
+    if (IsStatusBar(child)) continue;
+    controls.push_back(
+        {child, TextOf(child), GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK, AreaOf(child)});
+  }
+  return controls;
 }
 
 bool IsChecked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -118,7 +190,7 @@ class Win32WindowTest : public testing::Test {
 
   TempFolder folder_;
   WindowSession run_{folder_.path(), ExecutableFolder()};
-  std::vector<Message> messages_;
+  std::vector<ShownMessage> messages_;
   std::deque<std::string> open_answers_;
   std::deque<std::string> save_answers_;
   std::vector<FileDialogRequest> open_requests_;
@@ -126,7 +198,7 @@ class Win32WindowTest : public testing::Test {
   std::function<void()> during_dialog_;
 };
 
-TEST_F(Win32WindowTest, WindowHasTheFixedLayoutOfTheTable) {
+TEST_F(Win32WindowTest, WindowHasItsTitleSizeStyleAndPlace) {
   EXPECT_EQ(TextOf(Window()), "VRK Split & Merge");
   RECT client{};
   GetClientRect(Window(), &client);
@@ -141,79 +213,125 @@ TEST_F(Win32WindowTest, WindowHasTheFixedLayoutOfTheTable) {
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 1);
   EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 1);
+}
 
-  struct Row {
+TEST_F(Win32WindowTest, ControlsShowTheirTextsAtTheirPlaces) {
+  struct Seen {
     const char* text;
     LONG kind;
-    RECT place;
+    RECT place;  // left, top, width, height
+    int id;
   };
-  // In creation order.
-  const std::vector<Row> table = {
-      {"Load", BS_PUSHBUTTON, {20, 20, 310, 30}},
-      {"Save", BS_PUSHBUTTON, {20, 350, 310, 30}},
-      {"Remove all Radio channels", BS_CHECKBOX, {180, 150, 150, 30}},
-      {"Remove all Favorites", BS_CHECKBOX, {30, 150, 140, 30}},
-      {"Keep preferred Antennas", BS_CHECKBOX, {30, 120, 140, 30}},
-      {"Split per antenna", BS_PUSHBUTTON, {20, 310, 310, 30}},
-      {"Merge", BS_PUSHBUTTON, {20, 60, 310, 30}},
-      {"Save or Split", BS_GROUPBOX, {10, 100, 330, 290}},
-      {"Divide providers into FTA and Non FTA", BS_CHECKBOX, {40, 200, 210, 30}},
-      {"Split into vrk per Provider", BS_CHECKBOX, {180, 120, 140, 30}},
-      {" Providers ", BS_GROUPBOX, {30, 180, 290, 120}},
-      {"Use Antenna (Lnb) Name as provider name", BS_RADIOBUTTON, {40, 270, 230, 20}},
-      {"Use satellite position as provider name", BS_RADIOBUTTON, {40, 250, 230, 20}},
-      {"Keep existing providers", BS_RADIOBUTTON, {40, 230, 180, 20}},
+  const std::vector<Seen> some_controls = {
+      {"Load", BS_PUSHBUTTON, {20, 20, 310, 30}, 101},
+      {"Remove all Radio channels", BS_CHECKBOX, {180, 150, 150, 30}, 103},
+      {" Providers ", BS_GROUPBOX, {30, 180, 290, 120}, 111},
+      {"Keep existing providers", BS_RADIOBUTTON, {40, 230, 180, 20}, 114},
   };
-  // Top to bottom: the controls in creation order, then the frames beneath them (so that a click
-  // always reaches a control), then the status bar.
-  std::vector<std::string> stacked;
-  std::vector<int> ids;
-  for (HWND child = GetWindow(Window(), GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    char class_name[64] = {};
-    GetClassNameA(child, class_name, sizeof class_name);
-    if (lstrcmpiA(class_name, STATUSCLASSNAMEA) == 0) {
-      stacked.push_back("status bar");
-      continue;
-    }
-    stacked.push_back(TextOf(child));
-    ids.push_back(GetDlgCtrlID(child));
-    const Row* row = nullptr;
-    for (const Row& candidate : table) {
-      if (TextOf(child) == candidate.text) row = &candidate;
-    }
-    ASSERT_NE(row, nullptr) << TextOf(child);
-    const RECT place = PlaceOf(child);
-    EXPECT_EQ(place.left, row->place.left) << row->text;
-    EXPECT_EQ(place.top, row->place.top) << row->text;
-    EXPECT_EQ(place.right, row->place.right) << row->text;
-    EXPECT_EQ(place.bottom, row->place.bottom) << row->text;
-    EXPECT_EQ(GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK, row->kind) << row->text;
-    // Every control shows the system's dialog font.
-    LOGFONTA shown{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)), sizeof shown,
-               &shown);
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    EXPECT_STREQ(shown.lfFaceName, metrics.lfMessageFont.lfFaceName) << row->text;
+  for (const Seen& seen : some_controls) {
+    HWND control = GetDlgItem(Window(), seen.id);
+    ASSERT_NE(control, nullptr) << seen.text;
+    EXPECT_EQ(TextOf(control), seen.text);
+    EXPECT_EQ(GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK, seen.kind) << seen.text;
+    const RECT place = PlaceOf(control);
+    EXPECT_EQ(place.left, seen.place.left) << seen.text;
+    EXPECT_EQ(place.top, seen.place.top) << seen.text;
+    EXPECT_EQ(place.right, seen.place.right) << seen.text;
+    EXPECT_EQ(place.bottom, seen.place.bottom) << seen.text;
   }
-  std::vector<std::string> expected_stacking;
-  for (const Row& row : table) {
-    if (row.kind != BS_GROUPBOX) expected_stacking.push_back(row.text);
-  }
-  expected_stacking.insert(expected_stacking.end(), {" Providers ", "Save or Split", "status bar"});
-  EXPECT_EQ(stacked, expected_stacking);
-  // The ids follow the order of creation.
-  std::vector<int> creation = ids;
-  std::sort(creation.begin(), creation.end());
-  std::vector<std::string> by_creation;
-  for (const int id : creation) by_creation.push_back(TextOf(GetDlgItem(Window(), id)));
-  std::vector<std::string> table_texts;
-  for (const Row& row : table) table_texts.push_back(row.text);
-  EXPECT_EQ(by_creation, table_texts);
+}
 
-  // The status bar: two fields, 100 and 246 wide, at the bottom of the client area.
+TEST_F(Win32WindowTest, WindowHasFourPushButtonsFiveCheckBoxesThreeOptionButtonsAndTwoFrames) {
+  std::map<LONG, int> kinds;
+  for (const Shown& control : ControlsOf(Window())) ++kinds[control.kind];
+  EXPECT_EQ(kinds,
+            (std::map<LONG, int>{
+                {BS_PUSHBUTTON, 4}, {BS_CHECKBOX, 5}, {BS_RADIOBUTTON, 3}, {BS_GROUPBOX, 2}}));
+}
+
+TEST_F(Win32WindowTest, EveryControlShowsTheSystemsDialogFont) {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  for (const Shown& control : ControlsOf(Window())) {
+    LOGFONTA shown{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control.handle, WM_GETFONT, 0, 0)),
+               sizeof shown, &shown);
+    EXPECT_STREQ(shown.lfFaceName, metrics.lfMessageFont.lfFaceName) << control.text;
+  }
+}
+
+// The ids follow the order of creation. From the top down, the controls keep that order above
+// the frames, which lie beneath them so that a click always reaches a control, a frame beneath
+// the frames within it; the status bar lies at the bottom.
+TEST_F(Win32WindowTest, ControlsAreCreatedInTheirOrderAboveTheFrames) {
+  const std::vector<Shown> controls = ControlsOf(Window());
+  std::vector<int> ids;
+  for (const Shown& control : controls) ids.push_back(GetDlgCtrlID(control.handle));
+  std::sort(ids.begin(), ids.end());
+  std::vector<std::string> by_creation;
+  for (const int id : ids) by_creation.push_back(TextOf(GetDlgItem(Window(), id)));
+  EXPECT_EQ(by_creation, kCreationOrder);
+  ASSERT_FALSE(ids.empty());
+  EXPECT_EQ(ids.front(), 101);
+  EXPECT_EQ(ids.back(), 114);
+
+  std::vector<std::string> stacked;
+  std::vector<std::string> frames;
+  for (const Shown& control : controls) {
+    stacked.push_back(control.text);
+    if (control.IsFrame()) frames.push_back(control.text);
+  }
+  EXPECT_EQ(frames, (std::vector<std::string>{" Providers ", "Save or Split"}));
+  std::vector<std::string> others_then_frames;
+  for (const std::string& text : kCreationOrder) {
+    if (std::find(frames.begin(), frames.end(), text) == frames.end()) {
+      others_then_frames.push_back(text);
+    }
+  }
+  others_then_frames.insert(others_then_frames.end(), frames.begin(), frames.end());
+  EXPECT_EQ(stacked, others_then_frames);
+  for (std::size_t above = 0; above < controls.size(); ++above) {
+    for (std::size_t below = above + 1; below < controls.size(); ++below) {
+      EXPECT_FALSE(controls[above].IsFrame() &&
+                   Surrounds(controls[above].area, controls[below].area))
+          << controls[above].text << " lies above " << controls[below].text;
+    }
+  }
+  EXPECT_TRUE(IsStatusBar(ChildrenOf(Window()).back()));
+}
+
+TEST_F(Win32WindowTest, EveryControlLiesInTheClientAreaAboveTheStatusBar) {
+  RECT above_status_bar{};
+  GetClientRect(Window(), &above_status_bar);
+  above_status_bar.bottom = AreaOf(run_.window.handles().status_bar).top;
+  for (const Shown& control : ControlsOf(Window())) {
+    EXPECT_TRUE(Surrounds(above_status_bar, control.area)) << control.text;
+  }
+}
+
+TEST_F(Win32WindowTest, NoTwoControlsOverlapButAFrameAndTheControlsWithinIt) {
+  const std::vector<Shown> controls = ControlsOf(Window());
+  std::map<std::string, int> surrounded_by;
+  for (const Shown& one : controls) {
+    for (const Shown& other : controls) {
+      if (one.handle == other.handle || !Overlap(one.area, other.area)) continue;
+      if (one.IsFrame() && Surrounds(one.area, other.area)) {
+        ++surrounded_by[one.text];
+      } else {
+        EXPECT_TRUE(other.IsFrame() && Surrounds(other.area, one.area))
+            << one.text << " overlaps " << other.text;
+      }
+    }
+  }
+  // "Save or Split" surrounds every control below the merge button, " Providers " among them, and
+  // " Providers " the FTA box and the three option buttons.
+  EXPECT_EQ(surrounded_by["Save or Split"], 11);
+  EXPECT_EQ(surrounded_by[" Providers "], 4);
+}
+
+TEST_F(Win32WindowTest, StatusBarHasTwoFieldsAtTheBottom) {
+  // Two fields, 100 and 246 wide, at the bottom of the client area.
   HWND status_bar = run_.window.handles().status_bar;
   int edges[3] = {};
   EXPECT_EQ(SendMessageA(status_bar, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)), 2);

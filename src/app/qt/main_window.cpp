@@ -10,25 +10,30 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <ranges>
+#include <string_view>
+#include <vector>
 
 namespace vsm {
 
 namespace {
 
-constexpr int kOutcomeFieldWidth = 100;
-constexpr int kDetailFieldWidth = 246;
 constexpr int kSmallestFontPixels = 10;
+
+QString Latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
 MainWindow::MainWindow(QtPlatform& platform, Controls& controls, ButtonHandler on_button)
     : platform_(platform), controls_(controls), on_button_(std::move(on_button)) {
   setObjectName(QStringLiteral("main_window"));
-  setWindowTitle(QStringLiteral("VRK Split & Merge"));
+  setWindowTitle(Latin1(window_layout::kTitle));
   // Title bar with the system menu and the close box only.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(window_layout::kClientWidth, window_layout::kClientHeight);
   BuildControls();
   FitFontToControls();
   BuildStatusBar();
@@ -36,39 +41,35 @@ MainWindow::MainWindow(QtPlatform& platform, Controls& controls, ButtonHandler o
 }
 
 void MainWindow::BuildControls() {
-  AddPushButton(Button::load, "load_button", "Load", {20, 20, 310, 30});
-  AddPushButton(Button::save, "save_button", "Save", {20, 350, 310, 30});
-  AddCheckBox(Control::remove_radio_box, "remove_radio_box", "Remove all Radio channels",
-              {180, 150, 150, 30});
-  AddCheckBox(Control::remove_favorites_box, "remove_favorites_box", "Remove all Favorites",
-              {30, 150, 140, 30});
-  AddCheckBox(Control::keep_pref_box, "keep_pref_box", "Keep preferred Antennas",
-              {30, 120, 140, 30});
-  AddPushButton(Button::split, "split_button", "Split per antenna", {20, 310, 310, 30});
-  AddPushButton(Button::merge, "merge_button", "Merge", {20, 60, 310, 30});
-  QGroupBox* save_or_split = AddFrame("save_or_split_frame", "Save or Split", {10, 100, 330, 290});
-  AddCheckBox(Control::divide_fta_box, "divide_fta_box", "Divide providers into FTA and Non FTA",
-              {40, 200, 210, 30});
-  AddCheckBox(Control::split_per_provider_box, "split_per_provider_box",
-              "Split into vrk per Provider", {180, 120, 140, 30});
-  QGroupBox* providers = AddFrame("providers_frame", " Providers ", {30, 180, 290, 120});
-  AddOptionButton(Control::antenna_name_option, "antenna_name_option",
-                  "Use Antenna (Lnb) Name as provider name", {40, 270, 230, 20});
-  AddOptionButton(Control::satellite_position_option, "satellite_position_option",
-                  "Use satellite position as provider name", {40, 250, 230, 20});
-  AddOptionButton(Control::keep_existing_option, "keep_existing_option", "Keep existing providers",
-                  {40, 230, 180, 20});
+  std::vector<QWidget*> frames;
+  for (const window_layout::Row& row : window_layout::kControls) {
+    QWidget* control = AddControl(row);
+    control->setObjectName(Latin1(row.name));
+    control->setGeometry(row.place.x, row.place.y, row.place.width, row.place.height);
+    if (row.kind == window_layout::Kind::frame) frames.push_back(control);
+  }
   // The frames only draw a border: they lie beneath the controls they surround, which would
-  // otherwise not receive a click.
-  providers->lower();
-  save_or_split->lower();
+  // otherwise not receive a click, and a frame beneath the frames within it.
+  for (QWidget* frame : frames | std::views::reverse) frame->lower();
 }
 
-QAbstractButton* MainWindow::AddPushButton(Button which, const char* name, const char* text,
-                                           QRect geometry) {
-  auto* button = new QPushButton(QString::fromLatin1(text), this);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(geometry);
+QWidget* MainWindow::AddControl(const window_layout::Row& row) {
+  const QString text = Latin1(row.text);
+  switch (row.kind) {
+    case window_layout::Kind::push_button:
+      return AddPushButton(row.button.value(), text);
+    case window_layout::Kind::check_box:
+      return AddCheckBox(row.control.value(), text);
+    case window_layout::Kind::option_button:
+      return AddOptionButton(row.control.value(), text);
+    case window_layout::Kind::frame:
+      break;
+  }
+  return new QGroupBox(text, this);
+}
+
+QAbstractButton* MainWindow::AddPushButton(Button which, const QString& text) {
+  auto* button = new QPushButton(text, this);
   button->setAutoDefault(false);
   buttons_[static_cast<std::size_t>(which)] = button;
   // Load and save act on a plain click; merge and split on any notification of their button,
@@ -77,40 +78,30 @@ QAbstractButton* MainWindow::AddPushButton(Button which, const char* name, const
   return button;
 }
 
-void MainWindow::AddCheckBox(Control which, const char* name, const char* text, QRect geometry) {
-  auto* box = new QCheckBox(QString::fromLatin1(text), this);
-  box->setObjectName(QString::fromLatin1(name));
-  box->setGeometry(geometry);
+QAbstractButton* MainWindow::AddCheckBox(Control which, const QString& text) {
+  auto* box = new QCheckBox(text, this);
   controls_widgets_[static_cast<std::size_t>(which)] = box;
   // The model decides the final state (it may refuse the click) and shows it back.
   connect(box, &QCheckBox::clicked, this,
           [this, which](bool checked) { controls_.Click(which, checked); });
+  return box;
 }
 
-void MainWindow::AddOptionButton(Control which, const char* name, const char* text,
-                                 QRect geometry) {
-  auto* option = new QRadioButton(QString::fromLatin1(text), this);
-  option->setObjectName(QString::fromLatin1(name));
-  option->setGeometry(geometry);
+QAbstractButton* MainWindow::AddOptionButton(Control which, const QString& text) {
+  auto* option = new QRadioButton(text, this);
   // The controls model keeps the three in one group; the widgets only show its state.
   option->setAutoExclusive(false);
   controls_widgets_[static_cast<std::size_t>(which)] = option;
   // A click on an option button always selects it, even when it was selected already.
   connect(option, &QRadioButton::clicked, this, [this, which] { controls_.Click(which, true); });
-}
-
-QGroupBox* MainWindow::AddFrame(const char* name, const char* text, QRect geometry) {
-  auto* frame = new QGroupBox(QString::fromLatin1(text), this);
-  frame->setObjectName(QString::fromLatin1(name));
-  frame->setGeometry(geometry);
-  return frame;
+  return option;
 }
 
 void MainWindow::BuildStatusBar() {
   auto* status_bar = new QStatusBar(this);
   status_bar->setObjectName(QStringLiteral("status_bar"));
   status_bar->setSizeGripEnabled(false);
-  const std::array<int, 2> widths = {kOutcomeFieldWidth, kDetailFieldWidth};
+  const std::array<int, 2>& widths = window_layout::kStatusFieldWidths;
   for (std::size_t field = 0; field < widths.size(); ++field) {
     auto* label = new QLabel(status_bar);
     label->setObjectName(QStringLiteral("status_field_%1").arg(field));
@@ -121,7 +112,8 @@ void MainWindow::BuildStatusBar() {
   }
   // Like the status bar of a desktop window, it takes the bottom of the client area.
   const int height = status_bar->sizeHint().height();
-  status_bar->setGeometry(0, kClientHeight - height, kClientWidth, height);
+  status_bar->setGeometry(0, window_layout::kClientHeight - height, window_layout::kClientWidth,
+                          height);
 }
 
 // The geometry is fixed in pixels and was made for a small dialog font; desktop fonts are often

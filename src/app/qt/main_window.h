@@ -5,24 +5,21 @@
 #include <functional>
 
 #include "app/qt/qt_platform.h"
+#include "app/window_layout.h"
 #include "script/controls.h"
 
 class QAbstractButton;
-class QGroupBox;
 class QLabel;
 class QStatusBar;
 
 namespace vsm {
 
 // The tool's one window: four push buttons for the operations, five check boxes and three option
-// buttons that drive the controls model, two frames and a status bar with two fields. Geometry is
-// fixed in pixels. While an operation runs, input that arrives is dropped.
+// buttons that drive the controls model, two frames and a status bar with two fields, laid out
+// in fixed pixels by the window layout. While an operation runs, input that arrives is dropped.
 class MainWindow : public QWidget {
  public:
   using ButtonHandler = std::function<void(Button)>;
-
-  static constexpr int kClientWidth = 349;
-  static constexpr int kClientHeight = 422;
 
   MainWindow(QtPlatform& platform, Controls& controls, ButtonHandler on_button);
 
@@ -37,11 +34,11 @@ class MainWindow : public QWidget {
   bool OperationRunning() const { return operation_running_; }
 
  private:
-  QAbstractButton* AddPushButton(Button which, const char* name, const char* text, QRect geometry);
-  void AddCheckBox(Control which, const char* name, const char* text, QRect geometry);
-  void AddOptionButton(Control which, const char* name, const char* text, QRect geometry);
-  QGroupBox* AddFrame(const char* name, const char* text, QRect geometry);
   void BuildControls();
+  QWidget* AddControl(const window_layout::Row& row);
+  QAbstractButton* AddPushButton(Button which, const QString& text);
+  QAbstractButton* AddCheckBox(Control which, const QString& text);
+  QAbstractButton* AddOptionButton(Control which, const QString& text);
   void BuildStatusBar();
   void FitFontToControls();
   bool TextsFit() const;

@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <iterator>
+#include <ranges>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "app/win32/input_discarding.h"
 #include "app/win32/resource_ids.h"
@@ -14,51 +17,16 @@ namespace vsm {
 namespace {
 
 constexpr const char* kWindowClass = "VrkSplitMergeWindow";
-constexpr const char* kTitle = "VRK Split & Merge";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr int kFirstControlId = 101;  // clear of IDOK and IDCANCEL, which the dialog keys send
 constexpr int kStatusBarId = 200;
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kSmallestFontPixels = 10;
 
-enum class Kind { push_button, check_box, option_button, frame };
+using window_layout::Kind;
 
-struct ControlRow {
-  Kind kind;
-  int which;  // a Button or Control, by kind
-  const char* text;
-  MainWindow::Place place;
-};
-
-constexpr int B(Button button) { return static_cast<int>(button); }
-constexpr int C(Control control) { return static_cast<int>(control); }
-
-// The controls in creation order; each one's id is kFirstControlId + its place here.
-// clang-format off
-const ControlRow kControlTable[] = {
-    {Kind::push_button, B(Button::load), "Load", {20, 20, 310, 30}},
-    {Kind::push_button, B(Button::save), "Save", {20, 350, 310, 30}},
-    {Kind::check_box, C(Control::remove_radio_box), "Remove all Radio channels",
-     {180, 150, 150, 30}},
-    {Kind::check_box, C(Control::remove_favorites_box), "Remove all Favorites", {30, 150, 140, 30}},
-    {Kind::check_box, C(Control::keep_pref_box), "Keep preferred Antennas", {30, 120, 140, 30}},
-    {Kind::push_button, B(Button::split), "Split per antenna", {20, 310, 310, 30}},
-    {Kind::push_button, B(Button::merge), "Merge", {20, 60, 310, 30}},
-    {Kind::frame, 0, "Save or Split", {10, 100, 330, 290}},
-    {Kind::check_box, C(Control::divide_fta_box), "Divide providers into FTA and Non FTA",
-     {40, 200, 210, 30}},
-    {Kind::check_box, C(Control::split_per_provider_box), "Split into vrk per Provider",
-     {180, 120, 140, 30}},
-    {Kind::frame, 1, " Providers ", {30, 180, 290, 120}},
-    {Kind::option_button, C(Control::antenna_name_option),
-     "Use Antenna (Lnb) Name as provider name", {40, 270, 230, 20}},
-    {Kind::option_button, C(Control::satellite_position_option),
-     "Use satellite position as provider name", {40, 250, 230, 20}},
-    {Kind::option_button, C(Control::keep_existing_option), "Keep existing providers",
-     {40, 230, 180, 20}},
-};
-// clang-format on
-constexpr int kControlRows = static_cast<int>(std::size(kControlTable));
+constexpr std::size_t Index(Button button) { return static_cast<std::size_t>(button); }
+constexpr std::size_t Index(Control control) { return static_cast<std::size_t>(control); }
 
 // The check boxes and option buttons do not change their own state: the controls model decides
 // it (it may refuse a click) and the platform shows it back.
@@ -169,7 +137,7 @@ bool MainWindow::Create() {
   RegisterWindowClass(instance);
   dots_per_inch_ = ScreenDotsPerInch();
   // The outer size follows from the client size by the system's own reckoning of the frame.
-  RECT outer{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+  RECT outer{0, 0, Scaled(window_layout::kClientWidth), Scaled(window_layout::kClientHeight)};
   AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
   const int width = outer.right - outer.left;
   const int height = outer.bottom - outer.top;
@@ -177,8 +145,9 @@ bool MainWindow::Create() {
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   const int x = work.left + (work.right - work.left - width) / 2;
   const int y = work.top + (work.bottom - work.top - height) / 2;
-  HWND window = CreateWindowExA(0, kWindowClass, kTitle, kWindowStyle, x, y, width, height, nullptr,
-                                nullptr, instance, nullptr);
+  const std::string title(window_layout::kTitle);
+  HWND window = CreateWindowExA(0, kWindowClass, title.c_str(), kWindowStyle, x, y, width, height,
+                                nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return false;
   handles_.window = window;
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -192,7 +161,7 @@ bool MainWindow::Create() {
 void MainWindow::Show() {
   ShowWindow(handles_.window, SW_SHOW);
   UpdateWindow(handles_.window);
-  SetFocus(handles_.buttons[B(Button::load)]);
+  SetFocus(handles_.buttons[Index(Button::load)]);
 }
 
 void MainWindow::StartTimer(UINT milliseconds) {
@@ -200,33 +169,38 @@ void MainWindow::StartTimer(UINT milliseconds) {
 }
 
 void MainWindow::BuildControls() {
-  for (int row = 0; row < kControlRows; ++row) {
-    const ControlRow& control = kControlTable[row];
-    HWND handle = AddControl(row, control.text, StyleOf(control.kind), control.place);
+  std::vector<HWND> frames;
+  for (std::size_t row = 0; row < window_layout::kControls.size(); ++row) {
+    const window_layout::Row& control = window_layout::kControls[row];
+    HWND handle = AddControl(row, control);
     switch (control.kind) {
       case Kind::push_button:
-        handles_.buttons[control.which] = handle;
+        handles_.buttons[Index(control.button.value())] = handle;
         break;
       case Kind::check_box:
       case Kind::option_button:
-        handles_.controls[control.which] = handle;
+        handles_.controls[Index(control.control.value())] = handle;
         break;
       case Kind::frame:
-        frames_[control.which] = handle;
+        frames.push_back(handle);
         break;
     }
   }
   // The frames only draw a border: they lie beneath the controls they surround, which keep their
-  // creation order above them, so that a click always reaches a control.
-  for (HWND frame : {frames_[1], frames_[0]}) {
+  // creation order above them, so that a click always reaches a control; a frame lies beneath
+  // the frames within it.
+  for (HWND frame : frames | std::views::reverse) {
     SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 
-HWND MainWindow::AddControl(int row, const char* text, DWORD style, Place place) {
-  return CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | style, Scaled(place.x),
-                         Scaled(place.y), Scaled(place.width), Scaled(place.height),
-                         handles_.window, reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + row}),
+HWND MainWindow::AddControl(std::size_t row, const window_layout::Row& control) {
+  const std::string text(control.text);
+  const window_layout::Place& place = control.place;
+  const auto id = static_cast<INT_PTR>(kFirstControlId + row);
+  return CreateWindowExA(0, "BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | StyleOf(control.kind),
+                         Scaled(place.x), Scaled(place.y), Scaled(place.width),
+                         Scaled(place.height), handles_.window, reinterpret_cast<HMENU>(id),
                          GetModuleHandleA(nullptr), nullptr);
 }
 
@@ -238,7 +212,8 @@ void MainWindow::BuildStatusBar() {
   if (status_bar == nullptr) return;
   SendMessageA(status_bar, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   // Right edges of the two fields.
-  int edges[2] = {Scaled(kOutcomeFieldWidth), Scaled(kOutcomeFieldWidth + kDetailFieldWidth)};
+  const std::array<int, 2>& widths = window_layout::kStatusFieldWidths;
+  int edges[2] = {Scaled(widths[0]), Scaled(widths[0] + widths[1])};
   SendMessageA(status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
   // Like any status bar, it takes the bottom of the client area, at the height of its font.
   SendMessageA(status_bar, WM_SIZE, 0, 0);
@@ -299,7 +274,6 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l)
     case WM_DESTROY:
       KillTimer(window, kTimerId);
       handles_ = WindowHandles{};
-      frames_ = {};
       if (on_destroyed) on_destroyed();
       return 0;
     default:
@@ -312,11 +286,11 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l)
 // notification can only come from input that was queued before it began: it is ignored.
 void MainWindow::OnCommand(int id, int notification) {
   const int row = id - kFirstControlId;
-  if (row < 0 || row >= kControlRows || operation_running_) return;
-  const ControlRow& control = kControlTable[row];
+  if (row < 0 || row >= std::ssize(window_layout::kControls) || operation_running_) return;
+  const window_layout::Row& control = window_layout::kControls[static_cast<std::size_t>(row)];
   switch (control.kind) {
     case Kind::push_button: {
-      const auto button = static_cast<Button>(control.which);
+      const Button button = control.button.value();
       const bool any_notification = button == Button::merge || button == Button::split;
       if (notification == BN_CLICKED || any_notification) {
         RunOperation([this, button] { on_button_(button); });
@@ -325,13 +299,13 @@ void MainWindow::OnCommand(int id, int notification) {
     }
     case Kind::check_box:
       if (notification == BN_CLICKED) {
-        const auto box = static_cast<Control>(control.which);
+        const Control box = control.control.value();
         controls_.Click(box, !controls_.IsChecked(box));
       }
       break;
     case Kind::option_button:
       // A click on an option button always selects it, even when it was selected already.
-      if (notification == BN_CLICKED) controls_.Click(static_cast<Control>(control.which), true);
+      if (notification == BN_CLICKED) controls_.Click(control.control.value(), true);
       break;
     case Kind::frame:
       break;

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <array>
+#include <cstddef>
 #include <functional>
 
+#include "app/window_layout.h"
 #include "platform/platform.h"
 #include "script/controls.h"
 
@@ -21,21 +23,11 @@ struct WindowHandles {
 
 // The tool's one window, made of the system's own controls: four push buttons for the
 // operations, five check boxes and three option buttons that drive the controls model, two group
-// boxes and a status bar with two fields. The layout is fixed in pixels at 96 dots per inch and
-// scaled to the screen's. While an operation runs, input that arrives is dropped.
+// boxes and a status bar with two fields. The window layout is fixed in pixels at 96 dots per
+// inch and scaled to the screen's. While an operation runs, input that arrives is dropped.
 class MainWindow {
  public:
   using ButtonHandler = std::function<void(Button)>;
-
-  static constexpr int kClientWidth = 349;
-  static constexpr int kClientHeight = 422;
-  static constexpr int kOutcomeFieldWidth = 100;
-  static constexpr int kDetailFieldWidth = 246;
-
-  // A control's place in client coordinates, at 96 dots per inch.
-  struct Place {
-    int x, y, width, height;
-  };
 
   MainWindow(Controls& controls, ButtonHandler on_button);
   ~MainWindow();
@@ -68,7 +60,7 @@ class MainWindow {
   void OnCommand(int id, int notification);
   void OnCloseRequest();
   void BuildControls();
-  HWND AddControl(int row, const char* text, DWORD style, Place place);
+  HWND AddControl(std::size_t row, const window_layout::Row& control);
   void BuildStatusBar();
   void FitFontToControls();
   bool TextsFit() const;
@@ -78,7 +70,6 @@ class MainWindow {
   Controls& controls_;
   ButtonHandler on_button_;
   WindowHandles handles_;
-  std::array<HWND, 2> frames_{};
   HFONT font_ = nullptr;
   int dots_per_inch_ = 96;
   bool operation_running_ = false;
