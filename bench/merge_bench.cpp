@@ -54,7 +54,8 @@ class BenchFolder {
 };
 
 void LoadMainList(Workspace& workspace, const BenchFolder& folder) {
-  if (!LoadThisFile(workspace, folder.File("a.txt")))
+  BeginLoad(workspace, folder.File("a.txt"));
+  if (!ReadListFile(workspace, folder.File("a.txt")))
     throw std::runtime_error("cannot load " + folder.File("a.txt"));
 }
 

@@ -41,6 +41,12 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
+// A load of a channel list as the tool's load makes it (a list, never a script).
+bool LoadList(Workspace& workspace, const std::string& file) {
+  BeginLoad(workspace, file);
+  return workspace.Report(ReadListFile(workspace, file));
+}
+
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -255,24 +261,26 @@ class PipelineRun {
     phases.push_back({"load",
                       {List("a.txt")},
                       one,
-                      [&] { return LoadThisFile(workspace, List("a.txt")); },
+                      [&] { return LoadList(workspace, List("a.txt")); },
                       "",
                       true});
     phases.push_back({"merge 2 lists",
                       {List("b.txt"), List("c.txt")},
                       all,
                       [&] {
-                        if (!MergeThisFile(workspace, List("b.txt"))) return false;
-                        return MergeThisFile(workspace, List("c.txt"));
+                        if (!workspace.Report(MergeThisFile(workspace, List("b.txt"))))
+                          return false;
+                        return workspace.Report(MergeThisFile(workspace, List("c.txt")));
                       },
                       "",
                       true});
     const std::string saved = (start_folder_ / "saved.txt").string();
-    phases.push_back({"save .txt",
-                      {},
-                      all,
-                      [&] { return SaveThisFile(workspace, saved, Button::save); },
-                      saved});
+    phases.push_back(
+        {"save .txt",
+         {},
+         all,
+         [&] { return workspace.Report(SaveThisFile(workspace, saved, Button::save)); },
+         saved});
     phases.push_back({"split/antenna",
                       {},
                       all,
@@ -533,7 +541,7 @@ ShapeFigures RunEmptyAntennas(const fs::path& parent, int antennas) {
     ReleaseFreeMemory();
     ResetPeakResidentMemory();
     auto start = Clock::now();
-    if (!LoadThisFile(workspace, (start_folder / "empty.txt").string())) {
+    if (!LoadList(workspace, (start_folder / "empty.txt").string())) {
       throw std::runtime_error("the list of empty antennas did not load");
     }
     figures.load_seconds = SecondsSince(start);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -8,17 +10,11 @@
 
 namespace vsm {
 
-// Which services a marking pass keeps, besides lying on a selected antenna.
-enum class PieceKind {
-  selected_antennas,  // every service of a selected antenna; the providers they name are marked
-  selected_provider,  // only the services that name the one provider marked `used`
-};
-
-// Prepares everything the writer reads: lists and renumbers the kept transponders (those of the
-// selected antennas) and services, numbers the antennas and the used providers, and points the
-// kept services and their favourites at their output numbers. A record whose antenna,
-// transponder, provider or service is absent is never kept. True when a service was kept.
-bool MarkKeptRecords(Workspace& workspace, PieceKind kind);
+// What the pieces of a marking pass are. A save is one piece of every selected antenna; a split
+// per antenna has a piece per antenna, made while that antenna alone is selected; a split per
+// provider a piece per provider of the list split (OutputProviders), made while that provider
+// alone is marked `used`.
+enum class PieceKind { whole_list, per_antenna, per_provider };
 
 // The provider list that a save or a piece writes from: the list's own providers when existing
 // names are kept, otherwise the generated ones.
@@ -28,54 +24,60 @@ RecordList<Provider>& OutputProviders(Workspace& workspace);
 // otherwise the generated provider of its antenna. Nothing when there is none.
 Provider* OutputProviderOf(Workspace& workspace, const Service& service);
 
-// Whether a service names the provider marked `used` in the list being split per provider.
-bool InSelectedProvider(Workspace& workspace, const Service& service);
-
-// The records of every piece of one split, gathered in one pass over the lists, so that marking
-// a piece costs time in proportion to the piece rather than to the whole list. A piece per
-// antenna is the antenna at a position of `antennas`, selected alone; a piece per provider is
-// the provider at a position of the list split (`providers`, or `generated_providers` when
-// providers are named after their antenna), marked `used` alone. The selection, the naming
-// options and the lists must not change while the split runs.
-class SplitPieces {
+// The records of each piece of a save or a split, gathered in one pass over the lists, so that
+// marking a piece costs time in proportion to the piece rather than to the whole list. What every
+// piece shares is numbered once: the antennas (their positions, in every piece), and for a split
+// per provider the transponders of the selected antennas, which every piece holds. The selection,
+// the naming options and the lists must not change while the pieces are marked.
+class Pieces {
  public:
-  SplitPieces(Workspace& workspace, PieceKind kind);
+  Pieces(Workspace& workspace, PieceKind kind);
 
-  // Marks the piece at `position` with the same outcome as MarkKeptRecords over the whole lists.
-  // True when a service was kept.
+  // Prepares everything the writer reads for the piece at `position`: lists and numbers its
+  // transponders (those of the selected antennas), its kept services and its providers, and points
+  // its services and their favourites at their output numbers. A record whose antenna,
+  // transponder, provider or service is absent is never kept. True when a service was kept.
   bool Mark(std::size_t position);
 
  private:
-  struct Piece {
-    std::vector<Transponder*> transponders;  // per antenna only
-    std::vector<Service*> tv_services;
-    std::vector<Service*> radio_services;
-    std::vector<Favorite*> tv_favorites;
-    std::vector<Favorite*> radio_favorites;
+  // The records of one kind grouped by piece, in list order within a piece: a piece's records lie
+  // side by side, and a piece that holds none costs an offset, a million times for a million
+  // antennas.
+  template <class Record>
+  class Grouped {
+   public:
+    Grouped() = default;
+    // `piece_of` gives each record's piece, or -1 for none.
+    template <class Records, class WhichPiece>
+    Grouped(Records& records, std::size_t pieces, WhichPiece piece_of);
+    std::span<Record* const> operator[](std::size_t piece) const {
+      return {records_.data() + offsets_[piece], records_.data() + offsets_[piece + 1]};
+    }
+
+   private:
+    std::vector<std::uint32_t> offsets_;
+    std::vector<Record*> records_;
   };
 
-  // The position of the piece that a service belongs to; none when it belongs to no piece.
-  std::ptrdiff_t PieceOf(Workspace& workspace, const Service* service) const;
-  void GatherTransponders(Workspace& workspace);
-  void GatherServices(Workspace& workspace, RecordList<Service>& services,
-                      std::vector<Service*> Piece::*member);
-  void GatherFavorites(Workspace& workspace, RecordList<Favorite>& favorites,
-                       std::vector<Favorite*> Piece::*member);
-  // Clears what any earlier marking left, once, before the first piece is marked.
+  std::ptrdiff_t PieceOf(const Service* service) const;
+  // Forgets what any earlier marking left (the kept marks, the providers marked), once, before the
+  // first piece is marked; later only what the piece before marked.
   void ClearEarlierMarks();
-  // Takes back the marks of the piece marked before.
   void ClearPreviousPiece();
-  // Puts the providers that a piece per antenna marked in the order of their list.
+  // The providers that the piece's kept services name, in the order of their list.
   void OrderMarkedProviders();
 
   Workspace& workspace_;
   PieceKind kind_;
-  std::vector<Piece> pieces_;
-  // Per provider: the piece of each provider of the list split. Per antenna: the position of each
+  // Per provider: the piece of each provider of the list split. Otherwise: the position of each
   // output provider in its list, which orders the providers that a piece marks.
   std::unordered_map<const Provider*, std::size_t> provider_position_;
-  std::vector<Transponder*> selected_transponders_;  // per provider: shared by every piece
-  std::vector<Provider*> marked_providers_;          // per antenna: those of the last piece
+  Grouped<Transponder> transponders_;  // but per provider: those are every piece's
+  Grouped<Service> tv_services_;
+  Grouped<Service> radio_services_;
+  Grouped<Favorite> tv_favorites_;
+  Grouped<Favorite> radio_favorites_;
+  std::vector<Provider*> marked_providers_;  // those the piece marked last
   bool cleared_ = false;
   std::ptrdiff_t previous_ = -1;
 };

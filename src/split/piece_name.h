@@ -49,6 +49,8 @@ class PieceNamer {
 
   // "<stem>.vrk" or "<stem>_<n>.vrk" for the antenna or provider named `name`.
   std::string Next(std::string_view name);
+  // Makes room for this many names at once, rather than growing with them.
+  void Reserve(std::size_t names) { taken_.reserve(names); }
 
  private:
   bool Take(const std::string& stem);

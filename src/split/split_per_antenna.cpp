@@ -21,7 +21,7 @@ void RestoreSelection(RecordList<Antenna>& antennas) {
   }
 }
 
-void SplitAntenna(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std::size_t position) {
+void SplitAntenna(Workspace& workspace, SplitRun& run, Pieces& pieces, std::size_t position) {
   Antenna& antenna = workspace.main_set.antennas[position];
   run.ShowProgress(workspace.main_set.antennas.size());
   antenna.selected = true;
@@ -37,7 +37,7 @@ void SplitAntenna(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std:
 }  // namespace
 
 bool MarkForSelectedAntennas(Workspace& workspace) {
-  return MarkKeptRecords(workspace, PieceKind::selected_antennas);
+  return Pieces(workspace, PieceKind::whole_list).Mark(0);
 }
 
 void SplitPerAntenna(Workspace& workspace, Button button) {
@@ -46,7 +46,7 @@ void SplitPerAntenna(Workspace& workspace, Button button) {
   RecordList<Antenna>& antennas = workspace.main_set.antennas;
   ParkSelection(antennas);
   if (run.OpenScript()) {
-    SplitPieces pieces(workspace, PieceKind::selected_antennas);
+    Pieces pieces(workspace, PieceKind::per_antenna);
     for (std::size_t position = 0; position < antennas.size(); ++position) {
       if (antennas[position].saved_selected) SplitAntenna(workspace, run, pieces, position);
     }

@@ -10,8 +10,8 @@ namespace vsm {
 // pieces again. `button` receives "Split into N antennas".
 void SplitPerAntenna(Workspace& workspace, Button button);
 
-// The marking pass of a save and of a piece per antenna: keeps the transponders and services of
-// the selected antennas and the providers they name. True when a service was kept.
+// The marking pass of a save: keeps the transponders and services of the selected antennas and the
+// providers they name, as one piece (Pieces). True when a service was kept.
 bool MarkForSelectedAntennas(Workspace& workspace);
 
 }  // namespace vsm

@@ -6,7 +6,7 @@
 namespace vsm {
 namespace {
 
-void SplitProvider(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std::size_t position,
+void SplitProvider(Workspace& workspace, SplitRun& run, Pieces& pieces, std::size_t position,
                    std::size_t total) {
   Provider& provider = OutputProviders(workspace)[position];
   run.ShowProgress(total);
@@ -21,17 +21,13 @@ void SplitProvider(Workspace& workspace, SplitRun& run, SplitPieces& pieces, std
 
 }  // namespace
 
-bool MarkForSelectedProvider(Workspace& workspace) {
-  return MarkKeptRecords(workspace, PieceKind::selected_provider);
-}
-
 void SplitPerProvider(Workspace& workspace, Button button) {
   SplitRun run(workspace, std::string(kProviderScriptBase));
   run.Start();
   if (!run.OpenScript()) return;
   RecordList<Provider>& providers = OutputProviders(workspace);
   for (Provider& provider : providers) provider.used = false;
-  SplitPieces pieces(workspace, PieceKind::selected_provider);
+  Pieces pieces(workspace, PieceKind::per_provider);
   // Only the provider of the piece being made is marked.
   for (std::size_t position = 0; position < providers.size(); ++position) {
     if (position > 0) providers[position - 1].used = false;

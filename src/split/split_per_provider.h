@@ -11,8 +11,4 @@ namespace vsm {
 // receives "Split into N providers".
 void SplitPerProvider(Workspace& workspace, Button button);
 
-// The marking pass of a piece per provider: keeps every transponder of the selected antennas and
-// the services on them that name the provider marked `used`. True when a service was kept.
-bool MarkForSelectedProvider(Workspace& workspace);
-
 }  // namespace vsm

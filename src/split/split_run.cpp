@@ -30,6 +30,7 @@ std::string SplitRun::ScriptName() const {
 }
 
 void SplitRun::ShowProgress(std::size_t total) {
+  if (progress_ == 0) names_.Reserve(total);
   ++progress_;
   workspace_.platform.SetStatus(
       StatusField::outcome, "Splitting " + std::to_string(progress_) + "/" + std::to_string(total));

@@ -29,7 +29,7 @@ class SplitRun {
   void Start();
   // Opens the script; false, after a message, when it cannot be created.
   bool OpenScript();
-  // Shows "Splitting i/total" for the next record taken.
+  // Shows "Splitting i/total" for the next record taken; the first call makes room for the total.
   void ShowProgress(std::size_t total);
   // Names the files of the piece of the antenna or provider named `name`; current_file and
   // text_file name them too from now on.

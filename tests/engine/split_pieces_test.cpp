@@ -1,6 +1,7 @@
 // The splits mark each piece from records gathered once per split. Every piece must come out as
-// worked out by hand for a small list, and exactly as the marking pass over the whole lists makes
-// it for a large one, for every option, also with records whose references are absent or disagree.
+// worked out by hand for a small list, and, for a large one, exactly as the marking is written
+// out step by step below over the whole lists, for every option, also with records whose
+// references are absent or disagree.
 
 #include <gtest/gtest.h>
 
@@ -11,11 +12,92 @@
 #include "generator/list_generator.h"
 #include "split/marking.h"
 #include "split/provider_naming.h"
+#include "split/split_per_antenna.h"
 #include "split_test_lists.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
 namespace {
+
+// ---- The marking of one piece, step by step over the whole lists ----
+
+bool IsOnSelectedAntenna(const Transponder* transponder) {
+  return transponder != nullptr && transponder->antenna != nullptr &&
+         transponder->antenna->selected;
+}
+
+// A piece per antenna (the one selected) or per provider (the one marked `used`), as the tool
+// marks it: the antennas numbered by position; the transponders of the selected antennas; the
+// services on them, with their transponder, provider and output provider there (and per provider
+// naming the provider marked); per antenna the providers they name marked; the used providers
+// numbered in list order; the favourites of the kept services.
+bool MarkStepByStep(Workspace& workspace, bool per_provider) {
+  ChannelList& set = workspace.main_set;
+  const Options& options = workspace.options;
+  KeptChains& kept = workspace.kept;
+  kept = {};
+  std::int32_t counter = 0;
+  for (Antenna& antenna : set.antennas) antenna.out_index = counter++;
+  if (!per_provider) {
+    for (Provider& provider : set.providers) provider.used = false;
+    for (Provider& provider : set.generated_providers) provider.used = false;
+  }
+  counter = 0;
+  for (Transponder& transponder : set.transponders) {
+    if (!IsOnSelectedAntenna(&transponder)) continue;
+    transponder.out_antenna_index = transponder.antenna->out_index;
+    transponder.out_index = counter++;
+    kept.transponders.push_back(&transponder);
+  }
+  bool kept_any = false;
+  for (const bool tv : {true, false}) {
+    counter = 1;
+    for (Service& service : set.ServicesOfKind(tv)) {
+      Provider* output = OutputProviderOf(workspace, service);
+      service.kept = (tv || !options.remove_radios) && service.antenna != nullptr &&
+                     service.antenna->selected && IsOnSelectedAntenna(service.transponder) &&
+                     service.provider != nullptr && output != nullptr &&
+                     (!per_provider || output->used);
+      if (!service.kept) continue;
+      kept_any = true;
+      service.out_ts_index = service.transponder->out_index;
+      service.out_number = counter++;
+      (tv ? kept.tv_services : kept.radio_services).push_back(&service);
+      if (per_provider) continue;
+      if (options.naming == Naming::keep_existing_names) {
+        service.provider->used = true;
+      } else {
+        for (const char* scrambled : {"FALSE", "TRUE"}) {
+          if (Provider* p = GeneratedProviderOf(workspace, *service.antenna, scrambled))
+            p->used = true;
+        }
+      }
+    }
+  }
+  counter = 0;
+  for (Provider& provider : OutputProviders(workspace)) {
+    if (!provider.used) continue;
+    provider.list_index = counter++;
+    kept.providers.push_back(&provider);
+  }
+  for (const auto* services : {&kept.tv_services, &kept.radio_services}) {
+    for (Service* service : *services) {
+      const Provider* provider = OutputProviderOf(workspace, *service);
+      if (provider != nullptr && provider->used) service->out_provider_index = provider->list_index;
+    }
+  }
+  if (!options.remove_favorites) {
+    for (const bool tv : {true, false}) {
+      if (!tv && options.remove_radios) continue;
+      for (Favorite& favorite : set.FavoritesOfKind(tv)) {
+        if (favorite.service == nullptr || !favorite.service->kept) continue;
+        favorite.out_channel_index = favorite.service->out_number - 1;
+        (tv ? kept.tv_favorites : kept.radio_favorites).push_back(&favorite);
+      }
+    }
+  }
+  return kept_any;
+}
 
 class PiecesTest : public test_support::WorkspaceTest {
  protected:
@@ -65,13 +147,12 @@ class PiecesTest : public test_support::WorkspaceTest {
       preferred.push_back(antenna.selected);
       antenna.selected = false;
     }
-    SplitPieces pieces(workspace, PieceKind::selected_antennas);
+    Pieces pieces(workspace, PieceKind::per_antenna);
     std::vector<std::string> texts;
     for (std::size_t position = 0; position < antennas.size(); ++position) {
       if (!preferred[position]) continue;
       antennas[position].selected = true;
-      const bool kept = gathered ? pieces.Mark(position)
-                                 : MarkKeptRecords(workspace, PieceKind::selected_antennas);
+      const bool kept = gathered ? pieces.Mark(position) : MarkStepByStep(workspace, false);
       texts.push_back(Marked(kept));
       antennas[position].selected = false;
     }
@@ -85,12 +166,11 @@ class PiecesTest : public test_support::WorkspaceTest {
   std::vector<std::string> PiecesPerProvider(bool gathered) {
     RecordList<Provider>& providers = OutputProviders(workspace);
     for (Provider& provider : providers) provider.used = false;
-    SplitPieces pieces(workspace, PieceKind::selected_provider);
+    Pieces pieces(workspace, PieceKind::per_provider);
     std::vector<std::string> texts;
     for (std::size_t position = 0; position < providers.size(); ++position) {
       providers[position].used = true;
-      const bool kept = gathered ? pieces.Mark(position)
-                                 : MarkKeptRecords(workspace, PieceKind::selected_provider);
+      const bool kept = gathered ? pieces.Mark(position) : MarkStepByStep(workspace, true);
       texts.push_back(Marked(kept));
       providers[position].used = false;
     }
@@ -183,6 +263,14 @@ TEST_P(SplitPiecesTest, PiecesPerProviderEqualTheWholeListPass) {
   int kept = 0;
   for (const std::string& piece : whole) kept += piece.rfind("none", 0) != 0;
   EXPECT_GT(kept, 1);  // the comparison covers pieces with content
+}
+
+TEST_P(SplitPiecesTest, ASaveIsTheOnePieceOfEverySelectedAntenna) {
+  const bool whole_kept = MarkStepByStep(workspace, false);
+  const std::string whole = Marked(whole_kept);
+  const bool saved_kept = MarkForSelectedAntennas(workspace);
+  EXPECT_EQ(Marked(saved_kept), whole);
+  EXPECT_TRUE(saved_kept);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOptions, SplitPiecesTest,
