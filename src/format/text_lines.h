@@ -31,6 +31,18 @@ class LineCursor {
   std::size_t position_ = 0;
 };
 
+// Calls `visit` with each line of a table the user edits (the preferred antennas, the satellite
+// positions): an empty file is one empty line all the same.
+template <class Visit>
+void ForEachRow(std::string_view text, Visit visit) {
+  LineCursor cursor(text);
+  std::string_view line;
+  if (!cursor.Next(line)) line = {};
+  do {
+    visit(line);
+  } while (cursor.Next(line));
+}
+
 // The first line of a text (empty for an empty text).
 std::string_view FirstLine(std::string_view text);
 

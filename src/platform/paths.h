@@ -51,7 +51,8 @@ inline std::string WithTrailingSeparator(std::string folder) {
   return folder;
 }
 
-// File-name tests look at the last four characters only, letter case included.
+// Whether `name` ends in `suffix`, byte for byte (letter case counts): all that the tool's tests of
+// a file name (".txt", ".vrk") look at.
 inline bool HasSuffix(std::string_view name, std::string_view suffix) {
   return name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
 }

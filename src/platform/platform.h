@@ -29,8 +29,6 @@ inline constexpr int kControlCount = 8;
 
 enum class StatusField { outcome = 0, detail = 1 };
 
-const char* ButtonName(Button button);
-
 // A program started by the tool. It reads nothing (its standard input is empty) and what it
 // prints on its standard output is dropped; its standard error is kept, since that is where a
 // program says why it failed.

@@ -24,20 +24,6 @@ extern char** environ;
 
 namespace vsm {
 
-const char* ButtonName(Button button) {
-  switch (button) {
-    case Button::load:
-      return "load_button";
-    case Button::merge:
-      return "merge_button";
-    case Button::save:
-      return "save_button";
-    case Button::split:
-      return "split_button";
-  }
-  return "";
-}
-
 namespace {
 
 #ifdef _WIN32

@@ -118,7 +118,7 @@ class PieceMarker {
       MarkUsed(*service.provider);
       return;
     }
-    for (const char* scrambled : {"FALSE", "TRUE"}) {
+    for (const std::string_view scrambled : {kFalseText, kTrueText}) {
       if (Provider* provider = GeneratedProviderOf(workspace_, *service.antenna, scrambled)) {
         MarkUsed(*provider);
       }

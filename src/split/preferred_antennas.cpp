@@ -17,15 +17,10 @@ void SelectAllAntennas(Workspace& workspace, bool selected) {
   for (Antenna& antenna : workspace.main_set.antennas) antenna.selected = selected;
 }
 
-// Every line of the file becomes an antenna of the merge set; an empty file is one empty line.
+// Every line of the file becomes an antenna of the merge set.
 void ParsePreferredAntennas(Workspace& workspace, std::string_view text) {
   RecordList<Antenna>& antennas = workspace.merge_set.antennas;
-  LineCursor cursor(text);
-  std::string_view line;
-  if (!cursor.Next(line)) line = {};
-  do {
-    ParseAntenna(workspace, antennas, line);
-  } while (cursor.Next(line));
+  ForEachRow(text, [&](std::string_view line) { ParseAntenna(workspace, antennas, line); });
 }
 
 void KeepPreferredAntenna(Workspace& workspace, const FirstByName<Antenna>& main_antennas,

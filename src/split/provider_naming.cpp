@@ -62,13 +62,7 @@ void ApplySatellitePositions(Workspace& workspace) {
   const auto table = ReadSatPositionTable(workspace);
   if (!table) return;
   const FirstByName<Antenna> antennas(workspace.main_set.antennas);
-  LineCursor cursor(*table);
-  std::string_view line;
-  // An empty table still holds one (empty) row.
-  if (!cursor.Next(line)) line = {};
-  do {
-    ApplySatPositionRow(workspace, antennas, line);
-  } while (cursor.Next(line));
+  ForEachRow(*table, [&](std::string_view row) { ApplySatPositionRow(workspace, antennas, row); });
 }
 
 void BuildGeneratedProviders(Workspace& workspace) {
@@ -94,7 +88,7 @@ Provider* GeneratedProviderOf(Workspace& workspace, const Antenna& antenna,
   const ChannelList& set = workspace.main_set;
   if (antenna.list_index < 0) return nullptr;
   std::size_t position = static_cast<std::size_t>(antenna.list_index);
-  if (workspace.options.divide_fta_notfta && scrambled == "TRUE") {
+  if (workspace.options.divide_fta_notfta && scrambled == kTrueText) {
     position += set.antennas.size();
   }
   return position < set.generated_providers.size() ? &set.generated_providers[position] : nullptr;

@@ -1,6 +1,12 @@
 #include "recording_platform.h"
 
 namespace vsm::test_support {
+namespace {
+
+// The push buttons as the histories name them, as the trace does.
+const char* const kButtonNames[] = {"load_button", "merge_button", "save_button", "split_button"};
+
+}  // namespace
 
 void RecordingPlatform::ShowMessage(std::string_view title, std::string_view text) {
   messages.push_back({std::string(title), std::string(text)});
@@ -13,7 +19,8 @@ void RecordingPlatform::SetStatus(StatusField field, std::string_view text) {
 
 void RecordingPlatform::SetCaption(Button button, std::string_view text) {
   captions[static_cast<std::size_t>(button)] = text;
-  caption_history.push_back(std::string(ButtonName(button)) + ":" + std::string(text));
+  caption_history.push_back(std::string(kButtonNames[static_cast<std::size_t>(button)]) + ":" +
+                            std::string(text));
 }
 
 void RecordingPlatform::SetChecked(Control control, bool is_checked) {

@@ -8,6 +8,24 @@
 #endif
 
 namespace vsm {
+namespace {
+
+// A push button as the trace names it.
+const char* ButtonName(Button button) {
+  switch (button) {
+    case Button::load:
+      return "load_button";
+    case Button::merge:
+      return "merge_button";
+    case Button::save:
+      return "save_button";
+    case Button::split:
+      return "split_button";
+  }
+  return "";
+}
+
+}  // namespace
 
 void UseBinaryStandardStreams() {
 #ifdef _WIN32

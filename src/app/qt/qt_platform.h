@@ -4,7 +4,7 @@
 #include <array>
 #include <functional>
 
-#include "app/qt/input_discarder.h"
+#include "app/qt/input_discarding.h"
 #include "platform/system_platform.h"
 
 class QAbstractButton;

@@ -1,4 +1,4 @@
-#include "app/qt/input_discarder.h"
+#include "app/qt/input_discarding.h"
 
 #include <QCoreApplication>
 #include <QEvent>
