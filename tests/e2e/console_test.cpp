@@ -108,12 +108,6 @@ struct RunResult {
   std::string err;
 };
 
-std::string Script(std::initializer_list<std::string_view> lines) {
-  std::string text = CrLf({"[VRK_SPLIT_MERGE]"});
-  for (const auto line : lines) text += CrLf({line});
-  return text;
-}
-
 // Lines joined by LF, each ended by it: the form of the trace.
 std::string Lines(std::initializer_list<std::string_view> lines) {
   std::string text;
@@ -126,6 +120,13 @@ std::string Lines(std::initializer_list<std::string_view> lines) {
 constexpr const char* kConsoleProgram = "vrk-split-merge.com";
 #else
 constexpr const char* kConsoleProgram = "vrk-split-merge";
+#endif
+
+// --help tells on Windows another documents folder for a bare --folder.
+#ifdef _WIN32
+constexpr const char* kUsageText = "usage-windows.txt";
+#else
+constexpr const char* kUsageText = "usage.txt";
 #endif
 
 class HeadlessTest : public testing::Test {
@@ -172,6 +173,16 @@ class HeadlessTest : public testing::Test {
 };
 
 const std::string kVersionTrace = "status\t1\t" + VersionText();
+// The captions that a load and a merge set back before they start.
+const std::string kCaptionsSetBack =
+    Lines({"caption\tsave_button\tSave", "caption\tmerge_button\tMerge",
+           "caption\tsplit_button\tSplit per antenna"});
+
+// How the run of a split's script ends: its pieces merged and saved, with `counts` of the list.
+std::string RemergeTraceEnd(std::string_view counts) {
+  return Lines({"caption\tsave_button\tSaved provider_list.vrk", "status\t0\tDone loading.",
+                "caption\tload_button\tLoaded provider_list.txt", counts});
+}
 
 TEST_F(HeadlessTest, VersionAndHelp) {
   const RunResult version = Run({"--version"});
@@ -180,21 +191,7 @@ TEST_F(HeadlessTest, VersionAndHelp) {
 
   const RunResult help = Run({"--help"});
   EXPECT_EQ(help.exit_code, 0);
-  EXPECT_TRUE(help.out.starts_with("Usage: vrk-split-merge")) << help.out;
-  EXPECT_TRUE(help.out.ends_with(
-      "Exit status:\n"
-      "  0  FILE was loaded and everything it asked to read, merge, write and convert\n"
-      "     was done (boxes about the data, such as \"Warning !!!\", do not count)\n"
-      "  1  FILE was not loaded\n"
-      "  2  nothing was started: wrong arguments; the folder of --folder cannot be\n"
-      "     made; the folder of --converters lacks a converter; a working folder is a\n"
-      "     symbolic link or no folder; the start folder's name holds a line break;\n"
-      "     or another vrk-split-merge is working in the start folder\n"
-      "  3  FILE was loaded, but some of what it asked for was left undone: a box\n"
-      "     titled \"Nice....\" or \"Sorry, no go....\" said a file was not found,\n"
-      "     read, merged, written or converted, or that nothing was saved, or a\n"
-      "     script line loaded nothing\n"))
-      << help.out;
+  EXPECT_EQ(help.out, Golden(kUsageText));
 }
 
 TEST_F(HeadlessTest, WrongArgumentsExitWithTwo) {
@@ -213,10 +210,9 @@ TEST_F(HeadlessTest, LoadingAListTracesWhatTheLoadButtonShows) {
   const RunResult result = Run({"--run", "a.txt", "--trace"});
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.out,
-            Lines({kVersionTrace, "caption\tsave_button\tSave", "caption\tmerge_button\tMerge",
-                   "caption\tsplit_button\tSplit per antenna", "status\t0\tDone loading.",
-                   "caption\tload_button\tLoaded a.txt", "status\t1\tTv 2 , Radio 1"}));
+  EXPECT_EQ(result.out, Lines({kVersionTrace}) + kCaptionsSetBack +
+                            Lines({"status\t0\tDone loading.", "caption\tload_button\tLoaded a.txt",
+                                   "status\t1\tTv 2 , Radio 1"}));
   EXPECT_TRUE(Exists(Path("VrkWork")));
   EXPECT_TRUE(Exists(Path("VrkResult")));
   EXPECT_TRUE(Exists(Path("VrkKeep/sat_position.txt")));
@@ -234,41 +230,31 @@ TEST_F(HeadlessTest, FailedLoadExitsWithOneAndEscapesTheTrace) {
   const RunResult result = Run({"--run", "dir\\x\ty.txt", "--trace"});
   EXPECT_EQ(result.exit_code, 1);
   EXPECT_EQ(result.err, "Nice....: LoadFile: No file specified or found.\ndir\\x\ty.txt\n");
-  EXPECT_EQ(result.out,
-            Lines({kVersionTrace, "caption\tsave_button\tSave", "caption\tmerge_button\tMerge",
-                   "caption\tsplit_button\tSplit per antenna",
-                   "message\tNice....\tLoadFile: No file specified or found.\\r\\ndir\\\\x\\ty.txt",
-                   "caption\tload_button\tLoad", "status\t1\tTv 0 , Radio 0"}));
+  EXPECT_EQ(
+      result.out,
+      Lines({kVersionTrace}) + kCaptionsSetBack +
+          Lines({"message\tNice....\tLoadFile: No file specified or found.\\r\\ndir\\\\x\\ty.txt",
+                 "caption\tload_button\tLoad", "status\t1\tTv 0 , Radio 0"}));
 }
 
 TEST_F(HeadlessTest, ScriptLoadsMergesAndSavesThroughTheConverter) {
   WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
   WriteFile(Path("b.txt"), OneAntennaListText("Hotbird", 3));
-  WriteFile(Path("job.txt"), Script({"load a.txt", "merge b.txt", "save out.vrk"}));
+  WriteFile(Path("job.txt"), BatchScript({"load a.txt", "merge b.txt", "save out.vrk"}));
   const RunResult result = Run({"--trace", "--run", "job.txt"});
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.out, Lines({kVersionTrace,
-                               "caption\tsave_button\tSave",
-                               "caption\tmerge_button\tMerge",
-                               "caption\tsplit_button\tSplit per antenna",
-                               "status\t0\ta",
-                               "caption\tload_button\tLoaded a.txt",
-                               "status\t1\tTv 2 , Radio 1",
-                               "caption\tsave_button\tSave",
-                               "caption\tmerge_button\tMerge",
-                               "caption\tsplit_button\tSplit per antenna",
-                               "status\t0\tb",
-                               "status\t1\tMerging antennas...",
-                               "status\t1\tMerging transponders...",
-                               "status\t1\tMerging providers...",
-                               "status\t1\tAdding channels...",
-                               "status\t1\tMerging favorites...",
-                               "caption\tmerge_button\tMerged b.txt",
-                               "caption\tsave_button\tSaved out.vrk",
-                               "status\t0\tDone loading.",
-                               "caption\tload_button\tLoaded job.txt",
-                               "status\t1\tTv 5 , Radio 2"}));
+  EXPECT_EQ(result.out,
+            Lines({kVersionTrace}) + kCaptionsSetBack +
+                Lines({"status\t0\ta", "caption\tload_button\tLoaded a.txt",
+                       "status\t1\tTv 2 , Radio 1"}) +
+                kCaptionsSetBack +
+                Lines({"status\t0\tb", "status\t1\tMerging antennas...",
+                       "status\t1\tMerging transponders...", "status\t1\tMerging providers...",
+                       "status\t1\tAdding channels...", "status\t1\tMerging favorites...",
+                       "caption\tmerge_button\tMerged b.txt", "caption\tsave_button\tSaved out.vrk",
+                       "status\t0\tDone loading.", "caption\tload_button\tLoaded job.txt",
+                       "status\t1\tTv 5 , Radio 2"}));
   // The run ends only after the conversion to binary has ended: out.vrk holds the merged list.
   const std::string vrk2mvt = ExecutableFolder() + "vrk2mvt" + kExecutableSuffix;
   EXPECT_EQ(RunProgram(vrk2mvt, {Path("out.vrk"), Path("back.txt")}).exit_code, 0);
@@ -281,8 +267,8 @@ TEST_F(HeadlessTest, SplitPiecesMergeAgainThroughTheGeneratedScript) {
   WriteFile(Path("VrkKeep/sat_position.txt"), CrLf({"19.2\260E\tAstra", "13\260E\tHotbird"}));
   WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
   WriteFile(Path("b.txt"), OneAntennaListText("Hotbird", 3));
-  WriteFile(Path("job.txt"), Script({"load a.txt", "merge b.txt", "split_into_providers true",
-                                     "use_satellite_position true", "split"}));
+  WriteFile(Path("job.txt"), BatchScript({"load a.txt", "merge b.txt", "split_into_providers true",
+                                          "use_satellite_position true", "split"}));
   const RunResult split = Run({"--run", "job.txt", "--trace"});
   EXPECT_EQ(split.exit_code, 0);
   EXPECT_EQ(split.err, "");
@@ -294,9 +280,7 @@ TEST_F(HeadlessTest, SplitPiecesMergeAgainThroughTheGeneratedScript) {
   const RunResult remerge = Run({"--run", "provider_list.txt", "--trace"});
   EXPECT_EQ(remerge.exit_code, 0);
   EXPECT_EQ(remerge.err, "");
-  EXPECT_TRUE(remerge.out.ends_with(
-      Lines({"caption\tsave_button\tSaved provider_list.vrk", "status\t0\tDone loading.",
-             "caption\tload_button\tLoaded provider_list.txt", "status\t1\tTv 5 , Radio 2"})));
+  EXPECT_TRUE(remerge.out.ends_with(RemergeTraceEnd("status\t1\tTv 5 , Radio 2")));
   EXPECT_TRUE(Exists(Path("provider_list.vrk")));
 }
 
@@ -315,7 +299,7 @@ TEST_F(HeadlessTest, FolderIsCreatedAndRelativeNamesAreTakenFromIt) {
 
   const std::string lists = "new/VRK Split & Merge/";
   WriteFile(Path(lists + "a.txt"), OneAntennaListText("Astra", 2));
-  WriteFile(Path(lists + "job.txt"), Script({"load a.txt", "split", "save out.txt"}));
+  WriteFile(Path(lists + "job.txt"), BatchScript({"load a.txt", "split", "save out.txt"}));
   const RunResult run = Run({"--run", "job.txt", "--folder", lists, "--trace"});
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.err, "");
@@ -386,7 +370,7 @@ TEST_F(HeadlessTest, ConvertersAreTakenFromTheFolderTheyAreGivenIn) {
     std::filesystem::copy_file(bin + program, Path("lists/maker's converters/" + program));
   }
   WriteFile(Path("lists/a.txt"), OneAntennaListText("Astra", 2));
-  WriteFile(Path("lists/job.txt"), Script({"load a.txt", "save a.vrk", "load a.vrk"}));
+  WriteFile(Path("lists/job.txt"), BatchScript({"load a.txt", "save a.vrk", "load a.vrk"}));
   const RunResult run =
       Run({"--folder", "lists", "--converters", "maker's converters", "--run", "job.txt"});
   EXPECT_EQ(run.exit_code, 0);
@@ -468,7 +452,7 @@ TEST_P(UnfitWorkingFolderTest, IsRefusedAndNothingIsWritten) {
     WriteFile(Path(c.folder), "not a folder");
   }
   WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
-  WriteFile(Path("job.txt"), Script({"load a.txt", "split", "save out.txt"}));
+  WriteFile(Path("job.txt"), BatchScript({"load a.txt", "split", "save out.txt"}));
   const auto before = EverythingBelow();
   const RunResult run = Run({"--run", "job.txt", "--trace"});
   EXPECT_EQ(run.exit_code, 2);
@@ -521,8 +505,8 @@ TEST_F(HeadlessTest, AFolderWhoseNameHoldsALineBreakIsRefused) {
 TEST_F(HeadlessTest, OneToolAtATimeWorksInAStartFolder) {
   WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
   // Each split waits a second before it writes its script.
-  WriteFile(Path("slow.txt"), Script({"load a.txt", "split", "split", "split"}));
-  WriteFile(Path("job.txt"), Script({"load a.txt"}));
+  WriteFile(Path("slow.txt"), BatchScript({"load a.txt", "split", "split", "split"}));
+  WriteFile(Path("job.txt"), BatchScript({"load a.txt"}));
   const std::string dump = Path("VrkWork/ANTENNA.txt");
   for (const bool killed : {false, true}) {
     SCOPED_TRACE(killed ? "the first one killed" : "the first one at work");
@@ -590,7 +574,7 @@ TEST_F(HeadlessTest, StartUpRemovesTheTemporariesOfAKilledRunAndNothingElse) {
 TEST_F(HeadlessTest, AFileSizeLimitFailsTheWriteLikeAnyOther) {
   WriteFile(Path("big.txt"), GenerateChannelListText({.services = 4000, .seed = 3}));
   WriteFile(Path("out.txt"), "earlier");
-  WriteFile(Path("job.txt"), Script({"load big.txt", "save out.txt"}));
+  WriteFile(Path("job.txt"), BatchScript({"load big.txt", "save out.txt"}));
   rlimit unlimited{};
   getrlimit(RLIMIT_FSIZE, &unlimited);
   rlimit limited = unlimited;
@@ -609,13 +593,13 @@ TEST_F(HeadlessTest, AFileSizeLimitFailsTheWriteLikeAnyOther) {
 
 // A list whose two providers are named with 200 characters each, alike in their first 190.
 std::string LongProviderNamesListText() {
-  return CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t1\t2\t3\t4\t5\t6\t7\tAstra", "[TS]",
-               "0\t11778\t27500\t0\t0\t0\t0\t0", "[NETWORK]", "[PROVIDER]",
+  return CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", AntennaLine("Astra", "0\t1\t2\t3\t4\t5\t6\t7"),
+               "[TS]", TransponderLine(0, "11778\t27500\t0\t0\t0\t0\t0"), "[NETWORK]", "[PROVIDER]",
                std::string(190, 'P') + "-first-one", std::string(190, 'P') + "-other-one",
-               "[SERVICE]", "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv 1\t1",
-               "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t1\tTv 2\t2",
-               "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv 3\t3",
-               "R\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t1\tRadio\t1", "[MENU]"});
+               "[SERVICE]", ServiceLine("V", 0, 0, "Tv 1", 1, kPlainService),
+               ServiceLine("V", 0, 1, "Tv 2", 2, kPlainService),
+               ServiceLine("V", 0, 0, "Tv 3", 3, kPlainService),
+               ServiceLine("R", 0, 1, "Radio", 1, kPlainService), "[MENU]"});
 }
 
 // Windows takes paths of at most 259 characters. Split by the tool started in a folder of 64,
@@ -626,7 +610,8 @@ TEST_F(HeadlessTest, PiecesOfLongNamesAreWrittenAndMergeBack) {
   const std::string start = test_support::MakeDeepFolder(folder.path(), 64);
   const std::string below = start.substr(folder.path().size());
   WriteFile(start + "list.txt", LongProviderNamesListText());
-  WriteFile(start + "job.txt", Script({"load list.txt", "split_into_providers true", "split"}));
+  WriteFile(start + "job.txt",
+            BatchScript({"load list.txt", "split_into_providers true", "split"}));
   const RunResult split = Run({"--folder", start, "--run", "job.txt", "--trace"});
   EXPECT_EQ(split.exit_code, 0);
   EXPECT_EQ(split.err, "");
@@ -645,10 +630,7 @@ TEST_F(HeadlessTest, PiecesOfLongNamesAreWrittenAndMergeBack) {
   const RunResult remerge = Run({"--folder", start, "--run", "provider_list.txt", "--trace"});
   EXPECT_EQ(remerge.exit_code, 0);
   EXPECT_EQ(remerge.err, "");
-  EXPECT_TRUE(remerge.out.ends_with(
-      Lines({"caption\tsave_button\tSaved provider_list.vrk", "status\t0\tDone loading.",
-             "caption\tload_button\tLoaded provider_list.txt", "status\t1\tTv 3 , Radio 1"})))
-      << remerge.out;
+  EXPECT_TRUE(remerge.out.ends_with(RemergeTraceEnd("status\t1\tTv 3 , Radio 1"))) << remerge.out;
   EXPECT_TRUE(Exists(start + "provider_list.vrk"));
 }
 
@@ -659,8 +641,8 @@ TEST_F(HeadlessTest, PiecesOfLongNamesAreWrittenAndMergeBack) {
 TEST_F(HeadlessTest, AFolderTooDeepForItsFilesReportsEachWriteAndLeavesNothing) {
   const std::string start = test_support::MakeDeepFolder(folder.path(), 245);
   WriteFile(start + "list.txt", LongProviderNamesListText());
-  WriteFile(start + "job.txt", Script({"load list.txt", "split_into_providers true", "split",
-                                       "save list.vrk", "save list2.txt"}));
+  WriteFile(start + "job.txt", BatchScript({"load list.txt", "split_into_providers true", "split",
+                                            "save list.vrk", "save list2.txt"}));
   const RunResult run = Run({"--folder", start, "--run", "job.txt"});
   EXPECT_EQ(run.exit_code, 3);
   // Each file as the tool or the script names it; the count is of the whole path.
@@ -768,13 +750,13 @@ void PrintTo(const OutcomeCase& c, std::ostream* out) { *out << c.label; }
 // A list of 33 antennas, one more than the tool warns about.
 std::string ManyAntennasListText(std::string_view last_antenna = "Sat 32") {
   std::string text = CrLf({"[MORVANE V3 FILE]", "[ANTENNA]"});
-  for (int i = 0; i < 32; ++i) {
-    text += CrLf({std::to_string(i) + "\t1\t2\t3\t4\t5\t6\t7\tSat " + std::to_string(i)});
+  for (int i = 0; i <= 32; ++i) {
+    const std::string name = i < 32 ? "Sat " + std::to_string(i) : std::string(last_antenna);
+    text += CrLf({AntennaLine(name, Tabbed({i, 1, 2, 3, 4, 5, 6, 7}))});
   }
-  text += CrLf({"32\t1\t2\t3\t4\t5\t6\t7\t" + std::string(last_antenna)});
   return text +
-         CrLf({"[TS]", "0\t11778\t27500\t0\t0\t0\t0\t0", "[NETWORK]", "[PROVIDER]", "P",
-               "[SERVICE]", "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tTv\t1", "[MENU]"});
+         CrLf({"[TS]", TransponderLine(0, "11778\t27500\t0\t0\t0\t0\t0"), "[NETWORK]", "[PROVIDER]",
+               "P", "[SERVICE]", ServiceLine("V", 0, 0, "Tv", 1, kPlainService), "[MENU]"});
 }
 
 class RunOutcomeTest : public HeadlessTest, public testing::WithParamInterface<OutcomeCase> {};
@@ -790,9 +772,7 @@ TEST_P(RunOutcomeTest, ExitStatusTellsWhetherEverythingWasDone) {
   CreateFolder(Path("VrkKeep"));
   WriteFile(Path("VrkKeep/ANTENNA.txt"),
             CrLf({"0\t1\t2\t3\t4\t5\t6\t7\tAstra", "0\t1\t2\t3\t4\t5\t6\t7\tNowhere"}));
-  std::string script = CrLf({"[VRK_SPLIT_MERGE]"});
-  for (const std::string& line : c.script) script += CrLf({line});
-  WriteFile(Path("job.txt"), script);
+  WriteFile(Path("job.txt"), BatchScript(c.script));
   const RunResult result = Run({"--run", "job.txt"});
   EXPECT_EQ(result.exit_code, c.status) << result.err;
   if (c.reported.empty()) {
@@ -933,7 +913,7 @@ TEST_F(HeadlessTest, SavedListsAreOnTheDiskNameAndAll) {
   const std::string strace = "/usr/bin/strace";
   if (!std::filesystem::exists(strace)) GTEST_SKIP() << "strace is not installed";
   WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
-  WriteFile(Path("job.txt"), Script({"load a.txt", "save out.txt", "save out.vrk"}));
+  WriteFile(Path("job.txt"), BatchScript({"load a.txt", "save out.txt", "save out.vrk"}));
   const std::string log = output_folder / "calls";
   // LeakSanitizer cannot work in a process that strace follows.
   const char* sanitizer = std::getenv("ASAN_OPTIONS");

@@ -135,10 +135,10 @@ class JobFolder {
 };
 
 const std::string kJob =
-    CrLf({"[VRK_SPLIT_MERGE]", std::string("load ") + kLists[0], std::string("merge ") + kLists[1],
-          std::string("merge ") + kLists[2], "save merged list.vrk", "save merged list.txt",
-          "split", "split_into_providers true", "use_satellite_position true",
-          "divide_fta_notfta true", "split"});
+    BatchScript({std::string("load ") + kLists[0], std::string("merge ") + kLists[1],
+                 std::string("merge ") + kLists[2], "save merged list.vrk", "save merged list.txt",
+                 "split", "split_into_providers true", "use_satellite_position true",
+                 "divide_fta_notfta true", "split"});
 
 class ConverterContractTest : public testing::Test {
  protected:
@@ -195,8 +195,8 @@ TEST_F(ConverterContractTest, TheConvertersReasonIsInTheBoxAndNothingElseOfItsOu
                 "\nvrk2mvt: foreign.vrk: wrong magic number, not a stand-in channel list\n"
                 "Nice....: LoadFile: No file specified or found.\nforeign.vrk\n");
 
-  WriteFile(stand_in.Path("job.txt"), CrLf({"[VRK_SPLIT_MERGE]", std::string("load ") + kLists[1],
-                                            "merge foreign.vrk", "save out.VRK"}));
+  WriteFile(stand_in.Path("job.txt"),
+            BatchScript({std::string("load ") + kLists[1], "merge foreign.vrk", "save out.VRK"}));
   const Outcome job = stand_in.Run("job.txt");
   EXPECT_EQ(job.exit_code, 3);
   EXPECT_EQ(job.errors,

@@ -76,9 +76,9 @@ TEST_F(ControlsTest, KeepExistingProvidersClearsTheFtaBox) {
 
 TEST_F(ControlsTest, SplitCaptionFollowsTheBoxEvenAfterASplitCaptionedTheButton) {
   WriteFile(folder / "a.txt",
-            CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\tAstra", "[TS]",
-                  "0\t11778\t27500\t0\t0\t0\t0\t0", "[NETWORK]", "[PROVIDER]", "P", "[SERVICE]",
-                  "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tOne\t1", "[MENU]"}));
+            CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", AntennaLine("Astra"), "[TS]",
+                  TransponderLine(0, "11778\t27500\t0\t0\t0\t0\t0"), "[NETWORK]", "[PROVIDER]", "P",
+                  "[SERVICE]", ServiceLine("V", 0, 0, "One", 1, kPlainService), "[MENU]"}));
   platform.dialog_answers = {folder / "a.txt"};
   LoadFile(session);
   SplitFile(session);

@@ -85,8 +85,7 @@ const std::string kHandMadeList = CrLf({
     "",
 });
 
-const std::string kEmptySections = CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "[NETWORK]",
-                                         "[PROVIDER]", "[FAVORITE]", "[SERVICE]", "[MENU]"});
+const std::string kEmptySections = TestList{}.Text();
 
 TEST(VrkRoundTrip, GeneratedListsComeBackByteForByte) {
   for (const int services : {0, 1, 9, 40, 120, 1000, 5000}) {
@@ -360,27 +359,17 @@ TEST(VrkPrograms, MessagesNameTheFile) {
 class SavedListRoundTrip : public WorkspaceTest {};
 
 TEST_F(SavedListRoundTrip, ConvertsBackByteForByte) {
-  WriteList("in.txt", CrLf({
-                          "[MORVANE V3 FILE]",
-                          "[ANTENNA]",
-                          "9\t4294967296\t007\t\t\t\t\t\t  Astra  ",
-                          "0\t1\t2\t3\t4\t5\t6\t7\t",
-                          "[TS]",
-                          "0\t1\t11000\t0\t27500\t0\t0\t0",
-                          "1\t1\t12000\t0\t27500\t0\t0\t0",
-                          "[NETWORK]",
-                          "net\twith\ttabs",
-                          "[PROVIDER]",
-                          "One",
-                          "[FAVORITE]",
-                          "0\t1\t0",
-                          "1\t1\t0",
-                          "[SERVICE]",
-                          "V\t1\t2\t3\t4\t5\t6\tFALSE\tFALSE\tTRUE\t0\t0\tTV One\t1",
-                          "A\t1\t2\t3\t4\t5\t6\tFALSE\tFALSE\tFALSE\t1\t0\tRadio One\t1",
-                          "[MENU]",
-                          "",
-                      }));
+  TestList in;
+  in.antennas = {AntennaLine("  Astra  ", "9\t4294967296\t007\t\t\t\t\t"),
+                 AntennaLine("", "0\t1\t2\t3\t4\t5\t6\t7")};
+  in.transponders = {"0\t1\t11000\t0\t27500\t0\t0\t0", "1\t1\t12000\t0\t27500\t0\t0\t0"};
+  in.networks = {"net\twith\ttabs"};
+  in.providers = {"One"};
+  in.favorites = {"0\t1\t0", "1\t1\t0"};
+  in.services = {ServiceLine("V", 0, 0, "TV One", 1, {.flag8 = "FALSE", .scrambled = "TRUE"}),
+                 ServiceLine("A", 1, 0, "Radio One", 1, {.flag8 = "FALSE"})};
+  in.menus = {""};
+  WriteList("in.txt", in.Text());
   for (const bool remove_radios : {false, true}) {
     for (const Naming naming : {Naming::keep_existing_names, Naming::use_antenna_names}) {
       ASSERT_TRUE(Load("in.txt"));

@@ -554,10 +554,9 @@ TEST_F(FaultyFolderTest, FilesWhosePathsWindowsCannotTakeAreReportedAndNotWritte
 
 TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   Controls controls(workspace);
-  WriteList("job.txt",
-            CrLf({"[VRK_SPLIT_MERGE]", "load " + Path("gone.txt"), "load " + Path("a.txt"),
-                  "merge " + Path("gone.vrk"), "merge " + Path("lost.txt"),
-                  "merge " + Path("b.txt"), "save " + Path("out.txt")}));
+  WriteList("job.txt", BatchScript({"load " + Path("gone.txt"), "load " + Path("a.txt"),
+                                    "merge " + Path("gone.vrk"), "merge " + Path("lost.txt"),
+                                    "merge " + Path("b.txt"), "save " + Path("out.txt")}));
   EXPECT_TRUE(workspace.Report(LoadThisFile(workspace, controls, Path("job.txt"))));
   // A load line whose file cannot be opened names it in status field 0 and leaves the caption
   // "Load", with no box, as every load of a missing file; a merge line names it in a box.

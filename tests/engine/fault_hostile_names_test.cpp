@@ -23,7 +23,7 @@ namespace vsm {
 namespace {
 namespace fs = std::filesystem;
 
-using test_support::CrLf;
+using namespace test_support;
 
 const std::string kLongAscii(300, 'x');
 const std::string kLongAsciiOtherEnd = std::string(299, 'x') + "y";
@@ -48,24 +48,18 @@ const std::vector<std::string> kHostileNames = {
 // One antenna, one transponder, one provider and one TV service per name, each service using the
 // provider of the same name.
 std::string ListWithNames(const std::vector<std::string>& names) {
-  std::string text = CrLf({"[MORVANE V3 FILE]", "[ANTENNA]"});
+  TestList list;
+  list.networks = {"1\tnet"};
+  list.providers = names;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    text += CrLf({std::to_string(i) + "\t0\t9750\t10600\t11700\t0\t1\t0\t" + names[i]});
+    const int index = static_cast<int>(i);
+    list.antennas.push_back(AntennaLine(names[i], Tabbed({index, 0, 9750, 10600, 11700, 0, 1, 0})));
+    list.transponders.push_back(TransponderLine(index, "1\t11000\t1\t27500\t4\t100\t1"));
+    list.services.push_back(ServiceLine("V", index, index, "Channel " + std::to_string(i),
+                                        index + 1,
+                                        {.values = "1\t2\t3\t4\t5\t1", .flag8 = "FALSE"}));
   }
-  text += CrLf({"[TS]"});
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    text += CrLf({std::to_string(i) + "\t1\t11000\t1\t27500\t4\t100\t1"});
-  }
-  text += CrLf({"[NETWORK]", "1\tnet", "[PROVIDER]"});
-  for (const std::string& name : names) text += CrLf({name});
-  text += CrLf({"[FAVORITE]", "[SERVICE]"});
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::string index = std::to_string(i);
-    text += CrLf({"V\t1\t2\t3\t4\t5\t1\tFALSE\tFALSE\tFALSE\t" + index + "\t" + index +
-                  "\tChannel " + index + "\t" + std::to_string(i + 1)});
-  }
-  text += CrLf({"[MENU]"});
-  return text;
+  return list.Text();
 }
 
 class HostileNamesTest : public test_support::WorkspaceTest {

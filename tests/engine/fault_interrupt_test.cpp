@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "generator/list_generator.h"
+#include "list_text.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "temp_folder.h"
@@ -32,6 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using Tree = std::map<std::string, std::string>;  // relative name -> content
+using test_support::BatchScript;
 
 // Runs of the loop: a few dozen in `make test`, 200 in `make interrupt-test`, which sets
 // VSM_INTERRUPT_RUNS. A split waits a second before it opens its script; one run in kSplitEvery is
@@ -89,13 +91,12 @@ class InterruptTest : public testing::Test {
                            {.services = 1500, .antennas = 4, .first_antenna = 0, .seed = 21}));
     WriteList("b.txt", GenerateChannelListText(
                            {.services = 1000, .antennas = 3, .first_antenna = 3, .seed = 22}));
-    const std::string start = "[VRK_SPLIT_MERGE]\r\nload a.txt\r\nmerge b.txt\r\n";
-    WriteList("save_job.txt", start + "save out.txt\r\nsave out.vrk\r\n");
-    WriteList("split_antennas_job.txt", start + "split\r\n");
+    WriteList("save_job.txt",
+              BatchScript({"load a.txt", "merge b.txt", "save out.txt", "save out.vrk"}));
+    WriteList("split_antennas_job.txt", BatchScript({"load a.txt", "merge b.txt", "split"}));
     WriteList("split_providers_job.txt",
-              start +
-                  "split_into_providers true\r\nuse_satellite_position\r\n"
-                  "divide_fta_notfta true\r\nsplit\r\n");
+              BatchScript({"load a.txt", "merge b.txt", "split_into_providers true",
+                           "use_satellite_position", "divide_fta_notfta true", "split"}));
   }
 
   // Starts the tool on `job` in the start folder, in a process group of its own.

@@ -31,12 +31,12 @@ TEST_F(LongLinesTest, LinesOfSeveralMegabytesAreKeptWhole) {
   const std::string network(5 * kMegabyte, 'n');
   const std::string service_name(3 * kMegabyte, 's');
   const std::string antenna_name(2 * kMegabyte, 'a');
-  WriteList(
-      "long.txt",
-      CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\t" + antenna_name, "[TS]",
-            "0\t0\t0\t0\t0\t0\t0\t0", "[NETWORK]", network, "[PROVIDER]", "p", "[FAVORITE]",
-            "[SERVICE]", "V\t1\t2\t3\t4\t5\t1\tFALSE\tFALSE\tFALSE\t0\t0\t" + service_name + "\t1",
-            "[MENU]", std::string(kMegabyte, '\t')}));
+  WriteList("long.txt", CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", AntennaLine(antenna_name), "[TS]",
+                              TransponderLine(0), "[NETWORK]", network, "[PROVIDER]", "p",
+                              "[FAVORITE]", "[SERVICE]",
+                              ServiceLine("V", 0, 0, service_name, 1,
+                                          {.values = "1\t2\t3\t4\t5\t1", .flag8 = "FALSE"}),
+                              "[MENU]", std::string(kMegabyte, '\t')}));
   ASSERT_TRUE(Load("long.txt"));
   ASSERT_EQ(workspace.main_set.networks.size(), 1u);
   EXPECT_EQ(workspace.main_set.networks[0].text, network);

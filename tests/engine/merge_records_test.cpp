@@ -17,52 +17,10 @@ using namespace test_support;
 
 // ---- Hand-made lists ----
 
-std::string AntennaLine(std::string_view name, std::string_view value2 = "7") {
-  return "0\t" + std::string(value2) + "\t1\t2\t3\t4\t5\t6\t" + std::string(name);
-}
-
 // A "[TS]" line; the values that merging compares are column 3 and column 5.
-std::string TsLine(int antenna, int value3, int value5, int value2 = 0) {
-  return std::to_string(antenna) + "\t" + std::to_string(value2) + "\t" + std::to_string(value3) +
-         "\t0\t" + std::to_string(value5) + "\t0\t0\t0";
+std::string TsLine(int antenna, int value3, int value5) {
+  return TransponderLine(antenna, Tabbed({0, value3, 0, value5, 0, 0, 0}));
 }
-
-std::string ServiceLine(std::string_view kind, int ts, int provider, std::string_view name,
-                        int number = 1) {
-  return std::string(kind) + "\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t" + std::to_string(ts) +
-         "\t" + std::to_string(provider) + "\t" + std::string(name) + "\t" + std::to_string(number);
-}
-
-std::string FavoriteLine(int kind, int value2, int channel) {
-  return std::to_string(kind) + "\t" + std::to_string(value2) + "\t" + std::to_string(channel);
-}
-
-struct TestList {
-  std::vector<std::string> antennas;
-  std::vector<std::string> transponders;
-  std::vector<std::string> networks;
-  std::vector<std::string> providers;
-  std::vector<std::string> services;
-  std::vector<std::string> favorites;
-  std::vector<std::string> menus;
-
-  // In the order the writer uses, so that the last section is the menus.
-  std::string Text() const {
-    std::string text = "[MORVANE V3 FILE]\r\n";
-    const auto section = [&text](std::string_view header, const std::vector<std::string>& lines) {
-      text += std::string(header) + "\r\n";
-      for (const auto& line : lines) text += line + "\r\n";
-    };
-    section("[ANTENNA]", antennas);
-    section("[TS]", transponders);
-    section("[NETWORK]", networks);
-    section("[PROVIDER]", providers);
-    section("[SERVICE]", services);
-    section("[FAVORITE]", favorites);
-    section("[MENU]", menus);
-    return text;
-  }
-};
 
 // ---- Looking at the main set ----
 
@@ -147,7 +105,7 @@ class MergeTest : public WorkspaceTest {
   // Two antennas; Astra's transponders 10, 20, 30 followed by Hotbird's 15.
   static TestList AstraThenHotbird() {
     TestList list;
-    list.antennas = {AntennaLine("Astra", "100"), AntennaLine("Hotbird")};
+    list.antennas = {AntennaLine("Astra", "0\t100\t1\t2\t3\t4\t5\t6"), AntennaLine("Hotbird")};
     list.transponders = {TsLine(0, 10, 1), TsLine(0, 20, 1), TsLine(0, 30, 1), TsLine(1, 15, 1)};
     return list;
   }
@@ -158,7 +116,8 @@ class MergeTest : public WorkspaceTest {
 TEST_F(MergeTest, AnAntennaOfEqualNameIsTakenAsItIsAndKeepsItsValues) {
   ASSERT_TRUE(LoadList(AstraThenHotbird()));
   TestList other;
-  other.antennas = {AntennaLine("Astra", "999"), AntennaLine("astra")};
+  other.antennas = {AntennaLine("Astra", "0\t999\t1\t2\t3\t4\t5\t6"),
+                    AntennaLine("astra", "0\t7\t1\t2\t3\t4\t5\t6")};
   ASSERT_TRUE(Merge(other));
   ASSERT_EQ(main_set().antennas.size(), 3u);
   EXPECT_EQ(main_set().antennas[0].values.value2, 100);
@@ -540,7 +499,7 @@ TEST_F(MergeTest, AFileAlreadyLoadedIsRefusedUnderItsOwnNameOnly) {
 
 TEST_F(MergeTest, ATxtFileThatIsNoChannelListIsNotFound) {
   ASSERT_TRUE(LoadList(AstraThenHotbird()));
-  WriteList("script.txt", CrLf({"[VRK_SPLIT_MERGE]", "load x.txt"}));
+  WriteList("script.txt", BatchScript({"load x.txt"}));
   EXPECT_FALSE(MergeFile("script.txt"));
   EXPECT_FALSE(MergeFile("missing.txt"));
   ASSERT_EQ(platform.messages.size(), 2u);

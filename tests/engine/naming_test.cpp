@@ -248,9 +248,7 @@ TEST(PieceNamer, NeverCutsBelowSixteenCharactersNorToADevice) {
 class ProviderNamingTest : public WorkspaceTest {
  protected:
   void LoadAntennas(std::initializer_list<std::string_view> names) {
-    std::string text = "[MORVANE V3 FILE]\r\n[ANTENNA]\r\n";
-    for (const auto name : names) text += "0\t0\t0\t0\t0\t0\t0\t0\t" + std::string(name) + "\r\n";
-    WriteList("list.txt", text);
+    WriteList("list.txt", AntennasOnlyListText(names));
     ASSERT_TRUE(Load("list.txt"));
   }
   std::vector<std::string> Generated() const {
@@ -320,12 +318,13 @@ class PieceNamesInSplits : public WorkspaceTest {
  protected:
   // Two antennas whose names become the same file name, one service each.
   void LoadCollidingList() {
-    WriteList("list.txt",
-              CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\tA/B",
-                    "1\t0\t0\t0\t0\t0\t0\t0\ta b", "[TS]", "0\t1\t2\t3\t4\t5\t6\t7",
-                    "1\t1\t2\t3\t4\t5\t6\t7", "[NETWORK]", "[PROVIDER]", "P:1", "p?1", "[SERVICE]",
-                    "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tFirst\t1",
-                    "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t1\t1\tSecond\t2", "[MENU]"}));
+    WriteList(
+        "list.txt",
+        CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", AntennaLine("A/B"),
+              AntennaLine("a b", "1\t0\t0\t0\t0\t0\t0\t0"), "[TS]",
+              TransponderLine(0, "1\t2\t3\t4\t5\t6\t7"), TransponderLine(1, "1\t2\t3\t4\t5\t6\t7"),
+              "[NETWORK]", "[PROVIDER]", "P:1", "p?1", "[SERVICE]", ServiceLine("V", 0, 0, "First"),
+              ServiceLine("V", 1, 1, "Second", 2), "[MENU]"}));
     ASSERT_TRUE(Load("list.txt"));
   }
   std::string ServiceIn(const std::string& piece) {
@@ -363,12 +362,12 @@ TEST_F(PieceNamesInSplits, CollidingProviderNamesGetNumberedPieces) {
 
 // On a case-blind disk "ÉTÉ.vrk" and "été.vrk" are one file: the split must give two names.
 TEST_F(PieceNamesInSplits, AntennasThatDifferInLetterCaseOnlyGetTwoPieces) {
-  WriteList("list.txt",
-            CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\t\xC9T\xC9",
-                  "1\t0\t0\t0\t0\t0\t0\t0\t\xE9t\xE9", "[TS]", "0\t1\t2\t3\t4\t5\t6\t7",
-                  "1\t1\t2\t3\t4\t5\t6\t7", "[NETWORK]", "[PROVIDER]", "P", "[SERVICE]",
-                  "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tFirst\t1",
-                  "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t1\t0\tSecond\t2", "[MENU]"}));
+  WriteList("list.txt", CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", AntennaLine("\xC9T\xC9"),
+                              AntennaLine("\xE9t\xE9", "1\t0\t0\t0\t0\t0\t0\t0"), "[TS]",
+                              TransponderLine(0, "1\t2\t3\t4\t5\t6\t7"),
+                              TransponderLine(1, "1\t2\t3\t4\t5\t6\t7"), "[NETWORK]", "[PROVIDER]",
+                              "P", "[SERVICE]", ServiceLine("V", 0, 0, "First"),
+                              ServiceLine("V", 1, 0, "Second", 2), "[MENU]"}));
   ASSERT_TRUE(Load("list.txt"));
   SplitPerAntenna(workspace, Button::split);
   EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");

@@ -75,8 +75,8 @@ TEST_F(PreferredTest, CopiedSettingsStayWhenTheOptionIsOff) {
 
 TEST_F(PreferredTest, UnknownAntennaIsReportedWithTheCurrentFile) {
   workspace.settings.current_file = "/lists/target.vrk";
-  WritePreferred(CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tastra", "0\t0\t0\t0\t0\t0\t0\t0\tHot  bird",
-                       "0\t0\t5\t0\t0\t0\t0\t0\tHotbird"}));
+  WritePreferred(CrLf({AntennaLine("astra"), AntennaLine("Hot  bird"),
+                       AntennaLine("Hotbird", "0\t0\t5\t0\t0\t0\t0\t0")}));
   ApplyPreferredAntennas(workspace);
   EXPECT_EQ(Selected(), (Flags{false, true, false}));
   EXPECT_EQ(NotExistingMessages(),
@@ -108,10 +108,10 @@ TEST_F(PreferredTest, LastLineWithoutLineEndAndRepeatedNames) {
 }
 
 TEST_F(PreferredTest, OnlyTheFirstOfTwoEquallyNamedAntennasIsKept) {
-  WriteList("twins.txt", CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\tAstra",
-                               "1\t0\t0\t0\t0\t0\t0\t0\tAstra"}));
+  WriteList("twins.txt", CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", AntennaLine("Astra"),
+                               AntennaLine("Astra", "1\t0\t0\t0\t0\t0\t0\t0")}));
   ASSERT_TRUE(Load("twins.txt"));
-  WritePreferred(CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tAstra"}));
+  WritePreferred(CrLf({AntennaLine("Astra")}));
   ApplyPreferredAntennas(workspace);
   EXPECT_EQ(Selected(), (Flags{true, false}));
 }
@@ -121,7 +121,7 @@ TEST_F(PreferredTest, MissingFileOrOptionOffSelectsEveryAntenna) {
   EXPECT_EQ(Selected(), (Flags{true, true, true}));
   EXPECT_TRUE(platform.messages.empty());
 
-  WritePreferred(CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+  WritePreferred(CrLf({AntennaLine("Thor")}));
   ApplyPreferredAntennas(workspace);
   EXPECT_EQ(Selected(), (Flags{false, false, true}));
   workspace.options.keep_pref_antennas = false;
@@ -131,9 +131,8 @@ TEST_F(PreferredTest, MissingFileOrOptionOffSelectsEveryAntenna) {
 
 TEST_F(PreferredTest, EveryLineBeyondTheThirtySecondDrawsTheWarning) {
   std::string content;
-  for (int i = 0; i < 34; ++i)
-    content += "0\t0\t0\t0\t0\t0\t0\t0\tExtra" + std::to_string(i) + "\r\n";
-  content += "0\t0\t0\t0\t0\t0\t0\t0\tAstra\r\n";
+  for (int i = 0; i < 34; ++i) content += CrLf({AntennaLine("Extra" + std::to_string(i))});
+  content += CrLf({AntennaLine("Astra")});
   WritePreferred(content);
   ApplyPreferredAntennas(workspace);
   const auto warnings = platform.MessagesTitled("Warning !!!");

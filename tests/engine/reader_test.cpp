@@ -14,13 +14,6 @@ namespace {
 
 using namespace test_support;
 
-// A "[SERVICE]" line with the columns that matter here.
-std::string ServiceLine(std::string_view kind, std::string_view ts, std::string_view provider,
-                        std::string_view name, std::string_view number = "1") {
-  return std::string(kind) + "\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t" + std::string(ts) + "\t" +
-         std::string(provider) + "\t" + std::string(name) + "\t" + std::string(number);
-}
-
 std::string NameOf(const Antenna* a) { return a ? std::string(a->name) : "-"; }
 std::string NameOf(const Service* s) { return s ? std::string(s->name) : "-"; }
 std::string NameOf(const Provider* p) { return p ? p->name : "-"; }
@@ -59,29 +52,19 @@ std::string Describe(const ChannelList& set) {
 }
 
 // A list as the tool writes it, CR LF after every line.
-const std::string kList = CrLf({
-    "[MORVANE V3 FILE]",
-    "[ANTENNA]",
-    "0\t4294967296\t3\t4\t5\t6\t7\t8\t  Astra 19.2  ",
-    "1\t-5\t0\t0\t0\t0\t0\t9\tHotbird",
-    "[TS]",
-    "1\t11\t12\t13\t14\t15\t16\t17",
-    "0\t21\t22\t23\t24\t25\t26\t27",
-    "[NETWORK]",
-    "net\tone",
-    "[PROVIDER]",
-    "BBC",
-    "ORF",
-    "[FAVORITE]",
-    "0\t0\t1",
-    "1\t0\t0",
-    "[SERVICE]",
-    ServiceLine("V", "0", "1", "tv0"),
-    ServiceLine("V", "1", "0", "tv1", "2"),
-    ServiceLine("A", "1", "1", "radio0"),
-    "[MENU]",
-    "m1",
-});
+const std::string kList = [] {
+  TestList list;
+  list.antennas = {AntennaLine("  Astra 19.2  ", "0\t4294967296\t3\t4\t5\t6\t7\t8"),
+                   AntennaLine("Hotbird", "1\t-5\t0\t0\t0\t0\t0\t9")};
+  list.transponders = {"1\t11\t12\t13\t14\t15\t16\t17", "0\t21\t22\t23\t24\t25\t26\t27"};
+  list.networks = {"net\tone"};
+  list.providers = {"BBC", "ORF"};
+  list.favorites = {"0\t0\t1", "1\t0\t0"};
+  list.services = {ServiceLine("V", "0", "1", "tv0"), ServiceLine("V", "1", "0", "tv1", "2"),
+                   ServiceLine("A", "1", "1", "radio0")};
+  list.menus = {"m1"};
+  return list.Text();
+}();
 
 class ReaderTest : public WorkspaceTest {
  protected:
@@ -358,11 +341,8 @@ TEST_F(ReaderTest, NegativeFavoriteIsSkippedWithAStopBox) {
 }
 
 TEST_F(ReaderTest, The33rdAntennaIsReadAfterOneWarning) {
-  std::vector<std::string> lines = {"[MORVANE V3 FILE]", "[ANTENNA]"};
-  for (int i = 1; i <= 33; ++i)
-    lines.push_back("0\t0\t0\t0\t0\t0\t0\t0\t Sat " + std::to_string(i));
-  std::string content;
-  for (const auto& line : lines) content += line + "\r\n";
+  std::string content = CrLf({"[MORVANE V3 FILE]", "[ANTENNA]"});
+  for (int i = 1; i <= 33; ++i) content += CrLf({AntennaLine(" Sat " + std::to_string(i))});
   const std::string name = WriteList("many.txt", content);
   ASSERT_TRUE(Load("many.txt"));
   EXPECT_EQ(workspace.main_set.antennas.size(), 33u);
@@ -403,7 +383,7 @@ TEST_F(ReaderTest, ATextFileWithAnotherFirstLineIsRefusedAsNotFound) {
 TEST_F(ReaderTest, AScriptIsRunAfterTheMainSetIsEmptied) {
   ASSERT_TRUE(LoadText(kList));
   Controls controls(workspace);
-  WriteList("run.txt", CrLf({"[VRK_SPLIT_MERGE]", "save " + Path("out.txt")}));
+  WriteList("run.txt", BatchScript({"save " + Path("out.txt")}));
   EXPECT_TRUE(LoadThisFile(workspace, controls, Path("run.txt")));
   // The script ran on an empty list: its save wrote nothing.
   ASSERT_EQ(platform.messages.size(), 1u);

@@ -116,8 +116,8 @@ TEST_P(NothingSavedTest, WritesNothingAndSaysWhy) {
 
 const std::string kRadiosOnly = OneAntennaListText("Astra", 0);
 const std::string kNoServices =
-    CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t1\t2\t3\t4\t5\t6\t7\tAstra", "[TS]",
-          "0\t11778\t27500\t0\t0\t0\t0\t0", "[SERVICE]", "[MENU]"});
+    CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", AntennaLine("Astra", "0\t1\t2\t3\t4\t5\t6\t7"), "[TS]",
+          TransponderLine(0, "11778\t27500\t0\t0\t0\t0\t0"), "[SERVICE]", "[MENU]"});
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NothingSavedTest,
@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      [](Workspace& w) {
                                        w.options.keep_pref_antennas = true;
                                        WriteFile(w.settings.KeepPath(kAntennaFileName),
-                                                 CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+                                                 CrLf({AntennaLine("Thor")}));
                                      },
                                      "out.txt", "Nothing saved: no channel is kept \r\n"},
                     NothingSavedCase{"antennas_without_services", kNoServices, [](Workspace&) {},
@@ -196,7 +196,7 @@ TEST_P(SaveContent, EveryReferenceNamesTheRecordWrittenForIt) {
   split.preferred = {"Astra 19.2", "Thor"};
   workspace.options = split.options;
   WriteFile(workspace.settings.KeepPath(kAntennaFileName),
-            CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tAstra 19.2", "0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+            CrLf({AntennaLine("Astra 19.2"), AntennaLine("Thor")}));
   split.labels = {"Astra 19.2", "Hotbird", "Thor", "Sirius"};
   WriteFile(workspace.settings.KeepPath("sat_position.txt"), "");
 

@@ -17,18 +17,19 @@ using namespace test_support;
 
 // A channel list with one antenna, one transponder and `tv` TV and `radio` radio services.
 std::string ListText(std::string_view antenna, int tv, int radio) {
-  std::string text = CrLf({"[MORVANE V3 FILE]", "[ANTENNA]"});
-  text += CrLf({"0\t1\t2\t3\t4\t5\t6\t7\t" + std::string(antenna), "[TS]",
-                "0\t11778\t27500\t3\t4\t5\t6\t7", "[NETWORK]", "net", "[PROVIDER]",
-                "Provider " + std::string(antenna), "[FAVORITE]", "[SERVICE]"});
+  TestList list;
+  list.antennas = {AntennaLine(antenna, "0\t1\t2\t3\t4\t5\t6\t7")};
+  list.transponders = {TransponderLine(0, "11778\t27500\t3\t4\t5\t6\t7")};
+  list.networks = {"net"};
+  list.providers = {"Provider " + std::string(antenna)};
   for (int i = 0; i < tv + radio; ++i) {
     const bool is_tv = i < tv;
-    text += CrLf({std::string(is_tv ? "V" : "R") +
-                  "\t1\t2\t3\t4\t5\t6\tFALSE\tFALSE\tFALSE\t0\t0\t" + std::string(antenna) + " " +
-                  std::to_string(i) + "\t" + std::to_string(is_tv ? i + 1 : i - tv + 1)});
+    list.services.push_back(ServiceLine(is_tv ? "V" : "R", 0, 0,
+                                        std::string(antenna) + " " + std::to_string(i),
+                                        is_tv ? i + 1 : i - tv + 1, {.flag8 = "FALSE"}));
   }
-  text += CrLf({"[MENU]", "menu"});
-  return text;
+  list.menus = {"menu"};
+  return list.Text();
 }
 
 class ScriptTest : public WorkspaceTest {
@@ -41,9 +42,7 @@ class ScriptTest : public WorkspaceTest {
 
   // Writes the script job.txt (header, then `lines`, each ended by CR LF) and loads it.
   bool RunLines(std::initializer_list<std::string_view> lines) {
-    std::string text = CrLf({"[VRK_SPLIT_MERGE]"});
-    for (const auto line : lines) text += CrLf({line});
-    return RunText(text);
+    return RunText(BatchScript(lines));
   }
 
   bool RunText(std::string_view text) {

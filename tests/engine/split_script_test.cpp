@@ -20,37 +20,15 @@ using std::chrono::seconds;
 using Waits = std::vector<std::chrono::milliseconds>;
 using namespace test_support;
 
-const std::string kHeader = CrLf({
-    "[VRK_SPLIT_MERGE]",
-    "#",
-    "# <#> is used for comment lines",
-    "# The following controls are allowed to set buttons where",
-    "# <file-name> is the selected file which may include the file path: ",
-    "#",
-    "# load <file_name>",
-    "# split",
-    "# merge <file_name>",
-    "# save <file_name>",
-    "# ",
-    "# The following controls are allowed to set options:",
-    "# ",
-    "# keep_pref_antennas     <true|false>",
-    "# split_into_providers   <true|false>",
-    "# remove_favorites       <true|false>",
-    "# remove_radios          <true|false>",
-    "# ",
-    "# divide_fta_notfta      <true|false>",
-    "# keep_existing_names    <true|false>",
-    "# use_satellite_position <true|false>",
-    "# use_antenna_names      <true|false>",
-    "# ",
-    "# All controls are per default false except split_into_antennas which is true.",
-    "# ",
-    "# To clear the internal data always load the first file.",
-    "# ",
-});
+// What a script ends with: how to save what its lines merged.
+std::string SaveLines(std::string_view list) {
+  return CrLf({"#", "# To save the merged files:", "#", "save " + std::string(list) + ".vrk"});
+}
 
-class SplitScriptTest : public WorkspaceTest {};
+class SplitScriptTest : public WorkspaceTest {
+ protected:
+  const std::string header = Golden("split_script_header.txt");
+};
 
 TEST_F(SplitScriptTest, ScriptHoldsHeaderPieceLinesAndSaveLine) {
   SplitScript script;
@@ -61,9 +39,8 @@ TEST_F(SplitScriptTest, ScriptHoldsHeaderPieceLinesAndSaveLine) {
   WriteSplitScriptLine(script, "load /x/VrkResult/A.vrk");
   WriteSplitScriptLine(script, "merge /x/VrkResult/B.vrk");
   EXPECT_TRUE(CloseSplitScript(script, "antenna_list"));
-  EXPECT_EQ(ReadFile(name),
-            kHeader + CrLf({"load /x/VrkResult/A.vrk", "merge /x/VrkResult/B.vrk", "#",
-                            "# To save the merged files:", "#", "save antenna_list.vrk"}));
+  EXPECT_EQ(ReadFile(name), header + CrLf({"load /x/VrkResult/A.vrk", "merge /x/VrkResult/B.vrk"}) +
+                                SaveLines("antenna_list"));
   EXPECT_TRUE(platform.messages.empty());
   // Lines 14 to 22 of the written header: "<true|false>" at the 26th character of 37.
   std::istringstream lines(ReadFile(name));
@@ -84,20 +61,17 @@ TEST_F(SplitScriptTest, NoLineWithALineBreakIsWritten) {
   EXPECT_TRUE(WriteSplitScriptLine(script, "merge /x/VrkResult/C.vrk"));
   EXPECT_TRUE(CloseSplitScript(script, "antenna_list"));
   EXPECT_EQ(ReadFile(name),
-            kHeader + CrLf({"merge /x/VrkResult/C.vrk", "#", "# To save the merged files:", "#",
-                            "save antenna_list.vrk"}));
+            header + CrLf({"merge /x/VrkResult/C.vrk"}) + SaveLines("antenna_list"));
 }
 
 TEST_F(SplitScriptTest, SplitsOfAnEmptyListWriteOnlyHeaderAndSaveLine) {
   SplitPerAntenna(workspace, Button::split);
-  EXPECT_EQ(ReadFile(Path("antenna_list.txt")),
-            kHeader + CrLf({"#", "# To save the merged files:", "#", "save antenna_list.vrk"}));
+  EXPECT_EQ(ReadFile(Path("antenna_list.txt")), header + SaveLines("antenna_list"));
   EXPECT_EQ(platform.caption(Button::split), "Split into 0 antennas");
   EXPECT_EQ(platform.status_text(StatusField::outcome), "Done splitting.");
 
   SplitPerProvider(workspace, Button::split);
-  EXPECT_EQ(ReadFile(Path("provider_list.txt")),
-            kHeader + CrLf({"#", "# To save the merged files:", "#", "save provider_list.vrk"}));
+  EXPECT_EQ(ReadFile(Path("provider_list.txt")), header + SaveLines("provider_list"));
   EXPECT_EQ(platform.caption(Button::split), "Split into 0 providers");
 }
 
@@ -116,10 +90,9 @@ TEST_F(SplitScriptTest, ScriptThatCannotBeCreatedIsTriedFiveTimesThenReported) {
 }
 
 TEST_F(SplitScriptTest, SplitStopsBeforeAnyPieceWhenItsScriptCannotBeCreated) {
-  WriteList("list.txt",
-            CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\tAstra", "[TS]",
-                  "0\t1\t2\t3\t4\t5\t6\t7", "[NETWORK]", "[PROVIDER]", "ORF", "[SERVICE]",
-                  "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tOne\t1"}));
+  WriteList("list.txt", CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", AntennaLine("Astra"), "[TS]",
+                              TransponderLine(0, "1\t2\t3\t4\t5\t6\t7"), "[NETWORK]", "[PROVIDER]",
+                              "ORF", "[SERVICE]", ServiceLine("V", 0, 0, "One")}));
   ASSERT_TRUE(Load("list.txt"));
   ASSERT_TRUE(CreateFolder(Path("antenna_list.txt")));
   SplitPerAntenna(workspace, Button::split);

@@ -158,7 +158,7 @@ TEST_F(SplitTest, PerAntennaShowsProgressOverAllAntennasAndTheElapsedTime) {
   LoadSample();
   workspace.options.keep_pref_antennas = true;
   WriteFile(workspace.settings.KeepPath(kAntennaFileName),
-            CrLf({"0\t0\t0\t0\t0\t0\t0\t0\tHotbird", "0\t0\t0\t0\t0\t0\t0\t0\tThor"}));
+            CrLf({AntennaLine("Hotbird"), AntennaLine("Thor")}));
   SplitPerAntenna(workspace, Button::split);
   EXPECT_EQ(StatusOf('0'), (Texts{"Splitting 1/4", "Splitting 2/4", "Done splitting."}));
   const Texts detail = StatusOf('1');
@@ -250,27 +250,15 @@ TEST_F(SplitTest, PiecesOfAnEarlierRunAreRemovedWhenNotWrittenAgain) {
 }
 
 TEST_F(SplitTest, RecordsWithAbsentReferencesAreNeverWritten) {
-  WriteList("holes.txt", CrLf({"[MORVANE V3 FILE]",
-                               "[ANTENNA]",
-                               "0\t0\t0\t0\t0\t0\t0\t0\tAstra",
-                               "[TS]",
-                               "0\t100\t0\t0\t0\t0\t0\t0",
-                               "-1\t200\t0\t0\t0\t0\t0\t0",
-                               "[NETWORK]",
-                               "[PROVIDER]",
-                               "ORF",
-                               "[FAVORITE]",
-                               "0\t7\t0",
-                               "0\t7\t1",
-                               "0\t7\t2",
-                               "0\t7\t3",
-                               "1\t7\t0",
-                               "[SERVICE]",
-                               "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t0\tGood\t1",
-                               "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t-1\t0\tNoTransponder\t2",
-                               "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t1\t0\tNoAntenna\t3",
-                               "V\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t0\t-1\tNoProvider\t4",
-                               "[MENU]"}));
+  TestList holes;
+  holes.antennas = {AntennaLine("Astra")};
+  holes.transponders = {"0\t100\t0\t0\t0\t0\t0\t0", "-1\t200\t0\t0\t0\t0\t0\t0"};
+  holes.providers = {"ORF"};
+  holes.favorites = {"0\t7\t0", "0\t7\t1", "0\t7\t2", "0\t7\t3", "1\t7\t0"};
+  holes.services = {ServiceLine("V", 0, 0, "Good"), ServiceLine("V", -1, 0, "NoTransponder", 2),
+                    ServiceLine("V", 1, 0, "NoAntenna", 3),
+                    ServiceLine("V", 0, -1, "NoProvider", 4)};
+  WriteList("holes.txt", holes.Text());
   ASSERT_TRUE(Load("holes.txt"));
   SplitPerAntenna(workspace, Button::split);
   EXPECT_EQ(Section("Astra.vrk", "[TS]"), CrLf({"0\t100\t0\t0\t0\t0\t0\t0"}));

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "list_text.h"
 #include "model/channel_list.h"
 #include "model/settings.h"
 
@@ -58,43 +59,32 @@ struct ListSpec {
   }
 };
 
-inline std::string ServiceLine(const ListSpec::ServiceRow& s, int number) {
-  return std::string(s.tv ? "V" : "A") + "\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\t" +
-         (s.scrambled ? "TRUE" : "FALSE") + "\t" + std::to_string(s.transponder) + "\t" +
-         std::to_string(s.provider) + "\t" + s.name + "\t" + std::to_string(number);
-}
-
 inline std::string TextForm(const ListSpec& spec) {
-  std::vector<std::string> lines{"[MORVANE V3 FILE]", "[ANTENNA]"};
+  TestList list;
   for (std::size_t i = 0; i < spec.antennas.size(); ++i) {
-    lines.push_back(std::to_string(i) + "\t" + std::to_string(100 + i) + "\t" +
-                    std::to_string(spec.antennas[i].setting) + "\t4\t5\t6\t7\t8\t" +
-                    spec.antennas[i].name);
+    const int index = static_cast<int>(i);
+    list.antennas.push_back(
+        AntennaLine(spec.antennas[i].name,
+                    Tabbed({index, 100 + index, spec.antennas[i].setting, 4, 5, 6, 7, 8})));
   }
-  lines.push_back("[TS]");
   for (const auto& t : spec.transponders) {
-    lines.push_back(std::to_string(t.antenna) + "\t" + std::to_string(t.frequency) +
-                    "\t3\t4\t5\t6\t7\t8");
+    list.transponders.push_back(
+        TransponderLine(t.antenna, Tabbed({t.frequency, 3, 4, 5, 6, 7, 8})));
   }
-  lines.push_back("[NETWORK]");
-  lines.push_back("network\tline");
-  lines.push_back("[PROVIDER]");
-  for (const auto& p : spec.providers) lines.push_back(p);
-  lines.push_back("[FAVORITE]");
+  list.networks = {"network\tline"};
+  list.providers = spec.providers;
   for (const auto& f : spec.favorites) {
-    lines.push_back(std::string(f.tv ? "0" : "1") + "\t7\t" + std::to_string(f.channel));
+    list.favorites.push_back(FavoriteLine(f.tv ? 0 : 1, 7, f.channel));
   }
-  lines.push_back("[SERVICE]");
   int tv_number = 0;
   int radio_number = 0;
   for (const auto& s : spec.services) {
-    lines.push_back(ServiceLine(s, s.tv ? ++tv_number : ++radio_number));
+    list.services.push_back(ServiceLine(s.tv ? "V" : "A", s.transponder, s.provider, s.name,
+                                        s.tv ? ++tv_number : ++radio_number,
+                                        {.scrambled = s.scrambled ? "TRUE" : "FALSE"}));
   }
-  lines.push_back("[MENU]");
-  lines.push_back("menu line");
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
+  list.menus = {"menu line"};
+  return list.Text();
 }
 
 // Four antennas: "Astra 19.2" and "Hotbird" with TV and radio services, "Thor" without any,

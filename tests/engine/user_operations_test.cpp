@@ -171,7 +171,7 @@ TEST_F(UserOperationsTest, SplitButtonSplitsAsTheBoxSays) {
 
 TEST_F(UserOperationsTest, LoadingAScriptReportsTheScriptAsLoaded) {
   const std::string script = folder / "job.txt";
-  WriteFile(script, CrLf({"[VRK_SPLIT_MERGE]", "load " + a, "merge " + b}));
+  WriteFile(script, BatchScript({"load " + a, "merge " + b}));
   Answer({script});
   LoadFile(session);
   EXPECT_EQ(Caption(Button::load), "Loaded job.txt");

@@ -125,11 +125,13 @@ class WriterTest : public WorkspaceTest {
   }
 
   ListFiles files;  // where Write() writes
-
-  static std::string ServiceLine(std::string_view kind, std::string_view tail) {
-    return std::string(kind) + "\t1\t2\t3\t4\t5\t-6\tTRUE\tFALSE\tFALSE\t" + std::string(tail);
-  }
+  // The columns that AddService gives every service, as they are written.
+  static constexpr ServiceColumns kAdded{.values = "1\t2\t3\t4\t5\t-6"};
 };
+
+// What the writer makes of an empty list.
+const std::string kEveryHeader = CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "[NETWORK]",
+                                       "[PROVIDER]", "[FAVORITE]", "[SERVICE]", "[MENU]"});
 
 TEST_F(WriterTest, WritesWhatTheMarkingKeptInSectionOrder) {
   EXPECT_EQ(Write(), CrLf({
@@ -151,9 +153,9 @@ TEST_F(WriterTest, WritesWhatTheMarkingKeptInSectionOrder) {
                          "0\t-2\t1",
                          "1\t0\t0",
                          "[SERVICE]",
-                         ServiceLine("V", "0\t0\tOne\t1"),
-                         ServiceLine("Video", "1\t1\tTw\xE9\t2"),
-                         ServiceLine("A", "1\t0\tRadio\t1"),
+                         ServiceLine("V", 0, 0, "One", 1, kAdded),
+                         ServiceLine("Video", 1, 1, "Tw\xE9", 2, kAdded),
+                         ServiceLine("A", 1, 0, "Radio", 1, kAdded),
                          "[MENU]",
                          "m\t1",
                          "",
@@ -165,7 +167,7 @@ TEST_F(WriterTest, RemovedRadiosLeaveThePlaceholderAndNoRadioFavorites) {
   workspace.options.remove_radios = true;
   const std::string text = Write();
   EXPECT_NE(text.find(CrLf({"0\t-2\t1", "[SERVICE]"})), std::string::npos);
-  EXPECT_NE(text.find(CrLf({ServiceLine("Video", "1\t1\tTw\xE9\t2"),
+  EXPECT_NE(text.find(CrLf({ServiceLine("Video", 1, 1, "Tw\xE9", 2, kAdded),
                             "A\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t0\tDummy Service\t1",
                             "[MENU]"})),
             std::string::npos);
@@ -177,7 +179,7 @@ TEST_F(WriterTest, RemovedRadiosLeaveThePlaceholderAndNoRadioFavorites) {
 
 TEST_F(WriterTest, NoKeptRadioMeansNoPlaceholder) {
   workspace.kept.radio_services.clear();
-  EXPECT_NE(Write().find(CrLf({ServiceLine("Video", "1\t1\tTw\xE9\t2"), "[MENU]"})),
+  EXPECT_NE(Write().find(CrLf({ServiceLine("Video", 1, 1, "Tw\xE9", 2, kAdded), "[MENU]"})),
             std::string::npos);
 }
 
@@ -187,10 +189,12 @@ TEST_F(WriterTest, RemovedFavoritesLeaveTheHeaderOnly) {
 }
 
 TEST_F(WriterTest, GeneratedProvidersReplaceTheExistingOnes) {
-  WriteList("in.txt", CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "0\t0\t0\t0\t0\t0\t0\t0\tAstra",
-                            "1\t0\t0\t0\t0\t0\t0\t0\tHotbird", "[TS]", "0\t1\t2\t3\t4\t5\t6\t7",
-                            "[NETWORK]", "[PROVIDER]", "P0", "P1", "[FAVORITE]", "[SERVICE]",
-                            "V\t0\t0\t0\t0\t0\t0\tFALSE\tFALSE\tFALSE\t0\t1\tOne\t1", "[MENU]"}));
+  TestList in;
+  in.antennas = {AntennaLine("Astra"), AntennaLine("Hotbird", "1\t0\t0\t0\t0\t0\t0\t0")};
+  in.transponders = {TransponderLine(0, "1\t2\t3\t4\t5\t6\t7")};
+  in.providers = {"P0", "P1"};
+  in.services = {ServiceLine("V", 0, 1, "One", 1, kPlainService)};
+  WriteList("in.txt", in.Text());
   ASSERT_TRUE(Load("in.txt"));
   // The one service lies on Astra and names P1.
   const auto providers_written = [&](Naming naming) {
@@ -226,29 +230,19 @@ TEST_F(WriterTest, FavoritesFollowTheSelectionOrTheKeptMark) {
 TEST_F(WriterTest, AnEmptyListStillHasEveryHeader) {
   workspace.main_set.Clear();
   workspace.kept = {};
-  EXPECT_EQ(Write(), CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "[NETWORK]", "[PROVIDER]",
-                           "[FAVORITE]", "[SERVICE]", "[MENU]"}));
+  EXPECT_EQ(Write(), kEveryHeader);
 }
 
 TEST_F(WriterTest, NumbersComeBackNormalisedAndTextsByteForByte) {
-  const std::string in = CrLf({
-      "[MORVANE V3 FILE]",
-      "[ANTENNA]",
-      "5\t007\t-0\t+3\tx\t\t 4\t12abc\t Sat\xFF ",
-      "[TS]",
-      "0\t007",
-      "[NETWORK]",
-      "\tn\t",
-      "[PROVIDER]",
-      " p ",
-      "[FAVORITE]",
-      "0\t007\t0",
-      "[SERVICE]",
-      "V\t007\t\t\t\t\t\ttrue\t\tYES\t0\t0\t name \t9",
-      "[MENU]",
-      "\t",
-  });
-  WriteList("in.txt", in);
+  TestList in;
+  in.antennas = {"5\t007\t-0\t+3\tx\t\t 4\t12abc\t Sat\xFF "};
+  in.transponders = {"0\t007"};
+  in.networks = {"\tn\t"};
+  in.providers = {" p "};
+  in.favorites = {"0\t007\t0"};
+  in.services = {"V\t007\t\t\t\t\t\ttrue\t\tYES\t0\t0\t name \t9"};
+  in.menus = {"\t"};
+  WriteList("in.txt", in.Text());
   ASSERT_TRUE(Load("in.txt"));
   // Mark everything as kept, numbered in list order.
   ChannelList& set = workspace.main_set;
@@ -306,8 +300,7 @@ TEST_F(WriterTest, ReplacesAnOlderLongerFileAndLeavesNoTemporaryFile) {
   WriteFile(files.text_file, std::string(100000, 'x'));
   workspace.main_set.Clear();
   workspace.kept = {};
-  EXPECT_EQ(Write(), CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "[NETWORK]", "[PROVIDER]",
-                           "[FAVORITE]", "[SERVICE]", "[MENU]"}));
+  EXPECT_EQ(Write(), kEveryHeader);
   EXPECT_EQ(FilesIn(workspace.settings.WorkPath("")), std::vector<std::string>{"out.txt"});
 }
 

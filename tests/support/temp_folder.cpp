@@ -1,5 +1,7 @@
 #include "temp_folder.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -7,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace vsm::test_support {
@@ -79,5 +82,12 @@ std::string ReadFile(const std::string& name) {
 }
 
 bool Exists(const std::string& name) { return std::filesystem::exists(name); }
+
+std::string Golden(std::string_view name) {
+  const std::string file = ExecutableFolder() + "golden/" + std::string(name);
+  const auto text = ReadWholeFile(file);
+  if (!text) ADD_FAILURE() << "cannot read the expected text " << file;
+  return text.value_or("");
+}
 
 }  // namespace vsm::test_support

@@ -38,4 +38,9 @@ void WriteFile(const std::string& name, std::string_view content);
 std::string ReadFile(const std::string& name);  // "" when missing
 bool Exists(const std::string& name);
 
+// An expected text kept byte for byte in tests/golden/<name>. The build copies those files into
+// golden/ beside the test programs, where they are read, so that a test program run elsewhere (a
+// cross-built one under wine) finds them too. A missing file fails the test.
+std::string Golden(std::string_view name);
+
 }  // namespace vsm::test_support

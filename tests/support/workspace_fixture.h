@@ -2,22 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "list_text.h"
 #include "model/workspace.h"
 #include "recording_platform.h"
 #include "temp_folder.h"
 
 namespace vsm::test_support {
-
-// Lines joined by CR LF, each ended by it.
-std::string CrLf(std::initializer_list<std::string_view> lines);
-
-// A channel list with one antenna named `antenna`, one transponder and one provider, `tv` TV
-// services named "Tv 1", "Tv 2", ... and one radio service named "Radio".
-std::string OneAntennaListText(std::string_view antenna, int tv);
 
 // The tool's entries as its operations use them: the box of what was not done shown through the
 // workspace, and whether it was done returned. LoadList loads a channel list as every load does,
