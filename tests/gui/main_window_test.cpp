@@ -21,26 +21,18 @@
 
 #include "app/qt/display_text.h"
 #include "app/qt/window_session.h"
+#include "list_text.h"
 #include "platform/files.h"
 #include "session/version.h"
 
 namespace vsm {
 namespace {
 
-// A "[SERVICE]" line: kind "V" (TV) or "A" (radio), transponder, provider, name, number.
-std::string ServiceLine(const char* kind, const char* ts, const char* provider, const char* name) {
-  return std::string(kind) + "\t1\t2\t3\t4\t5\t6\tTRUE\tFALSE\tFALSE\t" + ts + "\t" + provider +
-         "\t" + name + "\t1";
-}
-
-std::string CrLfLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
+using test_support::CrLf;
+using test_support::ServiceLine;
 
 // One antenna, two providers, two TV services and one radio service.
-const std::string kFirstList = CrLfLines({
+const std::string kFirstList = CrLf({
     "[MORVANE V3 FILE]",
     "[ANTENNA]",
     "0\t1\t3\t4\t5\t6\t7\t8\tAstra",
@@ -60,7 +52,7 @@ const std::string kFirstList = CrLfLines({
 });
 
 // Another antenna with a third provider and one TV service.
-const std::string kSecondList = CrLfLines({
+const std::string kSecondList = CrLf({
     "[MORVANE V3 FILE]",
     "[ANTENNA]",
     "0\t2\t3\t4\t5\t6\t7\t8\tHotbird",
