@@ -7,12 +7,15 @@
 # status 2. Then, in a fresh folder with the example lists east and west (as .vrk lists, so that
 # the program's converters are used) and the demo's satellite table, it clicks Load and types
 # east.vrk into the real file dialog, which must open in that folder, clicks Merge and types
-# west.vrk, ticks "Split into vrk per Provider" and "Use
-# satellite position as provider name", clicks the split button and answers every message box
+# west.vrk, ticks "Split into vrk per Provider" and "Use satellite position as provider name",
+# clicks the split button and answers every message box
 # (the table names two satellites that the lists do not have). Then it closes the window and
 # checks from outside: the pieces in VrkResult/, the generated provider_list.txt, and that
 # running that script with --run merges the pieces back to the counts of east and west merged.
-# Pictures of the window: BUILD/window-load.png after the load, BUILD/window.png after the split.
+# Then the same job once more by keyboard alone, not a single click: Tab and Space, the arrow
+# keys in the option buttons, Return in the dialogs and boxes, Alt+F4.
+# Pictures of the window: BUILD/window-load.png after the load, BUILD/window.png after the split,
+# BUILD/window-keyboard.png with the focus on the split button before the keyboard presses it.
 # The Qt program is started elsewhere with --folder naming that folder, as the desktop menu starts
 # it; nothing may appear where it was started. The Windows program runs as a user gets it: from
 # dist/vrk-split-merge-windows.zip unzipped into a folder, started in that folder as a double
@@ -121,7 +124,7 @@ count_of() {
 # A fresh folder (for Windows, the zip unzipped) with the example lists as .vrk and the demo's
 # satellite table.
 rm -rf "$build/window-e2e" "$build/window-elsewhere" "$build/window-load.png" "$build/window.png" \
-  "$build/window-failed.png" "$build/window-no-folder.png"
+  "$build/window-failed.png" "$build/window-no-folder.png" "$build/window-keyboard.png"
 if [ "$face" = windows ]; then
   zip_file="$repo/dist/vrk-split-merge-windows.zip"
   [ -f "$zip_file" ] || { echo "Missing $zip_file: run make windows" >&2; exit 1; }
@@ -182,49 +185,6 @@ program=""
 [ -e "$started_in/VrkWork" ] && fail "a working folder where the program was started"
 rm "$build/window-e2e-taken"
 
-echo "Starting the $face window program in $run"
-if [ "$face" = windows ]; then
-  start_window
-else
-  start_window --folder "$run"  # as the desktop entry does, with the folder named
-fi
-main=$(wait_for_window "VRK Split & Merge" 60) || fail "the window did not open"
-sleep 1
-
-click 175 35  # Load
-choose_file "Please choose file to load" east.vrk
-sleep 1
-import -frame -window "$main" "$build/window-load.png"
-
-click 175 75  # Merge
-choose_file "Please choose file to merge" west.vrk
-sleep 1
-
-click 190 135  # Split into vrk per Provider
-click 50 260   # Use satellite position as provider name
-click 175 325  # the split button, now "Split per provider"
-
-# Every message box is answered; the script is in place once the split has ended.
-boxes=0
-for _ in $(seq 1 600); do
-  [ -f "$run/provider_list.txt" ] && break
-  box=$(xdotool search --onlyvisible --name '^File sat_position\.txt\.\.\.\.$' 2> /dev/null |
-    head -n 1 || true)
-  if [ -n "$box" ]; then
-    xdotool windowactivate --sync "$box" > /dev/null 2>&1 || true
-    sleep 0.3
-    xdotool key Return
-    wait_until_gone "$box"
-    boxes=$((boxes + 1))
-  else
-    sleep 0.1
-  fi
-done
-[ -f "$run/provider_list.txt" ] || fail "the split wrote no provider_list.txt"
-# The table names Amos and Atl.Bird 3, which neither list has: one box each.
-[ "$boxes" -eq 2 ] || fail "answered $boxes message boxes about the satellite table, expected 2"
-
-# The pieces named in the script, converted to .vrk in the background.
 # The script holds the names as the program's file system gives them: Windows-1252 under wine,
 # whose files on Linux have UTF-8 names.
 script_text() {
@@ -237,42 +197,135 @@ script_text() {
 piece_names() {
   script_text | awk '/^(load|merge) / { sub(/\r$/, ""); n = split($0, part, /[\\\/]/); print part[n] }'
 }
-mapfile -t pieces < <(piece_names)
-[ ${#pieces[@]} -gt 1 ] || fail "provider_list.txt names ${#pieces[@]} pieces"
-for _ in $(seq 1 300); do
-  ready=1
-  for piece in "${pieces[@]}"; do [ -f "$run/VrkResult/$piece" ] || ready=0; done
-  compgen -G "$run/VrkResult/*.partial" > /dev/null && ready=0
-  [ $ready -eq 1 ] && break
-  sleep 0.1
-done
-for piece in "${pieces[@]}"; do
-  [ -s "$run/VrkResult/$piece" ] || fail "missing piece VrkResult/$piece"
-done
-[ "$(find "$run/VrkResult" -name '*.vrk' | wc -l)" -eq ${#pieces[@]} ] ||
-  fail "VrkResult holds other pieces than provider_list.txt names"
-sleep 1
-import -frame -window "$main" "$build/window.png"
 
-# Closing the window ends the program, with status 0.
-xdotool windowactivate --sync "$main" > /dev/null 2>&1 || true
-xdotool key alt+F4
-for _ in $(seq 1 200); do kill -0 "$program" 2> /dev/null || break; sleep 0.1; done
-kill -0 "$program" 2> /dev/null && fail "the program did not end when its window was closed"
-wait "$program" || fail "the program ended with status $?"
-program=""
-if [ "$face" = linux ] && [ -n "$(ls -A "$started_in")" ]; then
-  fail "the program wrote into the folder it was started from, not only into --folder's"
-fi
+# The job, done by mouse or by keyboard alone: load east.vrk, merge west.vrk, tick "Split into vrk
+# per Provider" and "Use satellite position as provider name", split.
+do_the_job_by_mouse() {
+  click 175 35  # Load
+  choose_file "Please choose file to load" east.vrk
+  sleep 1
+  import -frame -window "$main" "$build/window-load.png"
 
-# The generated script merges the pieces back to the same counts.
-console_tool --run provider_list.txt --trace > "$build/window-e2e-remerge.trace" ||
-  fail "--run provider_list.txt failed"
-remerged=$(count_of "$build/window-e2e-remerge.trace")
-[ -s "$run/provider_list.vrk" ] || fail "--run provider_list.txt saved no provider_list.vrk"
-[ "$remerged" = "$expected" ] ||
-  fail "the pieces merge back to \"$remerged\", expected \"$expected\""
+  click 175 75  # Merge
+  choose_file "Please choose file to merge" west.vrk
+  sleep 1
 
-echo "$face window: loaded, merged, split into ${#pieces[@]} pieces, answered $boxes boxes;" \
-  "the pieces merge back to $remerged"
-echo "Pictures: $build/window-load.png, $build/window.png"
+  click 190 135  # Split into vrk per Provider
+  click 50 260   # Use satellite position as provider name
+  click 175 325  # the split button, now "Split per provider"
+}
+
+# Presses KEY COUNT times in the main window.
+press() {
+  local key=$1 count=${2:-1}
+  xdotool windowactivate --sync "$main" > /dev/null 2>&1 || true
+  for _ in $(seq 1 "$count"); do
+    xdotool key "$key"
+    sleep 0.2
+  done
+}
+
+# The keyboard follows the eye: Load, Merge, "Keep preferred Antennas", "Split into vrk per
+# Provider", "Remove all Favorites", "Remove all Radio channels", the FTA box, the option button
+# that is set, the split button, Save. The window opens with the focus on Load; ten Tabs go once
+# round.
+do_the_job_by_keyboard() {
+  press Tab 10
+  press space  # Load
+  choose_file "Please choose file to load" east.vrk
+  sleep 1
+  press Tab
+  press space  # Merge
+  choose_file "Please choose file to merge" west.vrk
+  sleep 1
+  press Tab 2
+  press space  # Split into vrk per Provider
+  press Tab 4  # to "Keep existing providers"
+  press Down   # Use satellite position as provider name
+  press Tab    # the split button, now "Split per provider"
+  sleep 0.5
+  import -frame -window "$main" "$build/window-keyboard.png"
+  press space
+}
+
+# Starts the window program, does the job by HOW (mouse or keyboard), answers every message box
+# (the table names two satellites that the lists do not have), closes the window and checks the
+# pieces and that the generated script merges them back.
+use_the_window() {
+  local how=$1
+  rm -rf "$run/VrkWork" "$run/VrkResult" "$run/provider_list.txt" "$run/provider_list.vrk"
+  echo "Starting the $face window program in $run, to be used by $how"
+  if [ "$face" = windows ]; then
+    start_window
+  else
+    start_window --folder "$run"  # as the desktop entry does, with the folder named
+  fi
+  main=$(wait_for_window "VRK Split & Merge" 60) || fail "the window did not open"
+  sleep 1
+  "do_the_job_by_$how"
+
+  # Every message box is answered; the script is in place once the split has ended.
+  boxes=0
+  for _ in $(seq 1 600); do
+    [ -f "$run/provider_list.txt" ] && break
+    box=$(xdotool search --onlyvisible --name '^File sat_position\.txt\.\.\.\.$' 2> /dev/null |
+      head -n 1 || true)
+    if [ -n "$box" ]; then
+      xdotool windowactivate --sync "$box" > /dev/null 2>&1 || true
+      sleep 0.3
+      xdotool key Return
+      wait_until_gone "$box"
+      boxes=$((boxes + 1))
+    else
+      sleep 0.1
+    fi
+  done
+  [ -f "$run/provider_list.txt" ] || fail "the split wrote no provider_list.txt"
+  # The table names Amos and Atl.Bird 3, which neither list has: one box each.
+  [ "$boxes" -eq 2 ] || fail "answered $boxes message boxes about the satellite table, expected 2"
+
+  # The pieces named in the script, converted to .vrk in the background.
+  mapfile -t pieces < <(piece_names)
+  [ ${#pieces[@]} -gt 1 ] || fail "provider_list.txt names ${#pieces[@]} pieces"
+  for _ in $(seq 1 300); do
+    ready=1
+    for piece in "${pieces[@]}"; do [ -f "$run/VrkResult/$piece" ] || ready=0; done
+    compgen -G "$run/VrkResult/*.partial" > /dev/null && ready=0
+    [ $ready -eq 1 ] && break
+    sleep 0.1
+  done
+  for piece in "${pieces[@]}"; do
+    [ -s "$run/VrkResult/$piece" ] || fail "missing piece VrkResult/$piece"
+  done
+  [ "$(find "$run/VrkResult" -name '*.vrk' | wc -l)" -eq ${#pieces[@]} ] ||
+    fail "VrkResult holds other pieces than provider_list.txt names"
+  sleep 1
+  [ "$how" = mouse ] && import -frame -window "$main" "$build/window.png"
+
+  # Closing the window ends the program, with status 0.
+  xdotool windowactivate --sync "$main" > /dev/null 2>&1 || true
+  xdotool key alt+F4
+  for _ in $(seq 1 200); do kill -0 "$program" 2> /dev/null || break; sleep 0.1; done
+  kill -0 "$program" 2> /dev/null && fail "the program did not end when its window was closed"
+  wait "$program" || fail "the program ended with status $?"
+  program=""
+  if [ "$face" = linux ] && [ -n "$(ls -A "$started_in")" ]; then
+    fail "the program wrote into the folder it was started from, not only into --folder's"
+  fi
+
+  # The generated script merges the pieces back to the same counts.
+  console_tool --run provider_list.txt --trace > "$build/window-e2e-remerge.trace" ||
+    fail "--run provider_list.txt failed"
+  remerged=$(count_of "$build/window-e2e-remerge.trace")
+  [ -s "$run/provider_list.vrk" ] || fail "--run provider_list.txt saved no provider_list.vrk"
+  [ "$remerged" = "$expected" ] ||
+    fail "the pieces merge back to \"$remerged\", expected \"$expected\""
+
+  echo "$face window, by $how: loaded, merged, split into ${#pieces[@]} pieces, answered $boxes boxes;" \
+    "the pieces merge back to $remerged"
+}
+
+use_the_window mouse
+use_the_window keyboard
+echo "Pictures: $build/window-load.png, $build/window.png, $build/window-keyboard.png (the focus on" \
+  "the split button)"

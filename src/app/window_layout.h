@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -78,5 +79,70 @@ inline constexpr std::array kControls = {
     OptionButton(Control::keep_existing_option, "keep_existing_option", "Keep existing providers",
                  {40, 230, 180, 20}),
 };
+
+// The order in which Tab visits the controls, by name: as the eye reads them, top to bottom and
+// left to right. The option buttons are one stop, the one that is set; the arrow keys move
+// between them, in this order.
+inline constexpr std::array<std::string_view, 12> kKeyboardOrder = {
+    "load_button",
+    "merge_button",
+    "keep_pref_box",
+    "split_per_provider_box",
+    "remove_favorites_box",
+    "remove_radio_box",
+    "divide_fta_box",
+    "keep_existing_option",
+    "satellite_position_option",
+    "antenna_name_option",
+    "split_button",
+    "save_button",
+};
+
+constexpr std::size_t RowNamed(std::string_view name) {
+  for (std::size_t row = 0; row < kControls.size(); ++row) {
+    if (kControls[row].name == name) return row;
+  }
+  throw "the window layout has no control of that name";
+}
+
+// kKeyboardOrder as row numbers.
+inline constexpr auto kKeyboardRows = [] {
+  std::array<std::size_t, kKeyboardOrder.size()> rows{};
+  for (std::size_t stop = 0; stop < rows.size(); ++stop)
+    rows[stop] = RowNamed(kKeyboardOrder[stop]);
+  return rows;
+}();
+
+// The option buttons' rows in keyboard order: the group within which the arrow keys move.
+inline constexpr auto kOptionGroup = [] {
+  std::array<std::size_t, 3> rows{};
+  std::size_t count = 0;
+  for (const std::size_t row : kKeyboardRows) {
+    if (kControls[row].kind == Kind::option_button) rows[count++] = row;
+  }
+  return rows;
+}();
+
+// The option button that an arrow key moves to from `row`: the next one in the group, or the one
+// before it; none past either end.
+constexpr std::optional<std::size_t> NeighbourOption(std::size_t row, bool forward) {
+  for (std::size_t at = 0; at < kOptionGroup.size(); ++at) {
+    if (kOptionGroup[at] != row) continue;
+    if (forward)
+      return at + 1 < kOptionGroup.size() ? std::optional(kOptionGroup[at + 1]) : std::nullopt;
+    return at > 0 ? std::optional(kOptionGroup[at - 1]) : std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// Every control but the frames is visited once.
+static_assert([] {
+  std::array<int, kControls.size()> visits{};
+  for (const std::size_t row : kKeyboardRows) ++visits[row];
+  for (std::size_t row = 0; row < kControls.size(); ++row) {
+    if (visits[row] != (kControls[row].kind == Kind::frame ? 0 : 1)) return false;
+  }
+  return true;
+}());
 
 }  // namespace vsm::window_layout

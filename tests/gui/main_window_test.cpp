@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
@@ -127,6 +128,9 @@ class MainWindowTest : public QObject {
   void NoTwoControlsOverlapButAFrameAndTheControlsWithinIt();
   void EveryCheckBoxAndOptionButtonTakesAClickThroughTheFrames();
   void BoxesShowWhatTheControlsModelDecides();
+  void TabVisitsTheControlsAsTheEyeReadsThem();
+  void ArrowKeysSetTheNeighbouringOptionAndSpacePressesTheFocusedControl();
+  void EveryControlIsAnnouncedByItsText();
   void EachOperationLeavesItsCaptionsAndStatusTexts();
   void FileNameWithAccentsRoundTripsThroughTheDialog();
   void TextsShowAsUtf8OrWindows1252();
@@ -147,6 +151,8 @@ class MainWindowTest : public QObject {
   QString Path(const QString& name) const { return folder_->filePath(name); }
   QString WriteList(const QString& name, const std::string& content);
   void PostClick(QWidget* widget);
+  QStringList TabRound(Qt::KeyboardModifiers modifiers);
+  QString Press(int key);
 
   std::unique_ptr<QTemporaryDir> folder_;
   std::unique_ptr<WindowSession> run_;
@@ -216,6 +222,25 @@ void MainWindowTest::PostClick(QWidget* widget) {
     QCoreApplication::postEvent(
         widget, new QMouseEvent(type, centre, global, Qt::LeftButton, held, Qt::NoModifier));
   }
+}
+
+// The object names of the controls that Tab (or Shift+Tab) visits from the load button until it
+// is back there, at most twenty.
+QStringList MainWindowTest::TabRound(Qt::KeyboardModifiers modifiers) {
+  Button(Button::load)->setFocus(Qt::OtherFocusReason);
+  QStringList visited;
+  while (visited.size() < 20) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+    visited << QApplication::focusWidget()->objectName();
+    if (visited.back() == "load_button") break;
+  }
+  return visited;
+}
+
+// Presses `key` on the focused control; the control that has the focus afterwards.
+QString MainWindowTest::Press(int key) {
+  QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key));
+  return QApplication::focusWidget()->objectName();
 }
 
 void MainWindowTest::StartStateShowsVersionAndKeepsExistingProviders() {
@@ -390,6 +415,71 @@ void MainWindowTest::BoxesShowWhatTheControlsModelDecides() {
   QCOMPARE(Button(Button::split)->text(), QString("Split per provider"));
   Click(Control(Control::split_per_provider_box));
   QCOMPARE(Button(Button::split)->text(), QString("Split per antenna"));
+}
+
+// Top to bottom, left to right, whatever the creation order; of the option buttons only the one
+// that is set is a stop.
+void MainWindowTest::TabVisitsTheControlsAsTheEyeReadsThem() {
+  run_->window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&run_->window));
+  const QStringList forward = {"merge_button",         "keep_pref_box",    "split_per_provider_box",
+                               "remove_favorites_box", "remove_radio_box", "divide_fta_box",
+                               "keep_existing_option", "split_button",     "save_button",
+                               "load_button"};
+  QCOMPARE(TabRound(Qt::NoModifier), forward);
+
+  Click(Control(Control::satellite_position_option));
+  QStringList backward = forward;
+  backward.replace(backward.indexOf("keep_existing_option"), "satellite_position_option");
+  std::reverse(backward.begin(), backward.end() - 1);
+  QCOMPARE(TabRound(Qt::ShiftModifier), backward);
+}
+
+// The arrow keys move within the option buttons and set the one they reach, through the controls
+// model, which also clears the FTA box when names are kept; past either end they change nothing.
+void MainWindowTest::ArrowKeysSetTheNeighbouringOptionAndSpacePressesTheFocusedControl() {
+  run_->window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&run_->window));
+  Control(Control::keep_existing_option)->setFocus(Qt::TabFocusReason);
+  QCOMPARE(Press(Qt::Key_Up), QString("keep_existing_option"));
+  QCOMPARE(workspace().options.naming, Naming::keep_existing_names);
+  QCOMPARE(Press(Qt::Key_Down), QString("satellite_position_option"));
+  QCOMPARE(workspace().options.naming, Naming::use_satellite_position);
+  QVERIFY(Control(Control::satellite_position_option)->isChecked());
+  QVERIFY(!Control(Control::keep_existing_option)->isChecked());
+  QCOMPARE(Press(Qt::Key_Right), QString("antenna_name_option"));
+  QCOMPARE(Press(Qt::Key_Down), QString("antenna_name_option"));
+  QCOMPARE(workspace().options.naming, Naming::use_antenna_names);
+  QCOMPARE(Press(Qt::Key_Left), QString("satellite_position_option"));
+
+  Control(Control::divide_fta_box)->setFocus(Qt::TabFocusReason);
+  QCOMPARE(Press(Qt::Key_Space), QString("divide_fta_box"));
+  QVERIFY(workspace().options.divide_fta_notfta);
+  Control(Control::satellite_position_option)->setFocus(Qt::TabFocusReason);
+  Press(Qt::Key_Up);
+  QCOMPARE(workspace().options.naming, Naming::keep_existing_names);
+  QVERIFY(!Control(Control::divide_fta_box)->isChecked());
+  QVERIFY(!workspace().options.divide_fta_notfta);
+
+  Control(Control::split_per_provider_box)->setFocus(Qt::TabFocusReason);
+  Press(Qt::Key_Space);
+  QCOMPARE(Button(Button::split)->text(), QString("Split per provider"));
+}
+
+// Screen readers announce each control by its text.
+void MainWindowTest::EveryControlIsAnnouncedByItsText() {
+  QStringList announced;
+  for (const QWidget* control : ControlsOf(run_->window)) {
+    QAccessibleInterface* accessible =
+        QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control));
+    QVERIFY(accessible != nullptr);
+    announced << accessible->text(QAccessible::Name);
+  }
+  QStringList texts = kCreationOrder;
+  QStringList announced_sorted = announced;
+  texts.sort();
+  announced_sorted.sort();
+  QCOMPARE(announced_sorted, texts);
 }
 
 // The buttons reach the user operations, whose texts the window shows; the dialogs get the

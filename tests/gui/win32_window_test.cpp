@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -117,18 +118,32 @@ std::vector<Shown> ControlsOf(HWND window) {
 
 bool IsChecked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-// Dispatches what is pending, as the window's message loop would, for about `milliseconds`.
-void Pump(int milliseconds) {
+// Dispatches what is pending, as the window's message loop does, for about `milliseconds`.
+void Pump(MainWindow& window, int milliseconds) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   do {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) window.Dispatch(message);
     Sleep(5);
   } while (std::chrono::steady_clock::now() < end);
 }
+
+// Holds Shift down, as far as the thread's keyboard state tells, while it lives.
+class HeldShift {
+ public:
+  HeldShift() { SetShift(0x80); }
+  ~HeldShift() { SetShift(0); }
+  HeldShift(const HeldShift&) = delete;
+  HeldShift& operator=(const HeldShift&) = delete;
+
+ private:
+  static void SetShift(BYTE state) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = state;
+    SetKeyboardState(keys);
+  }
+};
 
 // A mouse click that waits in the queue, as one made while the tool is busy would.
 void PostClick(HWND control) {
@@ -151,7 +166,7 @@ class Win32WindowTest : public testing::Test {
     const auto started = run_.StartUp();
     ASSERT_TRUE(started && *started);
     run_.window.Show();
-    Pump(20);
+    Pump(run_.window, 20);
   }
 
   void TearDown() override { run_.Finish(); }
@@ -181,6 +196,23 @@ class Win32WindowTest : public testing::Test {
     return text;
   }
   void Click(HWND control) { SendMessageA(control, BM_CLICK, 0, 0); }
+  // Presses `key` on the focused control; the text of the control focused afterwards.
+  std::string Press(WPARAM key) {
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+    PostMessageA(GetFocus(), WM_KEYUP, key, 1 | (3u << 30));
+    Pump(run_.window, 20);
+    return TextOf(GetFocus());
+  }
+  // The texts of the controls that Tab visits from the load button until it is back there.
+  std::vector<std::string> TabRound() {
+    SetFocus(ButtonOf(Button::load));
+    std::vector<std::string> visited;
+    while (visited.size() < 20) {
+      visited.push_back(Press(VK_TAB));
+      if (visited.back() == "Load") break;
+    }
+    return visited;
+  }
   const Options& options() const { return run_.session.workspace.options; }
   std::string Path(std::string_view name) const { return folder_ / name; }
   std::string WriteList(std::string_view name, std::string_view content) {
@@ -394,6 +426,86 @@ TEST_F(Win32WindowTest, BoxesAndOptionButtonsShowWhatTheControlsModelDecides) {
   EXPECT_EQ(options().naming, Naming::keep_existing_names);
 }
 
+// Top to bottom, left to right, whatever the creation order; of the option buttons only the one
+// that is set is a stop. The stacking, and with it the frames beneath, stays as created.
+TEST_F(Win32WindowTest, TabVisitsTheControlsAsTheEyeReadsThem) {
+  const std::vector<std::string> forward = {"Merge",
+                                            "Keep preferred Antennas",
+                                            "Split into vrk per Provider",
+                                            "Remove all Favorites",
+                                            "Remove all Radio channels",
+                                            "Divide providers into FTA and Non FTA",
+                                            "Keep existing providers",
+                                            "Split per antenna",
+                                            "Save",
+                                            "Load"};
+  EXPECT_EQ(TabRound(), forward);
+
+  Click(BoxOf(Control::satellite_position_option));
+  std::vector<std::string> backward = forward;
+  *std::find(backward.begin(), backward.end(), "Keep existing providers") =
+      "Use satellite position as provider name";
+  std::reverse(backward.begin(), backward.end() - 1);
+  {
+    HeldShift shift;
+    EXPECT_EQ(TabRound(), backward);
+  }
+  EXPECT_EQ(TextOf(ChildrenOf(Window()).front()), "Load");
+}
+
+// The arrow keys move within the option buttons and set the one they reach, through the controls
+// model, which also clears the FTA box when names are kept; past either end they change nothing.
+// Space presses the focused control.
+TEST_F(Win32WindowTest, ArrowKeysSetTheNeighbouringOptionAndSpacePressesTheFocusedControl) {
+  SetFocus(BoxOf(Control::keep_existing_option));
+  EXPECT_EQ(Press(VK_UP), "Keep existing providers");
+  EXPECT_EQ(options().naming, Naming::keep_existing_names);
+  EXPECT_EQ(Press(VK_DOWN), "Use satellite position as provider name");
+  EXPECT_EQ(options().naming, Naming::use_satellite_position);
+  EXPECT_TRUE(IsChecked(BoxOf(Control::satellite_position_option)));
+  EXPECT_FALSE(IsChecked(BoxOf(Control::keep_existing_option)));
+  EXPECT_EQ(Press(VK_RIGHT), "Use Antenna (Lnb) Name as provider name");
+  EXPECT_EQ(Press(VK_DOWN), "Use Antenna (Lnb) Name as provider name");
+  EXPECT_EQ(options().naming, Naming::use_antenna_names);
+  EXPECT_EQ(Press(VK_LEFT), "Use satellite position as provider name");
+
+  SetFocus(BoxOf(Control::divide_fta_box));
+  EXPECT_EQ(Press(VK_SPACE), "Divide providers into FTA and Non FTA");
+  EXPECT_TRUE(options().divide_fta_notfta);
+  SetFocus(BoxOf(Control::satellite_position_option));
+  Press(VK_UP);
+  EXPECT_EQ(options().naming, Naming::keep_existing_names);
+  EXPECT_FALSE(IsChecked(BoxOf(Control::divide_fta_box)));
+  EXPECT_FALSE(options().divide_fta_notfta);
+
+  SetFocus(BoxOf(Control::split_per_provider_box));
+  Press(VK_SPACE);
+  EXPECT_EQ(Caption(Button::split), "Split per provider");
+}
+
+// Screen readers announce each control by its text.
+TEST_F(Win32WindowTest, EveryControlIsAnnouncedByItsText) {
+  CoInitialize(nullptr);
+  for (const Shown& control : ControlsOf(Window())) {
+    IAccessible* accessible = nullptr;
+    ASSERT_EQ(
+        AccessibleObjectFromWindow(control.handle, static_cast<DWORD>(OBJID_CLIENT),
+                                   __uuidof(IAccessible), reinterpret_cast<void**>(&accessible)),
+        S_OK)
+        << control.text;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(accessible->get_accName(self, &name), S_OK) << control.text;
+    const std::wstring announced = name != nullptr ? std::wstring(name) : std::wstring();
+    EXPECT_EQ(std::string(announced.begin(), announced.end()), control.text);
+    SysFreeString(name);
+    accessible->Release();
+  }
+  CoUninitialize();
+}
+
 TEST_F(Win32WindowTest, EachOperationLeavesItsCaptionsAndStatusTexts) {
   // Merge before anything is loaded opens the load dialog.
   open_answers_ = {WriteList("a&b.txt", OneAntennaListText("Astra", 2)),
@@ -452,20 +564,20 @@ TEST_F(Win32WindowTest, InputDuringAnOperationIsDiscarded) {
   HWND box = BoxOf(Control::remove_radio_box);
   // A click that waits in the queue reaches the box when nothing runs...
   PostClick(box);
-  Pump(50);
+  Pump(run_.window, 50);
   EXPECT_TRUE(IsChecked(box));
   // ...but one made while an operation runs is dropped, not handled afterwards.
   during_dialog_ = [box] { PostClick(box); };
   open_answers_ = {WriteList("a.txt", OneAntennaListText("Astra", 2))};
   Click(ButtonOf(Button::load));
-  Pump(50);
+  Pump(run_.window, 50);
   EXPECT_TRUE(IsChecked(box));
   EXPECT_TRUE(options().remove_radios);
   EXPECT_EQ(Caption(Button::load), "Loaded a.txt");
   // The same while the engine takes events itself (a script line, a converter's wait).
   PostClick(box);
   run_.platform.DiscardPendingEvents(std::chrono::milliseconds(10));
-  Pump(50);
+  Pump(run_.window, 50);
   EXPECT_TRUE(IsChecked(box));
 }
 
@@ -485,7 +597,7 @@ TEST_F(Win32WindowTest, CloseRequestDuringAScriptIsLost) {
   during_dialog_ = [this] { PostMessageA(Window(), WM_CLOSE, 0, 0); };
   open_answers_ = {WriteList("job.txt", CrLf({"[VRK_SPLIT_MERGE]", "load " + Path("a.txt")}))};
   Click(ButtonOf(Button::load));
-  Pump(50);
+  Pump(run_.window, 50);
   ASSERT_TRUE(IsWindow(Window()));
   EXPECT_EQ(Caption(Button::load), "Loaded job.txt");
 }
@@ -495,7 +607,7 @@ TEST_F(Win32WindowTest, FailedConversionsAreReportedWhenIdleAndAtTheEnd) {
   // A program that cannot be started fails like a converter that ends with an error.
   const ProgramQueue::Job job{Path("no-such-converter.exe"), "source.txt", target, target};
   run_.session.workspace.conversions.Start(run_.platform, job);
-  for (int tries = 0; tries < 100 && messages_.empty(); ++tries) Pump(50);
+  for (int tries = 0; tries < 100 && messages_.empty(); ++tries) Pump(run_.window, 50);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].title, "Nice....");
   EXPECT_EQ(

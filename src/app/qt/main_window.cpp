@@ -5,11 +5,14 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
+#include <optional>
 #include <ranges>
 #include <string_view>
 #include <vector>
@@ -35,6 +38,7 @@ MainWindow::MainWindow(QtPlatform& platform, Controls& controls, ButtonHandler o
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFixedSize(window_layout::kClientWidth, window_layout::kClientHeight);
   BuildControls();
+  FollowTheKeyboardOrder();
   FitFontToControls();
   BuildStatusBar();
   PlaceInScreenCentre();
@@ -42,15 +46,69 @@ MainWindow::MainWindow(QtPlatform& platform, Controls& controls, ButtonHandler o
 
 void MainWindow::BuildControls() {
   std::vector<QWidget*> frames;
-  for (const window_layout::Row& row : window_layout::kControls) {
+  for (std::size_t number = 0; number < window_layout::kControls.size(); ++number) {
+    const window_layout::Row& row = window_layout::kControls[number];
     QWidget* control = AddControl(row);
     control->setObjectName(Latin1(row.name));
     control->setGeometry(row.place.x, row.place.y, row.place.width, row.place.height);
+    rows_[number] = control;
     if (row.kind == window_layout::Kind::frame) frames.push_back(control);
   }
   // The frames only draw a border: they lie beneath the controls they surround, which would
   // otherwise not receive a click, and a frame beneath the frames within it.
   for (QWidget* frame : frames | std::views::reverse) frame->lower();
+}
+
+// The creation order stays; Tab follows the eye instead. Of the option buttons only the one that
+// is set takes Tab, and the arrow keys move between them.
+void MainWindow::FollowTheKeyboardOrder() {
+  const auto& stops = window_layout::kKeyboardRows;
+  for (std::size_t stop = 1; stop < stops.size(); ++stop) {
+    setTabOrder(rows_[stops[stop - 1]], rows_[stops[stop]]);
+  }
+  for (const std::size_t row : window_layout::kOptionGroup) rows_[row]->installEventFilter(this);
+}
+
+bool MainWindow::focusNextPrevChild(bool next) {
+  QWidget* start = focusWidget() != nullptr ? focusWidget() : this;
+  for (QWidget* candidate = start;;) {
+    candidate = next ? candidate->nextInFocusChain() : candidate->previousInFocusChain();
+    if (candidate == start) return false;
+    if (TakesTab(candidate)) {
+      candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+      return true;
+    }
+  }
+}
+
+bool MainWindow::TakesTab(const QWidget* widget) const {
+  if (!widget->isEnabled() || !widget->isVisible() || !(widget->focusPolicy() & Qt::TabFocus)) {
+    return false;
+  }
+  const bool is_option = std::ranges::any_of(window_layout::kOptionGroup,
+                                             [&](std::size_t row) { return rows_[row] == widget; });
+  return !is_option || static_cast<const QAbstractButton*>(widget)->isChecked();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
+  if (!forward && key != Qt::Key_Up && key != Qt::Key_Left) {
+    return QWidget::eventFilter(watched, event);
+  }
+  const auto row = std::ranges::find(rows_, watched) - rows_.begin();
+  MoveToNeighbourOption(static_cast<std::size_t>(row), forward);
+  return true;
+}
+
+// The controls model decides whether the option is set; the focus follows only when it is.
+void MainWindow::MoveToNeighbourOption(std::size_t row, bool forward) {
+  const std::optional<std::size_t> neighbour = window_layout::NeighbourOption(row, forward);
+  if (!neighbour) return;
+  const Control option = window_layout::kControls[*neighbour].control.value();
+  controls_.Click(option, true);
+  if (controls_.IsChecked(option)) rows_[*neighbour]->setFocus(Qt::TabFocusReason);
 }
 
 QWidget* MainWindow::AddControl(const window_layout::Row& row) {

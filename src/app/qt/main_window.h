@@ -33,9 +33,16 @@ class MainWindow : public QWidget {
   }
   bool OperationRunning() const { return operation_running_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+
  private:
   void BuildControls();
   QWidget* AddControl(const window_layout::Row& row);
+  void FollowTheKeyboardOrder();
+  bool TakesTab(const QWidget* widget) const;
+  void MoveToNeighbourOption(std::size_t row, bool forward);
   QAbstractButton* AddPushButton(Button which, const QString& text);
   QAbstractButton* AddCheckBox(Control which, const QString& text);
   QAbstractButton* AddOptionButton(Control which, const QString& text);
@@ -48,6 +55,7 @@ class MainWindow : public QWidget {
   QtPlatform& platform_;
   Controls& controls_;
   ButtonHandler on_button_;
+  std::array<QWidget*, window_layout::kControls.size()> rows_{};  // by row of the layout
   std::array<QAbstractButton*, kButtonCount> buttons_{};
   std::array<QAbstractButton*, kControlCount> controls_widgets_{};
   std::array<QLabel*, 2> status_fields_{};

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <ranges>
 #include <string>
 #include <utility>
@@ -164,6 +165,90 @@ void MainWindow::Show() {
   SetFocus(handles_.buttons[Index(Button::load)]);
 }
 
+void MainWindow::Dispatch(MSG& message) {
+  if (MovesTheFocus(message)) return;
+  // Space presses the control that has the focus, as in a dialog.
+  if (handles_.window != nullptr && IsDialogMessageA(handles_.window, &message)) return;
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+}
+
+// The creation order, and with it the stacking that keeps the frames beneath, stays: Tab and the
+// arrow keys are taken here, before the dialog manager would follow the stacking.
+bool MainWindow::MovesTheFocus(const MSG& message) {
+  if (message.message != WM_KEYDOWN || handles_.window == nullptr) return false;
+  if (message.hwnd != handles_.window && GetParent(message.hwnd) != handles_.window) return false;
+  const std::optional<std::size_t> row = RowOf(message.hwnd);
+  switch (message.wParam) {
+    case VK_TAB:
+      if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+      Focus(NextTabStop(row, GetKeyState(VK_SHIFT) >= 0));
+      return true;
+    case VK_DOWN:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_LEFT: {
+      const bool forward = message.wParam == VK_DOWN || message.wParam == VK_RIGHT;
+      if (row && window_layout::kControls[*row].kind == Kind::option_button) {
+        MoveToNeighbourOption(*row, forward);
+      } else {
+        Focus(NextTabStop(row, forward));
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+std::optional<std::size_t> MainWindow::RowOf(HWND control) const {
+  const auto found = std::ranges::find(rows_, control);
+  if (control == nullptr || found == rows_.end()) return std::nullopt;
+  return static_cast<std::size_t>(found - rows_.begin());
+}
+
+// The next control in keyboard order from `row` (from either end without one) that takes Tab:
+// of the option buttons only the one that is set.
+std::size_t MainWindow::NextTabStop(std::optional<std::size_t> row, bool forward) const {
+  const auto& stops = window_layout::kKeyboardRows;
+  const std::size_t count = stops.size();
+  const auto at = row ? std::ranges::find(stops, *row) - stops.begin() : std::ptrdiff_t{-1};
+  std::size_t stop = at < 0 ? (forward ? count - 1 : 0) : static_cast<std::size_t>(at);
+  for (std::size_t step = 0; step < count; ++step) {
+    stop = forward ? (stop + 1) % count : (stop + count - 1) % count;
+    const window_layout::Row& control = window_layout::kControls[stops[stop]];
+    if (control.kind != Kind::option_button || controls_.IsChecked(control.control.value())) break;
+  }
+  return stops[stop];
+}
+
+// The controls model decides whether the option is set; the focus follows only when it is.
+void MainWindow::MoveToNeighbourOption(std::size_t row, bool forward) {
+  const std::optional<std::size_t> neighbour = window_layout::NeighbourOption(row, forward);
+  if (!neighbour) return;
+  const Control option = window_layout::kControls[*neighbour].control.value();
+  controls_.Click(option, true);
+  if (controls_.IsChecked(option)) Focus(*neighbour);
+}
+
+// As a dialog does, the window gives the focus back to the control that had it when another
+// window (a file dialog, a message box) took it; true when it did so.
+bool MainWindow::KeepsTheFocusAcross(bool activated) {
+  if (!activated) {
+    if (RowOf(GetFocus())) last_focus_ = GetFocus();
+    return false;
+  }
+  if (last_focus_ == nullptr || !IsWindow(last_focus_)) return false;
+  SetFocus(last_focus_);
+  return true;
+}
+
+// The system draws the focus frame only once the keyboard has been used in the window.
+void MainWindow::Focus(std::size_t row) {
+  SetFocus(rows_[row]);
+  SendMessageA(handles_.window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
 void MainWindow::StartTimer(UINT milliseconds) {
   SetTimer(handles_.window, kTimerId, milliseconds, nullptr);
 }
@@ -173,6 +258,7 @@ void MainWindow::BuildControls() {
   for (std::size_t row = 0; row < window_layout::kControls.size(); ++row) {
     const window_layout::Row& control = window_layout::kControls[row];
     HWND handle = AddControl(row, control);
+    rows_[row] = handle;
     switch (control.kind) {
       case Kind::push_button:
         handles_.buttons[Index(control.button.value())] = handle;
@@ -265,6 +351,9 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l)
     case WM_COMMAND:
       OnCommand(LOWORD(w), HIWORD(w));
       return 0;
+    case WM_ACTIVATE:
+      if (KeepsTheFocusAcross(LOWORD(w) != WA_INACTIVE)) return 0;
+      return DefWindowProcA(window, message, w, l);
     case WM_TIMER:
       if (w == kTimerId && on_timer) on_timer();
       return 0;
@@ -274,6 +363,8 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l)
     case WM_DESTROY:
       KillTimer(window, kTimerId);
       handles_ = WindowHandles{};
+      rows_ = {};
+      last_focus_ = nullptr;
       if (on_destroyed) on_destroyed();
       return 0;
     default:

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <optional>
 
 #include "app/window_layout.h"
 #include "platform/platform.h"
@@ -37,6 +38,8 @@ class MainWindow {
   // Opens the window, hidden, centred on the screen; false when the system refuses it.
   bool Create();
   void Show();
+  // Handles one message of the thread's queue as the window's message loop does.
+  void Dispatch(MSG& message);
   const WindowHandles& handles() const { return handles_; }
   bool OperationRunning() const { return operation_running_; }
 
@@ -59,6 +62,12 @@ class MainWindow {
   LRESULT HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l);
   void OnCommand(int id, int notification);
   void OnCloseRequest();
+  bool MovesTheFocus(const MSG& message);
+  std::optional<std::size_t> RowOf(HWND control) const;
+  std::size_t NextTabStop(std::optional<std::size_t> row, bool forward) const;
+  void MoveToNeighbourOption(std::size_t row, bool forward);
+  void Focus(std::size_t row);
+  bool KeepsTheFocusAcross(bool activated);
   void BuildControls();
   HWND AddControl(std::size_t row, const window_layout::Row& control);
   void BuildStatusBar();
@@ -70,6 +79,8 @@ class MainWindow {
   Controls& controls_;
   ButtonHandler on_button_;
   WindowHandles handles_;
+  std::array<HWND, window_layout::kControls.size()> rows_{};  // by row of the layout
+  HWND last_focus_ = nullptr;  // the control that had the focus when the window lost it
   HFONT font_ = nullptr;
   int dots_per_inch_ = 96;
   bool operation_running_ = false;

@@ -10,14 +10,9 @@ namespace vsm {
 
 namespace {
 
-// Tab moves between the controls and Space presses the one that has the focus, as in a dialog.
-void RunMessageLoop(HWND window) {
+void RunMessageLoop(MainWindow& window) {
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (window != nullptr && IsWindow(window) && IsDialogMessageA(window, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) window.Dispatch(message);
 }
 
 }  // namespace
@@ -39,7 +34,7 @@ Expected<int> RunWindow(int argc, char** argv, const std::string& converter_fold
   }
   run.window.on_destroyed = [] { PostQuitMessage(0); };
   run.window.Show();
-  RunMessageLoop(run.window.handles().window);
+  RunMessageLoop(run.window);
   run.Finish();
   // Closing the window is the only way to end the tool, and it always ends well.
   return 0;
