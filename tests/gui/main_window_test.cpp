@@ -25,6 +25,7 @@
 #include "list_text.h"
 #include "platform/files.h"
 #include "session/version.h"
+#include "window_texts.h"
 
 namespace vsm {
 namespace {
@@ -74,23 +75,13 @@ struct ShownMessage {
   QString text;
 };
 
-// The texts of the window's controls in the order in which it creates them.
-const QStringList kCreationOrder = {
-    "Load",
-    "Save",
-    "Remove all Radio channels",
-    "Remove all Favorites",
-    "Keep preferred Antennas",
-    "Split per antenna",
-    "Merge",
-    "Save or Split",
-    "Divide providers into FTA and Non FTA",
-    "Split into vrk per Provider",
-    " Providers ",
-    "Use Antenna (Lnb) Name as provider name",
-    "Use satellite position as provider name",
-    "Keep existing providers",
-};
+QStringList Texts(const std::vector<std::string>& texts) {
+  QStringList list;
+  for (const std::string& text : texts) list << QString::fromStdString(text);
+  return list;
+}
+
+const QStringList kCreationOrder = Texts(test_support::kControlsInCreationOrder);
 
 bool IsFrame(const QWidget* control) { return qobject_cast<const QGroupBox*>(control) != nullptr; }
 
@@ -224,15 +215,15 @@ void MainWindowTest::PostClick(QWidget* widget) {
   }
 }
 
-// The object names of the controls that Tab (or Shift+Tab) visits from the load button until it
-// is back there, at most twenty.
+// The texts of the controls that Tab (or Shift+Tab) visits from the load button until it is back
+// there, at most twenty.
 QStringList MainWindowTest::TabRound(Qt::KeyboardModifiers modifiers) {
   Button(Button::load)->setFocus(Qt::OtherFocusReason);
   QStringList visited;
   while (visited.size() < 20) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
-    visited << QApplication::focusWidget()->objectName();
-    if (visited.back() == "load_button") break;
+    visited << TextOf(QApplication::focusWidget());
+    if (visited.back() == "Load") break;
   }
   return visited;
 }
@@ -422,17 +413,9 @@ void MainWindowTest::BoxesShowWhatTheControlsModelDecides() {
 void MainWindowTest::TabVisitsTheControlsAsTheEyeReadsThem() {
   run_->window.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&run_->window));
-  const QStringList forward = {"merge_button",         "keep_pref_box",    "split_per_provider_box",
-                               "remove_favorites_box", "remove_radio_box", "divide_fta_box",
-                               "keep_existing_option", "split_button",     "save_button",
-                               "load_button"};
-  QCOMPARE(TabRound(Qt::NoModifier), forward);
-
+  QCOMPARE(TabRound(Qt::NoModifier), Texts(test_support::kTabRoundFromLoad));
   Click(Control(Control::satellite_position_option));
-  QStringList backward = forward;
-  backward.replace(backward.indexOf("keep_existing_option"), "satellite_position_option");
-  std::reverse(backward.begin(), backward.end() - 1);
-  QCOMPARE(TabRound(Qt::ShiftModifier), backward);
+  QCOMPARE(TabRound(Qt::ShiftModifier), Texts(test_support::kBackTabRoundWithSatellitePositions));
 }
 
 // The arrow keys move within the option buttons and set the one they reach, through the controls

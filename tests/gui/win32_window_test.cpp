@@ -20,6 +20,7 @@
 #include "app/win32/window_session.h"
 #include "platform/files.h"
 #include "temp_folder.h"
+#include "window_texts.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
@@ -62,23 +63,6 @@ bool Overlap(const RECT& one, const RECT& other) {
   return IntersectRect(&common, &one, &other) != FALSE;
 }
 
-// The texts of the window's controls in the order in which it creates them.
-const std::vector<std::string> kCreationOrder = {
-    "Load",
-    "Save",
-    "Remove all Radio channels",
-    "Remove all Favorites",
-    "Keep preferred Antennas",
-    "Split per antenna",
-    "Merge",
-    "Save or Split",
-    "Divide providers into FTA and Non FTA",
-    "Split into vrk per Provider",
-    " Providers ",
-    "Use Antenna (Lnb) Name as provider name",
-    "Use satellite position as provider name",
-    "Keep existing providers",
-};
 
 // A push button, check box, option button or frame of the window, as it shows.
 struct Shown {
@@ -303,7 +287,7 @@ TEST_F(Win32WindowTest, ControlsAreCreatedInTheirOrderAboveTheFrames) {
   std::sort(ids.begin(), ids.end());
   std::vector<std::string> by_creation;
   for (const int id : ids) by_creation.push_back(TextOf(GetDlgItem(Window(), id)));
-  EXPECT_EQ(by_creation, kCreationOrder);
+  EXPECT_EQ(by_creation, kControlsInCreationOrder);
   ASSERT_FALSE(ids.empty());
   EXPECT_EQ(ids.front(), 101);
   EXPECT_EQ(ids.back(), 114);
@@ -316,7 +300,7 @@ TEST_F(Win32WindowTest, ControlsAreCreatedInTheirOrderAboveTheFrames) {
   }
   EXPECT_EQ(frames, (std::vector<std::string>{" Providers ", "Save or Split"}));
   std::vector<std::string> others_then_frames;
-  for (const std::string& text : kCreationOrder) {
+  for (const std::string& text : kControlsInCreationOrder) {
     if (std::find(frames.begin(), frames.end(), text) == frames.end()) {
       others_then_frames.push_back(text);
     }
@@ -429,26 +413,11 @@ TEST_F(Win32WindowTest, BoxesAndOptionButtonsShowWhatTheControlsModelDecides) {
 // Top to bottom, left to right, whatever the creation order; of the option buttons only the one
 // that is set is a stop. The stacking, and with it the frames beneath, stays as created.
 TEST_F(Win32WindowTest, TabVisitsTheControlsAsTheEyeReadsThem) {
-  const std::vector<std::string> forward = {"Merge",
-                                            "Keep preferred Antennas",
-                                            "Split into vrk per Provider",
-                                            "Remove all Favorites",
-                                            "Remove all Radio channels",
-                                            "Divide providers into FTA and Non FTA",
-                                            "Keep existing providers",
-                                            "Split per antenna",
-                                            "Save",
-                                            "Load"};
-  EXPECT_EQ(TabRound(), forward);
-
+  EXPECT_EQ(TabRound(), kTabRoundFromLoad);
   Click(BoxOf(Control::satellite_position_option));
-  std::vector<std::string> backward = forward;
-  *std::find(backward.begin(), backward.end(), "Keep existing providers") =
-      "Use satellite position as provider name";
-  std::reverse(backward.begin(), backward.end() - 1);
   {
     HeldShift shift;
-    EXPECT_EQ(TabRound(), backward);
+    EXPECT_EQ(TabRound(), kBackTabRoundWithSatellitePositions);
   }
   EXPECT_EQ(TextOf(ChildrenOf(Window()).front()), "Load");
 }
