@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -50,18 +51,45 @@ bool KnowTheirPositions(const RecordList<Record>& list) {
 bool AllKnowTheirPositions(const ChannelList& set) {
   return KnowTheirPositions(set.antennas) && KnowTheirPositions(set.transponders) &&
          KnowTheirPositions(set.networks) && KnowTheirPositions(set.providers) &&
-         KnowTheirPositions(set.menus) && KnowTheirPositions(set.tv_services) &&
-         KnowTheirPositions(set.radio_services) && KnowTheirPositions(set.tv_favorites) &&
+         KnowTheirPositions(set.menus) && KnowTheirPositions(set.tv_favorites) &&
          KnowTheirPositions(set.radio_favorites);
 }
+
+// The positions of a set's services, which keep none of their own.
+class ServicePositions {
+ public:
+  explicit ServicePositions(const ChannelList& set) {
+    for (const auto* services : {&set.tv_services, &set.radio_services}) {
+      std::int32_t position = 0;
+      for (const Service& service : *services) {
+        positions_.emplace(&service, Position{services, position++});
+      }
+    }
+  }
+  // -1 for an empty reference or a service of no list of the set.
+  std::int32_t Of(const Service* service) const {
+    const auto found = positions_.find(service);
+    return found == positions_.end() ? -1 : found->second.position;
+  }
+  bool IsIn(const RecordList<Service>& list, const Service* service) const {
+    const auto found = positions_.find(service);
+    return service == nullptr || (found != positions_.end() && found->second.list == &list);
+  }
+
+ private:
+  struct Position {
+    const RecordList<Service>* list;
+    std::int32_t position;
+  };
+  std::unordered_map<const Service*, Position> positions_;
+};
 
 const RecordList<Service>& ServicesNamedBy(const ChannelList& set, const Favorite& favorite) {
   return favorite.kind == 0 ? set.tv_services : set.radio_services;
 }
 
 // Every reference of the set designates a record of the same set (checked through the
-// positions, so a reference into another set or into freed memory is caught too), and a service's
-// antenna is its transponder's.
+// positions, so a reference into another set or into freed memory is caught too).
 void CheckReferencesStayInSet(const ChannelList& set) {
   if (!AllKnowTheirPositions(set)) Broken("every record knows its position in its list");
   for (const Antenna& antenna : set.antennas) {
@@ -75,39 +103,23 @@ void CheckReferencesStayInSet(const ChannelList& set) {
       if (!IsOf(set.transponders, service.transponder) || !IsOf(set.providers, service.provider)) {
         Broken("a service's transponder and provider are in its set");
       }
-      const Antenna* antenna = service.transponder ? service.transponder->antenna : nullptr;
-      if (service.antenna != antenna) Broken("a service's antenna is its transponder's");
     }
   }
+  const ServicePositions services(set);
   for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
     for (const Favorite& favorite : *favorites) {
-      if (!IsOf(ServicesNamedBy(set, favorite), favorite.service)) {
+      if (!services.IsIn(ServicesNamedBy(set, favorite), favorite.service)) {
         Broken("a favourite's service is in its set, among the services of its kind");
       }
     }
   }
 }
 
-// After a merge every index field holds the position of the record it refers to.
+// After a merge the transponders' antenna indexes hold the positions of their antennas.
 void CheckIndexesRenumbered(const ChannelList& set) {
   for (const Transponder& t : set.transponders) {
     if (t.antenna != nullptr && t.antenna_index != t.antenna->list_index) {
       Broken("a merge renumbers the transponders' antenna indexes");
-    }
-  }
-  for (const auto* services : {&set.tv_services, &set.radio_services}) {
-    for (const Service& s : *services) {
-      if ((s.transponder != nullptr && s.ts_index != s.transponder->list_index) ||
-          (s.provider != nullptr && s.provider_index != s.provider->list_index)) {
-        Broken("a merge renumbers the services' indexes");
-      }
-    }
-  }
-  for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
-    for (const Favorite& f : *favorites) {
-      if (f.service != nullptr && f.channel_index != f.service->list_index) {
-        Broken("a merge renumbers the favourites' channel indexes");
-      }
     }
   }
 }
@@ -126,6 +138,7 @@ std::int32_t PositionOf(const Record* record) {
 class SetDescription {
  public:
   explicit SetDescription(const ChannelList& set) {
+    const ServicePositions service_positions(set);
     for (const Antenna& a : set.antennas) {
       Line('A', a.name, a.values.value2, a.values.value3, a.values.value4, a.values.value5,
            a.values.value6, a.values.value7, a.values.value8);
@@ -141,18 +154,19 @@ class SetDescription {
     for (const auto* services : {&set.tv_services, &set.radio_services}) {
       for (const Service& s : *services) {
         const ServiceValues& v = s.values;
-        const std::string texts = std::string(s.kind) + '|' + std::string(v.flag8) + '|' +
-                                  std::string(v.flag9) + '|' + std::string(s.scrambled) + '|' +
-                                  std::string(s.name);
-        Line('S', texts, v.value2, v.value3, v.value4, v.value5, v.value6, v.value7, s.ts_index,
-             PositionOf(s.transponder), PositionOf(s.antenna), s.provider_index,
-             PositionOf(s.provider), s.number);
+        using Column = Service::Column;
+        const std::string texts = std::string(s.kind()) + '|' + std::string(s.Text(Column::flag8)) +
+                                  '|' + std::string(s.Text(Column::flag9)) + '|' +
+                                  std::string(s.Text(Column::scrambled)) + '|' +
+                                  std::string(s.name());
+        Line('S', texts, v.value2, v.value3, v.value4, v.value5, v.value6, v.value7,
+             PositionOf(s.transponder), PositionOf(s.antenna()), PositionOf(s.provider));
       }
     }
     for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
       for (const Favorite& f : *favorites) {
         favorites_.push_back(
-            LineOf('F', "", f.kind, f.value2, f.channel_index, PositionOf(f.service)));
+            LineOf('F', "", f.kind, f.value2, f.channel_index, service_positions.Of(f.service)));
       }
     }
     std::sort(favorites_.begin(), favorites_.end());
@@ -271,19 +285,25 @@ void CheckMergedSizes(const ListSizes& before, const ChannelList& merged, const 
   }
 }
 
-bool SameValues(const ServiceValues& a, const ServiceValues& b) {
-  return a.value2 == b.value2 && a.value3 == b.value3 && a.value4 == b.value4 &&
-         a.value5 == b.value5 && a.value6 == b.value6 && a.value7 == b.value7 &&
-         a.flag8 == b.flag8 && a.flag9 == b.flag9;
+bool SameColumns(const Service& a, const Service& b) {
+  const ServiceValues& v = a.values;
+  const ServiceValues& w = b.values;
+  using Column = Service::Column;
+  return v.value2 == w.value2 && v.value3 == w.value3 && v.value4 == w.value4 &&
+         v.value5 == w.value5 && v.value6 == w.value6 && v.value7 == w.value7 &&
+         a.name() == b.name() && a.kind() == b.kind() &&
+         a.Text(Column::flag8) == b.Text(Column::flag8) &&
+         a.Text(Column::flag9) == b.Text(Column::flag9) &&
+         a.Text(Column::scrambled) == b.Text(Column::scrambled);
 }
 
 bool SameAntenna(const Antenna* a, const Antenna* b) {
   return a == nullptr ? b == nullptr : b != nullptr && a->name == b->name;
 }
 
-// A merged service keeps what it is (only its number follows its new position): its columns, and a
-// transponder, antenna and provider equal to its own in the merged file (transponders are equal by
-// antenna, value3 and value5, antennas by name, providers by their line).
+// A merged service keeps what it is: its columns, and a transponder, antenna and provider equal
+// to its own in the merged file (transponders are equal by antenna, value3 and value5, antennas
+// by name, providers by their line).
 bool KeepsItself(const Service& merged, const Service& original) {
   const Transponder* t = merged.transponder;
   const Transponder* u = original.transponder;
@@ -296,9 +316,8 @@ bool KeepsItself(const Service& merged, const Service& original) {
       merged.provider == nullptr
           ? original.provider == nullptr
           : original.provider != nullptr && merged.provider->name == original.provider->name;
-  return same_transponder && same_provider && SameAntenna(merged.antenna, original.antenna) &&
-         SameValues(merged.values, original.values) && merged.name == original.name &&
-         merged.kind == original.kind && merged.scrambled == original.scrambled;
+  return same_transponder && same_provider && SameAntenna(merged.antenna(), original.antenna()) &&
+         SameColumns(merged, original);
 }
 
 void CheckMergedServices(const ListSizes& before, const ChannelList& merged,

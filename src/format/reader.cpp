@@ -17,10 +17,6 @@ namespace {
 
 bool StartsWith(std::string_view line, char c) { return !line.empty() && line.front() == c; }
 
-void LinkAntenna(Service& service) {
-  service.antenna = service.transponder != nullptr ? service.transponder->antenna : nullptr;
-}
-
 // The pass-through columns of a "[TS]" or "[SERVICE]" line, read in order (the initialisers of a
 // braced list are evaluated from left to right).
 TransponderValues ReadTransponderValues(ColumnReader& columns) {
@@ -29,56 +25,50 @@ TransponderValues ReadTransponderValues(ColumnReader& columns) {
 }
 
 ServiceValues ReadServiceValues(ColumnReader& columns) {
-  return {columns.Long(), columns.Long(), columns.Long(), columns.Long(),
-          columns.Long(), columns.Long(), columns.Text(), columns.Text()};
+  return {columns.Long(), columns.Long(), columns.Long(),
+          columns.Long(), columns.Long(), columns.Long()};
 }
 
-// The columns of a "[SERVICE]" line, read in one pass; the texts are views of the line.
+// The columns of a "[SERVICE]" line, read in one pass; the texts are views of the line. Its last
+// column, the service's number, is not read: the writer numbers the services it writes.
 struct ServiceLine {
   explicit ServiceLine(ColumnReader& columns) {
-    kind = columns.Text();
+    texts.kind = columns.Text();
     values = ReadServiceValues(columns);
-    scrambled = columns.Text();
+    texts.flag8 = columns.Text();
+    texts.flag9 = columns.Text();
+    texts.scrambled = columns.Text();
     ts_index = columns.Long();
     provider_index = columns.Long();
-    name = columns.Text();
-    number = columns.Long();
+    texts.name = columns.Text();
   }
 
   // A TV service: the line starts with "V".
-  bool IsTv() const { return !kind.empty() && kind.front() == 'V'; }
+  bool IsTv() const { return !texts.kind.empty() && texts.kind.front() == 'V'; }
 
-  std::string_view kind, scrambled, name;
+  ServiceTexts texts;
   ServiceValues values;
-  std::int32_t ts_index, provider_index, number;
+  std::int32_t ts_index, provider_index;
 };
 
-// A copy of a flag column that lives as long as the list's services. The flags hold "TRUE" or
-// "FALSE" on practically every line: those are views of constants and cost no copy.
-std::string_view KeepFlag(RecordList<Service>& list, std::string_view flag) {
-  if (flag == kTrueText) return kTrueText;
-  if (flag == kFalseText) return kFalseText;
-  return list.KeepText(flag);
+bool InRange(std::int64_t position, std::size_t count) {
+  return position >= 0 && static_cast<std::uint64_t>(position) < count;
 }
 
-// A service from its columns, without its antenna (see LinkAntenna).
-Service& AppendService(RecordList<Service>& list, const RecordList<Transponder>& transponders,
-                       const RecordList<Provider>& providers, const ServiceLine& columns) {
-  const std::int32_t position = list.NextPosition();
+// A service from its columns. Its transponder and provider are the records at the positions its
+// line names; whether those name records of the list at all only a merge asks (see
+// ChannelList::positions_out_of_range).
+void AppendService(ChannelList& set, const ServiceLine& line) {
+  RecordList<Service>& list = set.ServicesOfKind(line.IsTv());
   Service& service = list.AppendNew();
-  service.kind = list.KeepText(columns.kind);
-  service.values = columns.values;
-  service.values.flag8 = KeepFlag(list, columns.values.flag8);
-  service.values.flag9 = KeepFlag(list, columns.values.flag9);
-  service.scrambled = KeepFlag(list, columns.scrambled);
-  service.ts_index = columns.ts_index;
-  service.provider_index = columns.provider_index;
-  service.name = list.KeepText(columns.name);
-  service.number = columns.number;
-  service.transponder = transponders.Resolve(service.ts_index);
-  service.provider = providers.Resolve(service.provider_index);
-  service.list_index = position;
-  return service;
+  service.SetTexts(line.texts, list.texts());
+  service.values = line.values;
+  service.transponder = set.transponders.Resolve(line.ts_index);
+  service.provider = set.providers.Resolve(line.provider_index);
+  if (!InRange(line.ts_index, set.transponders.size()) ||
+      !InRange(line.provider_index, set.providers.size())) {
+    set.positions_out_of_range = true;
+  }
 }
 
 void ParseTransponder(RecordList<Transponder>& list, const RecordList<Antenna>& antennas,
@@ -155,17 +145,9 @@ class SetReader : public SectionVisitor {
 
   void OnSectionStart(Section section) override {
     if (section == Section::antenna && is_main_) dump_.Open();
-    if (section == Section::service) {
-      first_new_tv_ = set_.tv_services.size();
-      first_new_radio_ = set_.radio_services.size();
-    }
   }
   void OnSectionEnd(Section section) override {
     if (section == Section::antenna) dump_.Close();
-    if (section == Section::service) {
-      LinkAntennas(set_.tv_services, first_new_tv_);
-      LinkAntennas(set_.radio_services, first_new_radio_);
-    }
   }
   void OnRecord(Section section, LineCursor& lines) override {
     if (section == Section::service) return ReadService(lines);
@@ -203,23 +185,14 @@ class SetReader : public SectionVisitor {
     ColumnReader columns(lines);
     const ServiceLine service(columns);
     columns.FinishLine();
-    if (service.name == kDummyServiceName) return;
-    AppendService(set_.ServicesOfKind(service.IsTv()), set_.transponders, set_.providers, service);
-  }
-
-  // The antennas of the services read, in one short pass after the section: the transponders
-  // lie scattered in memory, and fetched side by side they cost far less than one at a time in
-  // the middle of reading each line.
-  static void LinkAntennas(RecordList<Service>& services, std::size_t first) {
-    for (std::size_t i = first; i < services.size(); ++i) LinkAntenna(services[i]);
+    if (service.texts.name == kDummyServiceName) return;
+    AppendService(set_, service);
   }
 
   Workspace& workspace_;
   ChannelList& set_;
   AntennaDump dump_;
   bool is_main_;
-  std::size_t first_new_tv_ = 0;
-  std::size_t first_new_radio_ = 0;
 };
 
 // The first line of a file, or nothing when it cannot be read.

@@ -48,19 +48,30 @@ void AppendTransponder(std::string& line, const Transponder& t) {
   }
 }
 
-void AppendService(std::string& line, const Service& s) {
-  line += s.kind;
-  const ServiceValues& v = s.values;
+void AppendServiceColumns(std::string& line, const ServiceLineColumns& c) {
+  line += c.texts.kind;
+  const ServiceValues& v = c.values;
   for (const auto value : {v.value2, v.value3, v.value4, v.value5, v.value6, v.value7}) {
     AppendColumn(line, value);
   }
-  AppendColumn(line, std::string_view(v.flag8));
-  AppendColumn(line, std::string_view(v.flag9));
-  AppendColumn(line, std::string_view(s.scrambled));
-  AppendColumn(line, s.out_ts_index);
-  AppendColumn(line, s.out_provider_index);
-  AppendColumn(line, std::string_view(s.name));
-  AppendColumn(line, s.out_number);
+  AppendColumn(line, c.texts.flag8);
+  AppendColumn(line, c.texts.flag9);
+  AppendColumn(line, c.texts.scrambled);
+  AppendColumn(line, c.transponder);
+  AppendColumn(line, c.provider);
+  AppendColumn(line, c.texts.name);
+  AppendColumn(line, c.number);
+}
+
+// A service is written only with its transponder (see CanBeKept), under that one's number.
+void AppendService(std::string& line, const Service& s) {
+  using Column = Service::Column;
+  AppendServiceColumns(line, {{s.kind(), s.Text(Column::flag8), s.Text(Column::flag9),
+                               s.Text(Column::scrambled), s.name()},
+                              s.values,
+                              s.transponder->out_index,
+                              s.out_provider_index,
+                              s.out_number});
 }
 
 void AppendFavorite(std::string& line, const Favorite& f) {
@@ -114,7 +125,7 @@ class ListWriter {
 bool FavoriteIsWritten(const Favorite& favorite, bool by_antenna) {
   const Service* service = favorite.service;
   if (service == nullptr || !service->kept) return false;
-  return !by_antenna || (service->antenna != nullptr && service->antenna->selected);
+  return !by_antenna || (service->antenna() != nullptr && service->antenna()->selected);
 }
 
 void WriteFavorites(ListWriter& out, const std::vector<Favorite*>& favorites, bool by_antenna) {
@@ -124,17 +135,17 @@ void WriteFavorites(ListWriter& out, const std::vector<Favorite*>& favorites, bo
 }
 
 void WriteServices(ListWriter& out, const std::vector<Service*>& services) {
-  // The services of a piece lie scattered in memory, and their names lie apart from them, in
-  // the texts their list keeps. Reading one byte of each of the next ones and of its name in a
-  // short loop lets the processor fetch them side by side, so that the formatting after it finds
-  // them at hand instead of waiting for each in turn.
+  // The services of a piece lie scattered in memory, and their names and transponders lie apart
+  // from them. Reading one byte of each of the next ones, of its name and of its transponder in
+  // a short loop lets the processor fetch them side by side, so that the formatting after it
+  // finds them at hand instead of waiting for each in turn.
   constexpr std::size_t kAhead = 16;
   unsigned char seen = 0;
   for (std::size_t i = 0; i < services.size(); ++i) {
     if (i % kAhead == 0) {
       for (std::size_t j = i; j < std::min(services.size(), i + kAhead); ++j) {
-        const std::string_view name = services[j]->name;
-        seen |= static_cast<unsigned char>(services[j]->kind.size() | name.size());
+        const std::string_view name = services[j]->name();
+        seen |= static_cast<unsigned char>(name.size() | services[j]->transponder->out_index);
         if (!name.empty()) seen |= static_cast<unsigned char>(name.front());
       }
     }
@@ -177,7 +188,9 @@ void WriteSections(const Workspace& workspace, ListWriter& out, bool by_antenna)
 
 std::string FormatAntenna(const Antenna& antenna) { return Format(antenna, AppendAntenna); }
 std::string FormatTransponder(const Transponder& t) { return Format(t, AppendTransponder); }
-std::string FormatService(const Service& service) { return Format(service, AppendService); }
+std::string FormatService(const ServiceLineColumns& columns) {
+  return Format(columns, AppendServiceColumns);
+}
 std::string FormatFavorite(const Favorite& favorite) { return Format(favorite, AppendFavorite); }
 
 namespace {

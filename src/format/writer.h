@@ -30,7 +30,14 @@ Outcome WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_a
 // One record as its line, without the line end.
 std::string FormatAntenna(const Antenna& antenna);
 std::string FormatTransponder(const Transponder& transponder);
-std::string FormatService(const Service& service);
+// A service line from its columns: the texts, the values, the numbers of its transponder and
+// provider, its own number.
+struct ServiceLineColumns {
+  ServiceTexts texts;
+  ServiceValues values;
+  std::int32_t transponder = 0, provider = 0, number = 0;
+};
+std::string FormatService(const ServiceLineColumns& columns);
 std::string FormatFavorite(const Favorite& favorite);
 
 // Stands in for the radio services when they are left out; readers skip it.

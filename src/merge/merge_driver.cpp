@@ -31,14 +31,7 @@ bool IndexesInRange(const ChannelList& set) {
   for (const Transponder& transponder : set.transponders) {
     if (!InRange(transponder.antenna_index, set.antennas.size())) return false;
   }
-  for (const auto* services : {&set.tv_services, &set.radio_services}) {
-    for (const Service& service : *services) {
-      if (!InRange(service.ts_index, set.transponders.size()) ||
-          !InRange(service.provider_index, set.providers.size())) {
-        return false;
-      }
-    }
-  }
+  if (set.positions_out_of_range) return false;
   for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
     for (const Favorite& favorite : *favorites) {
       const auto& services = favorite.kind == 0 ? set.tv_services : set.radio_services;

@@ -42,18 +42,19 @@ Antenna& AppendCopy(Workspace& workspace, FirstByName<Antenna>& by_name, const A
   return added;
 }
 
+// The counterpart of a merge-set record, by its position in the merge set.
+template <class Record>
+Record* CounterpartOf(const std::vector<Record*>& counterparts, const Record* record) {
+  return record != nullptr ? CounterpartAt(counterparts, record->list_index) : nullptr;
+}
+
 // Makes a merge-set service that the main list of its kind has taken over a main-set service,
-// numbered by its position there and linked to the counterparts of its antenna, transponder and
-// provider; every other field starts afresh.
-Service& Adopt(Service& moved, std::size_t position, const Counterparts& counterparts) {
-  moved.number = static_cast<std::int32_t>(position) + 1;
-  moved.antenna = moved.antenna != nullptr
-                      ? CounterpartAt(counterparts.antennas, moved.antenna->index)
-                      : nullptr;
-  moved.transponder = CounterpartAt(counterparts.transponders, moved.ts_index);
-  moved.provider = CounterpartAt(counterparts.providers, moved.provider_index);
-  moved.list_index = 0;
-  moved.out_ts_index = moved.out_number = moved.out_provider_index = 0;
+// linked to the counterparts of its transponder (and so of its antenna) and provider; every
+// other field starts afresh.
+Service& Adopt(Service& moved, const Counterparts& counterparts) {
+  moved.transponder = CounterpartOf(counterparts.transponders, moved.transponder);
+  moved.provider = CounterpartOf(counterparts.providers, moved.provider);
+  moved.out_number = moved.out_provider_index = 0;
   moved.kept = false;
   return moved;
 }
@@ -167,8 +168,7 @@ void AddServices(Workspace& workspace, Counterparts& counterparts) {
     const std::size_t first = main.size();
     main.AppendAllOf(workspace.merge_set.ServicesOfKind(tv));
     for (std::size_t position = first; position < main.size(); ++position) {
-      counterparts.ServicesOfKind(tv)[position - first] =
-          &Adopt(main[position], position, counterparts);
+      counterparts.ServicesOfKind(tv)[position - first] = &Adopt(main[position], counterparts);
     }
   }
 }
@@ -190,12 +190,16 @@ void MergeFavorites(Workspace& workspace, Counterparts& counterparts) {
     for (const Favorite& favorite : workspace.merge_set.FavoritesOfKind(tv)) {
       // The service named by the favourite's kind, as the reader resolved it: a favourite's list
       // follows the first byte of its line, which can disagree with its kind.
+      // The merged services were appended to the main list of their kind, in their order.
+      const bool names_tv = favorite.kind == 0;
+      const std::vector<Service*>& merged = counterparts.ServicesOfKind(names_tv);
+      const std::size_t first_merged =
+          workspace.main_set.ServicesOfKind(names_tv).size() - merged.size();
       Favorite copy;
       copy.kind = favorite.kind;
       copy.value2 = favorite.value2;
-      copy.channel_index = favorite.channel_index;
-      copy.service =
-          CounterpartAt(counterparts.ServicesOfKind(favorite.kind == 0), favorite.channel_index);
+      copy.channel_index = static_cast<std::int32_t>(first_merged) + favorite.channel_index;
+      copy.service = CounterpartAt(merged, favorite.channel_index);
       main.Insert(copy);
     }
   }
@@ -207,8 +211,6 @@ void RenumberMainSet(ChannelList& main_set) {
   RenumberList(main_set.antennas);
   RenumberList(main_set.transponders);
   RenumberList(main_set.providers);
-  RenumberList(main_set.tv_services);
-  RenumberList(main_set.radio_services);
   RenumberList(main_set.tv_favorites);
   RenumberList(main_set.radio_favorites);
 }
@@ -217,17 +219,6 @@ void RecomputeIndexes(ChannelList& main_set) {
   for (Antenna& antenna : main_set.antennas) antenna.index = antenna.list_index;
   for (Transponder& transponder : main_set.transponders) {
     if (transponder.antenna != nullptr) transponder.antenna_index = transponder.antenna->list_index;
-  }
-  for (auto* services : {&main_set.tv_services, &main_set.radio_services}) {
-    for (Service& service : *services) {
-      if (service.transponder != nullptr) service.ts_index = service.transponder->list_index;
-      if (service.provider != nullptr) service.provider_index = service.provider->list_index;
-    }
-  }
-  for (auto* favorites : {&main_set.tv_favorites, &main_set.radio_favorites}) {
-    for (Favorite& favorite : *favorites) {
-      if (favorite.service != nullptr) favorite.channel_index = favorite.service->list_index;
-    }
   }
 }
 

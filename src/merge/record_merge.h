@@ -139,11 +139,11 @@ class MainFavorites {
 
 // ---- After the phases ----
 
-// Sets `list_index` to the position in every list of the main set except networks, menus and
-// the generated providers.
+// Sets `list_index` to the position in every list of the main set that keeps one: antennas,
+// transponders, providers and favourites.
 void RenumberMainSet(ChannelList& main_set);
-// Sets every index field of the main set from the `list_index` of the record its reference
-// designates; an index whose reference is empty stays as it is.
+// Sets the antennas' and transponders' index fields of the main set from the `list_index` of the
+// record their reference designates; an index whose reference is empty stays as it is.
 void RecomputeIndexes(ChannelList& main_set);
 
 }  // namespace vsm

@@ -17,6 +17,9 @@ struct ChannelList {
   RecordList<Favorite> tv_favorites;
   RecordList<Favorite> radio_favorites;
   RecordList<Provider> generated_providers;  // main set only: built by provider naming
+  // A service line named a transponder or provider position that the list does not have (the
+  // reader takes the last record for a position past the end).
+  bool positions_out_of_range = false;
 
   // Empties every list; references to their records die with them.
   void Clear() {
@@ -30,6 +33,7 @@ struct ChannelList {
     tv_favorites.Clear();
     radio_favorites.Clear();
     generated_providers.Clear();
+    positions_out_of_range = false;
   }
 
   RecordList<Service>& ServicesOfKind(bool tv) { return tv ? tv_services : radio_services; }

@@ -33,6 +33,13 @@ class RecordStore {
 
   void Clear() { blocks_.clear(); }
 
+  // The next `count` records are made in one block.
+  void Reserve(std::size_t count) {
+    if (count == 0) return;
+    if (!blocks_.empty() && blocks_.back().capacity() - blocks_.back().size() >= count) return;
+    blocks_.emplace_back().reserve(count);
+  }
+
  private:
   // A block is filled up to the capacity it was made with and never grows beyond it.
   using Block = std::vector<Record>;
@@ -94,8 +101,9 @@ class RecordList {
   Record& AppendNew() { return Place(store_.Make()); }
 
   // A copy of `text` that lives as long as the list's records: what a record of a kind with many
-  // records (a service) holds its text columns in, instead of a string of its own each.
+  // records (an antenna, a service) holds its texts in, instead of a string of its own each.
   std::string_view KeepText(std::string_view text) { return texts_.Keep(text); }
+  TextStore& texts() { return texts_; }
 
   // Appends every record of `other`, in order, with the texts it kept; `other` ends empty.
   void AppendAllOf(RecordList& other) {
@@ -124,7 +132,11 @@ class RecordList {
     store_.Clear();
     texts_.Clear();
   }
-  void Reserve(std::size_t count) { order_.reserve(count); }
+  // Room for `count` more records, placed side by side.
+  void Reserve(std::size_t count) {
+    order_.reserve(order_.size() + count);
+    store_.Reserve(count);
+  }
 
   // For a bulk rearrangement: TakeOrder hands out the records in order, the list keeps owning
   // them; MakeUnplaced adds a record that belongs to no position yet; AssignOrder sets the new

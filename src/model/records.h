@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "model/text_store.h"
 
 namespace vsm {
 
@@ -27,11 +30,9 @@ struct TransponderValues {
 inline constexpr std::string_view kTrueText = "TRUE";
 inline constexpr std::string_view kFalseText = "FALSE";
 
-// Columns 2 to 9 of a "[SERVICE]" line; the two flags hold "TRUE" or "FALSE", kept as text (see
-// Service for where the texts live).
+// Columns 2 to 7 of a "[SERVICE]" line.
 struct ServiceValues {
   std::int32_t value2 = 0, value3 = 0, value4 = 0, value5 = 0, value6 = 0, value7 = 0;
-  std::string_view flag8, flag9;
 };
 
 // The name of an antenna whose line names none.
@@ -82,41 +83,63 @@ struct Provider {
   bool used = false;
 };
 
-// One line of "[SERVICE]": a channel. The references and positions come first: the passes over
-// a whole list (merging, renumbering, marking, writing) touch them for every service, and side
-// by side they share a cache line or two instead of being spread over the whole record.
-// Lists hold hundreds of thousands of services, so their text columns are not strings of their
-// own: they are views of texts that the service's list keeps (RecordList::KeepText), or of
-// constants, and stay valid as long as the service does. Nor does a service carry merge_
-// references: the merge relinks each merged service as it takes it over (AddServices).
-struct Service {
-  Antenna* antenna = nullptr;
-  Transponder* transponder = nullptr;
-  Provider* provider = nullptr;
-  std::int32_t ts_index = 0;
-  std::int32_t provider_index = 0;
-  std::int32_t number = 0;
-  std::int32_t list_index = 0;
-  std::int32_t out_ts_index = 0;
-  std::int32_t out_number = 0;
-  std::int32_t out_provider_index = 0;
-  bool kept = false;
-  ServiceValues values;
-  std::string_view kind;       // "V" for TV
+// The text columns of a "[SERVICE]" line, as read or to be written.
+struct ServiceTexts {
+  std::string_view kind;  // "V" for TV
+  std::string_view flag8, flag9;
   std::string_view scrambled;  // "TRUE" when not free-to-air
   std::string_view name;
 };
 
+// One line of "[SERVICE]": a channel. Lists hold hundreds of thousands of services, and every
+// pass over a whole list (merging, marking, writing) touches each of them, so a service is kept
+// in one cache line of 64 bytes:
+// - its four columns of few values (kind, flag8, flag9, scrambled) hold one of two texts on
+//   practically every line ("V" or "A", "FALSE" or "TRUE"): a code each says which, or that the
+//   text is an odd one, kept with the name;
+// - its name, then its odd texts, are one run of texts that the service's list keeps
+//   (RecordList::KeepTexts), valid as long as the service is;
+// - its antenna is its transponder's, and the positions its line gave are only needed while its
+//   list is read (and checked by a merge), so it keeps neither.
+// A merge relinks each merged service as it takes it over (AddServices).
+struct Service {
+  // The columns of few values, and the code each keeps.
+  enum class Column : std::uint8_t { kind, flag8, flag9, scrambled };
+  enum class Code : std::uint8_t { usual, other_usual, odd };
+
+  Transponder* transponder = nullptr;
+  Provider* provider = nullptr;
+  TextRun texts;  // the name, then the odd texts in column order
+  std::int32_t out_number = 0;
+  std::int32_t out_provider_index = 0;
+  ServiceValues values;
+  std::array<Code, 4> codes{};  // by Column
+  bool kept = false;
+
+  // The texts of `columns`, kept in `list_texts`: the usual ones as codes, the others in a run.
+  void SetTexts(const ServiceTexts& columns, TextStore& list_texts);
+
+  Antenna* antenna() const;
+  std::string_view name() const { return texts[0]; }
+  std::string_view Text(Column column) const;
+  std::string_view kind() const { return Text(Column::kind); }
+  bool IsScrambled() const { return Text(Column::scrambled) == kTrueText; }
+};
+
 // One line of "[FAVORITE]".
 struct Favorite {
-  std::int32_t kind = 0;    // 0 names a TV service, anything else a radio service
-  std::int32_t value2 = 0;  // passed through; orders the favourites that a merge inserts
-  std::int32_t channel_index = 0;
+  std::int32_t kind = 0;           // 0 names a TV service, anything else a radio service
+  std::int32_t value2 = 0;         // passed through; orders the favourites that a merge inserts
+  std::int32_t channel_index = 0;  // the position of its service, as its line gave it
   Service* service = nullptr;
   Service* merge_service = nullptr;
   std::int32_t list_index = 0;
   std::int32_t out_channel_index = 0;
 };
+
+inline Antenna* Service::antenna() const {
+  return transponder != nullptr ? transponder->antenna : nullptr;
+}
 
 // A file that went into the main set since the last load, named exactly as it was given.
 struct LoadedFile {

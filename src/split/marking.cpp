@@ -14,8 +14,7 @@ bool IsOnSelectedAntenna(const Transponder& transponder) {
 
 // A service is only written together with its antenna, transponder and provider.
 bool CanBeKept(Workspace& workspace, const Service& service) {
-  return service.antenna != nullptr && service.antenna->selected &&
-         service.transponder != nullptr && IsOnSelectedAntenna(*service.transponder) &&
+  return service.transponder != nullptr && IsOnSelectedAntenna(*service.transponder) &&
          service.provider != nullptr && OutputProviderOf(workspace, service) != nullptr;
 }
 
@@ -58,7 +57,6 @@ class PieceMarker {
       service->kept = BelongsToPiece(*service);
       if (!service->kept) continue;
       kept_any_ = true;
-      service->out_ts_index = service->transponder->out_index;
       service->out_number = counter++;
       if (kind_ != PieceKind::per_provider) MarkProvidersOf(*service);
       kept_services.push_back(service);
@@ -118,8 +116,8 @@ class PieceMarker {
       MarkUsed(*service.provider);
       return;
     }
-    for (const std::string_view scrambled : {kFalseText, kTrueText}) {
-      if (Provider* provider = GeneratedProviderOf(workspace_, *service.antenna, scrambled)) {
+    for (const bool scrambled : {false, true}) {
+      if (Provider* provider = GeneratedProviderOf(workspace_, *service.antenna(), scrambled)) {
         MarkUsed(*provider);
       }
     }
@@ -159,8 +157,9 @@ RecordList<Provider>& OutputProviders(Workspace& workspace) {
 
 Provider* OutputProviderOf(Workspace& workspace, const Service& service) {
   if (workspace.options.naming == Naming::keep_existing_names) return service.provider;
-  if (service.antenna == nullptr) return nullptr;
-  return GeneratedProviderOf(workspace, *service.antenna, service.scrambled);
+  const Antenna* antenna = service.antenna();
+  if (antenna == nullptr) return nullptr;
+  return GeneratedProviderOf(workspace, *antenna, service.IsScrambled());
 }
 
 template <class Record>
@@ -219,7 +218,7 @@ std::ptrdiff_t Pieces::PieceOf(const Service* service) const {
       return 0;
     case PieceKind::per_antenna:
       // The antennas' numbers are their positions.
-      return service->antenna != nullptr ? service->antenna->out_index : -1;
+      return service->antenna() != nullptr ? service->antenna()->out_index : -1;
     case PieceKind::per_provider: {
       const auto found = provider_position_.find(OutputProviderOf(workspace_, *service));
       return found == provider_position_.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);

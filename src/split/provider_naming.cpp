@@ -83,12 +83,11 @@ void BuildGeneratedProviders(Workspace& workspace) {
   for (const Antenna& antenna : set.antennas) append(std::string(LabelOf(workspace, antenna)));
 }
 
-Provider* GeneratedProviderOf(Workspace& workspace, const Antenna& antenna,
-                              std::string_view scrambled) {
+Provider* GeneratedProviderOf(Workspace& workspace, const Antenna& antenna, bool scrambled) {
   const ChannelList& set = workspace.main_set;
   if (antenna.list_index < 0) return nullptr;
   std::size_t position = static_cast<std::size_t>(antenna.list_index);
-  if (workspace.options.divide_fta_notfta && scrambled == kTrueText) {
+  if (workspace.options.divide_fta_notfta && scrambled) {
     position += set.antennas.size();
   }
   return position < set.generated_providers.size() ? &set.generated_providers[position] : nullptr;

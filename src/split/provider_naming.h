@@ -18,9 +18,8 @@ void ApplySatellitePositions(Workspace& workspace);
 void BuildGeneratedProviders(Workspace& workspace);
 
 // The generated provider that a service of `antenna` names: the antenna's own; when the providers
-// are divided, the plain one for a scrambled service ("TRUE") and the "Fta " one for any other.
-// Nothing when the list holds no provider for that antenna.
-Provider* GeneratedProviderOf(Workspace& workspace, const Antenna& antenna,
-                              std::string_view scrambled);
+// are divided, the plain one for a scrambled service and the "Fta " one for any other. Nothing
+// when the list holds no provider for that antenna.
+Provider* GeneratedProviderOf(Workspace& workspace, const Antenna& antenna, bool scrambled);
 
 }  // namespace vsm

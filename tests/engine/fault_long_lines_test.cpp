@@ -41,13 +41,13 @@ TEST_F(LongLinesTest, LinesOfSeveralMegabytesAreKeptWhole) {
   ASSERT_EQ(workspace.main_set.networks.size(), 1u);
   EXPECT_EQ(workspace.main_set.networks[0].text, network);
   ASSERT_EQ(workspace.main_set.tv_services.size(), 1u);
-  EXPECT_EQ(workspace.main_set.tv_services[0].name, service_name);
+  EXPECT_EQ(workspace.main_set.tv_services[0].name(), service_name);
   EXPECT_EQ(workspace.main_set.antennas[0].name, antenna_name);
   // Saved and loaded again, the long texts come back unchanged.
   ASSERT_TRUE(SaveAs("again.txt"));
   ASSERT_TRUE(Load("again.txt"));
   EXPECT_EQ(workspace.main_set.networks[0].text, network);
-  EXPECT_EQ(workspace.main_set.tv_services[0].name, service_name);
+  EXPECT_EQ(workspace.main_set.tv_services[0].name(), service_name);
 }
 
 TEST_F(LongLinesTest, NulBytesEndLinesAndNeverStopTheReader) {

@@ -164,10 +164,10 @@ TEST_F(GeneratedListLoad, ReadsBackCompletely) {
   EXPECT_EQ(set.radio_services.size(), 50u);
   EXPECT_EQ(set.antennas.size(), 5u);
   EXPECT_TRUE(platform.messages.empty());
+  EXPECT_FALSE(set.positions_out_of_range);
   for (const Service& service : set.tv_services) {
     ASSERT_NE(service.transponder, nullptr);
-    EXPECT_EQ(service.transponder, &set.transponders[static_cast<std::size_t>(service.ts_index)]);
-    EXPECT_NE(service.antenna, nullptr);
+    EXPECT_NE(service.antenna(), nullptr);
     EXPECT_NE(service.provider, nullptr);
   }
   for (const Favorite& favorite : set.radio_favorites) {

@@ -197,11 +197,12 @@ std::string Describe(const Transponder* t) {
 
 // A service by its own columns and by what its references designate, not by positions.
 std::string Describe(const Service& s) {
-  return std::string(s.kind) + "|" + std::string(s.name) + "|" + std::to_string(s.values.value2) +
-         " " + std::to_string(s.values.value7) + std::string(s.values.flag8) +
-         std::string(s.values.flag9) + std::string(s.scrambled) + "|" + Describe(s.transponder) +
-         "|" + (s.provider != nullptr ? s.provider->name : "no provider") + "|" +
-         std::string(s.antenna != nullptr ? s.antenna->name : "no antenna");
+  return std::string(s.kind()) + "|" + std::string(s.name()) + "|" +
+         std::to_string(s.values.value2) + " " + std::to_string(s.values.value7) +
+         std::string(s.Text(Service::Column::flag8)) + std::string(s.Text(Service::Column::flag9)) +
+         std::string(s.Text(Service::Column::scrambled)) + "|" + Describe(s.transponder) + "|" +
+         (s.provider != nullptr ? s.provider->name : "no provider") + "|" +
+         std::string(s.antenna() != nullptr ? s.antenna()->name : "no antenna");
 }
 
 struct Picture {

@@ -58,13 +58,14 @@ std::string Dump(const ChannelList& set) {
   for (const Menu& m : set.menus) out += "M [" + m.text + "] " + n(m.list_index) + "\n";
   for (const auto* services : {&set.tv_services, &set.radio_services}) {
     for (const Service& s : *services) {
-      out += "S " + std::string(s.kind) + " " + n(s.values.value2) + n(s.values.value3) +
+      out += "S " + std::string(s.kind()) + " " + n(s.values.value2) + n(s.values.value3) +
              n(s.values.value4) + n(s.values.value5) + n(s.values.value6) + n(s.values.value7) +
-             std::string(s.values.flag8) + " " + std::string(s.values.flag9) + " " +
-             std::string(s.scrambled) + " " + n(s.ts_index) + n(s.provider_index) + "[" +
-             std::string(s.name) + "] " + n(s.number) + PositionOf(set.antennas, s.antenna) + " " +
+             std::string(s.Text(Service::Column::flag8)) + " " +
+             std::string(s.Text(Service::Column::flag9)) + " " +
+             std::string(s.Text(Service::Column::scrambled)) + " [" + std::string(s.name()) + "] " +
+             PositionOf(set.antennas, s.antenna()) + " " +
              PositionOf(set.transponders, s.transponder) + " " +
-             PositionOf(set.providers, s.provider) + " " + n(s.list_index) + n(s.kept) + "\n";
+             PositionOf(set.providers, s.provider) + " " + n(s.kept) + "\n";
     }
   }
   for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
@@ -143,7 +144,7 @@ TEST_F(MergeTest, AntennasOfEqualNameInTheMergedFileCollapseIntoOne) {
   EXPECT_EQ(TransponderOrder(main_set()), (Strings{"Astra:10/1", "Astra:20/1", "Astra:30/1",
                                                    "Hotbird:15/1", "New:5/1", "New:10/1"}));
   const Service& merged = main_set().tv_services.back();
-  EXPECT_EQ(merged.antenna, &main_set().antennas[2]);
+  EXPECT_EQ(merged.antenna(), &main_set().antennas[2]);
   EXPECT_EQ(merged.transponder, &main_set().transponders[5]);
 }
 
@@ -234,7 +235,7 @@ TEST_F(MergeTest, ATransponderBelongsToTheAntennaItNamesWhateverItsColumnSays) {
   const Service& merged = main_set().tv_services.back();
   ASSERT_NE(merged.transponder, nullptr);
   EXPECT_EQ(merged.transponder, &main_set().transponders[1]);
-  EXPECT_EQ(merged.antenna, &main_set().antennas[1]);
+  EXPECT_EQ(merged.antenna(), &main_set().antennas[1]);
   EXPECT_EQ(main_set().antennas[1].name, "Hotbird");
 }
 
@@ -251,7 +252,6 @@ TEST_F(MergeTest, AnEqualTransponderIsReusedWhateverItsOtherValues) {
   EXPECT_EQ(reused.values.value2, 0);  // the main set keeps its own values
   EXPECT_EQ(reused.values.value4, 0);
   EXPECT_EQ(main_set().tv_services.back().transponder, &reused);
-  EXPECT_EQ(main_set().tv_services.back().ts_index, 1);
 }
 
 // ---- Providers ----
@@ -272,9 +272,9 @@ TEST_F(MergeTest, ProvidersMatchByTheWholeLine) {
   EXPECT_EQ(main_set().providers[3].name, "abc");
   EXPECT_TRUE(main_set().providers[2].used);
   EXPECT_FALSE(main_set().providers[1].used);
-  EXPECT_EQ(main_set().tv_services[0].provider_index, 2);
-  EXPECT_EQ(main_set().tv_services[1].provider_index, 1);
-  EXPECT_EQ(main_set().tv_services[2].provider_index, 3);
+  EXPECT_EQ(main_set().tv_services[0].provider, &main_set().providers[2]);
+  EXPECT_EQ(main_set().tv_services[1].provider, &main_set().providers[1]);
+  EXPECT_EQ(main_set().tv_services[2].provider, &main_set().providers[3]);
 }
 
 // ---- Services and favourites ----
@@ -295,7 +295,7 @@ class FavoriteMergeTest : public MergeTest {
   static Strings Named(const RecordList<Favorite>& favorites) {
     Strings names;
     for (const Favorite& f : favorites) {
-      names.push_back(std::string(f.service->name) + "@" + std::to_string(f.value2));
+      names.push_back(std::string(f.service->name()) + "@" + std::to_string(f.value2));
     }
     return names;
   }
@@ -328,14 +328,10 @@ TEST_F(FavoriteMergeTest, AMergedFavoriteNamesThePositionOfTheServicesCopy) {
   const Favorite& tv = main_set().tv_favorites.back();
   EXPECT_EQ(tv.service, &main_set().tv_services[4]);
   EXPECT_EQ(tv.channel_index, 4);
-  EXPECT_EQ(main_set().tv_services[4].name, "second");
+  EXPECT_EQ(main_set().tv_services[4].name(), "second");
   const Favorite& radio = main_set().radio_favorites.back();
   EXPECT_EQ(radio.service, &main_set().radio_services[1]);
   EXPECT_EQ(radio.channel_index, 1);
-  // A merged service is numbered by its new position; a loaded one keeps its number.
-  EXPECT_EQ(main_set().tv_services[4].number, 5);
-  EXPECT_EQ(main_set().radio_services[1].number, 2);
-  EXPECT_EQ(main_set().tv_services[2].number, 3);
 }
 
 // Found by the merge fuzzer. A favourite joins the TV or the radio list by the first byte of its
@@ -361,8 +357,8 @@ TEST_F(FavoriteMergeTest, AFavoriteNamesTheSameChannelWhetherItsFileIsLoadedOrMe
 
 // ---- After the merge ----
 
-// Every index field names the position of the record its reference designates, and every
-// list_index is the record's position.
+// The index fields of antennas, transponders and favourites name the positions of the records
+// their references designate, and every list_index is the record's position.
 void ExpectConsistent(const ChannelList& set) {
   std::int32_t position = 0;
   for (const Antenna& a : set.antennas) {
@@ -376,14 +372,6 @@ void ExpectConsistent(const ChannelList& set) {
   }
   position = 0;
   for (const Provider& p : set.providers) EXPECT_EQ(p.list_index, position++);
-  for (const auto* services : {&set.tv_services, &set.radio_services}) {
-    position = 0;
-    for (const Service& s : *services) {
-      EXPECT_EQ(s.list_index, position++);
-      EXPECT_EQ(std::to_string(s.ts_index), PositionOf(set.transponders, s.transponder));
-      EXPECT_EQ(std::to_string(s.provider_index), PositionOf(set.providers, s.provider));
-    }
-  }
   for (const bool tv : {true, false}) {
     const auto& favorites = tv ? set.tv_favorites : set.radio_favorites;
     const auto& services = tv ? set.tv_services : set.radio_services;
@@ -408,10 +396,12 @@ TEST_F(FavoriteMergeTest, EveryIndexIsRenumbered) {
             (Strings{"Astra:5/1", "Astra:10/1", "Astra:20/1", "Astra:25/1", "Astra:30/1",
                      "Hotbird:15/1", "Eutelsat:1/1"}));
   ExpectConsistent(main_set());
-  EXPECT_EQ(main_set().tv_services[3].ts_index, 3);  // "on 25"
-  EXPECT_EQ(main_set().tv_services[4].ts_index, 6);  // "on Eutelsat"
-  EXPECT_EQ(main_set().tv_services[5].ts_index, 4);  // "on 30": the main set's own 30/1
-  EXPECT_EQ(main_set().radio_services[1].ts_index, 0);
+  const RecordList<Transponder>& transponders = main_set().transponders;
+  EXPECT_EQ(main_set().tv_services[3].transponder, &transponders[3]);  // "on 25"
+  EXPECT_EQ(main_set().tv_services[4].transponder, &transponders[6]);  // "on Eutelsat"
+  // "on 30": the main set's own 30/1
+  EXPECT_EQ(main_set().tv_services[5].transponder, &transponders[4]);
+  EXPECT_EQ(main_set().radio_services[1].transponder, &transponders[0]);
   EXPECT_EQ(main_set().transponders[6].antenna_index, 2);
 }
 
@@ -454,8 +444,8 @@ TEST_F(MergeTest, LoadedRecordsWithEmptyReferencesKeepTheirIndexes) {
   EXPECT_EQ(TransponderOrder(main_set()), (Strings{"?:10/1", "Astra:15/1", "Astra:20/1"}));
   EXPECT_EQ(main_set().transponders[0].antenna_index, -1);
   EXPECT_EQ(main_set().transponders[2].antenna_index, 0);
-  EXPECT_EQ(main_set().tv_services[0].ts_index, -3);
-  EXPECT_EQ(main_set().tv_services[0].provider_index, -4);
+  EXPECT_EQ(main_set().tv_services[0].transponder, nullptr);
+  EXPECT_EQ(main_set().tv_services[0].provider, nullptr);
   EXPECT_EQ(main_set().radio_favorites[0].channel_index, 0);
   EXPECT_EQ(main_set().radio_favorites[0].service, nullptr);
 }

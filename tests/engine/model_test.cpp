@@ -77,8 +77,7 @@ TEST(RecordList, KeptTextsLastAsLongAsTheRecordsAlsoAfterATakeOverOrAMove) {
   RecordList<Service> merged;
   const std::string longer_than_a_block(100'000, 'x');
   auto add = [](RecordList<Service>& list, const std::string& name) {
-    Service& service = list.AppendNew();
-    service.name = list.KeepText(name);
+    list.AppendNew().SetTexts({"V", "FALSE", "FALSE", "FALSE", name}, list.texts());
   };
   add(main, "first");
   add(main, "");
@@ -91,22 +90,49 @@ TEST(RecordList, KeptTextsLastAsLongAsTheRecordsAlsoAfterATakeOverOrAMove) {
   merged.Clear();  // the texts moved over are not the merged list's to free any more
   add(main, "last");
   ASSERT_EQ(main.size(), 20005u);
-  EXPECT_EQ(main[0].name, "first");
-  EXPECT_EQ(main[1].name, "");
+  EXPECT_EQ(main[0].name(), "first");
+  EXPECT_EQ(main[1].name(), "");
   for (int i = 0; i < 20000; ++i) {
-    ASSERT_EQ(main[static_cast<std::size_t>(i) + 2].name, "service " + std::to_string(i));
+    ASSERT_EQ(main[static_cast<std::size_t>(i) + 2].name(), "service " + std::to_string(i));
   }
-  EXPECT_EQ(main[20002].name, longer_than_a_block);
-  EXPECT_EQ(main[20003].name, "after the long one");
-  EXPECT_EQ(main[20004].name, "last");
+  EXPECT_EQ(main[20002].name(), longer_than_a_block);
+  EXPECT_EQ(main[20003].name(), "after the long one");
+  EXPECT_EQ(main[20004].name(), "last");
 
   // The list moved from goes on with storage of its own, not with the rest of a block it gave up.
   RecordList<Service> moved = std::move(main);
   add(main, "kept by the list moved from");  // NOLINT(bugprone-use-after-move): it is reused
   add(moved, "kept after the move");
-  EXPECT_EQ(main[0].name, "kept by the list moved from");
-  EXPECT_EQ(moved[20004].name, "last");
-  EXPECT_EQ(moved[20005].name, "kept after the move");
+  EXPECT_EQ(main[0].name(), "kept by the list moved from");
+  EXPECT_EQ(moved[20004].name(), "last");
+  EXPECT_EQ(moved[20005].name(), "kept after the move");
+}
+
+// A service keeps its usual column texts as codes and any other text with its name; each column
+// reads back as it was, whichever of them are odd, and only "TRUE" makes it scrambled.
+TEST(Service, EveryColumnTextReadsBackAsItWasKept) {
+  RecordList<Service> list;
+  const std::string long_name(300, 'n');
+  const std::vector<ServiceTexts> cases = {
+      {"V", "FALSE", "TRUE", "TRUE", "usual"},
+      {"A", "TRUE", "FALSE", "FALSE", ""},
+      {"Video", "", "x", "true", long_name},
+      {"", "FALSE", "yes", "TRUE", "odd kind and flag9"},
+      {"R", "no", "", "", ""},
+  };
+  for (const ServiceTexts& texts : cases) list.AppendNew().SetTexts(texts, list.texts());
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    using Column = Service::Column;
+    const Service& service = list[i];
+    EXPECT_EQ(service.kind(), cases[i].kind) << i;
+    EXPECT_EQ(service.Text(Column::flag8), cases[i].flag8) << i;
+    EXPECT_EQ(service.Text(Column::flag9), cases[i].flag9) << i;
+    EXPECT_EQ(service.Text(Column::scrambled), cases[i].scrambled) << i;
+    EXPECT_EQ(service.name(), cases[i].name) << i;
+  }
+  EXPECT_TRUE(list[0].IsScrambled());
+  EXPECT_FALSE(list[1].IsScrambled());
+  EXPECT_FALSE(list[2].IsScrambled());  // "true" is not "TRUE"
 }
 
 TEST(RecordList, ResolvesPositionsPastTheEndToTheLastRecordAndNegativeOnesToNone) {

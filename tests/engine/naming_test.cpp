@@ -278,9 +278,8 @@ TEST_F(ProviderNamingTest, DividedProvidersPutAllFreeToAirOnesFirst) {
   BuildGeneratedProviders(workspace);
   EXPECT_EQ(Generated(), (Names{"Fta Astra", "Fta Hotbird", "Astra", "Hotbird"}));
   const Antenna& hotbird = workspace.main_set.antennas[1];
-  EXPECT_EQ(GeneratedProviderOf(workspace, hotbird, "FALSE")->name, "Fta Hotbird");
-  EXPECT_EQ(GeneratedProviderOf(workspace, hotbird, "TRUE")->name, "Hotbird");
-  EXPECT_EQ(GeneratedProviderOf(workspace, hotbird, "true")->name, "Fta Hotbird");
+  EXPECT_EQ(GeneratedProviderOf(workspace, hotbird, false)->name, "Fta Hotbird");
+  EXPECT_EQ(GeneratedProviderOf(workspace, hotbird, true)->name, "Hotbird");
 }
 
 TEST_F(ProviderNamingTest, ExistingNamesLeaveTheTableAloneButStillBuildTheList) {

@@ -15,7 +15,7 @@ namespace {
 using namespace test_support;
 
 std::string NameOf(const Antenna* a) { return a ? std::string(a->name) : "-"; }
-std::string NameOf(const Service* s) { return s ? std::string(s->name) : "-"; }
+std::string NameOf(const Service* s) { return s ? std::string(s->name()) : "-"; }
 std::string NameOf(const Provider* p) { return p ? p->name : "-"; }
 std::string IndexOf(const Transponder* t) { return t ? std::to_string(t->list_index) : "-"; }
 
@@ -36,10 +36,10 @@ std::string Describe(const ChannelList& set) {
   for (const Menu& m : set.menus) out += "M [" + m.text + "]\n";
   for (const auto* services : {&set.tv_services, &set.radio_services}) {
     for (const Service& s : *services) {
-      out += "S " + std::string(s.kind) + " [" + std::string(s.name) + "] ts" +
-             IndexOf(s.transponder) + " p" + NameOf(s.provider) + " a" + NameOf(s.antenna) + " #" +
-             std::to_string(s.number) + " " + std::string(s.values.flag8) +
-             std::string(s.scrambled) + "\n";
+      out += "S " + std::string(s.kind()) + " [" + std::string(s.name()) + "] ts" +
+             IndexOf(s.transponder) + " p" + NameOf(s.provider) + " a" + NameOf(s.antenna()) + " " +
+             std::string(s.Text(Service::Column::flag8)) +
+             std::string(s.Text(Service::Column::scrambled)) + "\n";
     }
   }
   for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
@@ -98,9 +98,9 @@ TEST_F(ReaderTest, ReadsEveryFieldAndResolvesEveryReference) {
             "P [BBC]\n"
             "P [ORF]\n"
             "M [m1]\n"
-            "S V [tv0] ts0 pORF aHotbird #1 TRUEFALSE\n"
-            "S V [tv1] ts1 pBBC aAstra 19.2 #2 TRUEFALSE\n"
-            "S A [radio0] ts1 pORF aAstra 19.2 #1 TRUEFALSE\n"
+            "S V [tv0] ts0 pORF aHotbird TRUEFALSE\n"
+            "S V [tv1] ts1 pBBC aAstra 19.2 TRUEFALSE\n"
+            "S A [radio0] ts1 pORF aAstra 19.2 TRUEFALSE\n"
             "F 0 1->tv1\n"
             "F 1 0->radio0\n");
   const Antenna& astra = workspace.main_set.antennas[0];
@@ -145,10 +145,9 @@ TEST_F(ReaderTest, TheLastLineOfTheFileIsARecordInEverySection) {
       {"network", CrLf({"[MORVANE V3 FILE]", "[NETWORK]"}) + "n", "N [n]\n"},
       {"provider", CrLf({"[MORVANE V3 FILE]", "[NETWORK]", "[PROVIDER]"}) + "p", "P [p]\n"},
       {"menu", CrLf({"[MORVANE V3 FILE]", "[NETWORK]", "[PROVIDER]", "[MENU]"}) + "m", "M [m]\n"},
-      {"service", CrLf({"[MORVANE V3 FILE]", "[SERVICE]"}) + tv,
-       "S V [tv] ts- p- a- #1 TRUEFALSE\n"},
+      {"service", CrLf({"[MORVANE V3 FILE]", "[SERVICE]"}) + tv, "S V [tv] ts- p- a- TRUEFALSE\n"},
       {"favorite", CrLf({"[MORVANE V3 FILE]", "[SERVICE]", tv, "[FAVORITE]"}) + "0\t0\t0",
-       "S V [tv] ts- p- a- #1 TRUEFALSE\nF 0 0->tv\n"},
+       "S V [tv] ts- p- a- TRUEFALSE\nF 0 0->tv\n"},
   };
   for (const Case& c : cases) {
     for (const char* end : {"", "\r\n", "\r", "\n"}) {
@@ -184,12 +183,12 @@ TEST_F(ReaderTest, SectionsOutOfOrderAreNotFound) {
   // "[FAVORITE]" and "[SERVICE]" may stand anywhere, also favourites first.
   EXPECT_EQ(Loaded(CrLf({"[MORVANE V3 FILE]", "[FAVORITE]", "0\t0\t0", "[MENU]", "[SERVICE]",
                          ServiceLine("V", "0", "0", "tv")})),
-            "S V [tv] ts- p- a- #1 TRUEFALSE\nF 0 0->tv\n");
+            "S V [tv] ts- p- a- TRUEFALSE\nF 0 0->tv\n");
   // A header is the whole line: "[TS] x" ends the antennas and starts nothing, "[SERVICE]S" too.
   EXPECT_EQ(Loaded(CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", antenna, "[TS] x", "0\t1", "[TS]",
                          "0\t2", "[SERVICE]S", ServiceLine("V", "0", "0", "no"), "[SERVICE]",
                          ServiceLine("V", "0", "0", "tv")})),
-            "A 0 0 0 0 [X]\nT 0->X 2 0\nS V [tv] ts0 p- aX #1 TRUEFALSE\n");
+            "A 0 0 0 0 [X]\nT 0->X 2 0\nS V [tv] ts0 p- aX TRUEFALSE\n");
 }
 
 TEST_F(ReaderTest, ASecondSectionWithTheSameHeaderIsIgnored) {
@@ -229,7 +228,7 @@ TEST_F(ReaderTest, ASecondSectionWithTheSameHeaderIsIgnored) {
             "N [n1]\n"
             "P [p1]\n"
             "M [m1]\n"
-            "S V [s1] ts0 pp1 aFirst #1 TRUEFALSE\n"
+            "S V [s1] ts0 pp1 aFirst TRUEFALSE\n"
             "F 0 0->s1\n");
 }
 
@@ -260,9 +259,9 @@ TEST_F(ReaderTest, PositionsPastTheEndNameTheLastRecordAndNegativeOnesNone) {
             "T -1->- 0 0\n"
             "P [p0]\n"
             "P [p1]\n"
-            "S V [past] ts1 pp1 a- #1 TRUEFALSE\n"
-            "S V [negative] ts- p- a- #1 TRUEFALSE\n"
-            "S R [radio] ts0 pp0 aA1 #1 TRUEFALSE\n"
+            "S V [past] ts1 pp1 a- TRUEFALSE\n"
+            "S V [negative] ts- p- a- TRUEFALSE\n"
+            "S R [radio] ts0 pp0 aA1 TRUEFALSE\n"
             "F 0 5->negative\n"
             "F 2 9->radio\n");
 }
@@ -270,7 +269,7 @@ TEST_F(ReaderTest, PositionsPastTheEndNameTheLastRecordAndNegativeOnesNone) {
 TEST_F(ReaderTest, TransponderOfAFileWithoutAntennasHasNone) {
   EXPECT_EQ(Loaded(CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", "[TS]", "0\t1", "[SERVICE]",
                          ServiceLine("V", "0", "0", "s")})),
-            "T 0->- 1 0\nS V [s] ts0 p- a- #1 TRUEFALSE\n");
+            "T 0->- 1 0\nS V [s] ts0 p- a- TRUEFALSE\n");
 }
 
 TEST_F(ReaderTest, AntennaColumnsAreReadAsTheyAre) {
@@ -303,9 +302,9 @@ TEST_F(ReaderTest, ServiceKindAndPlaceholders) {
                 "1\t0\t1",
                 "0\t0\t0",
             })),
-            "S Video [video] ts- p- a- #1 TRUEFALSE\n"
-            "S v [lower v] ts- p- a- #1 TRUEFALSE\n"
-            "S A [Dummy Service ] ts- p- a- #1 TRUEFALSE\n"
+            "S Video [video] ts- p- a- TRUEFALSE\n"
+            "S v [lower v] ts- p- a- TRUEFALSE\n"
+            "S A [Dummy Service ] ts- p- a- TRUEFALSE\n"
             "F 0 0->video\n"
             "F 1 1->Dummy Service \n");
 }

@@ -31,6 +31,7 @@ ExpectedPiece ReadPieceBack(const std::string& start_folder, const std::string& 
     ADD_FAILURE() << "cannot read back " << text_file;
     return {};
   }
+  ExpectServicesNumberedFromOne(ReadWholeFile(text_file).value_or(""), text_file);
   return HeldPiece(reader.main_set, spec, text_file);
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "format/text_lines.h"
 #include "list_text.h"
 #include "model/channel_list.h"
 #include "model/settings.h"
@@ -320,24 +321,39 @@ inline ExpectedPiece HeldPiece(const ChannelList& set, const ListSpec& spec,
   }
   for (const Provider& p : set.providers) piece.providers.push_back(p.name);
   for (const bool tv : {true, false}) {
-    int number = 0;
     for (const Service& s : tv ? set.tv_services : set.radio_services) {
-      (tv ? piece.tv_services : piece.radio_services).emplace_back(s.name);
-      EXPECT_EQ(s.number, ++number) << file << " " << s.name;
+      (tv ? piece.tv_services : piece.radio_services).emplace_back(s.name());
       EXPECT_TRUE(s.transponder != nullptr &&
-                  s.transponder->values.value2 == frequency_of_service[std::string(s.name)])
-          << file << " " << s.name;
+                  s.transponder->values.value2 == frequency_of_service[std::string(s.name())])
+          << file << " " << s.name();
       piece.service_providers.push_back(s.provider != nullptr ? s.provider->name : "<none>");
     }
   }
   for (const bool tv : {true, false}) {
     for (const Favorite& f : tv ? set.tv_favorites : set.radio_favorites) {
-      piece.favorites.emplace_back(f.service != nullptr ? f.service->name : "<none>");
+      piece.favorites.emplace_back(f.service != nullptr ? f.service->name() : "<none>");
     }
   }
   EXPECT_EQ(set.networks.size(), 1u) << file;
   EXPECT_EQ(set.menus.size(), 1u) << file;
   return piece;
+}
+
+// Every service line of a written list ends in its number, counted from 1 within its kind.
+inline void ExpectServicesNumberedFromOne(std::string_view text, const std::string& file) {
+  LineCursor lines(text);
+  std::string_view line;
+  bool in_services = false;
+  int tv = 0, radio = 0;
+  while (lines.Next(line)) {
+    if (line.starts_with('[')) {
+      in_services = line == "[SERVICE]";
+    } else if (in_services) {
+      const Columns columns(line);
+      const int number = ++(columns[1].starts_with('V') ? tv : radio);
+      EXPECT_EQ(columns[14], std::to_string(number)) << file << " " << columns[13];
+    }
+  }
 }
 
 inline void ExpectSamePiece(const ExpectedPiece& actual, const ExpectedPiece& expected) {

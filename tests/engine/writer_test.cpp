@@ -32,8 +32,10 @@ class WriterTest : public WorkspaceTest {
 
     Transponder& t0 = AddTransponder(&astra, 10);
     t0.values = {10, 11, 12, 13, 14, 15, 16};
-    AddTransponder(&hotbird, 99).out_antenna_index = 1;
+    Transponder& t1 = AddTransponder(&hotbird, 99);
+    t1.out_antenna_index = 1;
     Transponder& t2 = AddTransponder(&astra, -20);
+    t2.out_index = 1;
     workspace.kept.transponders = {&t0, &t2};
 
     set.networks.Append({"net\twith\ttabs", 0});
@@ -44,12 +46,12 @@ class WriterTest : public WorkspaceTest {
     set.menus.Append({"m\t1", 0});
     set.menus.Append({"", 1});
 
-    Service& one = AddService(set.tv_services, "V", "One", &astra, 0, 0, 1);
-    Service& other = AddService(set.tv_services, "V", "Other", &hotbird, 0, 0, 0);
-    Service& two = AddService(set.tv_services, "Video", "Tw\xE9", &astra, 1, 1, 2);
+    Service& one = AddService(set.tv_services, "V", "One", &t0, 0, 1);
+    Service& other = AddService(set.tv_services, "V", "Other", &t1, 0, 0);
+    Service& two = AddService(set.tv_services, "Video", "Tw\xE9", &t2, 1, 2);
     workspace.kept.tv_services = {&one, &two};
-    Service& radio = AddService(set.radio_services, "A", "Radio", &astra, 1, 0, 1);
-    Service& lost_radio = AddService(set.radio_services, "A", "Lost", &hotbird, 0, 0, 0);
+    Service& radio = AddService(set.radio_services, "A", "Radio", &t2, 0, 1);
+    Service& lost_radio = AddService(set.radio_services, "A", "Lost", &t1, 0, 0);
     workspace.kept.radio_services = {&radio};
 
     // Every favourite is handed to the writer, which writes those that pass its favourite test.
@@ -83,29 +85,18 @@ class WriterTest : public WorkspaceTest {
     return workspace.main_set.transponders.Append(transponder);
   }
 
-  static Service& AddService(RecordList<Service>& list, std::string kind, std::string name,
-                             Antenna* antenna, int out_ts, int out_provider, int out_number) {
-    Service service;
-    service.kind = list.KeepText(kind);
-    service.values.value2 = 1;
-    service.values.value3 = 2;
-    service.values.value4 = 3;
-    service.values.value5 = 4;
-    service.values.value6 = 5;
-    service.values.value7 = -6;
-    service.values.flag8 = "TRUE";
-    service.values.flag9 = "FALSE";
-    service.scrambled = "FALSE";
-    service.ts_index = 55;  // the values read; the output uses the out_ fields
-    service.provider_index = 56;
-    service.number = 57;
-    service.name = list.KeepText(name);
-    service.antenna = antenna;
-    service.out_ts_index = out_ts;
+  // A service on `transponder`, written under that one's number.
+  static Service& AddService(RecordList<Service>& list, std::string_view kind,
+                             std::string_view name, Transponder* transponder, int out_provider,
+                             int out_number) {
+    Service& service = list.AppendNew();
+    service.SetTexts({kind, "TRUE", "FALSE", "FALSE", name}, list.texts());
+    service.values = {1, 2, 3, 4, 5, -6};
+    service.transponder = transponder;
     service.out_provider_index = out_provider;
     service.out_number = out_number;
     service.kept = out_number != 0;
-    return list.Append(std::move(service));
+    return service;
   }
 
   static void AddFavorite(RecordList<Favorite>& list, int kind, int value2, Service* service,

@@ -135,15 +135,13 @@ std::string FormatRow(const SectionTable& t, std::size_t r) {
       return FormatFavorite(f);
     }
     case Section::service: {
-      Service s;
-      s.kind = t.Text(0, r);
-      s.values = {t.Long(1, r), t.Long(2, r), t.Long(3, r), t.Long(4, r),
-                  t.Long(5, r), t.Long(6, r), t.Text(7, r), t.Text(8, r)};
-      s.scrambled = t.Text(9, r);
-      s.out_ts_index = t.Long(10, r);
-      s.out_provider_index = t.Long(11, r);
-      s.name = t.Text(12, r);
-      s.out_number = t.Long(13, r);
+      ServiceLineColumns s;
+      s.texts = {t.Text(0, r), t.Text(7, r), t.Text(8, r), t.Text(9, r), t.Text(12, r)};
+      s.values = {t.Long(1, r), t.Long(2, r), t.Long(3, r),
+                  t.Long(4, r), t.Long(5, r), t.Long(6, r)};
+      s.transponder = t.Long(10, r);
+      s.provider = t.Long(11, r);
+      s.number = t.Long(13, r);
       return FormatService(s);
     }
     case Section::network:

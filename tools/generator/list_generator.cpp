@@ -185,8 +185,8 @@ void WriteFavorites(ListText& out, int services, int kind, Random& random) {
 
 // One "[SERVICE]" line.
 std::string ServiceText(const Shape& shape, bool tv, int number, Random& random) {
-  Service s;
-  s.kind = tv ? "V" : "A";
+  ServiceLineColumns s;
+  s.texts.kind = tv ? "V" : "A";
   ServiceValues& v = s.values;
   v.value2 = random.Between(1, 65535);           // service id
   v.value3 = tv ? random.Between(32, 8190) : 0;  // video pid
@@ -194,15 +194,15 @@ std::string ServiceText(const Shape& shape, bool tv, int number, Random& random)
   v.value5 = tv ? v.value3 : v.value4;           // clock reference pid
   v.value6 = random.Between(32, 8190);           // programme map pid
   v.value7 = tv ? 1 : 2;                         // service type
-  v.flag8 = random.Below(20) == 0 ? "TRUE" : "FALSE";
-  v.flag9 = "FALSE";
-  s.scrambled = random.Below(10) < 3 ? "TRUE" : "FALSE";
-  s.out_ts_index = random.Below(shape.transponders);
-  s.out_provider_index = random.Below(shape.providers);
+  s.texts.flag8 = random.Below(20) == 0 ? "TRUE" : "FALSE";
+  s.texts.flag9 = "FALSE";
+  s.texts.scrambled = random.Below(10) < 3 ? "TRUE" : "FALSE";
+  s.transponder = random.Below(shape.transponders);
+  s.provider = random.Below(shape.providers);
   const std::string name =
       Join(random.Pick(kChannelWords), tv ? random.Pick(kTvWords) : random.Pick(kRadioWords));
-  s.name = name;  // a view: the service lives only until its line is formatted
-  s.out_number = number;
+  s.texts.name = name;  // a view: the columns live only until their line is formatted
+  s.number = number;
   return FormatService(s);
 }
 
