@@ -125,6 +125,22 @@ TEST(Numbers, ReadLikeTheReceiverWritesThem) {
   EXPECT_EQ(ParseQuad("-9223372036854775808"), INT64_MIN);
 }
 
+// Digits are taken eight at a time where eight bytes are left: runs that end before, at and after
+// such a step, and texts that end inside one.
+TEST(Numbers, ReadTheSameWhereverTheDigitsEnd) {
+  EXPECT_EQ(ParseLong("1234567"), 1234567);
+  EXPECT_EQ(ParseLong("12345678"), 12345678);
+  EXPECT_EQ(ParseLong("123456789"), 123456789);
+  EXPECT_EQ(ParseLong("99999999x"), 99999999);
+  EXPECT_EQ(ParseLong("1234567\t8901234"), 1234567);
+  EXPECT_EQ(ParseLong("0000000000000012"), 12);
+  EXPECT_EQ(ParseLong("-87654321\t"), -87654321);
+  EXPECT_EQ(ParseLong("4294967297"), 1);
+  EXPECT_EQ(ParseLong("4294967296007"), 7);  // 1000 times 2^32, plus 7
+  EXPECT_EQ(ParseQuad("12345678901234567"), 12345678901234567LL);
+  EXPECT_EQ(ParseQuad("18446744073709551617"), 1);
+}
+
 // The record parsers read columns in one pass; every column must read as through Columns and
 // ParseLong, whatever the line holds.
 TEST(ColumnReader, ReadsEveryColumnAsColumnsAndParseLongDo) {
