@@ -64,6 +64,12 @@ fail() {
   echo "window-e2e ($face): $*" >&2
   [ -n "${DISPLAY:-}" ] && import -window root "$build/window-failed.png" 2> /dev/null &&
     echo "Picture of the screen: $build/window-failed.png" >&2
+  if [ -n "${DISPLAY:-}" ]; then
+    echo "Visible windows:" >&2
+    for id in $(xdotool search --onlyvisible --name '.' 2> /dev/null); do
+      echo "  $(xdotool getwindowname "$id" 2> /dev/null)" >&2
+    done
+  fi
   [ -s "$log" ] && { echo "The program's output:" >&2; cat "$log" >&2; }
   exit 1
 }
@@ -100,14 +106,20 @@ wait_until_gone() {
   done
 }
 
-# Clicks the main window at X,Y of its client area, where the control table places a control.
-click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
+# Clicks the main window at X,Y of its client area, where the control table places a control,
+# once the pointer is there: a busy machine may otherwise see the click before the move.
+click() {
+  xdotool windowactivate --sync "$main" > /dev/null 2>&1 || true
+  xdotool mousemove --sync --window "$main" "$1" "$2"
+  sleep 0.2
+  xdotool click 1
+}
 
 # Answers the file dialog titled TITLE by typing NAME into it, as a person would; a NAME without
 # a folder is found only when the dialog opened in the start folder.
 choose_file() {
   local title=$1 name=$2 dialog
-  dialog=$(wait_for_window "$title") || fail "no file dialog \"$title\""
+  dialog=$(wait_for_window "$title" 90) || fail "no file dialog \"$title\""
   xdotool windowactivate --sync "$dialog" > /dev/null 2>&1 || true
   sleep 0.5
   xdotool type --delay 15 "$name"
