@@ -55,14 +55,16 @@ package: configure
 package-test: configure
 	@JOBS=$(JOBS) scripts/package-test.sh $(BUILD)
 
-# The pipeline benchmark, built in Release in its own folder; not part of `make test`.
-# BENCH_ARGS passes options, e.g. BENCH_ARGS="--sizes 50000 --repeat 3".
+# The pipeline benchmark and the user's job, built in Release in their own folder; not part of
+# `make test`. BENCH_ARGS passes options to the first, e.g. BENCH_ARGS="--sizes 50000 --repeat 3",
+# JOB_BENCH_ARGS to the second, e.g. JOB_BENCH_ARGS="--repeat 3".
 BENCH_BUILD ?= build-bench
 bench: deps
 	@scripts/configure.sh $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_BENCH=ON \
 	  -DVSM_BUILD_TESTS=OFF -DVSM_BUILD_GUI=OFF
-	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipeline_bench
+	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipeline_bench job_bench
 	@$(BENCH_BUILD)/bin/pipeline_bench $(BENCH_ARGS)
+	@$(BENCH_BUILD)/bin/job_bench $(JOB_BENCH_ARGS)
 
 # Runs each fuzzer (FUZZERS, default all five) for FUZZ_SECONDS in build-fuzz (clang), starting
 # from its kept corpus in fuzz/corpus; FUZZ_RUNS, when set, also ends it after that many inputs.

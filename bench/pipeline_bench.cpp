@@ -386,12 +386,6 @@ class PipelineRun {
 
 // ----- Several runs of one size -----
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 // Times are the medians of the runs, memory the highest peak.
 std::vector<PhaseFigures> Combine(const std::vector<std::vector<PhaseFigures>>& runs) {
   std::vector<PhaseFigures> combined = runs.front();

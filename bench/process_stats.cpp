@@ -1,5 +1,6 @@
 #include "process_stats.h"
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -74,6 +75,12 @@ void ReleaseFreeMemory() {
 #ifdef __linux__
   malloc_trim(0);
 #endif
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 }  // namespace vsm

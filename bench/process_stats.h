@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace vsm {
 
@@ -29,5 +30,8 @@ std::uint64_t PageFaults();
 // Gives memory that the allocator keeps for reuse back to the system, so that one measurement
 // does not inherit the peak of the one before.
 void ReleaseFreeMemory();
+
+// The middle value of one or more measurements (the mean of the two middle ones for an even count).
+double Median(std::vector<double> values);
 
 }  // namespace vsm
