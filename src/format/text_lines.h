@@ -1,10 +1,8 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -63,53 +61,6 @@ class Columns {
   std::size_t count_ = 0;
 };
 
-// Eight bytes at a time: the reader looks at every byte of lists of many megabytes, and most of
-// their columns are short numbers and names.
-namespace eight_bytes {
-
-constexpr std::uint64_t kEach = 0x0101010101010101ull;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-
-// The eight bytes at `p`, the first of them in the lowest byte.
-inline std::uint64_t Load(const char* p) {
-  std::uint64_t word = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&word, p, sizeof word);
-  } else {
-    for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(p[i]);
-  }
-  return word;
-}
-
-// The high bit of the first byte below `limit` (at most 128) is set, and none before it.
-constexpr std::uint64_t FirstByteBelow(std::uint64_t word, std::uint8_t limit) {
-  return (word - kEach * limit) & ~word & kHighBits;
-}
-
-// How many decimal digits the eight bytes start with.
-constexpr unsigned LeadingDigits(std::uint64_t word) {
-  const std::uint64_t values = word ^ (kEach * '0');  // a digit becomes its value
-  const std::uint64_t not_digit =
-      (((values & ~kHighBits) + kEach * (128 - 10)) | values) & kHighBits;
-  return static_cast<unsigned>(std::countr_zero(not_digit)) / 8;  // 8 when all are digits
-}
-
-// The value of the first `count` (1 to 8) bytes, all digits, the first the most significant.
-constexpr std::uint32_t DigitsValue(std::uint64_t word, unsigned count) {
-  std::uint64_t values = (word ^ (kEach * '0')) << (8 * (8 - count));
-  values = values * 10 + (values >> 8);
-  constexpr std::uint64_t kPairs = 0x000000FF000000FFull;
-  values = ((values & kPairs) * (100 + (1000000ull << 32)) +
-            ((values >> 16) & kPairs) * (1 + (10000ull << 32))) >>
-           32;
-  return static_cast<std::uint32_t>(values);
-}
-
-constexpr std::array<std::uint32_t, 9> kPowersOfTen = {1,      10,      100,      1000,     10000,
-                                                       100000, 1000000, 10000000, 100000000};
-
-}  // namespace eight_bytes
-
 // Reads a number from `p` on: leading blanks skipped, an optional sign, then decimal digits up to
 // the first other character (none read as 0). The value wraps at the width of `Unsigned`. Returns
 // where the reading stopped.
@@ -119,20 +70,8 @@ const char* ReadNumber(const char* p, const char* end, Unsigned& value) {
   bool negative = false;
   if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
   Unsigned magnitude = 0;
-  // Wrapping is the same whether the digits are taken one or eight at a time.
-  unsigned digits = 8;
-  while (digits == 8 && end - p >= 8) {
-    const std::uint64_t word = eight_bytes::Load(p);
-    digits = eight_bytes::LeadingDigits(word);
-    if (digits == 0) break;
-    magnitude = static_cast<Unsigned>(magnitude * eight_bytes::kPowersOfTen[digits] +
-                                      eight_bytes::DigitsValue(word, digits));
-    p += digits;
-  }
-  if (digits == 8) {
-    for (; p != end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
-      magnitude = static_cast<Unsigned>(magnitude * 10u + static_cast<Unsigned>(*p - '0'));
-    }
+  for (; p != end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
+    magnitude = static_cast<Unsigned>(magnitude * 10u + static_cast<Unsigned>(*p - '0'));
   }
   value = negative ? static_cast<Unsigned>(Unsigned{0} - magnitude) : magnitude;
   return p;
@@ -188,16 +127,6 @@ class ColumnReader {
     return static_cast<unsigned char>(c) < 14 && (c == '\t' || c == '\r' || c == '\n' || c == '\0');
   }
   const char* EndOfColumn(const char* p) const {
-    while (end_ - p >= 8) {
-      const std::uint64_t below = eight_bytes::FirstByteBelow(eight_bytes::Load(p), 14);
-      if (below == 0) {
-        p += 8;
-        continue;
-      }
-      p += std::countr_zero(below) / 8;
-      if (EndsColumn(*p)) return p;
-      ++p;
-    }
     while (p != end_ && !EndsColumn(*p)) ++p;
     return p;
   }

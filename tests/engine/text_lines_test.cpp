@@ -125,9 +125,8 @@ TEST(Numbers, ReadLikeTheReceiverWritesThem) {
   EXPECT_EQ(ParseQuad("-9223372036854775808"), INT64_MIN);
 }
 
-// Digits are taken eight at a time where eight bytes are left: runs that end before, at and after
-// such a step, and texts that end inside one.
-TEST(Numbers, ReadTheSameWhereverTheDigitsEnd) {
+// Long runs of digits, wrapping at the width of the value, and digits cut off by a column's end.
+TEST(Numbers, LongRunsWrapAndStopAtTheColumnEnd) {
   EXPECT_EQ(ParseLong("1234567"), 1234567);
   EXPECT_EQ(ParseLong("12345678"), 12345678);
   EXPECT_EQ(ParseLong("123456789"), 123456789);
