@@ -408,7 +408,8 @@ void RunMergeInput(std::string_view bytes) {
   ReadAllSections(alone.workspace, SetId::merge, merged_text);
   const ChannelList& merged = alone.workspace.merge_set;
 
-  const bool done = workspace.Report(MergeTextForm(workspace, "merged.txt", merged_text));
+  const bool done =
+      workspace.Report(MergeTextForm(workspace, "merged.txt", std::string(merged_text)));
   if (!IsEmpty(workspace.merge_set)) Broken("a merge empties the merge set");
   if (!done) {
     if (SetDescription(workspace.main_set) != loaded_list || workspace.loaded_files.size() != 1) {

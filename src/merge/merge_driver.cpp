@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "format/conversions.h"
 #include "format/reader.h"
@@ -55,11 +56,14 @@ Outcome MergeThisFile(Workspace& workspace, std::string file) {
   WaitForConversionsOf(workspace, file);
   auto text = ReadTextForm(workspace, file, Reading::merge);
   if (!text) return NotDone(text.error());
-  return MergeTextForm(workspace, file, *text);
+  return MergeTextForm(workspace, file, std::move(*text));
 }
 
-Outcome MergeTextForm(Workspace& workspace, const std::string& file, std::string_view text) {
+Outcome MergeTextForm(Workspace& workspace, const std::string& file, std::string text) {
   ReadAllSections(workspace, SetId::merge, text);
+  // The merge needs room of its own while both sets are whole; a large list's text is the most of
+  // what it could give back.
+  std::string().swap(text);
   if (!IndexesInRange(workspace.merge_set)) {
     workspace.merge_set.Clear();
     return NotDone(MergeIndexOutOfRange(file));

@@ -15,9 +15,10 @@ namespace vsm {
 Outcome MergeThisFile(Workspace& workspace, std::string file);
 
 // The merge of `file` once its text form `text` is in memory and starts with the header: reads
-// it into the merge set and folds that into the main set. Not done, with its box, when one of its
-// indexes names no record of the file; the main set is unchanged then.
-Outcome MergeTextForm(Workspace& workspace, const std::string& file, std::string_view text);
+// it into the merge set, lets the text go (the records hold copies of their texts) and folds the
+// merge set into the main set. Not done, with its box, when one of its indexes names no record of
+// the file; the main set is unchanged then.
+Outcome MergeTextForm(Workspace& workspace, const std::string& file, std::string text);
 
 // Folds the filled merge set into the main set in five phases, each announced in status field 1.
 void MergeRecords(Workspace& workspace);
