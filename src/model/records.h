@@ -98,7 +98,7 @@ struct ServiceTexts {
 //   practically every line ("V" or "A", "FALSE" or "TRUE"): a code each says which, or that the
 //   text is an odd one, kept with the name;
 // - its name, then its odd texts, are one run of texts that the service's list keeps
-//   (RecordList::KeepTexts), valid as long as the service is;
+//   (TextStore::KeepRun), valid as long as the service is;
 // - its antenna is its transponder's, and the positions its line gave are only needed while its
 //   list is read (and checked by a merge), so it keeps neither.
 // A merge relinks each merged service as it takes it over (AddServices).
