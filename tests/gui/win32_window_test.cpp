@@ -63,7 +63,6 @@ bool Overlap(const RECT& one, const RECT& other) {
   return IntersectRect(&common, &one, &other) != FALSE;
 }
 
-
 // A push button, check box, option button or frame of the window, as it shows.
 struct Shown {
   HWND handle;
@@ -450,6 +449,23 @@ TEST_F(Win32WindowTest, ArrowKeysSetTheNeighbouringOptionAndSpacePressesTheFocus
   SetFocus(BoxOf(Control::split_per_provider_box));
   Press(VK_SPACE);
   EXPECT_EQ(Caption(Button::split), "Split per provider");
+}
+
+// An activation gives the focus back to a control, never to the window itself: to Load at first
+// (a window manager may activate the window only after it is shown, when the keyboard may even have
+// moved on), then to the control that had it when a box or dialog took it.
+TEST_F(Win32WindowTest, AnActivationLeavesTheFocusOnAControl) {
+  const auto activate = [this] { SendMessageA(Window(), WM_ACTIVATE, WA_ACTIVE, 0); };
+  SetFocus(Window());
+  activate();
+  EXPECT_EQ(TextOf(GetFocus()), "Load");
+  Press(VK_TAB);
+  activate();
+  EXPECT_EQ(TextOf(GetFocus()), "Merge");
+  SendMessageA(Window(), WM_ACTIVATE, WA_INACTIVE, 0);
+  SetFocus(nullptr);  // as when a message box that had the focus is gone
+  activate();
+  EXPECT_EQ(TextOf(GetFocus()), "Merge");
 }
 
 // Screen readers announce each control by its text.

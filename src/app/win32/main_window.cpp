@@ -160,9 +160,12 @@ bool MainWindow::Create() {
 }
 
 void MainWindow::Show() {
+  // The window may be activated only after it is shown (as wine does when the window manager is
+  // slow), and an activation gives the focus back to this control, not to the window itself.
+  last_focus_ = handles_.buttons[Index(Button::load)];
   ShowWindow(handles_.window, SW_SHOW);
   UpdateWindow(handles_.window);
-  SetFocus(handles_.buttons[Index(Button::load)]);
+  SetFocus(last_focus_);
 }
 
 void MainWindow::Dispatch(MSG& message) {
@@ -238,6 +241,7 @@ bool MainWindow::KeepsTheFocusAcross(bool activated) {
     if (RowOf(GetFocus())) last_focus_ = GetFocus();
     return false;
   }
+  if (RowOf(GetFocus())) return true;  // a late activation: the keyboard may have moved it on
   if (last_focus_ == nullptr || !IsWindow(last_focus_)) return false;
   SetFocus(last_focus_);
   return true;

@@ -80,7 +80,8 @@ class MainWindow {
   ButtonHandler on_button_;
   WindowHandles handles_;
   std::array<HWND, window_layout::kControls.size()> rows_{};  // by row of the layout
-  HWND last_focus_ = nullptr;  // the control that had the focus when the window lost it
+  HWND last_focus_ = nullptr;  // the control that an activation gives the focus to: Load at
+                               // first, then the one that had it when the window lost it
   HFONT font_ = nullptr;
   int dots_per_inch_ = 96;
   bool operation_running_ = false;
