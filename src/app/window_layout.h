@@ -105,6 +105,14 @@ constexpr std::size_t RowNamed(std::string_view name) {
   throw "the window layout has no control of that name";
 }
 
+// The name of the push button of `button`, which the console's trace uses too.
+constexpr std::string_view NameOf(Button button) {
+  for (const Row& row : kControls) {
+    if (row.button == button) return row.name;
+  }
+  throw "the window layout has no such push button";
+}
+
 // kKeyboardOrder as row numbers.
 inline constexpr auto kKeyboardRows = [] {
   std::array<std::size_t, kKeyboardOrder.size()> rows{};

@@ -51,10 +51,6 @@ struct ServiceLine {
   std::int32_t ts_index, provider_index;
 };
 
-bool InRange(std::int64_t position, std::size_t count) {
-  return position >= 0 && static_cast<std::uint64_t>(position) < count;
-}
-
 // A service from its columns. Its transponder and provider are the records at the positions its
 // line names; whether those name records of the list at all only a merge asks (see
 // ChannelList::positions_out_of_range).
@@ -65,8 +61,8 @@ void AppendService(ChannelList& set, const ServiceLine& line) {
   service.values = line.values;
   service.transponder = set.transponders.Resolve(line.ts_index);
   service.provider = set.providers.Resolve(line.provider_index);
-  if (!InRange(line.ts_index, set.transponders.size()) ||
-      !InRange(line.provider_index, set.providers.size())) {
+  if (!set.transponders.HasPosition(line.ts_index) ||
+      !set.providers.HasPosition(line.provider_index)) {
     set.positions_out_of_range = true;
   }
 }

@@ -22,21 +22,17 @@ bool IsLoaded(const Workspace& workspace, const std::string& file) {
   return false;
 }
 
-bool InRange(std::int64_t position, std::size_t count) {
-  return position >= 0 && static_cast<std::uint64_t>(position) < count;
-}
-
 // Whether every index of the merge set names a record of the merged file. The reader resolves a
 // position past the end to the last record, which would make the merge link the wrong record.
 bool IndexesInRange(const ChannelList& set) {
   for (const Transponder& transponder : set.transponders) {
-    if (!InRange(transponder.antenna_index, set.antennas.size())) return false;
+    if (!set.antennas.HasPosition(transponder.antenna_index)) return false;
   }
   if (set.positions_out_of_range) return false;
   for (const auto* favorites : {&set.tv_favorites, &set.radio_favorites}) {
     for (const Favorite& favorite : *favorites) {
       const auto& services = favorite.kind == 0 ? set.tv_services : set.radio_services;
-      if (!InRange(favorite.channel_index, services.size())) return false;
+      if (!services.HasPosition(favorite.channel_index)) return false;
     }
   }
   return true;

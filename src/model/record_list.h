@@ -121,6 +121,11 @@ class RecordList {
     return index < order_.size() ? order_[index] : order_.back();
   }
 
+  // Whether a stored position designates a record of its own, not one that Resolve stands in.
+  bool HasPosition(std::int64_t position) const {
+    return position >= 0 && static_cast<std::uint64_t>(position) < order_.size();
+  }
+
   Record& operator[](std::size_t position) const { return *order_[position]; }
   Record& back() const { return *order_.back(); }
   std::size_t size() const { return order_.size(); }

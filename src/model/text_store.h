@@ -100,10 +100,8 @@ class TextStore {
 
   // `texts` kept as one run; none of them kept when they are all empty.
   TextRun KeepRun(std::initializer_list<std::string_view> texts) {
-    bool all_empty = true;
-    for (const std::string_view text : texts) all_empty = all_empty && text.empty();
-    if (all_empty) return {};
     const std::size_t size = TextRun::SizeOf(texts);
+    if (size == texts.size()) return {};  // a length byte each, no text
     if (size > free_) AddBlock(size);
     const TextRun run = TextRun::WriteAt(next_, texts);
     next_ += size;

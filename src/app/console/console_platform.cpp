@@ -1,5 +1,6 @@
 #include "app/console/console_platform.h"
 
+#include "app/window_layout.h"
 #include "platform/windows_1252.h"
 
 #ifdef _WIN32
@@ -8,24 +9,6 @@
 #endif
 
 namespace vsm {
-namespace {
-
-// A push button as the trace names it.
-const char* ButtonName(Button button) {
-  switch (button) {
-    case Button::load:
-      return "load_button";
-    case Button::merge:
-      return "merge_button";
-    case Button::save:
-      return "save_button";
-    case Button::split:
-      return "split_button";
-  }
-  return "";
-}
-
-}  // namespace
 
 void UseBinaryStandardStreams() {
 #ifdef _WIN32
@@ -94,7 +77,7 @@ void ConsolePlatform::SetStatus(StatusField field, std::string_view text) {
 }
 
 void ConsolePlatform::SetCaption(Button button, std::string_view text) {
-  Trace("caption", ButtonName(button), text);
+  Trace("caption", window_layout::NameOf(button), text);
 }
 
 // Check marks are not shown without a window; the options themselves live in the workspace.
