@@ -191,11 +191,33 @@ std::string ConfineScript(std::string_view text) {
   return confined;
 }
 
+namespace {
+
+bool IsLowerHex(std::string_view text) {
+  return text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// "<target>.<16 hexadecimal digits>.tmp"
+bool IsWritersTemporary(const fs::directory_entry& entry, std::string_view name) {
+  constexpr std::size_t kSuffixLength = 1 + 16 + 4;
+  return entry.is_regular_file() && name.size() > kSuffixLength && name.ends_with(".tmp") &&
+         name[name.size() - kSuffixLength] == '.' &&
+         IsLowerHex(name.substr(name.size() - kSuffixLength + 1, 16));
+}
+
+// ".vsm<3 hexadecimal digits>"
+bool IsStagingFolder(const fs::directory_entry& entry, std::string_view name) {
+  return entry.is_directory() && !entry.is_symlink() && name.size() == 7 &&
+         name.starts_with(".vsm") && IsLowerHex(name.substr(4));
+}
+
+}  // namespace
+
 std::string LeftoverTemporaries(const std::string& folder) {
   std::string found;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
-    if (HasSuffix(name, ".tmp") || name.starts_with(StagingFolder::kPrefix)) found += name + "\n";
+    if (IsWritersTemporary(entry, name) || IsStagingFolder(entry, name)) found += name + "\n";
   }
   return found;
 }

@@ -43,8 +43,9 @@ void RunTextListInput(const FuzzFolder& folder, std::string_view bytes);
 // kFirstList and kSecondList.
 void RunScriptInput(const FuzzFolder& folder, std::string_view bytes);
 
-// The names that a run left in `folder` (recursively) that end in ".tmp" or are staging folders
-// of conversions: temporaries, which must never stay behind.
+// The names that a run left in `folder` (recursively) that have the shape of a writer's
+// temporary file or of a conversion's staging folder, which must never stay behind. A file the
+// user named, such as ".vsma.txt" or "old.tmp", is not one of them.
 std::string LeftoverTemporaries(const std::string& folder);
 
 }  // namespace vsm::fuzz

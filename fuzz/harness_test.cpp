@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -114,6 +115,26 @@ TEST(FuzzHarness, RunsEachEntryOnOrdinaryAndOddInputs) {
                  "split_into_providers true\r\nsplit\r\nload antenna_list.txt\r\n");
   EXPECT_TRUE(fs::exists(folder.path() + "provider_list.txt"));
   EXPECT_EQ(LeftoverTemporaries(folder.path()), "");
+}
+
+// Files a script names, or pieces of providers called so, may look like temporaries; only the
+// shapes the tool gives its own are reported.
+TEST(FuzzHarness, LeftoverTemporariesAreOnlyTheToolsOwnShapes) {
+  const FuzzFolder folder;
+  folder.Reset();
+  for (const char* user_file : {".vsma.txs", ".vsm0a1", "old.tmp", "x.0123456789abcdeg.tmp"}) {
+    std::ofstream(folder.path() + "VrkResult/" + user_file) << "kept";
+  }
+  fs::create_directory(folder.path() + ".vsm0a1x");
+  fs::create_directory(folder.path() + "x.0123456789abcdef.tmp");
+  EXPECT_EQ(LeftoverTemporaries(folder.path()), "");
+
+  std::ofstream(folder.path() + "VrkWork/a.vrk.txt.0123456789abcdef.tmp") << "half";
+  fs::create_directory(folder.path() + ".vsm9f0");
+  const std::string found = LeftoverTemporaries(folder.path());
+  EXPECT_NE(found.find("a.vrk.txt.0123456789abcdef.tmp\n"), std::string::npos) << found;
+  EXPECT_NE(found.find(".vsm9f0\n"), std::string::npos) << found;
+  EXPECT_EQ(std::count(found.begin(), found.end(), '\n'), 2) << found;
 }
 
 // Sealing lets a changed byte reach the sections: the file is refused for its checksum before,

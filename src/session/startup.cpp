@@ -70,7 +70,8 @@ Expected<void> LockStartFolder(Session& session) {
 }
 
 // Removes what a run that was killed while it wrote left in `folder`: the temporaries of its
-// writers whose targets `is_tools_file` names, and the staging folders of its conversions.
+// writers whose targets `is_tools_file` names, and the staging folders of its conversions. A file
+// or link of a staging folder's name is the user's.
 template <class Predicate>
 void RemoveTemporaries(const std::string& folder, Predicate is_tools_file) {
   for (const std::string& name : FolderEntries(folder).value_or(std::vector<std::string>{})) {
@@ -78,7 +79,7 @@ void RemoveTemporaries(const std::string& folder, Predicate is_tools_file) {
     const auto target = TemporaryTargetOf(name);
     if (target && is_tools_file(*target) && !IsFolder(path)) {
       RemoveFile(path);
-    } else if (IsStagingFolderName(name)) {
+    } else if (IsStagingFolderName(name) && IsFolder(path) && !IsSymbolicLink(path)) {
       RemoveFolderTree(path);
     }
   }

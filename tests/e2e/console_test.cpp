@@ -553,6 +553,8 @@ TEST_F(HeadlessTest, StartUpRemovesTheTemporariesOfAKilledRunAndNothingElse) {
                                           "VrkResult/Astra.vrk.0123.tmp",
                                           "VrkResult/.vsmxyz/mine.vrk",
                                           ".vsm12/mine.vrk",
+                                          ".vsm0a1",
+                                          "VrkResult/.vsmabc",
                                           "VrkKeep/ANTENNA.txt"};
   for (const auto* names : {&left, &users}) {
     for (const std::string& name : *names) {
