@@ -18,6 +18,7 @@
 #include <sys/resource.h>
 #endif
 
+#include "app/console/console_platform.h"
 #include "app/console/tool_arguments.h"
 #include "captured_run.h"
 #include "generator/list_generator.h"
@@ -235,6 +236,46 @@ TEST_F(HeadlessTest, FailedLoadExitsWithOneAndEscapesTheTrace) {
       Lines({kVersionTrace}) + kCaptionsSetBack +
           Lines({"message\tNice....\tLoadFile: No file specified or found.\\r\\ndir\\\\x\\ty.txt",
                  "caption\tload_button\tLoad", "status\t1\tTv 0 , Radio 0"}));
+
+  // A name that would set the terminal's title: the console and the trace show its controls, and
+  // the UTF-8 of the name stays as it is.
+  const RunResult odd = Run({"--run", "caf\xC3\xA9\x1b]0;owned\x07.txt", "--trace"});
+  EXPECT_EQ(odd.exit_code, 1);
+  EXPECT_EQ(odd.err,
+            "Nice....: LoadFile: No file specified or found.\ncaf\xC3\xA9\\x1b]0;owned\\x07.txt\n");
+  EXPECT_NE(odd.out.find("\\r\\ncaf\xC3\xA9\\x1b]0;owned\\x07.txt\n"), std::string::npos)
+      << odd.out;
+}
+
+// What reaches a terminal of a box's text and of a trace field: no control character that the
+// terminal would act on.
+TEST(ConsoleText, ShowsControlCharactersInsteadOfSendingThem) {
+  struct Case {
+    std::string text, trace, utf8_console, other_console;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"a\x1b[2Jb", "a\\x1b[2Jb", "a\\x1b[2Jb", "a\\x1b[2Jb"},
+           {"bell\x07 del\x7f", "bell\\x07 del\\x7f", "bell\\x07 del\\x7f", "bell\\x07 del\\x7f"},
+           {"tab\tkept", "tab\\tkept", "tab\tkept", "tab\tkept"},
+           {"two\r\nlines", "two\\r\\nlines", "two\nlines", "two\nlines"},
+           {"lone\rCR lone\nLF", "lone\\rCR lone\\nLF", "lone\\x0dCR lone\\x0aLF",
+            "lone\\x0dCR lone\\x0aLF"},
+           // C1 controls: as UTF-8, and the Windows-1252 bytes that name none of its characters.
+           {"csi\xC2\x9B"
+            "2J",
+            "csi\xC2\x9B"
+            "2J",
+            "csi\\x9b2J",
+            "csi\xC2\x9B"
+            "2J"},
+           {"\x9D\x80 4\xB0W", "\x9D\x80 4\xB0W", "\\x9d\xE2\x82\xAC 4\xC2\xB0W",
+            "\x9D\x80 4\xB0W"},
+           {"caf\xC3\xA9.vrk", "caf\xC3\xA9.vrk", "caf\xC3\xA9.vrk", "caf\xC3\xA9.vrk"},
+       }) {
+    EXPECT_EQ(EscapeTraceText(c.text), c.trace) << c.text;
+    EXPECT_EQ(TextForConsole(c.text, true), c.utf8_console) << c.text;
+    EXPECT_EQ(TextForConsole(c.text, false), c.other_console) << c.text;
+  }
 }
 
 TEST_F(HeadlessTest, ScriptLoadsMergesAndSavesThroughTheConverter) {

@@ -44,8 +44,11 @@ TEST(TextForUtf8Display, KeepsUtf8AndConvertsWindows1252Bytes) {
 }
 
 TEST(TextForUtf8Display, ConvertsEveryByteOfMalformedUtf8) {
-  EXPECT_EQ(TextForUtf8Display("x\xC3"), "x\xC3\x83");            // cut off at the end
-  EXPECT_EQ(TextForUtf8Display("\xC3x"), "\xC3\x83x");            // not continued
+  EXPECT_EQ(TextForUtf8Display("x\xC3"), "x\xC3\x83");                  // cut off at the end
+  EXPECT_EQ(TextForUtf8Display("\xC3x"), "\xC3\x83x");                  // not continued
+  EXPECT_EQ(TextForUtf8Display("\xE2\x82x"), "\xC3\xA2\xE2\x80\x9Ax");  // third byte not continued
+  EXPECT_EQ(TextForUtf8Display("\xF0\x9F\x93x"),
+            "\xC3\xB0\xC5\xB8\xE2\x80\x9Cx");                     // fourth byte not continued
   EXPECT_EQ(TextForUtf8Display("\xC0\xAF"), "\xC3\x80\xC2\xAF");  // overlong "/"
   EXPECT_EQ(TextForUtf8Display("\xE0\x80\xAF"), "\xC3\xA0\xE2\x82\xAC\xC2\xAF");  // overlong
   EXPECT_EQ(TextForUtf8Display("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");  // surrogate

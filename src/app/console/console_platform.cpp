@@ -20,6 +20,28 @@ void UseBinaryStandardStreams() {
 ConsolePlatform::ConsolePlatform(std::FILE* errors, std::FILE* trace)
     : errors_(errors), trace_(trace) {}
 
+namespace {
+
+// A control character that a terminal would act on (ESC starts sequences that set its title or
+// clear its screen), and that a console therefore shows as "\x" and two hexadecimal digits.
+bool IsTerminalControl(unsigned code) { return (code < 0x20 && code != '\t') || code == 0x7F; }
+
+void AppendVisibleControl(std::string& out, unsigned code) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  out += "\\x";
+  out += kDigits[(code >> 4) & 0xF];
+  out += kDigits[code & 0xF];
+}
+
+// The C1 controls U+0080 to U+009F, as UTF-8 ("\xC2" and a byte of 0x80 to 0x9F): a terminal
+// that reads UTF-8 acts on them as on ESC sequences.
+bool StartsC1Control(std::string_view text, std::size_t at) {
+  return at + 1 < text.size() && static_cast<unsigned char>(text[at]) == 0xC2 &&
+         static_cast<unsigned char>(text[at + 1]) < 0xA0;
+}
+
+}  // namespace
+
 std::string EscapeTraceText(std::string_view text) {
   std::string escaped;
   escaped.reserve(text.size());
@@ -38,10 +60,42 @@ std::string EscapeTraceText(std::string_view text) {
         escaped += "\\t";
         break;
       default:
-        escaped += c;
+        if (IsTerminalControl(static_cast<unsigned char>(c))) {
+          AppendVisibleControl(escaped, static_cast<unsigned char>(c));
+        } else {
+          escaped += c;
+        }
     }
   }
   return escaped;
+}
+
+std::string TextForConsole(std::string_view text, bool utf8_console) {
+  std::string lines;
+  lines.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      lines += '\n';
+      ++i;
+    } else if (IsTerminalControl(byte)) {
+      AppendVisibleControl(lines, byte);
+    } else {
+      lines += text[i];
+    }
+  }
+  if (!utf8_console) return lines;
+  const std::string utf8 = TextForUtf8Display(lines);
+  std::string shown;
+  shown.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (StartsC1Control(utf8, i)) {
+      AppendVisibleControl(shown, static_cast<unsigned char>(utf8[++i]));
+    } else {
+      shown += utf8[i];
+    }
+  }
+  return shown;
 }
 
 std::string FormatTraceLine(std::string_view kind, std::string_view what, std::string_view text) {
@@ -58,16 +112,13 @@ void ConsolePlatform::Trace(std::string_view kind, std::string_view what, std::s
 
 void ConsolePlatform::ShowMessage(std::string_view title, std::string_view text) {
   Trace("message", title, text);
-  std::string shown = std::string(title) + ": ";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    shown += text[i];
-  }
-  shown += '\n';
-#ifndef _WIN32
-  // A Linux terminal reads UTF-8; a Windows console shows the bytes in its own code page.
-  shown = TextForUtf8Display(shown);
+#ifdef _WIN32
+  constexpr bool kUtf8Console = false;  // a Windows console shows the bytes in its code page
+#else
+  constexpr bool kUtf8Console = true;
 #endif
+  const std::string shown =
+      TextForConsole(std::string(title) + ": " + std::string(text), kUtf8Console) + '\n';
   std::fwrite(shown.data(), 1, shown.size(), errors_);
   std::fflush(errors_);
 }
