@@ -20,8 +20,8 @@ int OpenWindow([[maybe_unused]] const vsm::ToolArguments& arguments, [[maybe_unu
 #if VSM_HAVE_WINDOW
   // The window gets the program's name only: the tool's own arguments are not the toolkit's.
   const int name_only = argc > 0 ? 1 : 0;
-  std::string message;
-  const auto converters = vsm::ChooseConverterFolder(arguments, message);
+  const auto converters = vsm::ChooseConverterFolder(arguments, argc > 0 ? argv[0] : "");
+  std::string message = converters ? std::string() : converters.error();
   if (!converters || !vsm::EnterStartFolder(arguments, message)) {
     // Started from a menu there is no console to read the message in.
     vsm::ShowStartFailure(name_only, argv, vsm::StartFailureText(message));
@@ -59,11 +59,10 @@ int main(int argc, char** argv) {
     case vsm::ToolArguments::Mode::run:
       break;
   }
+  const auto converters = vsm::ChooseConverterFolder(arguments, argc > 0 ? argv[0] : "");
+  if (!converters) return vsm::ReportStartFailure(converters.error());
   std::string message;
-  const auto converters = vsm::ChooseConverterFolder(arguments, message);
-  if (!converters || !vsm::EnterStartFolder(arguments, message)) {
-    return vsm::ReportStartFailure(message);
-  }
+  if (!vsm::EnterStartFolder(arguments, message)) return vsm::ReportStartFailure(message);
   vsm::ConsolePlatform platform(stderr, arguments.trace ? stdout : nullptr);
   return vsm::RunHeadless(platform, arguments.file, *converters);
 }

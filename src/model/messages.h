@@ -130,6 +130,9 @@ inline Message NotExistingPreferredAntenna(std::string_view antenna, std::string
 
 // ---- Why the tool does not start (on standard error, or in a box before the window opens) ----
 
+inline constexpr const char* kNameTheConvertersFolder =
+    "; name the folder that holds them with --converters and an absolute path";
+
 inline std::string CannotStartIn(std::string_view folder, std::string_view why) {
   return "cannot start in \"" + std::string(folder) + "\": " + std::string(why);
 }
@@ -138,6 +141,17 @@ inline std::string CannotCreateFolder(std::string_view folder, std::string_view 
 }
 inline std::string CannotTakeConverters(std::string_view folder, std::string_view why) {
   return "cannot take the converters from \"" + std::string(folder) + "\": " + std::string(why);
+}
+// The converters are taken from beside the tool when no folder is named: without one there, or
+// without the tool's own folder, only an absolute --converters folder is safe.
+inline std::string CannotTakeConvertersBesideTheTool(std::string_view folder,
+                                                     std::string_view why) {
+  return "cannot take the converters from the tool's own folder \"" + std::string(folder) +
+         "\": " + std::string(why) + kNameTheConvertersFolder;
+}
+inline std::string CannotFindTheToolsOwnFolder() {
+  return std::string("cannot find the tool's own folder, which holds its converters") +
+         kNameTheConvertersFolder;
 }
 
 // First lines that identify a channel-list text form and a batch script.

@@ -116,6 +116,9 @@ std::string Lines(std::initializer_list<std::string_view> lines) {
   return text;
 }
 
+// The start folder as the tool's messages name it: without its separator at the end.
+std::string Shown(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
+
 // On Windows the console face of the tool, the twin that a shell finds first.
 #ifdef _WIN32
 constexpr const char* kConsoleProgram = "vrk-split-merge.com";
@@ -419,6 +422,8 @@ TEST_F(HeadlessTest, ConvertersAreTakenFromTheFolderTheyAreGivenIn) {
   EXPECT_TRUE(ReadFile(Path("lists/VrkWork/a.vrk.txt")).starts_with("[MORVANE V3 FILE]\r\n"));
 
   RemoveFile(Path("lists/maker's converters/mvt2vrk") + kExecutableSuffix);
+  CreateFolder(Path("unrunnable"));
+  WriteFile(Path("unrunnable/vrk2mvt"), "#!/bin/sh\n");
   struct BadFolder {
     std::vector<std::string> arguments;
     std::string message;
@@ -432,7 +437,14 @@ TEST_F(HeadlessTest, ConvertersAreTakenFromTheFolderTheyAreGivenIn) {
             "\"maker's converters\": it has no program " + mvt2vrk},
            {{"--folder", "new", "--converters", empty},
             '"' + empty + "\": it has no program vrk2mvt" + kExecutableSuffix + " and no program " +
-                mvt2vrk}}) {
+                mvt2vrk}
+#ifndef _WIN32
+           ,
+           {{"--converters", "unrunnable"},
+            "\"unrunnable\": it has a program vrk2mvt that is not executable and no program "
+            "mvt2vrk"}
+#endif
+       }) {
     CreateFolder(empty);
     const auto before = EverythingBelow();
     std::vector<std::string> arguments = bad.arguments;
@@ -446,25 +458,24 @@ TEST_F(HeadlessTest, ConvertersAreTakenFromTheFolderTheyAreGivenIn) {
 
 #ifndef _WIN32
 // The tool copied alone into a folder, started in a folder that someone else prepared: a program
-// called vrk2mvt planted there is not run; the load says that the tool's own converter is missing.
+// called vrk2mvt planted there is not run; the tool does not start without its own converters.
 TEST_F(HeadlessTest, NoConverterIsEverTakenFromTheStartFolder) {
   const TempFolder alone;
   std::filesystem::copy_file(ExecutableFolder() + kConsoleProgram, alone / kConsoleProgram);
   WriteFile(Path("vrk2mvt"), "#!/bin/sh\ntouch planted-converter-ran\ncp \"$1\" \"$2\"\n");
   std::filesystem::permissions(Path("vrk2mvt"), std::filesystem::perms::owner_all);
   WriteFile(Path("a.vrk"), OneAntennaListText("Astra", 2));
+  const auto before = EverythingBelow();
   const RunResult run = RunProgram(alone / kConsoleProgram, {"--run", "a.vrk"});
-  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.exit_code, 2);
   EXPECT_FALSE(Exists(Path("planted-converter-ran")));
-  EXPECT_EQ(run.err, "Nice....: LoadThisFile: File not found \n" + std::string("a.vrk") + "\n" +
-                         Path("VrkWork/a.vrk.txt") +
-                         "\ncould not be started: No such file or directory\n"
-                         "Nice....: LoadFile: No file specified or found.\na.vrk\n");
+  EXPECT_EQ(run.err, "vrk-split-merge: cannot take the converters from the tool's own folder \"" +
+                         Shown(alone.path()) +
+                         "\": it has no program vrk2mvt and no program mvt2vrk; name the folder "
+                         "that holds them with --converters and an absolute path\n");
+  EXPECT_EQ(EverythingBelow(), before);
 }
 #endif
-
-// The start folder as the tool's messages name it: without its separator at the end.
-std::string Shown(const std::string& folder) { return folder.substr(0, folder.size() - 1); }
 
 // A start folder that someone else prepared: a working folder that is a symbolic link would lead
 // every file the tool makes, and the pieces that replace files of the same names, elsewhere; one

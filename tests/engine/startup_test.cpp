@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/program_folder.h"
 #include "platform/user_folders.h"
 #include "split/sat_position_table.h"
 #include "workspace_fixture.h"
@@ -46,6 +47,41 @@ TEST(StartUp, StartFolderEndsInExactlyOneSeparator) {
   EXPECT_EQ(without, std::string("/tmp/x") + kFolderSeparator);
   EXPECT_EQ(Session(platform, "/", "").workspace.settings.start_folder, "/");
 }
+
+#ifndef _WIN32
+// Where the tool takes its converters from when the system does not say where it runs from (no
+// /proc): argv[0] as it was started, never a folder that a relative name would make of the
+// current one.
+TEST(ProgramFolder, ComesFromTheSystemElseFromHowTheProgramWasStarted) {
+  TempFolder folder;
+  CreateFolder(folder / "bin");
+  for (const char* program : {"bin/tool", "tool", "bin/plain"}) {
+    WriteFile(folder / program, "#!/bin/sh\n");
+    if (std::string_view(program) != "bin/plain") {
+      std::filesystem::permissions(folder / program, std::filesystem::perms::owner_all);
+    }
+  }
+  const std::string here = folder.path();
+  const std::string bin = folder / "bin/";
+  struct Case {
+    std::string system_answer, argv0, search_path, folder;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"/opt/vsm/", "bin/tool", "", "/opt/vsm/"},
+           {"", "bin/tool", "", bin},
+           {"", bin + "tool", "", bin},
+           {"", "./tool", "", here + "./"},
+           {"", "tool", "/nowhere:.::bin:" + bin, bin},  // relative entries name no folder
+           {"", "tool", ".:bin", ""},
+           {"", "bin/plain", "", ""},  // not executable
+           {"", "plain", bin, ""},
+           {"", "", bin, ""},
+       }) {
+    EXPECT_EQ(ProgramFolderFrom(c.system_answer, c.argv0, here, c.search_path), c.folder)
+        << c.argv0 << " with PATH " << c.search_path;
+  }
+}
+#endif
 
 // The documents folder as xdg-user-dirs-update writes it into user-dirs.dirs: a shell file whose
 // values are home-relative ("$HOME/...") or absolute, with \ before '"', '\', '$' and '`'.

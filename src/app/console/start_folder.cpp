@@ -6,6 +6,7 @@
 #include "model/messages.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/program_folder.h"
 #include "platform/user_folders.h"
 #include "session/startup.h"
 
@@ -34,28 +35,43 @@ std::string ChosenStartFolder(const ToolArguments& arguments) {
   return {};
 }
 
+// Why `folder` cannot give the converters: the programs it lacks or may not run; nothing when it
+// holds both.
+std::optional<std::string> MissingConverters(const std::string& folder) {
+  std::string missing;
+  for (const char* converter : {kToTextConverter, kToBinaryConverter}) {
+    const std::string program = std::string(converter) + kExecutableSuffix;
+    const std::string path = WithTrailingSeparator(folder) + program;
+    if (IsExecutableFile(path)) continue;
+    missing += missing.empty() ? "it has " : " and ";
+    missing += IsRegularFile(path) ? "a program " + program + " that is not executable"
+                                   : "no program " + program;
+  }
+  if (missing.empty()) return std::nullopt;
+  return missing;
+}
+
 }  // namespace
 
-std::optional<std::string> ChooseConverterFolder(const ToolArguments& arguments,
-                                                 std::string& message) {
-  if (arguments.converters.empty()) return ExecutableFolder();
+Expected<std::string> ChooseConverterFolder(const ToolArguments& arguments,
+                                            std::string_view argv0) {
+  if (arguments.converters.empty()) {
+    const std::string own = ProgramFolder(argv0);
+    if (own.empty()) return Failure(CannotFindTheToolsOwnFolder());
+    if (auto missing = MissingConverters(own)) {
+      return Failure(CannotTakeConvertersBesideTheTool(own.substr(0, own.size() - 1), *missing));
+    }
+    return own;
+  }
   const std::string folder =
       IsAbsolutePath(arguments.converters)
           ? arguments.converters
           : WithTrailingSeparator(ChosenStartFolder(arguments)) + arguments.converters;
-  if (!IsFolder(folder)) {
-    message = CannotTakeConverters(arguments.converters, "there is no such folder");
-    return std::nullopt;
+  if (!IsAbsolutePath(folder) || !IsFolder(folder)) {
+    return Failure(CannotTakeConverters(arguments.converters, "there is no such folder"));
   }
-  std::string missing;
-  for (const char* converter : {kToTextConverter, kToBinaryConverter}) {
-    const std::string program = std::string(converter) + kExecutableSuffix;
-    if (IsRegularFile(WithTrailingSeparator(folder) + program)) continue;
-    missing += (missing.empty() ? "it has no program " : " and no program ") + program;
-  }
-  if (!missing.empty()) {
-    message = CannotTakeConverters(arguments.converters, missing);
-    return std::nullopt;
+  if (auto missing = MissingConverters(folder)) {
+    return Failure(CannotTakeConverters(arguments.converters, *missing));
   }
   return WithTrailingSeparator(folder);
 }

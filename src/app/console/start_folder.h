@@ -1,9 +1,10 @@
 #pragma once
 
-#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/console/tool_arguments.h"
+#include "platform/expected.h"
 
 namespace vsm {
 
@@ -22,11 +23,12 @@ bool EnterStartFolder(const ToolArguments& arguments, std::string& message);
 // are not there. Returns the exit status of wrong arguments, as nothing has started yet.
 int ReportStartFailure(const std::string& message);
 
-// The folder the converters are taken from: the one that --converters names (a relative name is
-// taken from the start folder that the arguments choose, as every name the tool is given), else
-// the tool's own folder. Nothing, with `message` naming the folder and what it lacks, when the
-// folder of --converters is not there or lacks a converter program; nothing is created then.
-std::optional<std::string> ChooseConverterFolder(const ToolArguments& arguments,
-                                                 std::string& message);
+// The folder the converters are taken from, as an absolute name: the one that --converters names
+// (a relative name is taken from the start folder that the arguments choose, as every name the
+// tool is given), else the tool's own folder (ProgramFolder of `argv0`, asked before anything
+// changes the current folder). Why not, naming the folder and the program it lacks, when that
+// folder is not there or lacks a converter program that the tool may run; nothing is created
+// then.
+Expected<std::string> ChooseConverterFolder(const ToolArguments& arguments, std::string_view argv0);
 
 }  // namespace vsm
