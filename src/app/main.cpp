@@ -40,7 +40,7 @@ int OpenWindow([[maybe_unused]] const vsm::ToolArguments& arguments, [[maybe_unu
 
 int main(int argc, char** argv) {
   vsm::UseBinaryStandardStreams();
-  vsm::LetWritesFailAtTheFileSizeLimit();
+  vsm::LetFailedWritesBeReported();
   const vsm::ToolArguments arguments =
       vsm::ParseToolArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   switch (arguments.mode) {

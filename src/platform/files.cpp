@@ -192,7 +192,7 @@ std::string ExecutableFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-void LetWritesFailAtTheFileSizeLimit() {}
+void LetFailedWritesBeReported() {}
 
 std::string LastSystemError() {
   const DWORD error = GetLastError();
@@ -371,7 +371,10 @@ std::string ExecutableFolder() {
 
 std::string LastSystemError() { return std::strerror(errno); }
 
-void LetWritesFailAtTheFileSizeLimit() { signal(SIGXFSZ, SIG_IGN); }
+void LetFailedWritesBeReported() {
+  signal(SIGXFSZ, SIG_IGN);
+  signal(SIGPIPE, SIG_IGN);
+}
 
 #endif
 

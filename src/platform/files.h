@@ -70,9 +70,10 @@ std::string CurrentFolder();
 // on Windows also without "." and ".."), in characters of the form that the system's file
 // functions take (on Windows UTF-16, one per byte of a Windows-1252 name).
 std::size_t PathLength(const std::string& name);
-// Lets a write beyond the process's file size limit (ulimit -f) fail, and be reported, like any
-// other write, instead of ending the process (SIGXFSZ); nothing to do on Windows.
-void LetWritesFailAtTheFileSizeLimit();
+// Lets a write beyond the process's file size limit (ulimit -f, SIGXFSZ) or into a pipe that its
+// reader closed (`--trace | head`, SIGPIPE) fail like any other write instead of ending the
+// process; nothing to do on Windows.
+void LetFailedWritesBeReported();
 // The folder of the running executable, with a trailing separator ("" when unknown).
 std::string ExecutableFolder();
 // The text of the last system error, for messages.

@@ -16,6 +16,7 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 #include "app/console/console_platform.h"
@@ -642,6 +643,23 @@ TEST_F(HeadlessTest, AFileSizeLimitFailsTheWriteLikeAnyOther) {
       << run.err;
   EXPECT_EQ(ReadFile(Path("out.txt")), "earlier");
   EXPECT_TRUE(TemporariesIn(folder.path(), true).empty());
+}
+
+// `--trace | head -1`: once the reader of the trace is gone, the job goes on without its trace
+// and its exit status still tells how it went.
+TEST_F(HeadlessTest, AClosedStandardOutputEndsNoJob) {
+  WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
+  WriteFile(Path("job.txt"), BatchScript({"load a.txt", "save out.txt", "split"}));
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);  // the reader is gone before the first line
+  const int status =
+      RunCaptured(ExecutableFolder() + kConsoleProgram, {"--run", "job.txt", "--trace"},
+                  folder.path(), "/proc/self/fd/" + std::to_string(ends[1]), output_folder / "err");
+  close(ends[1]);
+  EXPECT_EQ(status, 0) << ReadFile(output_folder / "err");
+  EXPECT_TRUE(ReadFile(Path("out.txt")).starts_with("[MORVANE V3 FILE]"));
+  EXPECT_TRUE(Exists(Path("antenna_list.txt")));
 }
 #endif
 
