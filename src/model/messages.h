@@ -98,6 +98,11 @@ inline Message NothingSavedNoList(std::string_view target) {
 inline Message NothingSavedNoChannel(std::string_view target) {
   return {kTitleNice, message_detail::Lines({"Nothing saved: no channel is kept ", target})};
 }
+// A split that wrote no piece, since the filters kept no channel (or no list is loaded);
+// `folder`: where its pieces go.
+inline Message NothingSplitNoChannel(std::string_view folder) {
+  return {kTitleNice, message_detail::Lines({"Nothing split: no channel is kept ", folder})};
+}
 
 // ---- About the data ----
 

@@ -71,6 +71,7 @@ bool SplitRun::RemoveEarlierPiece(std::initializer_list<const std::string*> file
 }
 
 void SplitRun::WritePiece(bool by_antenna) {
+  kept_any_ = true;
   if (!workspace_.Report(WriteChannelList(workspace_, piece_, by_antenna))) return;
   const char* command = pieces_ == 0 ? "load " : "merge ";
   if (!WriteSplitScriptLine(script_, command + piece_.target)) {
@@ -82,6 +83,11 @@ void SplitRun::WritePiece(bool by_antenna) {
 
 void SplitRun::Finish(Button button, std::string_view unit) {
   workspace_.Report(CloseSplitScript(script_, script_base_));
+  // Its earlier pieces are gone: the user must not take them, nor an empty script, for its work.
+  if (!kept_any_) {
+    const std::string folder = workspace_.settings.ResultPath("");
+    workspace_.Show(NothingSplitNoChannel(folder.substr(0, folder.size() - 1)));
+  }
   Platform& platform = workspace_.platform;
   platform.SetStatus(StatusField::outcome, "Done splitting.");
   platform.SetStatus(StatusField::detail, timer_.ElapsedText(platform));

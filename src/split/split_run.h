@@ -38,10 +38,11 @@ class SplitRun {
   // that use them, so that no script line names an earlier piece. False, after the message of a
   // write that failed, when a file stays: the piece must not be written then.
   bool RemoveEarlierPiece(std::initializer_list<const std::string*> files);
-  // Writes the piece named last, as the marking pass prepared it; counts it and adds its script
-  // line when the write succeeded.
+  // Writes the piece named last, as the marking pass prepared it (which kept a channel for it);
+  // counts it and adds its script line when the write succeeded.
   void WritePiece(bool by_antenna);
-  // Closes the script and shows the outcome: "Split into " + count + " " + unit on `button`.
+  // Closes the script and shows the outcome: "Split into " + count + " " + unit on `button`,
+  // after a box when no piece kept a channel.
   void Finish(Button button, std::string_view unit);
 
  private:
@@ -61,6 +62,7 @@ class SplitRun {
   ListFiles piece_;
   std::size_t progress_ = 0;
   std::size_t pieces_ = 0;
+  bool kept_any_ = false;  // whether the marking kept a channel for any piece
 };
 
 }  // namespace vsm

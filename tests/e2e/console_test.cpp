@@ -841,6 +841,10 @@ TEST_P(RunOutcomeTest, ExitStatusTellsWhetherEverythingWasDone) {
   WriteFile(Path("negative.txt"),
             OneAntennaListText("Astra", 1) + CrLf({"[FAVORITE]", "0\t0\t-1"}));
   WriteFile(Path("broken.vrk"), "VRKL and nothing more");
+  WriteFile(Path("radios.txt"), OneAntennaListText("Astra", 0));
+  WriteFile(Path("holes.txt"), CrLf({"[MORVANE V3 FILE]", "[ANTENNA]", AntennaLine("Hotbird"),
+                                     "[TS]", TransponderLine(0), "[NETWORK]", "[PROVIDER]", "P",
+                                     "[SERVICE]", ServiceLine("V", 5, 0, "Lost"), "[MENU]"}));
   CreateFolder(Path("VrkKeep"));
   WriteFile(Path("VrkKeep/ANTENNA.txt"),
             CrLf({"0\t1\t2\t3\t4\t5\t6\t7\tAstra", "0\t1\t2\t3\t4\t5\t6\t7\tNowhere"}));
@@ -886,6 +890,14 @@ INSTANTIATE_TEST_SUITE_P(
                     3,
                     "Nice....: LoadThisFile: File not found "},
         OutcomeCase{"a_load_line_of_a_missing_file", {"load gone.txt", "load a.txt"}, 3, ""},
+        OutcomeCase{"a_merge_of_an_index_out_of_range",
+                    {"load a.txt", "merge holes.txt"},
+                    3,
+                    "Nice....: MergeThisFile: index out of range \nholes.txt"},
+        OutcomeCase{"a_split_that_keeps_nothing",
+                    {"load radios.txt", "remove_radios true", "split"},
+                    3,
+                    "Nice....: Nothing split: no channel is kept \n"},
         OutcomeCase{"more_than_32_antennas",
                     {"load many.txt", "save out.txt"},
                     0,

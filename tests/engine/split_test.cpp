@@ -250,6 +250,34 @@ TEST_F(SplitTest, PiecesOfAnEarlierRunAreRemovedWhenNotWrittenAgain) {
   EXPECT_EQ(ReadFile(settings.ResultPath("Thor.vrk")), "old");
 }
 
+// A split of radios without radios keeps nothing: the earlier pieces go, the script merges
+// nothing, and a box says so rather than "Done splitting" alone.
+TEST_F(SplitTest, ASplitThatKeepsNoChannelSaysSo) {
+  WriteList("radios.txt", OneAntennaListText("Astra", 0));
+  ASSERT_TRUE(Load("radios.txt"));
+  workspace.options.remove_radios = true;
+  const Settings& settings = workspace.settings;
+  for (const bool per_provider : {false, true}) {
+    SCOPED_TRACE(per_provider ? "per provider" : "per antenna");
+    const std::string earlier = settings.ResultPath(per_provider ? "P.vrk" : "Astra.vrk");
+    WriteFile(earlier, "old");
+    platform.messages.clear();
+    workspace.left_undone = 0;
+    per_provider ? SplitPerProvider(workspace, Button::split)
+                 : SplitPerAntenna(workspace, Button::split);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].title, "Nice....");
+    EXPECT_EQ(platform.messages[0].text,
+              "Nothing split: no channel is kept \r\n" + folder.path() + "VrkResult");
+    EXPECT_EQ(workspace.left_undone, 1);
+    EXPECT_FALSE(Exists(earlier));
+    const std::string script = per_provider ? "provider_list.txt" : "antenna_list.txt";
+    EXPECT_EQ(ScriptBody(Path(script)).front(), "#");
+    EXPECT_EQ(platform.caption(Button::split),
+              per_provider ? "Split into 0 providers" : "Split into 0 antennas");
+  }
+}
+
 TEST_F(SplitTest, RecordsWithAbsentReferencesAreNeverWritten) {
   TestList holes;
   holes.antennas = {AntennaLine("Astra")};

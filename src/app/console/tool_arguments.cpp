@@ -102,8 +102,8 @@ std::string UsageText() {
          "     or another vrk-split-merge is working in the start folder\n"
          "  3  FILE was loaded, but some of what it asked for was left undone: a box\n"
          "     titled \"Nice....\" or \"Sorry, no go....\" said a file was not found,\n"
-         "     read, merged, written or converted, or that nothing was saved, or a\n"
-         "     script line loaded nothing\n";
+         "     read, merged, written or converted, or that nothing was saved or\n"
+         "     split, or a script line loaded nothing\n";
 }
 
 }  // namespace vsm
