@@ -532,24 +532,27 @@ INSTANTIATE_TEST_SUITE_P(
 // A line break in the start folder's name would end the lines of the scripts that a split writes
 // there ("load " + piece path) and start commands of its own: the tool does not start there.
 TEST_F(HeadlessTest, AFolderWhoseNameHoldsALineBreakIsRefused) {
-  const std::string odd = "x\nload evil.vrk\n#";
   const std::string why =
       "\": its name holds a line break, which would break the lines of the scripts that a split "
       "writes\n";
-  const RunResult given = Run({"--folder", odd, "--run", "job.txt"});
-  EXPECT_EQ(given.exit_code, 2);
-  EXPECT_EQ(given.err, "vrk-split-merge: cannot start in \"x\\nload evil.vrk\\n#" + why);
-  EXPECT_TRUE(EverythingBelow().empty());
+  for (const std::string line_end : {"\n", "\r"}) {
+    const std::string odd = "x" + line_end + "load evil.vrk" + line_end + "#";
+    const std::string shown = line_end == "\n" ? "x\\nload evil.vrk\\n#" : "x\\rload evil.vrk\\r#";
+    const RunResult given = Run({"--folder", odd, "--run", "job.txt"});
+    EXPECT_EQ(given.exit_code, 2);
+    EXPECT_EQ(given.err, "vrk-split-merge: cannot start in \"" + shown + why);
+    EXPECT_TRUE(EverythingBelow().empty());
 
-  CreateFolder(Path(odd));
-  const std::string out = output_folder / "out";
-  const std::string err = output_folder / "err";
-  EXPECT_EQ(
-      RunCaptured(ExecutableFolder() + kConsoleProgram, {"--run", "job.txt"}, Path(odd), out, err),
-      2);
-  EXPECT_EQ(ReadFile(err),
-            "vrk-split-merge: cannot start in \"" + folder.path() + "x\\nload evil.vrk\\n#" + why);
-  EXPECT_EQ(EverythingBelow(), std::vector<std::string>{odd});
+    CreateFolder(Path(odd));
+    const std::string out = output_folder / "out";
+    const std::string err = output_folder / "err";
+    EXPECT_EQ(RunCaptured(ExecutableFolder() + kConsoleProgram, {"--run", "job.txt"}, Path(odd),
+                          out, err),
+              2);
+    EXPECT_EQ(ReadFile(err), "vrk-split-merge: cannot start in \"" + folder.path() + shown + why);
+    EXPECT_EQ(EverythingBelow(), std::vector<std::string>{odd});
+    std::filesystem::remove(Path(odd));
+  }
 }
 #endif
 
