@@ -50,13 +50,18 @@ std::string_view CutForUtf8(std::string_view name, std::size_t max_bytes) {
   return name.substr(0, end);
 }
 
-// Windows takes these names, with any extension, for devices: a piece so named could not be
-// created there, nor copied there from elsewhere.
+// Windows takes these names, in any letter case and with any extension, for devices: a piece so
+// named could not be created there, nor copied there from elsewhere. The ports count from 0 to 9
+// and on with the superscript digits, Windows-1252 0xB9, 0xB2 and 0xB3.
 bool IsDeviceName(std::string_view stem) {
   const std::string base = LowerAscii(stem.substr(0, stem.find('.')));
-  if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
-  return base.size() == 4 && (base.starts_with("com") || base.starts_with("lpt")) &&
-         base[3] >= '1' && base[3] <= '9';
+  for (const std::string_view device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+    if (base == device) return true;
+  }
+  const auto port = base.size() == 4 ? static_cast<unsigned char>(base[3]) : 0;
+  const bool port_number =
+      (port >= '0' && port <= '9') || port == 0xB9 || port == 0xB2 || port == 0xB3;
+  return port_number && (base.starts_with("com") || base.starts_with("lpt"));
 }
 
 std::string NumberSuffix(int number) {

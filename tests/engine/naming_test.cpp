@@ -67,17 +67,38 @@ TEST(PieceStem, ReplacesWhatFileSystemsRefuse) {
   EXPECT_EQ(PieceStem("Sky.de-(HD)+"), "Sky.de-(HD)+");
 }
 
-#ifndef _WIN32
+// The superscript digits ¹, ² and ³ (Windows-1252 0xB9, 0xB2, 0xB3) in a piece's file name.
+#ifdef _WIN32
+constexpr std::string_view kSuperscripts[] = {"\xB9", "\xB2", "\xB3", "\xB4"};
+#else
+constexpr std::string_view kSuperscripts[] = {"\xC2\xB9", "\xC2\xB2", "\xC2\xB3", "\xC2\xB4"};
+#endif
+
 TEST(PieceStem, NeverNamesAWindowsDevice) {
-  EXPECT_EQ(PieceStem("CON"), "CON_");
-  EXPECT_EQ(PieceStem("nul"), "nul_");
-  EXPECT_EQ(PieceStem("Com1"), "Com1_");
-  EXPECT_EQ(PieceStem("LPT9.x"), "LPT9_.x");
-  EXPECT_EQ(PieceStem("COM0"), "COM0");
-  EXPECT_EQ(PieceStem("CONSOLE"), "CONSOLE");
-  EXPECT_EQ(PieceStem("Aux 2"), "Aux_2");
+  const auto& [one, two, three, acute] = kSuperscripts;
+  const std::pair<std::string, std::string> cases[] = {
+      {"CON", "CON_"},
+      {"nul", "nul_"},
+      {"Com1", "Com1_"},
+      {"LPT9.x", "LPT9_.x"},
+      {"COM0", "COM0_"},
+      {"lpt0", "lpt0_"},
+      {"COM\xB9", "COM" + std::string(one) + "_"},
+      {"com\xB2.tv", "com" + std::string(two) + "_.tv"},
+      {"LPT\xB3", "LPT" + std::string(three) + "_"},
+      {"CONIN$", "CONIN$_"},
+      {"conout$.x", "conout$_.x"},
+      // Names that only look like devices.
+      {"COM10", "COM10"},
+      {"COM\xB4", "COM" + std::string(acute)},
+      {"CONIN", "CONIN"},
+      {"CONSOLE", "CONSOLE"},
+      {"Aux 2", "Aux_2"},
+  };
+  for (const auto& [name, stem] : cases) EXPECT_EQ(PieceStem(name), stem) << name;
 }
 
+#ifndef _WIN32
 TEST(PieceStem, IsUtf8AndAtMost200BytesOnLinux) {
   EXPECT_EQ(PieceStem("19.2\260E"), "19.2\xC2\260E");
   EXPECT_EQ(PieceStem(std::string(250, 'a')), std::string(200, 'a'));
