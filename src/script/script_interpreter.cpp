@@ -58,11 +58,19 @@ void ShowFileBeingRead(Workspace& workspace, std::string_view name) {
   workspace.platform.SetStatus(StatusField::outcome, file.substr(0, shown));
 }
 
-// A load that a script line asked for and that did not load: with its box when it has one, and
-// counted as not done all the same when it has none (a file that cannot be opened).
+// A load that a script line asked for and that did not load, with its box. A file that cannot be
+// opened has none: it gets the box that the Load button shows then. A script that a running one
+// names is refused without a word, and counted as not done all the same.
 bool LoadLine(Workspace& workspace, Controls& controls, std::string_view name) {
-  const Outcome loaded = LoadThisFile(workspace, controls, std::string(name));
-  if (!loaded && !loaded.error()) ++workspace.left_undone;
+  const std::string file(name);
+  const Outcome loaded = LoadThisFile(workspace, controls, file);
+  if (!loaded && !loaded.error()) {
+    if (IsBatchScript(file)) {
+      ++workspace.left_undone;
+    } else {
+      workspace.Show(NoFileLoaded(name));
+    }
+  }
   return workspace.Report(loaded);
 }
 

@@ -23,8 +23,8 @@ inline constexpr std::string_view kPieceExtension = ".vrk";
 // A name from the channel data made fit for a file name, without number and extension: spaces at
 // either end removed; every blank, "/", "\", "<", ">", ":", '"', "|", "?", "*" and control byte
 // replaced by "_"; cut to kMaxPieceNameBytes of UTF-8 without splitting a character; a device
-// name of Windows ("CON", "nul", "COM0", "LPT¹", "CONIN$", ...) given a "_" before its first "."; then converted
-// to the file system's encoding (UTF-8 on Linux, the 8-bit name on Windows).
+// name of Windows ("CON", "nul", "COM0", "LPT¹", "CONIN$", ...) given a "_" before its first ".";
+// then converted to the file system's encoding (UTF-8 on Linux, the 8-bit name on Windows).
 std::string PieceStem(std::string_view name);
 
 // How many characters of a piece name, its number included and ".vrk" not, keep every path that a

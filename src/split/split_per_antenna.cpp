@@ -28,9 +28,8 @@ void SplitAntenna(Workspace& workspace, SplitRun& run, Pieces& pieces, std::size
   const ListFiles& piece = run.NamePiece(antenna.name);
   workspace.platform.SetStatus(StatusField::detail, antenna.name);
   // Nothing of an earlier run may remain under the name of a piece that is not written again.
-  if (run.RemoveEarlierPiece({&piece.text_file, &piece.target}) && pieces.Mark(position)) {
-    run.WritePiece(/*by_antenna=*/true);
-  }
+  const bool removed = run.RemoveEarlierPiece({&piece.text_file, &piece.target});
+  if (run.Mark(pieces, position) && removed) run.WritePiece(/*by_antenna=*/true);
   antenna.selected = false;
 }
 

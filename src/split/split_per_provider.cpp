@@ -15,8 +15,8 @@ void SplitProvider(Workspace& workspace, SplitRun& run, Pieces& pieces, std::siz
   workspace.platform.SetStatus(StatusField::detail, provider.name);
   // A generated provider's old piece is replaced by the conversion, an existing one's removed.
   const bool existing_names = workspace.options.naming == Naming::keep_existing_names;
-  if (existing_names && !run.RemoveEarlierPiece({&piece.target})) return;
-  if (pieces.Mark(position)) run.WritePiece(/*by_antenna=*/false);
+  const bool removed = !existing_names || run.RemoveEarlierPiece({&piece.target});
+  if (run.Mark(pieces, position) && removed) run.WritePiece(/*by_antenna=*/false);
 }
 
 }  // namespace

@@ -70,8 +70,13 @@ bool SplitRun::RemoveEarlierPiece(std::initializer_list<const std::string*> file
   return true;
 }
 
+bool SplitRun::Mark(Pieces& pieces, std::size_t position) {
+  const bool kept = pieces.Mark(position);
+  kept_any_ = kept_any_ || kept;
+  return kept;
+}
+
 void SplitRun::WritePiece(bool by_antenna) {
-  kept_any_ = true;
   if (!workspace_.Report(WriteChannelList(workspace_, piece_, by_antenna))) return;
   const char* command = pieces_ == 0 ? "load " : "merge ";
   if (!WriteSplitScriptLine(script_, command + piece_.target)) {

@@ -10,6 +10,7 @@
 #include "format/writer.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
+#include "split/marking.h"
 #include "split/piece_name.h"
 #include "split/split_script.h"
 
@@ -38,8 +39,10 @@ class SplitRun {
   // that use them, so that no script line names an earlier piece. False, after the message of a
   // write that failed, when a file stays: the piece must not be written then.
   bool RemoveEarlierPiece(std::initializer_list<const std::string*> files);
-  // Writes the piece named last, as the marking pass prepared it (which kept a channel for it);
-  // counts it and adds its script line when the write succeeded.
+  // Marks the piece at `position` for the writer (Pieces::Mark); true when it keeps a channel.
+  bool Mark(Pieces& pieces, std::size_t position);
+  // Writes the piece named last, as the marking pass prepared it; counts it and adds its script
+  // line when the write succeeded.
   void WritePiece(bool by_antenna);
   // Closes the script and shows the outcome: "Split into " + count + " " + unit on `button`,
   // after a box when no piece kept a channel.

@@ -558,15 +558,18 @@ TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
                                     "merge " + Path("gone.vrk"), "merge " + Path("lost.txt"),
                                     "merge " + Path("b.txt"), "save " + Path("out.txt")}));
   EXPECT_TRUE(workspace.Report(LoadThisFile(workspace, controls, Path("job.txt"))));
-  // A load line whose file cannot be opened names it in status field 0 and leaves the caption
-  // "Load", with no box, as every load of a missing file; a merge line names it in a box.
+  // A load line whose file cannot be opened names it in status field 0, in the box that the Load
+  // button shows, and leaves the caption "Load"; a merge line names it in a box of its own.
   const auto& statuses = platform.status_history;
   EXPECT_NE(std::find(statuses.begin(), statuses.end(), "0:gone"), statuses.end());
   EXPECT_EQ(platform.caption_history.front(), "load_button:Load");
-  ASSERT_EQ(platform.messages.size(), 2u);
-  EXPECT_EQ(platform.messages[0].text, "MergeThisFile: File not found \r\n" + Path("gone.vrk") +
+  ASSERT_EQ(platform.messages.size(), 3u);
+  EXPECT_EQ(platform.messages[0].title, "Nice....");
+  EXPECT_EQ(platform.messages[0].text,
+            "LoadFile: No file specified or found.\r\n" + Path("gone.txt"));
+  EXPECT_EQ(platform.messages[1].text, "MergeThisFile: File not found \r\n" + Path("gone.vrk") +
                                            "\r\nvrk2mvt: " + Path("gone.vrk") + ": cannot be read");
-  EXPECT_EQ(platform.messages[1].text, "MergeThisFile: File not found \r\n" + Path("lost.txt"));
+  EXPECT_EQ(platform.messages[2].text, "MergeThisFile: File not found \r\n" + Path("lost.txt"));
   ASSERT_EQ(workspace.loaded_files.size(), 2u);
   EXPECT_EQ(workspace.loaded_files[0].path, Path("a.txt"));
   EXPECT_EQ(workspace.loaded_files[1].path, Path("b.txt"));
