@@ -51,10 +51,17 @@ inline std::string WithTrailingSeparator(std::string folder) {
   return folder;
 }
 
-// Whether `name` ends in `suffix`, byte for byte (letter case counts): all that the tool's tests of
-// a file name (".txt", ".vrk") look at.
+// Whether `name` ends in `suffix`, ASCII letters in either case: all that the tool's tests of a
+// file name (".txt", ".vrk") look at, since lists from a receiver's stick are often named in
+// capitals and ".TXT" is ".txt" to Windows.
 inline bool HasSuffix(std::string_view name, std::string_view suffix) {
-  return name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
+  if (name.size() < suffix.size()) return false;
+  const std::string_view end = name.substr(name.size() - suffix.size());
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    if (lower(end[i]) != lower(suffix[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace vsm

@@ -306,6 +306,23 @@ TEST_F(HeadlessTest, ScriptLoadsMergesAndSavesThroughTheConverter) {
   EXPECT_EQ(ReadFile(Path("back.txt")), ReadFile(Path("VrkWork/out.vrk.txt")));
 }
 
+// Names in capitals, as a receiver's stick or an older tool gives them, are taken by their
+// endings in any letter case, and keep their spelling.
+TEST_F(HeadlessTest, EndingsInCapitalsAreTheEndingsTheyName) {
+  WriteFile(Path("WEST.TXT"), OneAntennaListText("Astra", 2));
+  WriteFile(Path("JOB.TXT"),
+            BatchScript({"load WEST.TXT", "save NEW.VRK", "save new2.Vrk", "save NEW3.TXT"}));
+  const RunResult result = Run({"--run", "JOB.TXT"});
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  for (const char* binary : {"NEW.VRK", "new2.Vrk"}) {
+    EXPECT_TRUE(ReadFile(Path(binary)).starts_with("VRKL")) << binary;
+    EXPECT_TRUE(Exists(Path("VrkWork/" + std::string(binary) + ".txt"))) << binary;
+  }
+  EXPECT_EQ(ReadFile(Path("NEW3.TXT")), ReadFile(Path("VrkWork/NEW.VRK.txt")));
+  EXPECT_FALSE(Exists(Path("NEW.VRK.vrk")));
+  EXPECT_FALSE(Exists(Path("NEW3.TXT.vrk")));
+}
+
 TEST_F(HeadlessTest, SplitPiecesMergeAgainThroughTheGeneratedScript) {
   // A table that names exactly the list's satellites, so that no row is reported as unknown.
   CreateFolder(Path("VrkKeep"));

@@ -202,8 +202,10 @@ TEST_F(ConverterContractTest, TheConvertersReasonIsInTheBoxAndNothingElseOfItsOu
   EXPECT_EQ(job.errors,
             "Nice....: MergeThisFile: File not found \nforeign.vrk\n"
             "vrk2mvt: foreign.vrk: wrong magic number, not a stand-in channel list\n");
-  // A save as "out.VRK" is converted into "out.VRK.vrk": the stand-in accepts the name it gets.
-  EXPECT_TRUE(IsRegularFile(stand_in.Path("out.VRK.vrk")));
+  // A save as "out.VRK" is converted into "out.VRK" itself: the stand-in, a Windows program,
+  // takes that ending for its own.
+  EXPECT_TRUE(IsRegularFile(stand_in.Path("out.VRK")));
+  EXPECT_FALSE(Exists(stand_in.Path("out.VRK.vrk")));
 }
 
 // The stand-in's vrk2mvt hangs on a file that starts with "HANG", after starting a program that

@@ -101,13 +101,14 @@ TEST_F(ConverterTest, AConverterThatSucceedsIsRead) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(ConverterTest, AnUpperCaseTxtNameIsConvertedAsBinary) {
-  InstallToText("cp \"$1\" \"$2\"");
-  ASSERT_TRUE(LoadBinary("LIST.TXT"));
-  EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath("LIST.TXT.txt"));
-  EXPECT_EQ(workspace.settings.converter_command,
-            programs.path() + kToTextConverter + kExecutableSuffix + " " + Path("LIST.TXT") + " " +
-                workspace.settings.WorkPath("LIST.TXT.txt"));
+// Lists named in capitals, as a receiver's stick or an older tool names them: ".TXT" is ".txt".
+TEST_F(ConverterTest, AnEndingInCapitalsIsTheTextForm) {
+  InstallToText("exit 1");
+  for (const char* name : {"LIST.TXT", "list.Txt"}) {
+    ASSERT_TRUE(LoadBinary(name)) << name;
+    EXPECT_EQ(workspace.settings.text_file, Path(name));
+  }
+  EXPECT_FALSE(Exists(workspace.settings.WorkPath("LIST.TXT.txt")));
 }
 
 TEST_F(ConverterTest, OutputThatIsNotAListIsRefusedWithItsFirstLine) {
@@ -208,12 +209,17 @@ TEST_F(ConversionToBinaryTest, TheWriterStartsTheConversionOfAVrkTarget) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(ConversionToBinaryTest, OnlyALowerCaseVrkTargetIsConverted) {
-  InstallToBinary("touch \"$2\"");
-  for (const char* name : {"a.VRK", "a.txt", "a.vrk.bak"}) {
+TEST_F(ConversionToBinaryTest, AVrkTargetIsConvertedWhateverTheCaseOfItsEnding) {
+  InstallToBinary("cp \"$1\" \"$2\"");
+  for (const char* name : {"a.vrk", "b.VRK", "c.Vrk"}) {
     Save(Path(name));
-    EXPECT_EQ(workspace.settings.converter_command, "") << name;
+    WaitForConversionsOf(workspace, Path(name));
+    EXPECT_EQ(ReadFile(Path(name)), ReadFile(TextFormOf(name))) << name;
+  }
+  for (const char* name : {"d.txt", "e.TXT", "f.vrk.bak"}) {
+    Save(Path(name));
     EXPECT_TRUE(workspace.conversions.Idle()) << name;
+    EXPECT_FALSE(Exists(Path(name))) << name;
   }
 }
 

@@ -622,10 +622,13 @@ TEST_F(BinaryMergeTest, ABinaryListIsMergedThroughItsTextForm) {
   EXPECT_EQ(ReadFile(workspace.settings.WorkPath("other.vrk.txt")), Valid().Text());
 }
 
-TEST_F(BinaryMergeTest, AnUpperCaseTxtNameIsConverted) {
+TEST_F(BinaryMergeTest, AnUpperCaseVrkNameIsConvertedAndAnUpperCaseTxtNameIsNot) {
   ASSERT_TRUE(LoadList(AstraThenHotbird()));
-  ASSERT_TRUE(Merge(Valid(), "LIST.TXT"));
-  EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath("LIST.TXT.txt"));
+  ASSERT_TRUE(Merge(Valid(), "LIST.VRK"));
+  EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath("LIST.VRK.txt"));
+  WriteList("LIST.TXT", Valid().Text());
+  ASSERT_TRUE(MergeFile("LIST.TXT"));
+  EXPECT_EQ(workspace.settings.text_file, Path("LIST.TXT"));
 }
 
 TEST_F(BinaryMergeTest, AWrongTextFormIsRefusedUntilRepaired) {

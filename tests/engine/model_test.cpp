@@ -242,7 +242,11 @@ TEST(Paths, FilePartIsTheTextAfterTheLastSlashOfEitherKind) {
   EXPECT_EQ(FilePart("/home/u/a\\b/sat.x.vrk"), "sat.x.vrk");
   EXPECT_EQ(FilePart("plain"), "plain");
   EXPECT_TRUE(HasSuffix("a.txt", ".txt"));
-  EXPECT_FALSE(HasSuffix("a.TXT", ".txt"));
+  EXPECT_TRUE(HasSuffix("a.TXT", ".txt"));
+  EXPECT_TRUE(HasSuffix("a.tXt", ".txt"));
+  EXPECT_FALSE(HasSuffix("a.txt.bak", ".txt"));
+  EXPECT_FALSE(HasSuffix("txt", ".txt"));
+  EXPECT_FALSE(HasSuffix("a.t\xD8t", ".txt"));  // only ASCII letters have a case here
 }
 
 }  // namespace

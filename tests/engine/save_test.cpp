@@ -61,8 +61,9 @@ TEST_F(SaveTest, OtherTargetsAreSavedAsVrkThroughTheWorkFolder) {
     const char* given;
     const char* saved;
   };
-  for (const Case& c : {Case{"list", "list.vrk"}, Case{"list.VRK", "list.VRK.vrk"},
-                        Case{"sat.vrk", "sat.vrk"}, Case{"list.TXT", "list.TXT.vrk"}}) {
+  for (const Case& c :
+       {Case{"list", "list.vrk"}, Case{"NEW.VRK", "NEW.VRK"}, Case{"new2.Vrk", "new2.Vrk"},
+        Case{"sat.vrk", "sat.vrk"}, Case{"list.txt.bak", "list.txt.bak.vrk"}}) {
     EXPECT_TRUE(Save(Path(c.given)));
     EXPECT_EQ(workspace.settings.current_file, Path(c.saved));
     EXPECT_EQ(workspace.settings.text_file, workspace.settings.WorkPath(c.saved) + ".txt");

@@ -115,6 +115,17 @@ bool WriteInPieces(const std::string& name, std::string_view bytes, std::string&
   return !failed;
 }
 
+// Whether `name` ends in `suffix`, ASCII letters in either case, as Windows programs compare
+// endings.
+bool EndsInAnyCase(std::string_view name, std::string_view suffix) {
+  if (name.size() < suffix.size()) return false;
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    if (lower(name[name.size() - suffix.size() + i]) != lower(suffix[i])) return false;
+  }
+  return true;
+}
+
 std::string_view FirstLine(std::string_view text) {
   return text.substr(0, text.find_first_of("\r\n"));
 }
@@ -278,7 +289,7 @@ int main(int argc, char** argv) {
   }
   const std::string source = argv[1];
   const std::string target = argv[2];
-  if (!target.ends_with(kTargetSuffix)) {
+  if (!EndsInAnyCase(target, kTargetSuffix)) {
     return Refuse(target,
                   "refused: the target's name must end in \"" + std::string(kTargetSuffix) + "\"",
                   kTargetNameRefused);
