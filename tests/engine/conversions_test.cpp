@@ -393,6 +393,12 @@ const FaultyProgram kFaultyPrograms[] = {
      "ended by signal 9 (Killed)"},
     {"hangs after writing half a file", "head -c 40 \"$1\" > \"$2\"; exec sleep 60",
      "stopped after 1 s"},
+    {"says why in a line ending in CR LF", "printf 'not my kind of list\\r\\n' >&2; exit 1",
+     "not my kind of list"},
+    // Its standard error held in a file would pass the file size limit and end it early.
+    {"says megabytes on standard error",
+     "ulimit -f 64; head -c 8000000 /dev/zero | tr '\\0' '\\n' >&2 || exit 9; exit 1",
+     "exit status 1"},
 };
 
 TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsReported) {
@@ -505,6 +511,36 @@ TEST_F(FaultyConverterTest, AStoppedConverterTakesTheProgramsItStartedWithIt) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_TRUE(platform.messages[0].text.ends_with("\r\nstopped after 1 s"))
         << platform.messages[0].text;
+    std::string child = ReadFile(pid_file);
+    while (!child.empty() && child.back() == '\n') child.pop_back();
+    ASSERT_FALSE(child.empty());
+    EXPECT_FALSE(IsRunning(child)) << "process " << child << " outlived its converter";
+  }
+}
+
+// A converter that ends well while a program it started goes on writing to its output: that
+// program is stopped before the output is used, or it would change a file reported as made.
+TEST_F(FaultyConverterTest, TheProgramsOfAConverterThatEndedAreStopped) {
+  const std::string pid_file = programs / "child";
+  const std::string late_writer =
+      "cp \"$1\" \"$2\"; exec 3>>\"$2\"; (sleep 30; echo late >&3) & echo $! > '" + pid_file + "'";
+  WriteList("a.txt", SmallList(7));
+  ASSERT_TRUE(Load("a.txt"));
+  for (const bool to_text : {true, false}) {
+    SCOPED_TRACE(to_text ? "to text" : "to binary");
+    RemoveFile(pid_file);
+    const std::string copy = "cp \"$1\" \"$2\"";
+    InstallToText(to_text ? late_writer : copy);
+    InstallToBinary(to_text ? copy : late_writer);
+    platform.messages.clear();
+    if (to_text) {
+      WriteList("b.vrk", SmallList(8));
+      EXPECT_TRUE(MergeList(workspace, Path("b.vrk")));
+    } else {
+      SaveAs(Path("out.vrk"));
+      FinishConversions();
+    }
+    EXPECT_TRUE(platform.messages.empty());
     std::string child = ReadFile(pid_file);
     while (!child.empty() && child.back() == '\n') child.pop_back();
     ASSERT_FALSE(child.empty());
