@@ -58,6 +58,8 @@ void ProgramQueue::Finish(Running& running) {
     reason = StoppedText(job.time_limit);
   } else if (running.process->ExitCode() != 0) {
     reason = FailureText(*running.process);
+  } else if (FileSize(running.staging.file()) == std::uint64_t{0}) {
+    reason = "it wrote an empty file";
   } else if (auto placed = running.staging.PutInPlace(job.destination); !placed) {
     reason = placed.error();
   }

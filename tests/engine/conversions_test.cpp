@@ -239,18 +239,23 @@ TEST_F(ConversionToBinaryTest, AConverterThatCannotStartIsAFailedConversion) {
                                            "\r\ncould not be started: No such file or directory");
 }
 
-TEST_F(ConversionToBinaryTest, AConverterThatEndsWellWithoutItsFileFailed) {
-  InstallToBinary("echo done");
+TEST_F(ConversionToBinaryTest, AConverterThatEndsWellWithoutItsFileOrWithAnEmptyOneFailed) {
   const std::string target = Path("a.vrk");
-  WriteFile(target, "earlier file");
-  Save(target);
-  workspace.conversions.WaitAll(platform);
-  ReportFailedConversions(workspace);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text,
-            "Conversion failed: \r\n" + target + "\r\nit ended without writing the file");
-  EXPECT_EQ(ReadFile(target), "earlier file");
-  EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
+  for (const auto& [program, reason] : {std::pair{"echo done", "it ended without writing the file"},
+                                        std::pair{": > \"$2\"", "it wrote an empty file"}}) {
+    SCOPED_TRACE(program);
+    InstallToBinary(program);
+    WriteFile(target, "earlier file");
+    platform.messages.clear();
+    Save(target);
+    workspace.conversions.WaitAll(platform);
+    ReportFailedConversions(workspace);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text,
+              "Conversion failed: \r\n" + target + "\r\n" + std::string(reason));
+    EXPECT_EQ(ReadFile(target), "earlier file");
+    EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
+  }
 }
 
 // The tool waits for the conversions of a file however it is named, also before the file exists.
