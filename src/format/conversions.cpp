@@ -1,6 +1,7 @@
 #include "format/conversions.h"
 
 #include <chrono>
+#include <vector>
 
 #include "model/messages.h"
 #include "platform/atomic_file.h"
@@ -28,8 +29,10 @@ Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
   RemoveFile(text_file);
 
   const std::string program = ConverterPath(settings, kToTextConverter);
-  settings.converter_command = program + " " + source + " " + text_file;
-  auto process = platform.StartProgram(program, {source, text_file});
+  const std::vector<std::string> arguments = {AsProgramArgument(source),
+                                              AsProgramArgument(text_file)};
+  settings.converter_command = program + " " + arguments[0] + " " + arguments[1];
+  auto process = platform.StartProgram(program, arguments);
   if (!process) return Failure(NotStartedText(process.error()));
 
   const auto limit = std::chrono::seconds(settings.converter_timeout_seconds);

@@ -98,7 +98,8 @@ void ProgramQueue::LaunchOne(Platform& platform, Queued queued) {
     failed_.push_back({job.target, staging.error()});
     return;
   }
-  auto process = platform.StartProgram(job.program, {job.source, staging->file()});
+  auto process = platform.StartProgram(
+      job.program, {AsProgramArgument(job.source), AsProgramArgument(staging->file())});
   if (!process) {
     failed_.push_back({job.target, NotStartedText(process.error())});
     return;

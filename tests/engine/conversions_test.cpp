@@ -163,6 +163,14 @@ TEST_F(ConverterTest, NamesReachTheConverterIntactAsSeparateArguments) {
   ASSERT_TRUE(LoadList(workspace, source));
   EXPECT_EQ(ReadFile(args_file), "2\n" + source + "\n" + TextFormOf(odd) + "\n");
   EXPECT_EQ(workspace.main_set.networks.size(), 1u);
+  // A relative name that starts with "-" reaches the converter as a name, not as an option.
+  WriteList("-o.vrk", kTextForm);
+  const auto current = std::filesystem::current_path();
+  std::filesystem::current_path(workspace.settings.start_folder);
+  const bool loaded = LoadList(workspace, "-o.vrk");
+  std::filesystem::current_path(current);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(ReadFile(args_file), "2\n./-o.vrk\n" + TextFormOf("-o.vrk") + "\n");
 }
 
 // Whoever prepared the start folder (an unpacked archive) may have put a program of the
