@@ -414,11 +414,26 @@ const FaultyProgram kFaultyPrograms[] = {
      "exit status 1"},
 };
 
+// Converters to binary that end well with a wrong file, which a copying converter to text reads
+// back as it is.
+const FaultyProgram kWrongFileConverters[] = {
+    {"writes an empty file", ": > \"$2\"", "it wrote an empty file"},
+    {"drops a record", "awk '!(/^V/ && !dropped++)' \"$1\" > \"$2\"",
+     "it reads back as 9 TV services instead of 10"},
+    {"renames a channel", "sed 's/Luna TV/Luna Tv/' \"$1\" > \"$2\"",
+     "its TV service 1 reads back with another name"},
+};
+
 TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsReported) {
   WriteList("a.txt", SmallList(1));
   ASSERT_TRUE(Load("a.txt"));
   const std::string target = Path("out.vrk");
-  for (const FaultyProgram& program : kFaultyPrograms) {
+  InstallToText("cp \"$1\" \"$2\"");
+  std::vector<FaultyProgram> programs_to_try(std::begin(kFaultyPrograms),
+                                             std::end(kFaultyPrograms));
+  programs_to_try.insert(programs_to_try.end(), std::begin(kWrongFileConverters),
+                         std::end(kWrongFileConverters));
+  for (const FaultyProgram& program : programs_to_try) {
     SCOPED_TRACE(program.label);
     WriteFile(target, "earlier file");
     Install(programs.path(), kToBinaryConverter, program.body);
@@ -433,15 +448,68 @@ TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsR
     EXPECT_EQ(platform.messages[0].text,
               "Conversion failed: \r\n" + target + "\r\n" + program.reason);
     EXPECT_EQ(ReadFile(target), "earlier file");
-    EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
+    EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder, true).empty());
   }
-  // The tool keeps working: with a working converter the same save succeeds.
+  // The tool keeps working: with working converters the same save succeeds.
   InstallRealConverter(kToBinaryConverter);
+  InstallRealConverter(kToTextConverter);
   platform.messages.clear();
   SaveAs(target);
   FinishConversions();
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_EQ(ReadFile(target), VrkOf(ReadFile(workspace.settings.text_file)));
+}
+
+// A save's target is converted back to text before it replaces the earlier one: a converter to
+// text that fails there fails the save.
+TEST_F(FaultyConverterTest, AReadBackThatFailsKeepsTheEarlierTarget) {
+  WriteList("a.txt", SmallList(1));
+  ASSERT_TRUE(Load("a.txt"));
+  const std::string target = Path("out.vrk");
+  InstallToBinary("cp \"$1\" \"$2\"");
+  std::vector<FaultyProgram> programs_to_try = {
+      {"writes nothing", "exit 0", "it ended without writing the file"},
+      {"writes no list", "echo 'no list' > \"$2\"", nullptr},
+  };
+  programs_to_try.insert(programs_to_try.end(), std::begin(kFaultyPrograms),
+                         std::end(kFaultyPrograms));
+  for (const FaultyProgram& program : programs_to_try) {
+    SCOPED_TRACE(program.label);
+    WriteFile(target, "earlier file");
+    Install(programs.path(), kToTextConverter, program.body);
+    platform.messages.clear();
+    SaveAs(target);
+    FinishConversions();
+    ASSERT_EQ(platform.messages.size(), 1u);
+    const std::string reason = program.reason == nullptr ? "it does not read back as a channel list"
+                                                         : "it does not read back with vrk2mvt: " +
+                                                               std::string(program.reason);
+    EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target + "\r\n" + reason);
+    EXPECT_EQ(ReadFile(target), "earlier file");
+    EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder, true).empty());
+  }
+}
+
+// What is read back is compared record by record, not byte by byte; the pieces of a split, which
+// are many and can be made again, are not read back.
+TEST_F(FaultyConverterTest, AReadBackIsComparedByItsRecordsAndOnlyForTheUsersTarget) {
+  WriteList("a.txt", SmallList(9));
+  ASSERT_TRUE(Load("a.txt"));
+  const std::string started = programs / "read back";
+  // Antenna columns of the transponders with a leading zero: the same numbers.
+  InstallToBinary("sed '/^\\[TS\\]/,/^\\[N/s/^\\([0-9]\\)/0\\1/' \"$1\" > \"$2\"");
+  InstallToText("echo >> '" + started + "'; cp \"$1\" \"$2\"");
+  const std::string target = Path("out.vrk");
+  SaveAs(target);
+  FinishConversions();
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0].text;
+  EXPECT_NE(ReadFile(target), ReadFile(workspace.settings.text_file));
+  EXPECT_EQ(ReadFile(started), "\n");
+  SplitPerAntenna(workspace, Button::split);
+  FinishConversions();
+  EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFile(started), "\n");
 }
 
 TEST_F(FaultyConverterTest, AFailedConversionToTextLoadsNothingAndKeepsTheSource) {
