@@ -198,20 +198,34 @@ class ConversionToBinaryTest : public ConverterTest {
 TEST_F(ConversionToBinaryTest, TheWriterStartsTheConversionOfAVrkTarget) {
   const std::string args_file = programs / "args";
   InstallToBinary("printf '%s\\n' \"$1\" \"$2\" > '" + args_file + "'; cp \"$1\" \"$2\"");
-  const std::string target = Path("out list.vrk");
-  Save(target);
-  EXPECT_EQ(workspace.settings.converter_command, programs.path() + kToBinaryConverter +
-                                                      kExecutableSuffix + " " + TextFormOf(target) +
-                                                      " " + target);
-  WaitForConversionsOf(workspace, target);
-  // The converter writes a file of the target's own name in a folder of its own beside the
-  // target, which replaces the target once the converter succeeded and is then gone.
-  const std::string arguments = ReadFile(args_file);
-  const std::regex staged(TextFormOf(target) + "\n" + workspace.settings.start_folder +
-                          "\\.vsm[0-9a-f]{3}/out list\\.vrk\n");
-  EXPECT_TRUE(std::regex_match(arguments, staged)) << arguments;
-  EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
-  EXPECT_EQ(ReadFile(target), ReadFile(TextFormOf(target)));
+  std::filesystem::create_directory(Path("lists"));
+  std::filesystem::create_symlink("lists/real list.vrk", Path("link list.vrk"));
+  struct Case {
+    const char* target;
+    const char* destination;  // the file that the target finally names
+  };
+  for (const Case c :
+       {Case{"out list.vrk", "out list.vrk"}, Case{"link list.vrk", "lists/real list.vrk"}}) {
+    SCOPED_TRACE(c.target);
+    const std::string target = Path(c.target);
+    const std::string destination = Path(c.destination);
+    ASSERT_TRUE(workspace.Report(
+        WriteChannelList(workspace, {target, TextFormOf(target), AtLink::follow}, true)));
+    EXPECT_EQ(workspace.settings.converter_command, programs.path() + kToBinaryConverter +
+                                                        kExecutableSuffix + " " +
+                                                        TextFormOf(target) + " " + target);
+    WaitForConversionsOf(workspace, target);
+    // The converter writes a file of the target's own name (not the name a link leads to) in a
+    // folder of its own beside the file it replaces, which it replaces once the converter
+    // succeeded; the folder is then gone.
+    const std::string arguments = ReadFile(args_file);
+    const std::regex staged(TextFormOf(target) + "\n" + std::string(FolderPart(destination)) +
+                            "\\.vsm[0-9a-f]{3}/" + c.target + "\n");
+    EXPECT_TRUE(std::regex_match(arguments, staged)) << arguments;
+    EXPECT_TRUE(TemporariesIn(std::string(FolderPart(destination))).empty());
+    EXPECT_EQ(ReadFile(destination), ReadFile(TextFormOf(target)));
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("link list.vrk")));
   ReportFailedConversions(workspace);
   EXPECT_TRUE(platform.messages.empty());
 }
