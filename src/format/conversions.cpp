@@ -1,7 +1,10 @@
 #include "format/conversions.h"
 
 #include <chrono>
+#include <utility>
+#include <vector>
 
+#include "format/read_back.h"
 #include "model/messages.h"
 #include "platform/atomic_file.h"
 #include "platform/files.h"
@@ -28,8 +31,10 @@ Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
   RemoveFile(text_file);
 
   const std::string program = ConverterPath(settings, kToTextConverter);
-  settings.converter_command = program + " " + source + " " + text_file;
-  auto process = platform.StartProgram(program, {source, text_file});
+  const std::vector<std::string> arguments = {AsProgramArgument(source),
+                                              AsProgramArgument(text_file)};
+  settings.converter_command = program + " " + arguments[0] + " " + arguments[1];
+  auto process = platform.StartProgram(program, arguments);
   if (!process) return Failure(NotStartedText(process.error()));
 
   const auto limit = std::chrono::seconds(settings.converter_timeout_seconds);
@@ -48,13 +53,42 @@ Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
   return Failure(stopped ? StoppedText(limit) : FailureText(**process));
 }
 
+std::string ReadBackPath(const Settings& settings, const std::string& target) {
+  const std::string text_form = settings.TextFormOf(target);
+  return StagingFolder::PathFor(text_form, FilePart(text_form));
+}
+
+namespace {
+
+// The conversion of the binary `target` back to text, and its check against `text_file`.
+ProgramQueue::ReadBack ReadBackOf(const Settings& settings, const std::string& text_file,
+                                  const std::string& target) {
+  const std::string text_form = settings.TextFormOf(target);
+  return {ConverterPath(settings, kToTextConverter),
+          kToTextConverter,
+          text_form,
+          std::string(FilePart(text_form)),
+          std::chrono::seconds(settings.converter_timeout_seconds),
+          [text_file](const std::string& read_back) {
+            return ReadBackFileDifference(text_file, read_back);
+          }};
+}
+
+}  // namespace
+
 void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
-                             const std::string& target, const std::string& destination) {
+                             const std::string& target, const std::string& destination,
+                             Verification verification) {
   WaitForConversionsOf(workspace, target);
-  const std::string program = ConverterPath(workspace.settings, kToBinaryConverter);
+  const Settings& settings = workspace.settings;
+  const std::string program = ConverterPath(settings, kToBinaryConverter);
   workspace.settings.converter_command = program + " " + text_file + " " + target;
-  const auto limit = std::chrono::seconds(workspace.settings.background_conversion_timeout_seconds);
-  workspace.conversions.Start(workspace.platform, {program, text_file, target, destination, limit});
+  ProgramQueue::Job job{program, text_file, target, destination,
+                        std::chrono::seconds(settings.background_conversion_timeout_seconds)};
+  if (verification == Verification::read_back) {
+    job.read_back = ReadBackOf(settings, text_file, target);
+  }
+  workspace.conversions.Start(workspace.platform, std::move(job));
 }
 
 void ReportFailedConversions(Workspace& workspace) {

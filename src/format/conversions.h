@@ -20,13 +20,25 @@ std::string ConverterPath(const Settings& settings, std::string_view name);
 Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
                              const std::string& text_file);
 
+// Whether the output of a conversion to binary is converted back to text and compared with the
+// text form it was made of before it replaces its target: for the target the user names (a save),
+// as a converter can end well with a wrong file; not for the pieces of a split, which are many
+// and can be made again.
+enum class Verification { none, read_back };
+
+// Where the read-back of `target` is made while it is checked: in a staging folder in the work
+// folder, named as its text form, so that a converter that wants a ".txt" target takes it.
+std::string ReadBackPath(const Settings& settings, const std::string& target);
+
 // Starts the conversion of `text_file` into the binary list `target` and returns at once. The
 // converter writes a file of the target's name in a staging folder beside `destination` (the
 // target, or the file that a link standing there leads to; DestinationOf), which replaces
-// `destination` only when the converter ends well within the time limit; otherwise the target
-// stays as it was.
+// `destination` only when the converter ends well within the time limit with a file that is not
+// empty and, with Verification::read_back, that file reads back as the records of `text_file`;
+// otherwise the target stays as it was.
 void StartConversionToBinary(Workspace& workspace, const std::string& text_file,
-                             const std::string& target, const std::string& destination);
+                             const std::string& target, const std::string& destination,
+                             Verification verification = Verification::none);
 
 // Before the tool reads, deletes or rewrites a file, it waits for the conversions that use it.
 void WaitForConversionsOf(Workspace& workspace, const std::string& file);

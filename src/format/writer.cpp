@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <vector>
 
 #include "format/conversions.h"
 #include "model/messages.h"
@@ -198,12 +199,18 @@ namespace {
 // The file that the conversion into `files.target` replaces, when it can be converted there at
 // all: known before anything is written, since a text form without its conversion would be half
 // a write. The box of a write that failed otherwise.
-Expected<std::string, Message> ConversionDestination(const ListFiles& files) {
+Expected<std::string, Message> ConversionDestination(const Settings& settings,
+                                                     const ListFiles& files) {
   const auto destination = DestinationOf(files.target, files.target_at_link);
   if (!destination) return Unexpected<Message>{CannotWrite(files.target, LastSystemError())};
-  const std::string staged = StagingFolder::PathFor(*destination, FilePart(files.target));
-  if (auto too_long = PathTooLongToWrite(staged)) {
-    return Unexpected<Message>{CannotWrite(files.target, *too_long)};
+  std::vector<std::string> written = {StagingFolder::PathFor(*destination, FilePart(files.target))};
+  if (files.verification == Verification::read_back) {
+    written.push_back(ReadBackPath(settings, files.target));
+  }
+  for (const std::string& path : written) {
+    if (auto too_long = PathTooLongToWrite(path)) {
+      return Unexpected<Message>{CannotWrite(files.target, *too_long)};
+    }
   }
   return *destination;
 }
@@ -214,7 +221,7 @@ Outcome WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_a
   const bool converted = HasSuffix(files.target, ".vrk");
   std::optional<std::string> destination;
   if (converted) {
-    auto found = ConversionDestination(files);
+    auto found = ConversionDestination(workspace.settings, files);
     if (!found) return NotDone(found.error());
     destination = *found;
   }
@@ -228,7 +235,10 @@ Outcome WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_a
     WriteSections(workspace, out, by_antenna);
   }
   if (!file.Commit()) return NotDone(CannotWrite(files.text_file, file.error()));
-  if (converted) StartConversionToBinary(workspace, files.text_file, files.target, *destination);
+  if (converted) {
+    StartConversionToBinary(workspace, files.text_file, files.target, *destination,
+                            files.verification);
+  }
   return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "format/conversions.h"
 #include "model/workspace.h"
 #include "platform/atomic_file.h"
 
@@ -15,6 +16,8 @@ struct ListFiles {
   // A name the user gave (a save) is written through a symbolic link standing there; a name the
   // tool makes (a piece) replaces it. A text form in the work folder is always the tool's.
   AtLink target_at_link = AtLink::replace;
+  // A converted target that the user named is read back before it replaces the earlier one.
+  Verification verification = Verification::none;
 
   AtLink TextFileAtLink() const { return text_file == target ? target_at_link : AtLink::replace; }
 };
@@ -24,7 +27,7 @@ struct ListFiles {
 // favourites follow the antenna selection, otherwise the services' kept mark. Not done, with the
 // box of a write that failed, when the text form could not be written (nothing is converted then),
 // or when the target cannot be converted there at all (nothing is written then): a chain of links
-// that never ends, a path too long for the system.
+// that never ends, a path too long for the system (also for its read-back).
 Outcome WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna);
 
 // One record as its line, without the line end.

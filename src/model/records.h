@@ -18,12 +18,14 @@ namespace vsm {
 struct AntennaValues {
   std::int64_t value2 = 0;
   std::int32_t value3 = 0, value4 = 0, value5 = 0, value6 = 0, value7 = 0, value8 = 0;
+  bool operator==(const AntennaValues&) const = default;
 };
 
 // Columns 2 to 8 of a "[TS]" line; value3 and value5, with the transponder's antenna, are a
 // merge's key.
 struct TransponderValues {
   std::int32_t value2 = 0, value3 = 0, value4 = 0, value5 = 0, value6 = 0, value7 = 0, value8 = 0;
+  bool operator==(const TransponderValues&) const = default;
 };
 
 // The two values of the flag columns and of `scrambled` in a "[SERVICE]" line.
@@ -33,6 +35,7 @@ inline constexpr std::string_view kFalseText = "FALSE";
 // Columns 2 to 7 of a "[SERVICE]" line.
 struct ServiceValues {
   std::int32_t value2 = 0, value3 = 0, value4 = 0, value5 = 0, value6 = 0, value7 = 0;
+  bool operator==(const ServiceValues&) const = default;
 };
 
 // The name of an antenna whose line names none.

@@ -51,6 +51,13 @@ inline std::string WithTrailingSeparator(std::string folder) {
   return folder;
 }
 
+// A name as a program's argument: a relative name that starts with "-" is given from the current
+// folder ("./-o.vrk"), so that a program that takes such arguments for options takes it as a name.
+inline std::string AsProgramArgument(std::string name) {
+  if (name.starts_with('-')) name.insert(0, std::string(".") + kFolderSeparator);
+  return name;
+}
+
 // Whether `name` ends in `suffix`, ASCII letters in either case: all that the tool's tests of a
 // file name (".txt", ".vrk") look at, since lists from a receiver's stick are often named in
 // capitals and ".TXT" is ".txt" to Windows.

@@ -30,12 +30,13 @@ inline constexpr int kControlCount = 8;
 enum class StatusField { outcome = 0, detail = 1 };
 
 // A program started by the tool. It reads nothing (its standard input is empty) and what it
-// prints on its standard output is dropped; its standard error is kept, since that is where a
-// program says why it failed.
+// prints on its standard output is dropped; the start of its standard error is kept, since that
+// is where a program says why it failed. It ends with the tool, however the tool ends.
 class Process {
  public:
   virtual ~Process() = default;
-  // Waits at most `limit` for the program to end; true once it has ended.
+  // Waits at most `limit` for the program to end; true once it has ended, and then every program
+  // it started and left running has been stopped too.
   virtual bool WaitFor(std::chrono::milliseconds limit) = 0;
   // The exit status; meaningful once WaitFor returned true. A killed program counts as failed.
   virtual int ExitCode() const = 0;
@@ -43,8 +44,8 @@ class Process {
   virtual void Kill() = 0;
   // How the program ended, in words ("exit status 3"); once WaitFor returned true.
   virtual std::string EndText() const = 0;
-  // What the program wrote to its standard error (its first kKeptErrorOutput bytes); once WaitFor
-  // returned true.
+  // What the program wrote to its standard error, its first kKeptErrorOutput bytes (the rest is
+  // read and dropped); complete once WaitFor returned true.
   virtual std::string ErrorOutput() = 0;
   static constexpr std::size_t kKeptErrorOutput = 4096;
 };

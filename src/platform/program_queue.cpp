@@ -51,17 +51,63 @@ bool ProgramQueue::Touches(const Queued& queued, const std::string& identity) {
   return queued.source_identity == identity || queued.target_identity == identity;
 }
 
-void ProgramQueue::Finish(Running& running) {
+std::optional<std::string> ProgramQueue::OutputFailure(Running& running) {
   const Job& job = running.queued.job;
-  std::string reason;
+  if (running.stopped) return StoppedText(job.time_limit);
+  if (running.process->ExitCode() != 0) return FailureText(*running.process);
+  const auto size = FileSize(running.staging.file());
+  if (!size) return "it ended without writing the file";
+  if (*size == 0) return "it wrote an empty file";
+  return std::nullopt;
+}
+
+std::optional<std::string> ProgramQueue::ReadBackFailure(Running& running) {
+  const ReadBack& read_back = *running.queued.job.read_back;
+  std::optional<std::string> why;
   if (running.stopped) {
-    reason = StoppedText(job.time_limit);
+    why = StoppedText(read_back.time_limit);
   } else if (running.process->ExitCode() != 0) {
-    reason = FailureText(*running.process);
-  } else if (auto placed = running.staging.PutInPlace(job.destination); !placed) {
-    reason = placed.error();
+    why = FailureText(*running.process);
+  } else if (!IsRegularFile(running.read_back->file())) {
+    why = "it ended without writing the file";
   }
-  if (!reason.empty()) failed_.push_back({job.target, std::move(reason)});
+  if (why) return "it does not read back with " + read_back.name + ": " + *why;
+  return read_back.check(running.read_back->file());
+}
+
+std::optional<std::string> ProgramQueue::StartReadBack(Platform& platform, Running& running) {
+  const ReadBack& read_back = *running.queued.job.read_back;
+  auto staging = StagingFolder::Make(read_back.beside, read_back.file_name);
+  if (!staging) return staging.error();
+  auto process = platform.StartProgram(
+      read_back.program,
+      {AsProgramArgument(running.staging.file()), AsProgramArgument(staging->file())});
+  if (!process) {
+    return "it does not read back with " + read_back.name + ": " + NotStartedText(process.error());
+  }
+  running.process = std::move(*process);
+  running.read_back = std::move(*staging);
+  running.deadline = platform.Now() + read_back.time_limit;
+  running.stopped = false;
+  return std::nullopt;
+}
+
+// Takes a job whose program has ended to its next step; true when the job is over.
+bool ProgramQueue::Advance(Platform& platform, Running& running) {
+  const Job& job = running.queued.job;
+  std::optional<std::string> reason =
+      running.read_back ? ReadBackFailure(running) : OutputFailure(running);
+  if (!reason && job.read_back && !running.read_back) {
+    reason = StartReadBack(platform, running);
+    if (!reason) return false;
+  }
+  if (!reason) {
+    if (auto placed = running.staging.PutInPlace(job.destination); !placed) {
+      reason = placed.error();
+    }
+  }
+  if (reason) failed_.push_back({job.target, std::move(*reason)});
+  return true;
 }
 
 void ProgramQueue::Reap(Platform& platform) {
@@ -72,8 +118,7 @@ void ProgramQueue::Reap(Platform& platform) {
       it->stopped = true;
       ended = true;
     }
-    if (ended) {
-      Finish(*it);
+    if (ended && Advance(platform, *it)) {
       it = running_.erase(it);
     } else {
       ++it;
@@ -96,7 +141,8 @@ void ProgramQueue::LaunchOne(Platform& platform, Queued queued) {
     failed_.push_back({job.target, staging.error()});
     return;
   }
-  auto process = platform.StartProgram(job.program, {job.source, staging->file()});
+  auto process = platform.StartProgram(
+      job.program, {AsProgramArgument(job.source), AsProgramArgument(staging->file())});
   if (!process) {
     failed_.push_back({job.target, NotStartedText(process.error())});
     return;

@@ -13,12 +13,16 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <cerrno>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 extern char** environ;
 #endif
 
@@ -51,25 +55,14 @@ class Handle {
   HANDLE handle_;
 };
 
-// A file without a lasting name for what a program writes to its standard error: deleted by the
-// system once the last handle to it is closed, however the tool ends.
-Handle MakeCaptureFile() {
-  char folder[MAX_PATH + 1] = {};
-  char name[MAX_PATH + 1] = {};
-  if (GetTempPathA(sizeof folder, folder) == 0 || GetTempFileNameA(folder, "vsm", 0, name) == 0) {
-    return Handle();
-  }
-  return Handle(CreateFileA(
-      name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-}
-
 Handle OpenNullDevice(DWORD access) {
   return Handle(CreateFileA("NUL", access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, 0, nullptr));
 }
 
 // A job that holds a program and every program it starts, so that stopping it stops them all.
+// Its one handle is the tool's: when the tool ends, however it ends, the system closes it and
+// stops every program in the job.
 Handle MakeJob() {
   Handle job(CreateJobObjectA(nullptr, nullptr));
   if (!job) return job;
@@ -79,16 +72,34 @@ Handle MakeJob() {
   return job;
 }
 
-std::string ReadCapture(HANDLE file) {
-  if (file == nullptr || SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
-    return {};
+// The read end of the pipe on which a program writes its standard error, taken without ever
+// waiting: the first kKeptErrorOutput bytes are kept, the rest dropped.
+class ErrorPipe {
+ public:
+  explicit ErrorPipe(Handle read_end) : read_end_(std::move(read_end)) {}
+
+  void Drain() {
+    for (int reads = 0; read_end_ && reads < 16; ++reads) {
+      DWORD available = 0;
+      if (!PeekNamedPipe(read_end_.get(), nullptr, 0, nullptr, &available, nullptr)) {
+        read_end_ = Handle();  // every writer has gone
+        return;
+      }
+      if (available == 0) return;
+      char buffer[1 << 16];
+      DWORD got = 0;
+      const DWORD wanted = std::min<DWORD>(available, sizeof buffer);
+      if (!ReadFile(read_end_.get(), buffer, wanted, &got, nullptr) || got == 0) return;
+      const std::size_t room = Process::kKeptErrorOutput - kept_.size();
+      kept_.append(buffer, std::min<std::size_t>(room, got));
+    }
   }
-  std::string text(Process::kKeptErrorOutput, '\0');
-  DWORD read = 0;
-  if (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) read = 0;
-  text.resize(read);
-  return text;
-}
+  const std::string& kept() const { return kept_; }
+
+ private:
+  Handle read_end_;
+  std::string kept_;
+};
 
 class WindowsProcess : public Process {
  public:
@@ -103,11 +114,21 @@ class WindowsProcess : public Process {
   }
   bool WaitFor(std::chrono::milliseconds limit) override {
     if (ended_) return true;
-    if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
-      return false;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+      error_output_.Drain();
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      const DWORD wait = static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 10));
+      if (WaitForSingleObject(info_.hProcess, wait) == WAIT_OBJECT_0) break;
+      if (left.count() <= 10) return false;
     }
     DWORD code = 1;
     GetExitCodeProcess(info_.hProcess, &code);
+    // What is left of its job is stopped before its output is used: a program that it started
+    // and that went on writing would change a file already reported as made.
+    if (job_) TerminateJobObject(job_.get(), 1);
+    error_output_.Drain();
     exit_code_ = killed_ ? -1 : static_cast<int>(code);
     raw_code_ = code;
     ended_ = true;
@@ -128,7 +149,10 @@ class WindowsProcess : public Process {
                   static_cast<unsigned long>(raw_code_));
     return std::string("exit status ") + text;
   }
-  std::string ErrorOutput() override { return ReadCapture(error_output_.get()); }
+  std::string ErrorOutput() override {
+    error_output_.Drain();
+    return error_output_.kept();
+  }
 
  private:
   void Stop() {
@@ -139,7 +163,7 @@ class WindowsProcess : public Process {
 
   PROCESS_INFORMATION info_;
   Handle job_;
-  Handle error_output_;
+  ErrorPipe error_output_;
   bool ended_ = false;
   bool killed_ = false;
   int exit_code_ = -1;
@@ -168,20 +192,23 @@ Expected<std::unique_ptr<Process>> StartWindowsProcess(const std::string& progra
   std::string command_line = BuildCommandLine(program, arguments);
   Handle input = OpenNullDevice(GENERIC_READ);
   Handle output = OpenNullDevice(GENERIC_WRITE);
-  Handle error_output = MakeCaptureFile();
-  const HANDLE error_handle = error_output ? error_output.get() : output.get();
+  HANDLE pipe_read = nullptr;
+  HANDLE pipe_write = nullptr;
+  if (!CreatePipe(&pipe_read, &pipe_write, nullptr, 0)) return Failure(LastSystemError());
+  Handle error_read(pipe_read);
+  Handle error_write(pipe_write);  // the tool's copy is closed once the program has its own
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = input.get();
   startup.hStdOutput = output.get();
-  startup.hStdError = error_handle;
+  startup.hStdError = error_write.get();
   PROCESS_INFORMATION info{};
   BOOL started = FALSE;
   {
     const InheritedWhileStarting inherit_input(input.get());
     const InheritedWhileStarting inherit_output(output.get());
-    const InheritedWhileStarting inherit_error(error_output.get());
+    const InheritedWhileStarting inherit_error(error_write.get());
     started =
         CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
                        CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
@@ -192,33 +219,65 @@ Expected<std::unique_ptr<Process>> StartWindowsProcess(const std::string& progra
   if (job && !AssignProcessToJobObject(job.get(), info.hProcess)) job = Handle();
   ResumeThread(info.hThread);
   return std::unique_ptr<Process>(
-      std::make_unique<WindowsProcess>(info, std::move(job), std::move(error_output)));
+      std::make_unique<WindowsProcess>(info, std::move(job), std::move(error_read)));
 }
 
 #else
 
-// A file without a name for what a program writes to its standard error: nothing is left behind
-// however the tool ends. Closed on exec, so that only the program it is given to gets it.
-int MakeCaptureFile() {
-  const char* folder = std::getenv("TMPDIR");
-  std::string name = (folder != nullptr && *folder != '\0') ? folder : "/tmp";
-#ifdef O_TMPFILE
-  const int unnamed = open(name.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  if (unnamed >= 0) return unnamed;
-#endif
-  name += "/vrk-split-merge-XXXXXX";
-  const int named = mkostemp(name.data(), O_CLOEXEC);
-  if (named >= 0) unlink(name.c_str());
-  return named;
+// A descriptor of the tool's own: closed on exec, and never one of the standard streams, so that
+// moving the streams of a program into place cannot overwrite another of them.
+int OwnDescriptor(int descriptor) {
+  if (descriptor < 0 || descriptor > STDERR_FILENO) return descriptor;
+  const int moved = fcntl(descriptor, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  close(descriptor);
+  return moved;
 }
 
-std::string ReadCapture(int descriptor) {
-  if (descriptor < 0) return {};
-  std::string text(Process::kKeptErrorOutput, '\0');
-  const ssize_t read = pread(descriptor, text.data(), text.size(), 0);
-  text.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
-  return text;
+void CloseIfOpen(int& descriptor) {
+  if (descriptor >= 0) close(descriptor);
+  descriptor = -1;
 }
+
+// The read end of the pipe on which a program writes its standard error. What arrives is taken
+// without ever waiting, so that a program still holding the pipe (a child that outlived its
+// group's end) cannot hang the tool: the first kKeptErrorOutput bytes are kept, the rest dropped,
+// so that a program that says gigabytes costs no memory and no disk.
+class ErrorPipe {
+ public:
+  explicit ErrorPipe(int read_end) : read_end_(read_end) {}
+  ~ErrorPipe() { CloseIfOpen(read_end_); }
+  ErrorPipe(const ErrorPipe&) = delete;
+  ErrorPipe& operator=(const ErrorPipe&) = delete;
+
+  void Drain() {
+    // Bounded, so that a program writing faster than the tool reads does not hold it here.
+    for (int reads = 0; read_end_ >= 0 && reads < 16; ++reads) {
+      char buffer[1 << 16];
+      const ssize_t got = read(read_end_, buffer, sizeof buffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got == 0) CloseIfOpen(read_end_);  // every writer has gone
+      if (got <= 0) return;
+      const std::size_t room = Process::kKeptErrorOutput - kept_.size();
+      kept_.append(buffer, std::min(room, static_cast<std::size_t>(got)));
+    }
+  }
+  // Waits at most `limit` for something to read, or for the pipe to close.
+  void WaitForOutput(std::chrono::microseconds limit) {
+    if (read_end_ < 0) {
+      std::this_thread::sleep_for(limit);
+      return;
+    }
+    pollfd pipe_end{read_end_, POLLIN, 0};
+    const timespec timeout{static_cast<time_t>(limit.count() / 1000000),
+                           static_cast<long>(limit.count() % 1000000 * 1000)};
+    ppoll(&pipe_end, 1, &timeout, nullptr);
+  }
+  const std::string& kept() const { return kept_; }
+
+ private:
+  int read_end_;
+  std::string kept_;
+};
 
 class PosixProcess : public Process {
  public:
@@ -229,19 +288,19 @@ class PosixProcess : public Process {
       StopGroup();
       waitpid(pid_, nullptr, 0);
     }
-    if (error_output_ >= 0) close(error_output_);
   }
   bool WaitFor(std::chrono::milliseconds limit) override {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     auto pause = std::chrono::microseconds(200);
-    while (!Poll()) {
+    for (;;) {
+      error_output_.Drain();
+      if (Poll()) return true;
       const auto now = std::chrono::steady_clock::now();
       if (now >= deadline) return false;
-      std::this_thread::sleep_for(
-          std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+      error_output_.WaitForOutput(std::min<std::chrono::microseconds>(
+          pause, std::chrono::duration_cast<std::chrono::microseconds>(deadline - now)));
       pause = std::min(pause * 2, std::chrono::microseconds(10000));
     }
-    return true;
   }
   int ExitCode() const override { return exit_code_; }
   void Kill() override {
@@ -252,6 +311,7 @@ class PosixProcess : public Process {
       ended_ = true;
       killed_ = true;
       exit_code_ = -1;
+      WaitUntilTheGroupIsGone();
     }
   }
   std::string EndText() const override {
@@ -262,46 +322,161 @@ class PosixProcess : public Process {
     }
     return "exit status " + std::to_string(exit_code_);
   }
-  std::string ErrorOutput() override { return ReadCapture(error_output_); }
+  std::string ErrorOutput() override {
+    error_output_.Drain();
+    return error_output_.kept();
+  }
 
  private:
+  // Once the program has ended, what is left of its group is stopped before its output is used:
+  // a child that went on writing would change a file already reported as made. The program is
+  // reaped only after that, so that its number cannot name another group meanwhile.
   bool Poll() {
     if (ended_) return true;
-    if (waitpid(pid_, &status_, WNOHANG) != pid_) return false;
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        info.si_pid != pid_) {
+      return false;
+    }
+    StopGroup();
+    waitpid(pid_, &status_, 0);
     ended_ = true;
     exit_code_ = WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+    WaitUntilTheGroupIsGone();
+    error_output_.Drain();
     return true;
   }
   // The program leads a process group of its own: the programs it started are in it too.
   void StopGroup() {
     if (kill(-pid_, SIGKILL) != 0) kill(pid_, SIGKILL);
   }
+  // A program killed in the middle of a write still finishes that write. Bounded: a parent that
+  // never reaps an orphan leaves a zombie in the group, which writes nothing.
+  void WaitUntilTheGroupIsGone() const {
+    for (int tries = 0; tries < 20 && kill(-pid_, 0) == 0; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
 
   pid_t pid_;
-  int error_output_;
+  ErrorPipe error_output_;
   int status_ = 0;
   bool ended_ = false;
   bool killed_ = false;
   int exit_code_ = -1;
 };
 
-// The file actions and attributes of a program's start, released when it is done.
-class SpawnSetup {
- public:
-  SpawnSetup() {
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-  }
-  ~SpawnSetup() {
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  SpawnSetup(const SpawnSetup&) = delete;
-  SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
+// What the child of vfork needs, all prepared before: sharing the tool's memory until it starts
+// the program, it may only make system calls.
+struct ChildSetup {
+  const char* program;
+  char* const* arguments;
+  pid_t parent;
+  int input, output, error_output;  // become its standard streams
+  int start_failure;                // receives errno when the program cannot be started
+  sigset_t signal_mask;             // the tool's, for the program
 };
+
+void PutStream(int descriptor, int stream) {
+  if (descriptor == stream) {
+    fcntl(descriptor, F_SETFD, 0);
+  } else {
+    dup2(descriptor, stream);
+  }
+}
+
+// A handler of the tool must not run in the child, which shares the tool's memory; and the
+// signals that the tool ignores (a closed pipe, the file size limit) must end the program as
+// they end any other, rather than be ignored by it too.
+void ResetSignalsForTheProgram() {
+  for (int signal = 1; signal < NSIG; ++signal) {
+    struct sigaction action {};
+    if (sigaction(signal, nullptr, &action) != 0) continue;
+    const bool ignored = action.sa_handler == SIG_IGN && (action.sa_flags & SA_SIGINFO) == 0;
+    const bool reset = signal == SIGPIPE || signal == SIGXFSZ;
+    if ((action.sa_handler != SIG_DFL && !ignored) || (ignored && reset)) {
+      action = {};
+      action.sa_handler = SIG_DFL;
+      sigaction(signal, &action, nullptr);
+    }
+  }
+}
+
+[[noreturn]] void RunChild(const ChildSetup& setup) {
+  setpgid(0, 0);
+#ifdef __linux__
+  // The program ends with the tool, however the tool ends, also when it is killed.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+  if (getppid() != setup.parent) _exit(127);  // the tool ended before the line above
+  ResetSignalsForTheProgram();
+  PutStream(setup.input, STDIN_FILENO);
+  PutStream(setup.output, STDOUT_FILENO);
+  PutStream(setup.error_output, STDERR_FILENO);
+  sigprocmask(SIG_SETMASK, &setup.signal_mask, nullptr);
+  execve(setup.program, setup.arguments, environ);
+  const int error = errno;
+  [[maybe_unused]] const ssize_t written = write(setup.start_failure, &error, sizeof error);
+  _exit(127);
+}
+
+// Starts the child with vfork: the tool may hold hundreds of megabytes, which fork would have to
+// map again for every one of hundreds of converters. No signal is taken while the child shares
+// the tool's memory.
+pid_t StartChild(ChildSetup& setup) {
+  sigset_t all;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &setup.signal_mask);
+  const pid_t pid = vfork();
+  if (pid == 0) RunChild(setup);
+  const int error = errno;
+  pthread_sigmask(SIG_SETMASK, &setup.signal_mask, nullptr);
+  errno = error;
+  return pid;
+}
+
+// The descriptors of a program's start: the tool's ends are closed once it has started.
+struct StartDescriptors {
+  StartDescriptors() {
+    input = OwnDescriptor(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    output = OwnDescriptor(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    int pipe_ends[2] = {-1, -1};
+    if (pipe2(pipe_ends, O_CLOEXEC) == 0) {
+      error_read = OwnDescriptor(pipe_ends[0]);
+      error_write = OwnDescriptor(pipe_ends[1]);
+      fcntl(error_read, F_SETFL, O_NONBLOCK);
+    }
+    if (pipe2(pipe_ends, O_CLOEXEC) == 0) {
+      failure_read = OwnDescriptor(pipe_ends[0]);
+      failure_write = OwnDescriptor(pipe_ends[1]);
+    }
+  }
+  ~StartDescriptors() {
+    for (int* descriptor :
+         {&input, &output, &error_read, &error_write, &failure_read, &failure_write}) {
+      CloseIfOpen(*descriptor);
+    }
+  }
+  StartDescriptors(const StartDescriptors&) = delete;
+  StartDescriptors& operator=(const StartDescriptors&) = delete;
+  bool ok() const {
+    return input >= 0 && output >= 0 && error_read >= 0 && error_write >= 0 && failure_read >= 0 &&
+           failure_write >= 0;
+  }
+
+  int input = -1, output = -1, error_read = -1, error_write = -1;
+  int failure_read = -1, failure_write = -1;
+};
+
+// The errno that the child passed back when the program could not be started; 0 once it runs.
+int StartFailure(int failure_read) {
+  int error = 0;
+  ssize_t got = 0;
+  do {
+    got = read(failure_read, &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
 
 Expected<std::unique_ptr<Process>> StartPosixProcess(const std::string& program,
                                                      const std::vector<std::string>& arguments) {
@@ -309,24 +484,24 @@ Expected<std::unique_ptr<Process>> StartPosixProcess(const std::string& program,
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-  const int error_output = MakeCaptureFile();
-  SpawnSetup setup;
-  posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&setup.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  if (error_output >= 0) {
-    posix_spawn_file_actions_adddup2(&setup.actions, error_output, STDERR_FILENO);
-  } else {
-    posix_spawn_file_actions_addopen(&setup.actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  }
-  posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&setup.attributes, 0);
-  pid_t pid = 0;
-  const int error =
-      posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
-  if (error != 0) {
-    if (error_output >= 0) close(error_output);
+  StartDescriptors descriptors;
+  if (!descriptors.ok()) return Failure(std::strerror(errno));
+  ChildSetup setup{program.c_str(),
+                   argv.data(),
+                   getpid(),
+                   descriptors.input,
+                   descriptors.output,
+                   descriptors.error_write,
+                   descriptors.failure_write,
+                   {}};
+  const pid_t pid = StartChild(setup);
+  if (pid < 0) return Failure(std::strerror(errno));
+  CloseIfOpen(descriptors.failure_write);
+  if (const int error = StartFailure(descriptors.failure_read); error != 0) {
+    waitpid(pid, nullptr, 0);
     return Failure(std::strerror(error));
   }
+  const int error_output = std::exchange(descriptors.error_read, -1);
   return std::unique_ptr<Process>(std::make_unique<PosixProcess>(pid, error_output));
 }
 

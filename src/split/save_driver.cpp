@@ -11,11 +11,12 @@ namespace vsm {
 namespace {
 
 // The files of a save to `file`: a text form is its own target; any other target gets the ".vrk"
-// ending and its text form in the work folder.
+// ending and its text form in the work folder, and, being the user's own, is read back before it
+// replaces the earlier one.
 ListFiles SaveFiles(const Settings& settings, std::string file) {
   if (HasSuffix(file, ".txt")) return {file, file, AtLink::follow};
   if (!HasSuffix(file, ".vrk")) file += ".vrk";
-  return {file, settings.TextFormOf(file), AtLink::follow};
+  return {file, settings.TextFormOf(file), AtLink::follow, Verification::read_back};
 }
 
 // What a save that was not done leaves on its button.

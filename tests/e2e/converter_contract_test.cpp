@@ -10,6 +10,7 @@
 #include <chrono>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,7 +26,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace vsm {
@@ -243,6 +247,12 @@ class HangingConverterTest : public WorkspaceTest {
     return state != std::string::npos && state + 2 < stat.size() && stat[state + 2] != 'Z';
 #endif
   }
+  // The process id that the stand-in's second process wrote into `pid_file`.
+  static std::string ReadPid(const std::string& pid_file) {
+    std::string pid = ReadFile(pid_file);
+    while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
+    return pid;
+  }
   static void Stop(const std::string& pid) {
 #ifdef _WIN32
     HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, std::stoul(pid));
@@ -267,11 +277,68 @@ TEST_F(HangingConverterTest, IsStoppedWithTheProgramItStarted) {
   EXPECT_EQ(platform.messages[0].text, "LoadThisFile: File not found \r\n" + Path("hang.vrk") +
                                            "\r\n" + workspace.settings.WorkPath("hang.vrk.txt") +
                                            "\r\nstopped after 1 s");
-  child_ = ReadFile(pid_file);
-  while (!child_.empty() && (child_.back() == '\n' || child_.back() == '\r')) child_.pop_back();
+  child_ = ReadPid(pid_file);
   ASSERT_FALSE(child_.empty()) << "the hanging converter started no program";
   EXPECT_FALSE(IsRunning(child_)) << "process " << child_ << " outlived its converter";
 }
+
+// The stand-in's vrk2mvt refuses a file that starts with "LEAVE" once it has started a program
+// that writes its process number into the file named on that line and goes on running.
+TEST_F(HangingConverterTest, AProgramThatAConverterLeftRunningIsStoppedWhenItEnds) {
+  const std::string pid_file = folder / "child.txt";
+  WriteList("leave.vrk", "LEAVE" + pid_file + "\n");
+  EXPECT_FALSE(Load("leave.vrk"));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "LoadThisFile: File not found \r\n" + Path("leave.vrk") +
+                                           "\r\n" + workspace.settings.WorkPath("leave.vrk.txt") +
+                                           "\r\nvrk2mvt: " + Path("leave.vrk") +
+                                           ": refused, with a program of its own left running");
+  child_ = ReadPid(pid_file);
+  ASSERT_FALSE(child_.empty()) << "the converter started no program";
+  EXPECT_FALSE(IsRunning(child_)) << "process " << child_ << " outlived its converter";
+}
+
+#ifdef __linux__
+// The process that started `pid`, from its status line.
+std::string ParentOf(const std::string& pid) {
+  const std::string stat = ReadFile("/proc/" + pid + "/stat");
+  const std::size_t end_of_name = stat.rfind(')');
+  if (end_of_name == std::string::npos) return {};
+  std::istringstream fields(stat.substr(end_of_name + 1));
+  std::string state;
+  std::string parent;
+  fields >> state >> parent;
+  return parent;
+}
+
+// The tool, killed while it waits for a hanging converter, takes that converter with it.
+TEST_F(HangingConverterTest, EndsWithAKilledTool) {
+  const std::string pid_file = folder / "child.txt";
+  WriteList("hang.vrk", "HANG" + pid_file + "\n");
+  const std::string tool = ExecutableFolder() + kTool;
+  const std::string converters = StandInFolder();
+  const pid_t started = fork();
+  if (started == 0) {
+    const int null_device = open("/dev/null", O_WRONLY);
+    dup2(null_device, STDOUT_FILENO);
+    dup2(null_device, STDERR_FILENO);
+    if (chdir(folder.path().c_str()) == 0) {
+      execl(tool.c_str(), tool.c_str(), "--converters", converters.c_str(), "--run", "hang.vrk",
+            static_cast<char*>(nullptr));
+    }
+    _exit(127);
+  }
+  for (int tries = 0; tries < 2000 && ReadPid(pid_file).empty(); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  child_ = ReadPid(pid_file);
+  const std::string converter = child_.empty() ? std::string() : ParentOf(child_);
+  kill(started, SIGKILL);
+  waitpid(started, nullptr, 0);
+  ASSERT_FALSE(converter.empty()) << "the hanging converter started no program";
+  EXPECT_FALSE(IsRunning(converter)) << "converter " << converter << " outlived the killed tool";
+}
+#endif
 
 }  // namespace
 }  // namespace vsm

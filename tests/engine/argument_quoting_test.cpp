@@ -37,6 +37,15 @@ TEST(BuildCommandLine, JoinsProgramAndArgumentsByOneBlank) {
             "\"C:\\Program Files\\vrk2mvt.exe\" a.vrk \"VrkWork\\a b.txt\"");
 }
 
+// A program that parses options would take a name that starts with "-" for one.
+TEST(AsProgramArgument, GivesANameThatLooksLikeAnOptionFromTheCurrentFolder) {
+  EXPECT_EQ(AsProgramArgument("-o.vrk"), std::string(".") + kFolderSeparator + "-o.vrk");
+  EXPECT_EQ(AsProgramArgument("--help"), std::string(".") + kFolderSeparator + "--help");
+  for (const char* name : {"o.vrk", "a-o.vrk", "./-o.vrk", "/lists/-o.vrk", ""}) {
+    EXPECT_EQ(AsProgramArgument(name), name);
+  }
+}
+
 // The arguments that a started program received, as print_arguments wrote them.
 std::vector<std::string> ReceivedArguments(const std::vector<std::string>& arguments) {
   const test_support::TempFolder folder;

@@ -164,6 +164,14 @@ TEST_F(ConverterTest, NamesReachTheConverterIntactAsSeparateArguments) {
   ASSERT_TRUE(LoadList(workspace, source));
   EXPECT_EQ(ReadFile(args_file), "2\n" + source + "\n" + TextFormOf(odd) + "\n");
   EXPECT_EQ(workspace.main_set.networks.size(), 1u);
+  // A relative name that starts with "-" reaches the converter as a name, not as an option.
+  WriteList("-o.vrk", kTextForm);
+  const auto current = std::filesystem::current_path();
+  std::filesystem::current_path(workspace.settings.start_folder);
+  const bool loaded = LoadList(workspace, "-o.vrk");
+  std::filesystem::current_path(current);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(ReadFile(args_file), "2\n./-o.vrk\n" + TextFormOf("-o.vrk") + "\n");
 }
 
 // Whoever prepared the start folder (an unpacked archive) may have put a program of the
@@ -191,20 +199,34 @@ class ConversionToBinaryTest : public ConverterTest {
 TEST_F(ConversionToBinaryTest, TheWriterStartsTheConversionOfAVrkTarget) {
   const std::string args_file = programs / "args";
   InstallToBinary("printf '%s\\n' \"$1\" \"$2\" > '" + args_file + "'; cp \"$1\" \"$2\"");
-  const std::string target = Path("out list.vrk");
-  Save(target);
-  EXPECT_EQ(workspace.settings.converter_command, programs.path() + kToBinaryConverter +
-                                                      kExecutableSuffix + " " + TextFormOf(target) +
-                                                      " " + target);
-  WaitForConversionsOf(workspace, target);
-  // The converter writes a file of the target's own name in a folder of its own beside the
-  // target, which replaces the target once the converter succeeded and is then gone.
-  const std::string arguments = ReadFile(args_file);
-  const std::regex staged(TextFormOf(target) + "\n" + workspace.settings.start_folder +
-                          "\\.vsm[0-9a-f]{3}/out list\\.vrk\n");
-  EXPECT_TRUE(std::regex_match(arguments, staged)) << arguments;
-  EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
-  EXPECT_EQ(ReadFile(target), ReadFile(TextFormOf(target)));
+  std::filesystem::create_directory(Path("lists"));
+  std::filesystem::create_symlink("lists/real list.vrk", Path("link list.vrk"));
+  struct Case {
+    const char* target;
+    const char* destination;  // the file that the target finally names
+  };
+  for (const Case c :
+       {Case{"out list.vrk", "out list.vrk"}, Case{"link list.vrk", "lists/real list.vrk"}}) {
+    SCOPED_TRACE(c.target);
+    const std::string target = Path(c.target);
+    const std::string destination = Path(c.destination);
+    ASSERT_TRUE(workspace.Report(
+        WriteChannelList(workspace, {target, TextFormOf(target), AtLink::follow}, true)));
+    EXPECT_EQ(workspace.settings.converter_command, programs.path() + kToBinaryConverter +
+                                                        kExecutableSuffix + " " +
+                                                        TextFormOf(target) + " " + target);
+    WaitForConversionsOf(workspace, target);
+    // The converter writes a file of the target's own name (not the name a link leads to) in a
+    // folder of its own beside the file it replaces, which it replaces once the converter
+    // succeeded; the folder is then gone.
+    const std::string arguments = ReadFile(args_file);
+    const std::regex staged(TextFormOf(target) + "\n" + std::string(FolderPart(destination)) +
+                            "\\.vsm[0-9a-f]{3}/" + c.target + "\n");
+    EXPECT_TRUE(std::regex_match(arguments, staged)) << arguments;
+    EXPECT_TRUE(TemporariesIn(std::string(FolderPart(destination))).empty());
+    EXPECT_EQ(ReadFile(destination), ReadFile(TextFormOf(target)));
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("link list.vrk")));
   ReportFailedConversions(workspace);
   EXPECT_TRUE(platform.messages.empty());
 }
@@ -245,18 +267,23 @@ TEST_F(ConversionToBinaryTest, AConverterThatCannotStartIsAFailedConversion) {
                                            "\r\ncould not be started: No such file or directory");
 }
 
-TEST_F(ConversionToBinaryTest, AConverterThatEndsWellWithoutItsFileFailed) {
-  InstallToBinary("echo done");
+TEST_F(ConversionToBinaryTest, AConverterThatEndsWellWithoutItsFileOrWithAnEmptyOneFailed) {
   const std::string target = Path("a.vrk");
-  WriteFile(target, "earlier file");
-  Save(target);
-  workspace.conversions.WaitAll(platform);
-  ReportFailedConversions(workspace);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text,
-            "Conversion failed: \r\n" + target + "\r\nit ended without writing the file");
-  EXPECT_EQ(ReadFile(target), "earlier file");
-  EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
+  for (const auto& [program, reason] : {std::pair{"echo done", "it ended without writing the file"},
+                                        std::pair{": > \"$2\"", "it wrote an empty file"}}) {
+    SCOPED_TRACE(program);
+    InstallToBinary(program);
+    WriteFile(target, "earlier file");
+    platform.messages.clear();
+    Save(target);
+    workspace.conversions.WaitAll(platform);
+    ReportFailedConversions(workspace);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text,
+              "Conversion failed: \r\n" + target + "\r\n" + std::string(reason));
+    EXPECT_EQ(ReadFile(target), "earlier file");
+    EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
+  }
 }
 
 // The tool waits for the conversions of a file however it is named, also before the file exists.
@@ -399,13 +426,34 @@ const FaultyProgram kFaultyPrograms[] = {
      "ended by signal 9 (Killed)"},
     {"hangs after writing half a file", "head -c 40 \"$1\" > \"$2\"; exec sleep 60",
      "stopped after 1 s"},
+    {"says why in a line ending in CR LF", "printf 'not my kind of list\\r\\n' >&2; exit 1",
+     "not my kind of list"},
+    // Its standard error held in a file would pass the file size limit and end it early.
+    {"says megabytes on standard error",
+     "ulimit -f 64; head -c 8000000 /dev/zero | tr '\\0' '\\n' >&2 || exit 9; exit 1",
+     "exit status 1"},
+};
+
+// Converters to binary that end well with a wrong file, which a copying converter to text reads
+// back as it is.
+const FaultyProgram kWrongFileConverters[] = {
+    {"writes an empty file", ": > \"$2\"", "it wrote an empty file"},
+    {"drops a record", "awk '!(/^V/ && !dropped++)' \"$1\" > \"$2\"",
+     "it reads back as 9 TV services instead of 10"},
+    {"renames a channel", "sed 's/Luna TV/Luna Tv/' \"$1\" > \"$2\"",
+     "its TV service 1 reads back with another name"},
 };
 
 TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsReported) {
   WriteList("a.txt", SmallList(1));
   ASSERT_TRUE(Load("a.txt"));
   const std::string target = Path("out.vrk");
-  for (const FaultyProgram& program : kFaultyPrograms) {
+  InstallToText("cp \"$1\" \"$2\"");
+  std::vector<FaultyProgram> programs_to_try(std::begin(kFaultyPrograms),
+                                             std::end(kFaultyPrograms));
+  programs_to_try.insert(programs_to_try.end(), std::begin(kWrongFileConverters),
+                         std::end(kWrongFileConverters));
+  for (const FaultyProgram& program : programs_to_try) {
     SCOPED_TRACE(program.label);
     WriteFile(target, "earlier file");
     Install(programs.path(), kToBinaryConverter, program.body);
@@ -420,15 +468,68 @@ TEST_F(FaultyConverterTest, AFailedConversionToBinaryKeepsTheEarlierTargetAndIsR
     EXPECT_EQ(platform.messages[0].text,
               "Conversion failed: \r\n" + target + "\r\n" + program.reason);
     EXPECT_EQ(ReadFile(target), "earlier file");
-    EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder).empty());
+    EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder, true).empty());
   }
-  // The tool keeps working: with a working converter the same save succeeds.
+  // The tool keeps working: with working converters the same save succeeds.
   InstallRealConverter(kToBinaryConverter);
+  InstallRealConverter(kToTextConverter);
   platform.messages.clear();
   SaveAs(target);
   FinishConversions();
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_EQ(ReadFile(target), VrkOf(ReadFile(workspace.settings.text_file)));
+}
+
+// A save's target is converted back to text before it replaces the earlier one: a converter to
+// text that fails there fails the save.
+TEST_F(FaultyConverterTest, AReadBackThatFailsKeepsTheEarlierTarget) {
+  WriteList("a.txt", SmallList(1));
+  ASSERT_TRUE(Load("a.txt"));
+  const std::string target = Path("out.vrk");
+  InstallToBinary("cp \"$1\" \"$2\"");
+  std::vector<FaultyProgram> programs_to_try = {
+      {"writes nothing", "exit 0", "it ended without writing the file"},
+      {"writes no list", "echo 'no list' > \"$2\"", nullptr},
+  };
+  programs_to_try.insert(programs_to_try.end(), std::begin(kFaultyPrograms),
+                         std::end(kFaultyPrograms));
+  for (const FaultyProgram& program : programs_to_try) {
+    SCOPED_TRACE(program.label);
+    WriteFile(target, "earlier file");
+    Install(programs.path(), kToTextConverter, program.body);
+    platform.messages.clear();
+    SaveAs(target);
+    FinishConversions();
+    ASSERT_EQ(platform.messages.size(), 1u);
+    const std::string reason = program.reason == nullptr ? "it does not read back as a channel list"
+                                                         : "it does not read back with vrk2mvt: " +
+                                                               std::string(program.reason);
+    EXPECT_EQ(platform.messages[0].text, "Conversion failed: \r\n" + target + "\r\n" + reason);
+    EXPECT_EQ(ReadFile(target), "earlier file");
+    EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder, true).empty());
+  }
+}
+
+// What is read back is compared record by record, not byte by byte; the pieces of a split, which
+// are many and can be made again, are not read back.
+TEST_F(FaultyConverterTest, AReadBackIsComparedByItsRecordsAndOnlyForTheUsersTarget) {
+  WriteList("a.txt", SmallList(9));
+  ASSERT_TRUE(Load("a.txt"));
+  const std::string started = programs / "read back";
+  // Antenna columns of the transponders with a leading zero: the same numbers.
+  InstallToBinary("sed '/^\\[TS\\]/,/^\\[N/s/^\\([0-9]\\)/0\\1/' \"$1\" > \"$2\"");
+  InstallToText("echo >> '" + started + "'; cp \"$1\" \"$2\"");
+  const std::string target = Path("out.vrk");
+  SaveAs(target);
+  FinishConversions();
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages[0].text;
+  EXPECT_NE(ReadFile(target), ReadFile(workspace.settings.text_file));
+  EXPECT_EQ(ReadFile(started), "\n");
+  SplitPerAntenna(workspace, Button::split);
+  FinishConversions();
+  EXPECT_EQ(platform.caption(Button::split), "Split into 2 antennas");
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFile(started), "\n");
 }
 
 TEST_F(FaultyConverterTest, AFailedConversionToTextLoadsNothingAndKeepsTheSource) {
@@ -511,6 +612,36 @@ TEST_F(FaultyConverterTest, AStoppedConverterTakesTheProgramsItStartedWithIt) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_TRUE(platform.messages[0].text.ends_with("\r\nstopped after 1 s"))
         << platform.messages[0].text;
+    std::string child = ReadFile(pid_file);
+    while (!child.empty() && child.back() == '\n') child.pop_back();
+    ASSERT_FALSE(child.empty());
+    EXPECT_FALSE(IsRunning(child)) << "process " << child << " outlived its converter";
+  }
+}
+
+// A converter that ends well while a program it started goes on writing to its output: that
+// program is stopped before the output is used, or it would change a file reported as made.
+TEST_F(FaultyConverterTest, TheProgramsOfAConverterThatEndedAreStopped) {
+  const std::string pid_file = programs / "child";
+  const std::string late_writer =
+      "cp \"$1\" \"$2\"; exec 3>>\"$2\"; (sleep 30; echo late >&3) & echo $! > '" + pid_file + "'";
+  WriteList("a.txt", SmallList(7));
+  ASSERT_TRUE(Load("a.txt"));
+  for (const bool to_text : {true, false}) {
+    SCOPED_TRACE(to_text ? "to text" : "to binary");
+    RemoveFile(pid_file);
+    const std::string copy = "cp \"$1\" \"$2\"";
+    InstallToText(to_text ? late_writer : copy);
+    InstallToBinary(to_text ? copy : late_writer);
+    platform.messages.clear();
+    if (to_text) {
+      WriteList("b.vrk", SmallList(8));
+      EXPECT_TRUE(MergeList(workspace, Path("b.vrk")));
+    } else {
+      SaveAs(Path("out.vrk"));
+      FinishConversions();
+    }
+    EXPECT_TRUE(platform.messages.empty());
     std::string child = ReadFile(pid_file);
     while (!child.empty() && child.back() == '\n') child.pop_back();
     ASSERT_FALSE(child.empty());

@@ -384,6 +384,30 @@ TEST_F(SavedListRoundTrip, ConvertsBackByteForByte) {
   }
 }
 
+// Names about the lengths at which a length that spends 7 bits a byte takes one byte more: each
+// comes back as it was, through a save to .vrk (read back before it is put in place) and a load.
+TEST_F(SavedListRoundTrip, ServiceNamesOfEveryLengthComeBackAsTheyWere) {
+  const std::size_t lengths[] = {127, 128, 129, 16383, 16384};
+  TestList in;
+  in.antennas = {AntennaLine("Astra")};
+  in.transponders = {TransponderLine(0)};
+  in.providers = {"One"};
+  std::vector<std::string> names;
+  for (const std::size_t length : lengths) {
+    names.push_back(std::string(length - 1, 'n') + static_cast<char>('0' + names.size()));
+    in.services.push_back(ServiceLine("V", 0, 0, names.back()));
+  }
+  WriteList("in.txt", in.Text());
+  ASSERT_TRUE(Load("in.txt"));
+  ASSERT_TRUE(SaveList(workspace, Path("saved.vrk")));
+  ASSERT_TRUE(Load("saved.vrk"));
+  EXPECT_TRUE(platform.messages.empty());
+  ASSERT_EQ(workspace.main_set.tv_services.size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(workspace.main_set.tv_services[i].name(), names[i]) << lengths[i] << " bytes";
+  }
+}
+
 // A save to .vrk and a load of that file go through both programs.
 TEST_F(SavedListRoundTrip, SavedVrkLoadsBack) {
   WriteList("in.txt", GenerateChannelListText({.services = 60, .antennas = 3, .seed = 4}));

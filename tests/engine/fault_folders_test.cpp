@@ -549,6 +549,14 @@ TEST_F(FaultyFolderTest, FilesWhosePathsWindowsCannotTakeAreReportedAndNotWritte
   }
   std::sort(files.begin(), files.end());
   EXPECT_EQ(files, (std::vector<std::string>{"a.txt", "bb.vrk"}));
+
+  // A saved binary list is also read back in a staging folder of the work folder: 218 +
+  // "VrkWork\.vsm000\a.vrk.txt" + 21, while its text form (256) and its output (252) fit.
+  settings.start_folder = test_support::MakeDeepFolder(folder.path(), 218);
+  ASSERT_TRUE(CreateFolder(settings.start_folder + "VrkWork"));
+  EXPECT_FALSE(Save(settings.start_folder + "a.vrk"));
+  expect_one_failure(settings.start_folder + "a.vrk", 264);
+  EXPECT_TRUE(workspace.conversions.Idle());
 }
 #endif
 

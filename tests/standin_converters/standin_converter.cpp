@@ -12,7 +12,8 @@
 //
 // A vrk2mvt source that starts with "HANG" hangs the program: the rest of its first line names a
 // file, into which a second process of the same program writes its process id before both sleep
-// forever.
+// forever. One that starts with "LEAVE" starts that second process too, waits until it has
+// written its id, and then refuses the file, leaving the second process to sleep on.
 
 #include <cerrno>
 #include <chrono>
@@ -53,6 +54,7 @@ constexpr unsigned char kScrambleMask = 0x5A;
 constexpr std::string_view kTextHeader = "[MORVANE V3 FILE]";
 
 constexpr std::string_view kHangTrigger = "HANG";
+constexpr std::string_view kLeaveTrigger = "LEAVE";
 #ifdef _WIN32
 // Tells the second process of the hang that its job is to write its id into the file named.
 constexpr const char* kHangPidFileVariable = "STANDIN_CONVERTER_HANG_PID_FILE";
@@ -276,6 +278,23 @@ void StartHangingChild(const std::string& pid_file) {
   SleepForever();
 }
 
+bool StartChildAndWaitForIt(const std::string& pid_file) {
+  StartHangingChild(pid_file);
+  for (int tries = 0; tries < 1000; ++tries) {
+    if (std::FILE* file = std::fopen(pid_file.c_str(), "rb")) {
+      std::fclose(file);
+      return true;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
+}
+
+// The rest of the first line after a trigger: the file for the second process's id.
+std::string PidFileNamed(std::string_view input, std::string_view trigger) {
+  return std::string(FirstLine(input).substr(trigger.size()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -301,10 +320,16 @@ int main(int argc, char** argv) {
     return Refuse(source, "cannot be read: " + reason, kBadSource);
   }
   if (kToText && input.starts_with(kHangTrigger)) {
-    const std::string pid_file(FirstLine(input).substr(kHangTrigger.size()));
+    const std::string pid_file = PidFileNamed(input, kHangTrigger);
     if (pid_file.empty())
       return Refuse(source, "HANG names no file for the process id", kBadSource);
     HangWithChild(pid_file);
+  }
+  if (kToText && input.starts_with(kLeaveTrigger)) {
+    if (!StartChildAndWaitForIt(PidFileNamed(input, kLeaveTrigger))) {
+      return Refuse(source, "the second process wrote no id", kBadSource);
+    }
+    return Refuse(source, "refused, with a program of its own left running", kBadSource);
   }
   std::string fault;
   const auto output = kToText ? TextFromBinary(input, fault) : BinaryFromText(input, fault);
