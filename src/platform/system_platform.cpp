@@ -8,6 +8,7 @@
 
 #include "platform/argument_quoting.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -511,6 +512,9 @@ Expected<std::unique_ptr<Process>> StartPosixProcess(const std::string& program,
 
 Expected<std::unique_ptr<Process>> StartSystemProcess(const std::string& program,
                                                       const std::vector<std::string>& arguments) {
+  // The system would look a relative or bare name up in the current folder, which anyone who
+  // prepared it may have filled.
+  if (!IsAbsolutePath(program)) return Failure("its name is not an absolute path");
 #ifdef _WIN32
   return StartWindowsProcess(program, arguments);
 #else

@@ -17,7 +17,8 @@ class SystemPlatform : public Platform {
 };
 
 // Starts a program directly from an argument vector, as the leader of a process group (a job on
-// Windows) of its own; the system's reason when it cannot be started.
+// Windows) of its own; the system's reason when it cannot be started. Only a program named by an
+// absolute path is started.
 Expected<std::unique_ptr<Process>> StartSystemProcess(const std::string& program,
                                                       const std::vector<std::string>& arguments);
 

@@ -186,6 +186,21 @@ TEST_F(ConverterTest, AConverterInTheStartFolderIsNeverStarted) {
   EXPECT_EQ(platform.messages[0].text, "LoadThisFile: File not found \r\n" + Path("a.vrk") +
                                            "\r\n" + TextFormOf("a.vrk") +
                                            "\r\ncould not be started: No such file or directory");
+  // Without a converter folder the program's name would be a bare one, which the system looks up
+  // in the current folder: it is not started.
+  const std::string current = CurrentFolder();
+  ASSERT_TRUE(ChangeCurrentFolder(workspace.settings.start_folder, nullptr));
+  for (const std::string& converters : {std::string(), "." + std::string(1, kFolderSeparator)}) {
+    workspace.settings.converter_folder = converters;
+    platform.messages.clear();
+    EXPECT_FALSE(LoadBinary("a.vrk"));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_TRUE(platform.messages[0].text.ends_with(
+        "\r\ncould not be started: its name is not an absolute path"))
+        << platform.messages[0].text;
+  }
+  ASSERT_TRUE(ChangeCurrentFolder(current, nullptr));
+  EXPECT_FALSE(Exists(marker));
 }
 
 // Writes an empty list as `text_file` and converts it into `target`.
