@@ -171,10 +171,10 @@ bool ProgramQueue::AnyEnded() {
                      [](const Running& r) { return r.process->WaitFor(milliseconds(0)); });
 }
 
-void ProgramQueue::WaitFor(Platform& platform, const std::string& file) {
+bool ProgramQueue::WaitFor(Platform& platform, const std::string& file) {
   Reap(platform);
   // Working out a file's identity asks the file system; with nothing to wait for it is not needed.
-  if (Idle()) return;
+  if (Idle()) return false;
   const std::string identity = FileIdentity(file);
   auto pending = [&] {
     const bool running = std::any_of(running_.begin(), running_.end(),
@@ -182,7 +182,9 @@ void ProgramQueue::WaitFor(Platform& platform, const std::string& file) {
     return running || std::any_of(waiting_.begin(), waiting_.end(),
                                   [&](const Queued& queued) { return Touches(queued, identity); });
   };
-  while (pending()) WaitForOne(platform);
+  bool waited = false;
+  for (; pending(); waited = true) WaitForOne(platform);
+  return waited;
 }
 
 void ProgramQueue::WaitAll(Platform& platform) {

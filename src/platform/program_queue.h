@@ -62,8 +62,8 @@ class ProgramQueue {
 
   void Start(Platform& platform, Job job);
   // Waits for every job that reads or writes `file`, however named (FileIdentity), and for the
-  // jobs queued before it.
-  void WaitFor(Platform& platform, const std::string& file);
+  // jobs queued before it; true when there was one.
+  bool WaitFor(Platform& platform, const std::string& file);
   void WaitAll(Platform& platform);
   // The jobs that failed since the last call, in the order they ended.
   std::vector<FailedJob> TakeFailures(Platform& platform);

@@ -14,8 +14,6 @@ SplitRun::SplitRun(Workspace& workspace, std::string script_base)
       names_(PieceNameRoom(workspace.settings, kLongestPath)) {}
 
 void SplitRun::Start() {
-  // A conversion of an earlier operation may still write a piece of a name that this one uses.
-  workspace_.conversions.WaitAll(workspace_.platform);
   ReportFailedConversions(workspace_);
   timer_.Start(workspace_.platform);
   ApplyPreferredAntennas(workspace_);
@@ -61,7 +59,10 @@ bool SplitRun::WasThere(const std::string& file) {
 
 bool SplitRun::RemoveEarlierPiece(std::initializer_list<const std::string*> files) {
   for (const std::string* file : files) {
-    if (!WasThere(*file)) continue;
+    // A conversion of an earlier save or split may still be making it: it is there once that
+    // conversion has ended, whether the split began with it or not.
+    const bool converted_meanwhile = workspace_.conversions.WaitFor(workspace_.platform, *file);
+    if (!converted_meanwhile && !WasThere(*file)) continue;
     if (!RemoveFile(*file)) {
       workspace_.Show(CannotWrite(*file, LastSystemError()));
       return false;

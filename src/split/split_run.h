@@ -26,7 +26,8 @@ class SplitRun {
 
   // What a split does first: reports the conversions that failed since the last operation,
   // starts the run timer and applies the preferred antennas (which rebuilds the generated
-  // providers).
+  // providers). Conversions that earlier operations started go on meanwhile: the split waits only
+  // for those that make a file of its own pieces.
   void Start();
   // Opens the script; false, after a message, when it cannot be created.
   bool OpenScript();

@@ -547,6 +547,25 @@ TEST_F(FaultyConverterTest, AReadBackIsComparedByItsRecordsAndOnlyForTheUsersTar
   EXPECT_EQ(ReadFile(started), "\n");
 }
 
+// A split does not wait for the conversion of an earlier save, which goes on beside its pieces'.
+TEST_F(FaultyConverterTest, ASplitStartsWhileAnEarlierSaveIsStillConverted) {
+  const std::string go = programs / "go";
+  InstallToBinary("case \"$2\" in *out.vrk) while [ ! -e '" + go +
+                  "' ]; do sleep 0.02; done;; esac; cp \"$1\" \"$2\"");
+  InstallToText("cp \"$1\" \"$2\"");
+  workspace.settings.background_conversion_timeout_seconds = 5;  // past the split's pause
+  WriteList("a.txt", SmallList(9));
+  ASSERT_TRUE(Load("a.txt"));
+  SaveAs(Path("out.vrk"));
+  SplitPerAntenna(workspace, Button::split);
+  EXPECT_FALSE(Exists(Path("out.vrk")));  // its conversion still waits
+  WriteFile(go, "");
+  FinishConversions();
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages.front().text;
+  EXPECT_TRUE(Exists(Path("out.vrk")));
+  EXPECT_EQ(FolderEntries(workspace.settings.ResultPath("")).value().size(), 2u);
+}
+
 TEST_F(FaultyConverterTest, AFailedConversionToTextLoadsNothingAndKeepsTheSource) {
   const std::string source = WriteList("a.vrk", VrkOf(SmallList(2)));
   const std::string text_form = workspace.settings.WorkPath("a.vrk.txt");
