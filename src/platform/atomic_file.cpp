@@ -288,8 +288,8 @@ Expected<StagingFolder> StagingFolder::Make(const std::string& destination, std:
   std::string reason;
   for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
     const std::string folder = StagingFolderNear(destination, RandomHex(kRandomDigits));
-    if (CreateNewFolder(folder, &reason)) {
-      return StagingFolder(folder, WithTrailingSeparator(folder) + std::string(name));
+    if (auto held = HeldFolder::MakeNew(folder, &reason)) {
+      return StagingFolder(folder, name, std::move(*held));
     }
     if (reason.empty()) continue;  // the name is taken
     return Failure("cannot create the folder " + folder + ": " + reason);
@@ -302,27 +302,71 @@ std::string StagingFolder::PathFor(const std::string& destination, std::string_v
          std::string(name);
 }
 
+StagingFolder::StagingFolder(std::string folder, std::string_view name, HeldFolder held)
+    : folder_(std::move(folder)),
+      file_(WithTrailingSeparator(folder_) + std::string(name)),
+      name_(name),
+      held_(std::move(held)) {}
+
 StagingFolder::StagingFolder(StagingFolder&& other) noexcept
-    : folder_(std::exchange(other.folder_, {})), file_(std::exchange(other.file_, {})) {}
+    : folder_(std::exchange(other.folder_, {})),
+      file_(std::exchange(other.file_, {})),
+      name_(std::exchange(other.name_, {})),
+      held_(std::exchange(other.held_, std::nullopt)) {}
 
 StagingFolder& StagingFolder::operator=(StagingFolder&& other) noexcept {
   if (this != &other) {
-    if (!folder_.empty()) RemoveFolderTree(folder_);
+    Remove();
     folder_ = std::exchange(other.folder_, {});
     file_ = std::exchange(other.file_, {});
+    name_ = std::exchange(other.name_, {});
+    held_ = std::exchange(other.held_, std::nullopt);
   }
   return *this;
 }
 
-StagingFolder::~StagingFolder() {
-  if (!folder_.empty()) RemoveFolderTree(folder_);
+StagingFolder::~StagingFolder() { Remove(); }
+
+void StagingFolder::Remove() {
+  if (folder_.empty()) return;
+  if (held_) held_->Remove();
+  held_.reset();
+  folder_.clear();
 }
 
+namespace {
+
+constexpr const char* kEndedWithoutFile = "it ended without writing the file";
+
+// Checks that the program left a regular file `name` in the staging folder and gives it what the
+// file that it replaces has (TakeOverOwnerAndMode); taken through the folder's handle on POSIX.
+Expected<void> ReadyStagedFile([[maybe_unused]] const HeldFolder& folder,
+                               [[maybe_unused]] const std::string& name, const std::string& file,
+                               [[maybe_unused]] const std::string& destination) {
+#ifdef _WIN32
+  if (!IsRegularFile(file)) return Failure(kEndedWithoutFile);
+  return {};
+#else
+  const int staged =
+      openat(folder.descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat status {};
+  const bool regular = staged >= 0 && fstat(staged, &status) == 0 && S_ISREG(status.st_mode);
+  const bool ready = regular && TakeOverOwnerAndMode(staged, destination);
+  const std::string reason = ready ? std::string() : LastSystemError();
+  if (staged >= 0) close(staged);
+  if (!regular) return Failure(kEndedWithoutFile);
+  if (!ready) return Failure("cannot write file " + file + ": " + reason);
+  return {};
+#endif
+}
+
+}  // namespace
+
 Expected<void> StagingFolder::PutInPlace(const std::string& destination) {
-  std::string reason;
-  if (!IsRegularFile(file_)) return Failure("it ended without writing the file");
   // The destination is the file to replace: a link there is the caller's to follow or not.
-  if (!vsm::PutInPlace(file_, destination, AtLink::replace, &reason)) {
+  if (auto ready = ReadyStagedFile(*held_, name_, file_, destination); !ready) return ready;
+  std::string reason;
+  if (!held_->MoveOut(name_, destination, &reason)) {
     return Failure("cannot write file " + destination + ": " + reason);
   }
   return {};

@@ -82,7 +82,9 @@ bool PutInPlace(const std::string& source, const std::string& target, AtLink at_
 // A fresh folder of the tool's own beside a file that a program is to make, in which the program
 // writes that file under the name it is given, so that the name the program sees is the one it
 // makes while the file stands at its final name only once it is complete (PutInPlace). The
-// folder, with whatever the program left in it, is removed when the staging folder is destroyed.
+// folder is held from when it is made (HeldFolder): its file is taken from it, and it is removed,
+// with whatever the program left in it, when the staging folder is destroyed, even when someone
+// put something else at its name meanwhile (a link there is removed, never followed).
 class StagingFolder {
  public:
   // ".vsm" + 3 hexadecimal digits: as long as the ".partial" ending that staged outputs once had,
@@ -109,11 +111,13 @@ class StagingFolder {
   Expected<void> PutInPlace(const std::string& destination);
 
  private:
-  StagingFolder(std::string folder, std::string file)
-      : folder_(std::move(folder)), file_(std::move(file)) {}
+  StagingFolder(std::string folder, std::string_view name, HeldFolder held);
+  void Remove();
 
   std::string folder_;  // "" once moved from
   std::string file_;
+  std::string name_;  // the file's name in the folder
+  std::optional<HeldFolder> held_;
 };
 
 // The tool's temporaries, which a run that was killed may leave behind. The file part of the

@@ -479,6 +479,44 @@ TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPu
 #endif
 }
 
+// A staging folder is removed through the handle that it is held by from when it is made: one who
+// moves it away and puts a folder of the user's, or a link to one, at its name meanwhile has
+// nothing of the user's removed. On Windows no one can move it while it is held.
+TEST(StagingFolderTest, RemovesItsOwnFolderWhateverTookItsPlace) {
+  for (const bool link : {false, true}) {
+    SCOPED_TRACE(link ? "a link in its place" : "a folder in its place");
+    TempFolder folder;
+    fs::create_directory(folder / "victim");
+    WriteFile(folder / "victim/mine.txt", "the user's");
+    std::string staged;
+    bool swapped = false;
+    {
+      auto staging = StagingFolder::Make(folder / "out.vrk", "out.vrk");
+      ASSERT_TRUE(staging) << staging.error();
+      staged = fs::path(staging->file()).parent_path().string();
+      // What a converter may leave: its file, a folder of its own, a link (never followed).
+      WriteFile(staging->file(), "converted");
+      fs::create_directory(staged + "/made");
+      WriteFile(staged + "/made/part", "converted");
+      std::error_code error;
+      fs::create_directory_symlink(folder / "victim", staged + "/link", error);
+      fs::rename(staged, folder / "moved", error);
+      swapped = !error;
+      if (swapped && link) fs::create_directory_symlink(folder / "victim", staged);
+      if (swapped && !link) fs::rename(folder / "victim", staged);
+    }
+#ifdef _WIN32
+    EXPECT_FALSE(swapped);
+#endif
+    const std::string users = swapped && !link ? staged : folder / "victim";
+    EXPECT_EQ(ReadFile(users + kFolderSeparator + "mine.txt"), "the user's");
+    EXPECT_EQ(fs::exists(fs::symlink_status(staged)), swapped && !link);
+    if (swapped) {
+      EXPECT_TRUE(fs::is_empty(folder / "moved"));
+    }
+  }
+}
+
 // Windows takes paths of at most 259 characters, and a file is written under its name and 21
 // more (".<16 hex digits>.tmp"). The count is of the whole path: a relative name's includes the
 // current folder.
