@@ -201,6 +201,9 @@ namespace {
 Expected<std::string, Message> ConversionDestination(const ListFiles& files) {
   const auto destination = DestinationOf(files.target, files.target_at_link);
   if (!destination) return Unexpected<Message>{CannotWrite(files.target, LastSystemError())};
+  if (auto unfit = UnfitDestination(*destination)) {
+    return Unexpected<Message>{CannotWrite(files.target, *unfit)};
+  }
   const std::string staged = StagingFolder::PathFor(*destination, FilePart(files.target));
   if (auto too_long = PathTooLongToWrite(staged)) {
     return Unexpected<Message>{CannotWrite(files.target, *too_long)};

@@ -192,6 +192,23 @@ std::optional<std::string> DestinationOf(const std::string& target, AtLink at_li
   return at_link == AtLink::follow ? FinalTarget(target) : std::optional<std::string>(target);
 }
 
+std::optional<std::string> UnfitDestination(const std::string& destination) {
+  constexpr const char* kFolder = "it is a folder";
+  constexpr const char* kNoRegularFile = "not a regular file";
+#ifdef _WIN32
+  if (IsFolder(destination)) return kFolder;
+  // The system's devices (NUL, CON, COM1, ...) are named so whatever their folder.
+  if (AbsolutePath(destination).starts_with("\\\\.\\")) return kNoRegularFile;
+  return std::nullopt;
+#else
+  struct stat status {};
+  if (lstat(destination.c_str(), &status) != 0) return std::nullopt;
+  if (S_ISDIR(status.st_mode)) return kFolder;
+  if (S_ISREG(status.st_mode) || S_ISLNK(status.st_mode)) return std::nullopt;
+  return kNoRegularFile;
+#endif
+}
+
 AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability, AtLink at_link)
     : target_(std::move(target)), durability_(durability) {
   const auto destination = DestinationOf(target_, at_link);
@@ -200,8 +217,8 @@ AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability, At
     return;
   }
   destination_ = *destination;
-  if (IsFolder(destination_) && !IsSymbolicLink(destination_)) {
-    error_ = "it is a folder";
+  if (auto unfit = UnfitDestination(destination_)) {
+    error_ = *unfit;
     return;
   }
   // Said plainly, rather than as the error that the system gives for the temporary name.
@@ -265,6 +282,10 @@ bool PutInPlace(const std::string& source, const std::string& target, AtLink at_
   const auto destination = DestinationOf(target, at_link);
   if (!destination) {
     if (reason != nullptr) *reason = LastSystemError();
+    return false;
+  }
+  if (auto unfit = UnfitDestination(*destination)) {
+    if (reason != nullptr) *reason = *unfit;
     return false;
   }
 #ifndef _WIN32
@@ -364,6 +385,9 @@ Expected<void> ReadyStagedFile([[maybe_unused]] const HeldFolder& folder,
 
 Expected<void> StagingFolder::PutInPlace(const std::string& destination) {
   // The destination is the file to replace: a link there is the caller's to follow or not.
+  if (auto unfit = UnfitDestination(destination)) {
+    return Failure("cannot write file " + destination + ": " + *unfit);
+  }
   if (auto ready = ReadyStagedFile(*held_, name_, file_, destination); !ready) return ready;
   std::string reason;
   if (!held_->MoveOut(name_, destination, &reason)) {

@@ -33,13 +33,19 @@ enum class AtLink { follow, replace };
 // does not end.
 std::optional<std::string> DestinationOf(const std::string& target, AtLink at_link);
 
+// Why the file `destination` (DestinationOf) cannot be replaced by a regular file: "it is a
+// folder", or "not a regular file" for a device, a FIFO or a socket (on Windows a device name).
+// Nothing for a regular file, a link (which a write replaces) or a name that is free.
+std::optional<std::string> UnfitDestination(const std::string& destination);
+
 // Writes a file beside its target and puts it in place only when it is complete, so that a
 // target is always either its old content or the whole new one. A symbolic link standing at the
 // target is followed or replaced, as `at_link` says.
 class AtomicFileWriter {
  public:
-  // A target whose path is too long for the system (PathTooLongToWrite) fails before anything is
-  // written. disk: the file is flushed to the device before the rename, and its folder after it.
+  // A target whose path is too long for the system (PathTooLongToWrite), or that is no regular
+  // file (UnfitDestination), fails before anything is written. disk: the file is flushed to the
+  // device before the rename, and its folder after it.
   using Durability = ::vsm::Durability;
 
   AtomicFileWriter(std::string target, Durability durability, AtLink at_link);
@@ -73,9 +79,10 @@ class AtomicFileWriter {
 };
 
 // Moves the complete file `source` over the file that a write to `target` replaces
-// (DestinationOf); the file takes that file's permission bits and owner (a new file's, when it
-// replaces a link), and is on the disk, name and all, on return. `source` must lie in that file's
-// folder. False, with `reason` set, when it cannot be done.
+// (DestinationOf), unless that is no regular file (UnfitDestination); the file takes that file's
+// permission bits and owner (a new file's, when it replaces a link), and is on the disk, name and
+// all, on return. `source` must lie in that file's folder. False, with `reason` set, when it
+// cannot be done.
 bool PutInPlace(const std::string& source, const std::string& target, AtLink at_link,
                 std::string* reason);
 

@@ -142,6 +142,8 @@ std::string FileIdentity(const std::string& name) {
   return identity;
 }
 
+std::string AbsolutePath(const std::string& name) { return FullPathName(name); }
+
 namespace {
 
 constexpr DWORD kHeldAccess = DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
@@ -598,6 +600,10 @@ HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
     id_ = other.id_;
   }
   return *this;
+}
+
+std::string AbsolutePath(const std::string& name) {
+  return IsAbsolutePath(name) ? name : WithTrailingSeparator(CurrentFolder()) + name;
 }
 
 std::optional<std::string> FinalTarget(const std::string& name) {

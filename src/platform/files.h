@@ -124,6 +124,9 @@ std::FILE* OpenForReading(const std::string& name);
 std::optional<std::string> ReadWholeFile(const std::string& name);
 // The process's current folder, without a trailing separator unless it is a root.
 std::string CurrentFolder();
+// `name` taken from the current folder when it is relative (on Windows also without "." and
+// ".."), as the system finds it.
+std::string AbsolutePath(const std::string& name);
 // The length of `name` as the system's path limit (kLongestPath) counts it: made whole (absolute;
 // on Windows also without "." and ".."), in characters of the form that the system's file
 // functions take (on Windows UTF-16, one per byte of a Windows-1252 name).
