@@ -14,8 +14,6 @@
 namespace vsm {
 namespace {
 
-constexpr const char* kLockFileName = "vrk-split-merge.lock";
-
 // A folder's name without its trailing separator (a root keeps it), as messages show it.
 std::string Shown(std::string folder) {
   while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
@@ -54,19 +52,24 @@ Expected<void> CheckWorkingFolders(const Settings& settings) {
   return {};
 }
 
+// Any lock but one that another tool holds would let a second tool in: one that cannot be taken at
+// all refuses the start as well.
 Expected<void> LockStartFolder(Session& session) {
   const Settings& settings = session.workspace.settings;
-  auto lock = FolderLock::Take(settings.WorkPath(kLockFileName));
+  const std::string work_folder = WorkingFolders(settings)[0];
+  auto lock = FolderLock::Take(settings.start_folder + work_folder);
   if (lock) {
     session.start_folder_lock.emplace(std::move(*lock));
-  } else if (lock.error().held_by_another) {
+    return {};
+  }
+  if (lock.error().held_by_another) {
     return Refusal(settings.start_folder,
                    "another vrk-split-merge is working in it; start again when that one has "
                    "ended");
   }
-  // A lock file that cannot be made at all (a folder no one may write) lets the tool start: it
-  // could not write anything there to mix with another's.
-  return {};
+  return Refusal(settings.start_folder,
+                 "its working folder " + work_folder +
+                     " cannot be locked against another vrk-split-merge: " + lock.error().reason);
 }
 
 // Removes what a run that was killed while it wrote left in `folder`: the temporaries of its
