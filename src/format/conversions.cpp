@@ -29,8 +29,14 @@ Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
 
   const std::string program = ConverterPath(settings, kToTextConverter);
   settings.converter_command = program + " " + source + " " + text_file;
+  // A converter cut short (killed with the tool, stopped, failed) may leave temporaries of its own
+  // beside the text form: the next start removes them.
+  workspace.journal.RecordProgramOutput(text_file);
   auto process = platform.StartProgram(program, {source, text_file});
-  if (!process) return Failure(NotStartedText(process.error()));
+  if (!process) {
+    workspace.journal.Forget(text_file);
+    return Failure(NotStartedText(process.error()));
+  }
 
   const auto limit = std::chrono::seconds(settings.converter_timeout_seconds);
   const auto deadline = platform.Now() + limit;
@@ -42,7 +48,10 @@ Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
       stopped = true;
     }
   }
-  if (!stopped && (*process)->ExitCode() == 0) return {};
+  if (!stopped && (*process)->ExitCode() == 0) {
+    workspace.journal.Forget(text_file);
+    return {};
+  }
   // Half-written or failed output must not be read as a channel list.
   RemoveFile(text_file);
   return Failure(stopped ? StoppedText(limit) : FailureText(**process));

@@ -225,7 +225,7 @@ Outcome WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_a
   // A saved text form is the user's file; intermediate ones in the work folder can be made again.
   const auto durability =
       converted ? AtomicFileWriter::Durability::cache : AtomicFileWriter::Durability::disk;
-  AtomicFileWriter file(files.text_file, durability, files.TextFileAtLink());
+  AtomicFileWriter file(files.text_file, durability, files.TextFileAtLink(), &workspace.journal);
   {
     ListWriter out(file);
     WriteSections(workspace, out, by_antenna);

@@ -84,6 +84,14 @@ std::FILE* CreateNewFile(const std::string& name, bool& exists, std::string& rea
 // A name that is taken is tried again with another random part, this many times in all.
 constexpr int kTemporaryNameTries = 100;
 
+void RecordFile(TemporaryJournal* journal, const std::string& file) {
+  if (journal != nullptr) journal->RecordFile(file);
+}
+
+void Forget(TemporaryJournal* journal, const std::string& name) {
+  if (journal != nullptr) journal->Forget(name);
+}
+
 int DescriptorOf(std::FILE* file) {
 #ifdef _WIN32
   return _fileno(file);
@@ -209,8 +217,9 @@ std::optional<std::string> UnfitDestination(const std::string& destination) {
 #endif
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability, AtLink at_link)
-    : target_(std::move(target)), durability_(durability) {
+AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability, AtLink at_link,
+                                   TemporaryJournal* journal)
+    : target_(std::move(target)), durability_(durability), journal_(journal) {
   const auto destination = DestinationOf(target_, at_link);
   if (!destination) {
     error_ = LastSystemError();
@@ -230,7 +239,9 @@ AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability, At
   for (int attempt = 0; file_ == nullptr && exists && attempt < kTemporaryNameTries; ++attempt) {
     exists = false;
     temporary_ = destination_ + "." + RandomPart() + ".tmp";
+    RecordFile(journal_, temporary_);
     file_ = CreateNewFile(temporary_, exists, error_);
+    if (file_ == nullptr) Forget(journal_, temporary_);
   }
   if (file_ == nullptr) return;
   error_.clear();
@@ -263,9 +274,10 @@ bool AtomicFileWriter::Commit() {
     error_ = "cannot replace the file";
   }
   if (!error_.empty()) {
-    RemoveFile(temporary_);
+    RemoveTemporary();
     return false;
   }
+  Forget(journal_, temporary_);
   return true;
 }
 
@@ -273,8 +285,12 @@ void AtomicFileWriter::Discard() {
   if (file_ != nullptr) {
     std::fclose(file_);
     file_ = nullptr;
-    RemoveFile(temporary_);
+    RemoveTemporary();
   }
+}
+
+void AtomicFileWriter::RemoveTemporary() {
+  if (RemoveFile(temporary_)) Forget(journal_, temporary_);
 }
 
 bool PutInPlace(const std::string& source, const std::string& target, AtLink at_link,
@@ -305,13 +321,17 @@ std::string StagingFolderNear(const std::string& destination, const std::string&
 
 }  // namespace
 
-Expected<StagingFolder> StagingFolder::Make(const std::string& destination, std::string_view name) {
+Expected<StagingFolder> StagingFolder::Make(const std::string& destination, std::string_view name,
+                                            TemporaryJournal* journal) {
   std::string reason;
   for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
     const std::string folder = StagingFolderNear(destination, RandomHex(kRandomDigits));
+    if (journal != nullptr) journal->RecordFolder(folder);
     if (auto held = HeldFolder::MakeNew(folder, &reason)) {
-      return StagingFolder(folder, name, std::move(*held));
+      if (journal != nullptr) journal->RecordFolderMade(folder, held->id());
+      return StagingFolder(folder, name, std::move(*held), journal);
     }
+    Forget(journal, folder);
     if (reason.empty()) continue;  // the name is taken
     return Failure("cannot create the folder " + folder + ": " + reason);
   }
@@ -323,17 +343,20 @@ std::string StagingFolder::PathFor(const std::string& destination, std::string_v
          std::string(name);
 }
 
-StagingFolder::StagingFolder(std::string folder, std::string_view name, HeldFolder held)
+StagingFolder::StagingFolder(std::string folder, std::string_view name, HeldFolder held,
+                             TemporaryJournal* journal)
     : folder_(std::move(folder)),
       file_(WithTrailingSeparator(folder_) + std::string(name)),
       name_(name),
-      held_(std::move(held)) {}
+      held_(std::move(held)),
+      journal_(journal) {}
 
 StagingFolder::StagingFolder(StagingFolder&& other) noexcept
     : folder_(std::exchange(other.folder_, {})),
       file_(std::exchange(other.file_, {})),
       name_(std::exchange(other.name_, {})),
-      held_(std::exchange(other.held_, std::nullopt)) {}
+      held_(std::exchange(other.held_, std::nullopt)),
+      journal_(other.journal_) {}
 
 StagingFolder& StagingFolder::operator=(StagingFolder&& other) noexcept {
   if (this != &other) {
@@ -342,6 +365,7 @@ StagingFolder& StagingFolder::operator=(StagingFolder&& other) noexcept {
     file_ = std::exchange(other.file_, {});
     name_ = std::exchange(other.name_, {});
     held_ = std::exchange(other.held_, std::nullopt);
+    journal_ = other.journal_;
   }
   return *this;
 }
@@ -350,7 +374,7 @@ StagingFolder::~StagingFolder() { Remove(); }
 
 void StagingFolder::Remove() {
   if (folder_.empty()) return;
-  if (held_) held_->Remove();
+  if (held_ && held_->Remove()) Forget(journal_, folder_);
   held_.reset();
   folder_.clear();
 }
@@ -396,9 +420,39 @@ Expected<void> StagingFolder::PutInPlace(const std::string& destination) {
   return {};
 }
 
+namespace {
+
+void RemoveTemporariesBeside(const std::string& output) {
+  const std::string folder(FolderPart(output));
+  for (const std::string& name : FolderEntries(folder).value_or(std::vector<std::string>{})) {
+    const std::string path = folder + name;
+    if (TemporaryTargetOf(name) == FilePart(output) && !IsFolder(path)) RemoveFile(path);
+  }
+}
+
+}  // namespace
+
+void RemoveLeftTemporaries(const std::vector<JournalEntry>& entries) {
+  for (const JournalEntry& entry : entries) {
+    const std::string_view name = FilePart(entry.path);
+    if (entry.kind == JournalEntry::Kind::file) {
+      if (TemporaryTargetOf(name)) RemoveFile(entry.path);  // a link there goes as a link
+    } else if (entry.kind == JournalEntry::Kind::program_output) {
+      RemoveTemporariesBeside(entry.path);
+    } else if (!IsStagingFolderName(name)) {
+      continue;
+    } else if (!entry.id) {
+      RemoveEmptyFolder(entry.path);
+    } else if (auto held = HeldFolder::Open(entry.path); held && held->id() == *entry.id) {
+      held->Remove();
+    }
+  }
+}
+
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,
-                         AtomicFileWriter::Durability durability, AtLink at_link) {
-  AtomicFileWriter writer(target, durability, at_link);
+                         AtomicFileWriter::Durability durability, AtLink at_link,
+                         TemporaryJournal* journal) {
+  AtomicFileWriter writer(target, durability, at_link, journal);
   writer.Write(content);
   if (writer.Commit()) return true;
   if (reason != nullptr) *reason = writer.error();

@@ -26,6 +26,8 @@
 #include "platform/folder_lock.h"
 #include "platform/paths.h"
 #include "platform/system_platform.h"
+#include "platform/temporary_journal.h"
+#include "session/startup.h"
 #include "session/version.h"
 #include "system_names.h"
 #include "workspace_fixture.h"
@@ -182,9 +184,9 @@ const std::string kCaptionsSetBack =
            "caption\tsplit_button\tSplit per antenna"});
 
 // The files of the tool's own in the work folder `work` ("/" between folders, as EverythingBelow
-// gives them): on Windows the file that it holds as its lock.
-std::vector<std::string> ToolsOwnFilesIn([[maybe_unused]] const std::string& work) {
-  std::vector<std::string> files;
+// gives them): the journal of its temporaries, and on Windows the file that it holds as its lock.
+std::vector<std::string> ToolsOwnFilesIn(const std::string& work) {
+  std::vector<std::string> files{work + "/" + kTemporaryJournalName};
 #ifdef _WIN32
   files.push_back(work + "/" + FolderLock::kLockFileName);
 #endif
@@ -609,38 +611,69 @@ TEST_F(HeadlessTest, ALinkAtTheLockFilesNameLeadsNowhere) {
 }
 #endif
 
-// A run killed while it wrote leaves temporaries; the next start removes those of the tool's own
-// kinds from the working folders and beside the scripts, and nothing of the user's.
+// A run killed while it wrote leaves temporaries, each named in its journal before it was made;
+// the next start removes those that still have the tool's shape, wherever they are, and nothing
+// else: not the user's files and folders that look like the tool's, not a folder that took the
+// place of a staging folder, not what a link leads to.
 TEST_F(HeadlessTest, StartUpRemovesTheTemporariesOfAKilledRunAndNothingElse) {
-  const std::vector<std::string> left = {"VrkWork/a.vrk.txt.0123456789abcdef.tmp",
-                                         "VrkWork/ANTENNA.txt.fedcba9876543210.tmp",
-                                         "VrkResult/.vsm1a2/Astra.vrk",
-                                         "VrkKeep/sat_position.txt.00112233445566aa.tmp",
-                                         "antenna_list.txt.99887766554433bb.tmp",
-                                         "provider_list.txt.0000000000000000.tmp",
-                                         ".vsmfff/merged.vrk"};
+  const std::vector<std::string> left_files = {
+      "VrkWork/a.vrk.txt.0123456789abcdef.tmp", "VrkKeep/sat_position.txt.00112233445566aa.tmp",
+      "antenna_list.txt.99887766554433bb.tmp", "sub/o.txt.fedcba9876543210.tmp"};
+  // What a converter that was killed with the tool left beside the text form it wrote.
+  const std::string converters = "VrkWork/east.vrk.txt.00aa11bb22cc33dd.tmp";
+  const std::vector<std::string> left_folders = {"VrkResult/.vsm1a2", "sub/.vsm0b3"};
   const std::vector<std::string> users = {"merged.txt.0123456789abcdef.tmp",
-                                          "notes.tmp",
-                                          "VrkWork/notes.tmp",
-                                          "VrkWork/b.vrk.txt.0123456789ABCDEF.tmp",
-                                          "VrkResult/Astra.vrk.0123.tmp",
-                                          "VrkResult/.vsmxyz/mine.vrk",
-                                          ".vsm12/mine.vrk",
-                                          ".vsm0a1",
-                                          "VrkResult/.vsmabc",
-                                          "VrkKeep/ANTENNA.txt"};
-  for (const auto* names : {&left, &users}) {
+                                          "VrkKeep/mytable.0123456789abcdef.tmp",
+                                          ".vsm0a2/mydata.txt",
+                                          "VrkKeep/.vsmfff/mine.txt",
+                                          ".vsm0a2f/mine.vrk",
+                                          "VrkWork/notes.txt",
+                                          ".vsm0d5/mine.txt",
+                                          "VrkWork/west.vrk.txt.00aa11bb22cc33dd.tmp"};
+  const TempFolder elsewhere;
+  WriteFile(elsewhere / "theirs.txt", "x");
+  for (const auto* names : {&left_files, &users}) {
     for (const std::string& name : *names) {
       std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
       WriteFile(Path(name), "x");
     }
   }
+  WriteFile(Path(converters), "x");
+  {
+    TemporaryJournal journal;
+    ASSERT_TRUE(journal.Open(Path("VrkWork/") + kTemporaryJournalName));
+    for (const std::string& name : left_files) journal.RecordFile(Path(name));
+    for (const std::string& name : left_folders) {
+      std::filesystem::create_directories(Path(name));
+      WriteFile(Path(name + "/o.vrk"), "x");
+      journal.RecordFolderMade(Path(name), HeldFolder::Open(Path(name))->id());
+    }
+    journal.RecordProgramOutput(Path("VrkWork/east.vrk.txt"));
+    journal.RecordFile(Path("VrkWork/notes.txt"));  // named, but no writer's temporary
+    journal.RecordFolderMade(Path(".vsm0d5"), HeldFolder::Open(elsewhere.path())->id());
+#ifndef _WIN32
+    // A staging folder of the killed run that someone replaced by a link to their folder.
+    CreateFolder(Path("VrkResult/.vsm2c3"));
+    journal.RecordFolderMade(Path("VrkResult/.vsm2c3"),
+                             HeldFolder::Open(Path("VrkResult/.vsm2c3"))->id());
+    RemoveEmptyFolder(Path("VrkResult/.vsm2c3"));
+    std::filesystem::create_directory_symlink(elsewhere.path(), Path("VrkResult/.vsm2c3"));
+    std::filesystem::create_directory_symlink(elsewhere.path(), Path(".vsm1b2"));
+#endif
+  }
   const RunResult run = Run({"--run", "missing.txt"});
   EXPECT_EQ(run.exit_code, 1);
-  for (const std::string& name : left) EXPECT_FALSE(Exists(Path(name))) << name;
-  EXPECT_FALSE(Exists(Path("VrkResult/.vsm1a2")));
-  EXPECT_FALSE(Exists(Path(".vsmfff")));
+  for (const auto* names : {&left_files, &left_folders}) {
+    for (const std::string& name : *names) EXPECT_FALSE(IsPresent(Path(name))) << name;
+  }
+  EXPECT_FALSE(IsPresent(Path(converters)));
   for (const std::string& name : users) EXPECT_EQ(ReadFile(Path(name)), "x") << name;
+  EXPECT_EQ(ReadFile(elsewhere / "theirs.txt"), "x");
+#ifndef _WIN32
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("VrkResult/.vsm2c3")));
+  EXPECT_TRUE(std::filesystem::is_symlink(Path(".vsm1b2")));
+#endif
+  EXPECT_TRUE(TemporaryJournal::Read(Path("VrkWork/") + kTemporaryJournalName).empty());
 }
 
 #ifndef _WIN32

@@ -511,7 +511,8 @@ TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPu
   WriteFile(target, "earlier");
   for (const char* content : {"first", "second", "third"}) {
     // The same process and the same place in memory each time.
-    auto* writer = new (place) AtomicFileWriter(target, Durability::cache, AtLink::replace);
+    auto* writer =
+        new (place) AtomicFileWriter(target, Durability::cache, AtLink::replace, nullptr);
     writer->Write(content);
     writer->WriteLine(" and more");
     EXPECT_EQ(ReadFile(target), "earlier");
@@ -529,7 +530,7 @@ TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPu
     WriteFile(target, "earlier");
   }
   // A writer that ends without a commit leaves the target as it was and no temporary file.
-  { AtomicFileWriter(target, Durability::cache, AtLink::replace).Write("lost"); }
+  { AtomicFileWriter(target, Durability::cache, AtLink::replace, nullptr).Write("lost"); }
   EXPECT_EQ(ReadFile(target), "earlier");
   EXPECT_TRUE(TemporariesOf(target).empty());
   std::sort(names.begin(), names.end());
@@ -552,7 +553,7 @@ TEST(StagingFolderTest, RemovesItsOwnFolderWhateverTookItsPlace) {
     std::string staged;
     bool swapped = false;
     {
-      auto staging = StagingFolder::Make(folder / "out.vrk", "out.vrk");
+      auto staging = StagingFolder::Make(folder / "out.vrk", "out.vrk", nullptr);
       ASSERT_TRUE(staging) << staging.error();
       staged = fs::path(staging->file()).parent_path().string();
       // What a converter may leave: its file, a folder of its own, a link (never followed).
