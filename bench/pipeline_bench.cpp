@@ -173,7 +173,7 @@ double CopyFloor(const std::vector<std::string>& inputs, const std::vector<Floor
   std::size_t number = 0;
   for (const FloorOutput& output : outputs) {
     AtomicFileWriter file((floor_folder / (std::to_string(number++) + ".txt")).string(),
-                          output.durability, AtLink::replace);
+                          output.durability, AtLink::replace, /*journal=*/nullptr);
     LineCursor cursor(output.content);
     for (std::string_view line; cursor.Next(line);) file.WriteLine(line);
     if (!file.Commit()) throw std::runtime_error("floor cannot write: " + file.error());

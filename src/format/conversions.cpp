@@ -34,8 +34,14 @@ Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
   const std::vector<std::string> arguments = {AsProgramArgument(source),
                                               AsProgramArgument(text_file)};
   settings.converter_command = program + " " + arguments[0] + " " + arguments[1];
+  // A converter cut short (killed with the tool, stopped, failed) may leave temporaries of its own
+  // beside the text form: the next start removes them.
+  workspace.journal.RecordProgramOutput(text_file);
   auto process = platform.StartProgram(program, arguments);
-  if (!process) return Failure(NotStartedText(process.error()));
+  if (!process) {
+    workspace.journal.Forget(text_file);
+    return Failure(NotStartedText(process.error()));
+  }
 
   const auto limit = std::chrono::seconds(settings.converter_timeout_seconds);
   const auto deadline = platform.Now() + limit;
@@ -47,7 +53,10 @@ Expected<void> ConvertToText(Workspace& workspace, const std::string& source,
       stopped = true;
     }
   }
-  if (!stopped && (*process)->ExitCode() == 0) return {};
+  if (!stopped && (*process)->ExitCode() == 0) {
+    workspace.journal.Forget(text_file);
+    return {};
+  }
   // Half-written or failed output must not be read as a channel list.
   RemoveFile(text_file);
   return Failure(stopped ? StoppedText(limit) : FailureText(**process));

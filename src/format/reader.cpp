@@ -115,7 +115,7 @@ class AntennaDump {
   explicit AntennaDump(Workspace& workspace) : workspace_(workspace) {}
   void Open() {
     writer_.emplace(workspace_.settings.WorkPath(kAntennaFileName),
-                    AtomicFileWriter::Durability::cache, AtLink::replace);
+                    AtomicFileWriter::Durability::cache, AtLink::replace, &workspace_.journal);
   }
   void Write(std::string_view line) {
     if (writer_) writer_->WriteLine(line);

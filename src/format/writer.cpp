@@ -203,6 +203,9 @@ Expected<std::string, Message> ConversionDestination(const Settings& settings,
                                                      const ListFiles& files) {
   const auto destination = DestinationOf(files.target, files.target_at_link);
   if (!destination) return Unexpected<Message>{CannotWrite(files.target, LastSystemError())};
+  if (auto unfit = UnfitDestination(*destination)) {
+    return Unexpected<Message>{CannotWrite(files.target, *unfit)};
+  }
   std::vector<std::string> written = {StagingFolder::PathFor(*destination, FilePart(files.target))};
   if (files.verification == Verification::read_back) {
     written.push_back(ReadBackPath(settings, files.target));
@@ -229,7 +232,7 @@ Outcome WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_a
   // A saved text form is the user's file; intermediate ones in the work folder can be made again.
   const auto durability =
       converted ? AtomicFileWriter::Durability::cache : AtomicFileWriter::Durability::disk;
-  AtomicFileWriter file(files.text_file, durability, files.TextFileAtLink());
+  AtomicFileWriter file(files.text_file, durability, files.TextFileAtLink(), &workspace.journal);
   {
     ListWriter out(file);
     WriteSections(workspace, out, by_antenna);

@@ -27,7 +27,8 @@ struct ListFiles {
 // favourites follow the antenna selection, otherwise the services' kept mark. Not done, with the
 // box of a write that failed, when the text form could not be written (nothing is converted then),
 // or when the target cannot be converted there at all (nothing is written then): a chain of links
-// that never ends, a path too long for the system (also for its read-back).
+// that never ends, a target that is no regular file (UnfitDestination), a path too long for the
+// system (also for its read-back).
 Outcome WriteChannelList(Workspace& workspace, const ListFiles& files, bool by_antenna);
 
 // One record as its line, without the line end.

@@ -16,7 +16,7 @@ std::size_t ConversionsAtOnce() { return 2 * std::max(1u, std::thread::hardware_
 }  // namespace
 
 Workspace::Workspace(Platform& platform_in, std::string start_folder)
-    : platform(platform_in), conversions(ConversionsAtOnce()) {
+    : platform(platform_in), conversions(ConversionsAtOnce(), &journal) {
   settings.start_folder = WithTrailingSeparator(std::move(start_folder));
 }
 

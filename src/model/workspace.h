@@ -8,6 +8,7 @@
 #include "model/settings.h"
 #include "platform/platform.h"
 #include "platform/program_queue.h"
+#include "platform/temporary_journal.h"
 
 namespace vsm {
 
@@ -38,6 +39,10 @@ class Workspace {
   Options options;
   Settings settings;
   KeptChains kept;
+  // The temporaries that exist, which start-up opens once it holds the lock on the start folder;
+  // before that it records nothing. Declared before the conversions, whose staging folders it
+  // names.
+  TemporaryJournal journal;
   ProgramQueue conversions;
   bool script_running = false;
 

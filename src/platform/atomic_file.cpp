@@ -84,6 +84,14 @@ std::FILE* CreateNewFile(const std::string& name, bool& exists, std::string& rea
 // A name that is taken is tried again with another random part, this many times in all.
 constexpr int kTemporaryNameTries = 100;
 
+void RecordFile(TemporaryJournal* journal, const std::string& file) {
+  if (journal != nullptr) journal->RecordFile(file);
+}
+
+void Forget(TemporaryJournal* journal, const std::string& name) {
+  if (journal != nullptr) journal->Forget(name);
+}
+
 int DescriptorOf(std::FILE* file) {
 #ifdef _WIN32
   return _fileno(file);
@@ -192,16 +200,34 @@ std::optional<std::string> DestinationOf(const std::string& target, AtLink at_li
   return at_link == AtLink::follow ? FinalTarget(target) : std::optional<std::string>(target);
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability, AtLink at_link)
-    : target_(std::move(target)), durability_(durability) {
+std::optional<std::string> UnfitDestination(const std::string& destination) {
+  constexpr const char* kFolder = "it is a folder";
+  constexpr const char* kNoRegularFile = "not a regular file";
+#ifdef _WIN32
+  if (IsFolder(destination)) return kFolder;
+  // The system's devices (NUL, CON, COM1, ...) are named so whatever their folder.
+  if (AbsolutePath(destination).starts_with("\\\\.\\")) return kNoRegularFile;
+  return std::nullopt;
+#else
+  struct stat status {};
+  if (lstat(destination.c_str(), &status) != 0) return std::nullopt;
+  if (S_ISDIR(status.st_mode)) return kFolder;
+  if (S_ISREG(status.st_mode) || S_ISLNK(status.st_mode)) return std::nullopt;
+  return kNoRegularFile;
+#endif
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability, AtLink at_link,
+                                   TemporaryJournal* journal)
+    : target_(std::move(target)), durability_(durability), journal_(journal) {
   const auto destination = DestinationOf(target_, at_link);
   if (!destination) {
     error_ = LastSystemError();
     return;
   }
   destination_ = *destination;
-  if (IsFolder(destination_) && !IsSymbolicLink(destination_)) {
-    error_ = "it is a folder";
+  if (auto unfit = UnfitDestination(destination_)) {
+    error_ = *unfit;
     return;
   }
   // Said plainly, rather than as the error that the system gives for the temporary name.
@@ -213,7 +239,9 @@ AtomicFileWriter::AtomicFileWriter(std::string target, Durability durability, At
   for (int attempt = 0; file_ == nullptr && exists && attempt < kTemporaryNameTries; ++attempt) {
     exists = false;
     temporary_ = destination_ + "." + RandomPart() + ".tmp";
+    RecordFile(journal_, temporary_);
     file_ = CreateNewFile(temporary_, exists, error_);
+    if (file_ == nullptr) Forget(journal_, temporary_);
   }
   if (file_ == nullptr) return;
   error_.clear();
@@ -246,9 +274,10 @@ bool AtomicFileWriter::Commit() {
     error_ = "cannot replace the file";
   }
   if (!error_.empty()) {
-    RemoveFile(temporary_);
+    RemoveTemporary();
     return false;
   }
+  Forget(journal_, temporary_);
   return true;
 }
 
@@ -256,8 +285,12 @@ void AtomicFileWriter::Discard() {
   if (file_ != nullptr) {
     std::fclose(file_);
     file_ = nullptr;
-    RemoveFile(temporary_);
+    RemoveTemporary();
   }
+}
+
+void AtomicFileWriter::RemoveTemporary() {
+  if (RemoveFile(temporary_)) Forget(journal_, temporary_);
 }
 
 bool PutInPlace(const std::string& source, const std::string& target, AtLink at_link,
@@ -265,6 +298,10 @@ bool PutInPlace(const std::string& source, const std::string& target, AtLink at_
   const auto destination = DestinationOf(target, at_link);
   if (!destination) {
     if (reason != nullptr) *reason = LastSystemError();
+    return false;
+  }
+  if (auto unfit = UnfitDestination(*destination)) {
+    if (reason != nullptr) *reason = *unfit;
     return false;
   }
 #ifndef _WIN32
@@ -284,13 +321,17 @@ std::string StagingFolderNear(const std::string& destination, const std::string&
 
 }  // namespace
 
-Expected<StagingFolder> StagingFolder::Make(const std::string& destination, std::string_view name) {
+Expected<StagingFolder> StagingFolder::Make(const std::string& destination, std::string_view name,
+                                            TemporaryJournal* journal) {
   std::string reason;
   for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
     const std::string folder = StagingFolderNear(destination, RandomHex(kRandomDigits));
-    if (CreateNewFolder(folder, &reason)) {
-      return StagingFolder(folder, WithTrailingSeparator(folder) + std::string(name));
+    if (journal != nullptr) journal->RecordFolder(folder);
+    if (auto held = HeldFolder::MakeNew(folder, &reason)) {
+      if (journal != nullptr) journal->RecordFolderMade(folder, held->id());
+      return StagingFolder(folder, name, std::move(*held), journal);
     }
+    Forget(journal, folder);
     if (reason.empty()) continue;  // the name is taken
     return Failure("cannot create the folder " + folder + ": " + reason);
   }
@@ -302,35 +343,116 @@ std::string StagingFolder::PathFor(const std::string& destination, std::string_v
          std::string(name);
 }
 
+StagingFolder::StagingFolder(std::string folder, std::string_view name, HeldFolder held,
+                             TemporaryJournal* journal)
+    : folder_(std::move(folder)),
+      file_(WithTrailingSeparator(folder_) + std::string(name)),
+      name_(name),
+      held_(std::move(held)),
+      journal_(journal) {}
+
 StagingFolder::StagingFolder(StagingFolder&& other) noexcept
-    : folder_(std::exchange(other.folder_, {})), file_(std::exchange(other.file_, {})) {}
+    : folder_(std::exchange(other.folder_, {})),
+      file_(std::exchange(other.file_, {})),
+      name_(std::exchange(other.name_, {})),
+      held_(std::exchange(other.held_, std::nullopt)),
+      journal_(other.journal_) {}
 
 StagingFolder& StagingFolder::operator=(StagingFolder&& other) noexcept {
   if (this != &other) {
-    if (!folder_.empty()) RemoveFolderTree(folder_);
+    Remove();
     folder_ = std::exchange(other.folder_, {});
     file_ = std::exchange(other.file_, {});
+    name_ = std::exchange(other.name_, {});
+    held_ = std::exchange(other.held_, std::nullopt);
+    journal_ = other.journal_;
   }
   return *this;
 }
 
-StagingFolder::~StagingFolder() {
-  if (!folder_.empty()) RemoveFolderTree(folder_);
+StagingFolder::~StagingFolder() { Remove(); }
+
+void StagingFolder::Remove() {
+  if (folder_.empty()) return;
+  if (held_ && held_->Remove()) Forget(journal_, folder_);
+  held_.reset();
+  folder_.clear();
 }
 
+namespace {
+
+constexpr const char* kEndedWithoutFile = "it ended without writing the file";
+
+// Checks that the program left a regular file `name` in the staging folder and gives it what the
+// file that it replaces has (TakeOverOwnerAndMode); taken through the folder's handle on POSIX.
+Expected<void> ReadyStagedFile([[maybe_unused]] const HeldFolder& folder,
+                               [[maybe_unused]] const std::string& name, const std::string& file,
+                               [[maybe_unused]] const std::string& destination) {
+#ifdef _WIN32
+  if (!IsRegularFile(file)) return Failure(kEndedWithoutFile);
+  return {};
+#else
+  const int staged =
+      openat(folder.descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat status {};
+  const bool regular = staged >= 0 && fstat(staged, &status) == 0 && S_ISREG(status.st_mode);
+  const bool ready = regular && TakeOverOwnerAndMode(staged, destination);
+  const std::string reason = ready ? std::string() : LastSystemError();
+  if (staged >= 0) close(staged);
+  if (!regular) return Failure(kEndedWithoutFile);
+  if (!ready) return Failure("cannot write file " + file + ": " + reason);
+  return {};
+#endif
+}
+
+}  // namespace
+
 Expected<void> StagingFolder::PutInPlace(const std::string& destination) {
-  std::string reason;
-  if (!IsRegularFile(file_)) return Failure("it ended without writing the file");
   // The destination is the file to replace: a link there is the caller's to follow or not.
-  if (!vsm::PutInPlace(file_, destination, AtLink::replace, &reason)) {
+  if (auto unfit = UnfitDestination(destination)) {
+    return Failure("cannot write file " + destination + ": " + *unfit);
+  }
+  if (auto ready = ReadyStagedFile(*held_, name_, file_, destination); !ready) return ready;
+  std::string reason;
+  if (!held_->MoveOut(name_, destination, &reason)) {
     return Failure("cannot write file " + destination + ": " + reason);
   }
   return {};
 }
 
+namespace {
+
+void RemoveTemporariesBeside(const std::string& output) {
+  const std::string folder(FolderPart(output));
+  for (const std::string& name : FolderEntries(folder).value_or(std::vector<std::string>{})) {
+    const std::string path = folder + name;
+    if (TemporaryTargetOf(name) == FilePart(output) && !IsFolder(path)) RemoveFile(path);
+  }
+}
+
+}  // namespace
+
+void RemoveLeftTemporaries(const std::vector<JournalEntry>& entries) {
+  for (const JournalEntry& entry : entries) {
+    const std::string_view name = FilePart(entry.path);
+    if (entry.kind == JournalEntry::Kind::file) {
+      if (TemporaryTargetOf(name)) RemoveFile(entry.path);  // a link there goes as a link
+    } else if (entry.kind == JournalEntry::Kind::program_output) {
+      RemoveTemporariesBeside(entry.path);
+    } else if (!IsStagingFolderName(name)) {
+      continue;
+    } else if (!entry.id) {
+      RemoveEmptyFolder(entry.path);
+    } else if (auto held = HeldFolder::Open(entry.path); held && held->id() == *entry.id) {
+      held->Remove();
+    }
+  }
+}
+
 bool WriteFileAtomically(const std::string& target, std::string_view content, std::string* reason,
-                         AtomicFileWriter::Durability durability, AtLink at_link) {
-  AtomicFileWriter writer(target, durability, at_link);
+                         AtomicFileWriter::Durability durability, AtLink at_link,
+                         TemporaryJournal* journal) {
+  AtomicFileWriter writer(target, durability, at_link, journal);
   writer.Write(content);
   if (writer.Commit()) return true;
   if (reason != nullptr) *reason = writer.error();

@@ -70,25 +70,6 @@ std::optional<std::vector<std::string>> FolderEntries(const std::string& folder)
   return names;
 }
 
-bool RemoveFolderTree(const std::string& folder) {
-  const auto names = FolderEntries(folder);
-  if (!names) return false;
-  bool removed = true;
-  for (const std::string& name : *names) {
-    const std::string path = WithTrailingSeparator(folder) + name;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    // A junction or a linked folder is removed itself, not what it leads to.
-    const bool is_folder = attributes != INVALID_FILE_ATTRIBUTES &&
-                           (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    removed = (is_folder                                 ? RemoveFolderTree(path)
-               : (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveEmptyFolder(path)
-                                                         : RemoveFile(path)) &&
-              removed;
-  }
-  return RemoveEmptyFolder(folder) && removed;
-}
-
 bool ChangeCurrentFolder(const std::string& name, std::string* reason) {
   if (SetCurrentDirectoryA(name.c_str())) return true;
   if (reason != nullptr) *reason = LastSystemError();
@@ -159,6 +140,166 @@ std::string FileIdentity(const std::string& name) {
   // The letter case of the ANSI code page, as the file systems of Windows ignore it.
   if (!identity.empty()) CharUpperBuffA(identity.data(), static_cast<DWORD>(identity.size()));
   return identity;
+}
+
+std::string AbsolutePath(const std::string& name) { return FullPathName(name); }
+
+namespace {
+
+constexpr DWORD kHeldAccess = DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kHeldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;  // no one may delete or rename
+constexpr DWORD kItselfFlags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+
+// Opens `name` itself, a link as the link, so that no one can rename or delete it while it is open.
+HANDLE OpenItself(const std::string& name) {
+  return CreateFileA(name.c_str(), kHeldAccess, kHeldSharing, nullptr, OPEN_EXISTING, kItselfFlags,
+                     nullptr);
+}
+
+std::wstring Wide(const std::string& name) {
+  const int size = static_cast<int>(name.size());
+  std::wstring wide(
+      static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0)),
+      L'\0');
+  MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), static_cast<int>(wide.size()));
+  return wide;
+}
+
+bool IsRealFolder(const BY_HANDLE_FILE_INFORMATION& info) {
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+NodeId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber,
+          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+std::optional<std::vector<std::wstring>> EntriesThrough(HANDLE folder) {
+  std::vector<std::uint64_t> buffer(8192);  // aligned as the records must be
+  const DWORD size = static_cast<DWORD>(buffer.size() * sizeof buffer[0]);
+  std::vector<std::wstring> names;
+  for (auto kind = FileFullDirectoryRestartInfo;
+       GetFileInformationByHandleEx(folder, kind, buffer.data(), size);
+       kind = FileFullDirectoryInfo) {
+    const char* record = reinterpret_cast<const char*>(buffer.data());
+    for (const FILE_FULL_DIR_INFO* entry = nullptr;; record += entry->NextEntryOffset) {
+      entry = reinterpret_cast<const FILE_FULL_DIR_INFO*>(record);
+      const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(WCHAR));
+      if (name != L"." && name != L"..") names.push_back(name);
+      if (entry->NextEntryOffset == 0) break;
+    }
+  }
+  if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
+  return names;
+}
+
+// The names in the folder that `held` holds, read through a handle of their own, opened by `path`
+// and checked to be that folder: a search by name is refused while the folder is held without
+// delete sharing, and wine reads a handle's listing only once.
+std::optional<std::vector<std::wstring>> EntriesOf(HANDLE held, const std::wstring& path) {
+  HANDLE listing =
+      CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  kItselfFlags, nullptr);
+  if (listing == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION held_info, listing_info;
+  std::optional<std::vector<std::wstring>> names;
+  if (GetFileInformationByHandle(held, &held_info) &&
+      GetFileInformationByHandle(listing, &listing_info) && IdOf(held_info) == IdOf(listing_info)) {
+    names = EntriesThrough(listing);
+  }
+  CloseHandle(listing);
+  return names;
+}
+
+// Marks what `handle` holds to be deleted when it is closed: the file, the empty folder or the
+// link itself, whatever its name leads to by then.
+bool DeleteThroughHandle(HANDLE handle) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// Removes what the folder open as `folder`, named `path`, holds: each entry opened itself, a
+// folder emptied the same way, a link (a junction too) removed as the link.
+bool EmptyFolderThrough(HANDLE folder, const std::wstring& path) {
+  const auto names = EntriesOf(folder, path);
+  bool emptied = names.has_value();
+  for (const std::wstring& name : names.value_or(std::vector<std::wstring>{})) {
+    const std::wstring entry_path = path + L"\\" + name;
+    HANDLE entry = CreateFileW(entry_path.c_str(), kHeldAccess, kHeldSharing, nullptr,
+                               OPEN_EXISTING, kItselfFlags, nullptr);
+    if (entry == INVALID_HANDLE_VALUE) {
+      emptied = false;
+      continue;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool is_folder = GetFileInformationByHandle(entry, &info) && IsRealFolder(info);
+    const bool inner_emptied = !is_folder || EmptyFolderThrough(entry, entry_path);
+    emptied = DeleteThroughHandle(entry) && inner_emptied && emptied;
+    CloseHandle(entry);
+  }
+  return emptied;
+}
+
+}  // namespace
+
+std::optional<HeldFolder> HeldFolder::Open(const std::string& name) {
+  HANDLE handle = OpenItself(name);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info) || !IsRealFolder(info)) {
+    CloseHandle(handle);
+    return std::nullopt;
+  }
+  return HeldFolder(handle, name, IdOf(info));
+}
+
+std::optional<HeldFolder> HeldFolder::MakeNew(const std::string& name, std::string* reason) {
+  if (!CreateNewFolder(name, reason)) return std::nullopt;
+  auto held = Open(name);
+  // Someone who put a folder of theirs in its place at once would have the tool fill and remove it.
+  if (!held ||
+      !EntriesOf(held->handle_, Wide(name)).value_or(std::vector<std::wstring>{L"?"}).empty()) {
+    if (reason != nullptr) *reason = "it was replaced as it was made";
+    return std::nullopt;
+  }
+  return held;
+}
+
+bool HeldFolder::Remove() {
+  if (handle_ == nullptr) return false;
+  const bool emptied = EmptyFolderThrough(handle_, Wide(path_));
+  const bool removed = DeleteThroughHandle(handle_) && emptied;
+  Close();
+  return removed;
+}
+
+bool HeldFolder::MoveOut(std::string_view name, const std::string& target,
+                         std::string* reason) const {
+  return ReplaceFile(WithTrailingSeparator(path_) + std::string(name), target, reason,
+                     Durability::disk);
+}
+
+void HeldFolder::Close() {
+  if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
+}
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)),
+      path_(std::move(other.path_)),
+      id_(other.id_) {}
+
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, nullptr);
+    path_ = std::move(other.path_);
+    id_ = other.id_;
+  }
+  return *this;
 }
 
 std::size_t PathLength(const std::string& name) {
@@ -257,18 +398,6 @@ std::optional<std::vector<std::string>> FolderEntries(const std::string& folder)
   return names;
 }
 
-bool RemoveFolderTree(const std::string& folder) {
-  struct stat status {};
-  if (lstat(folder.c_str(), &status) != 0) return errno == ENOENT;
-  if (!S_ISDIR(status.st_mode)) return RemoveFile(folder);  // a link is removed, not followed
-  const auto names = FolderEntries(folder);
-  bool removed = names.has_value();
-  for (const std::string& name : names.value_or(std::vector<std::string>{})) {
-    removed = RemoveFolderTree(WithTrailingSeparator(folder) + name) && removed;
-  }
-  return RemoveEmptyFolder(folder) && removed;
-}
-
 bool ChangeCurrentFolder(const std::string& name, std::string* reason) {
   if (chdir(name.c_str()) == 0) return true;
   if (reason != nullptr) *reason = LastSystemError();
@@ -324,6 +453,159 @@ bool ReplaceFile(const std::string& source, const std::string& target, std::stri
   return replaced;
 }
 
+namespace {
+
+NodeId IdOf(const struct stat& status) {
+  return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+// The folder that holds `name` ("." for none) and the name in it, without separators at its end.
+std::pair<std::string, std::string> ParentAndLeaf(std::string name) {
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  const auto slash = name.rfind('/');
+  if (slash == std::string::npos) return {".", name};
+  return {slash == 0 ? "/" : name.substr(0, slash), name.substr(slash + 1)};
+}
+
+int OpenParent(const std::string& parent) {
+  return open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// The folder `name` in the folder open as `parent`, never one that a link there leads to.
+int OpenFolderAt(int parent, const char* name) {
+  return openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+
+std::optional<std::vector<std::string>> EntriesAt(int folder) {
+  // A descriptor of its own: reading the folder moves the position of the one it was opened as.
+  const int listed = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listed < 0) return std::nullopt;
+  DIR* listing = fdopendir(listed);
+  if (listing == nullptr) {
+    close(listed);
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  closedir(listing);
+  return names;
+}
+
+bool EmptyFolderAt(int folder);
+
+// A folder is emptied through its own descriptor and then removed; anything else, a link above
+// all, loses its name and nothing more.
+bool RemoveEntryAt(int folder, const std::string& name) {
+  const int inner = OpenFolderAt(folder, name.c_str());
+  if (inner < 0) return unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT;
+  const bool emptied = EmptyFolderAt(inner);
+  close(inner);
+  return unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0 && emptied;
+}
+
+bool EmptyFolderAt(int folder) {
+  const auto names = EntriesAt(folder);
+  bool emptied = names.has_value();
+  for (const std::string& name : names.value_or(std::vector<std::string>{})) {
+    emptied = RemoveEntryAt(folder, name) && emptied;
+  }
+  return emptied;
+}
+
+}  // namespace
+
+std::optional<HeldFolder> HeldFolder::Open(const std::string& name) {
+  auto [parent_name, leaf] = ParentAndLeaf(name);
+  const int parent = OpenParent(parent_name);
+  if (parent < 0) return std::nullopt;
+  const int folder = OpenFolderAt(parent, leaf.c_str());
+  struct stat status {};
+  if (folder < 0 || fstat(folder, &status) != 0) {
+    if (folder >= 0) close(folder);
+    close(parent);
+    return std::nullopt;
+  }
+  return HeldFolder(parent, folder, std::move(leaf), IdOf(status));
+}
+
+std::optional<HeldFolder> HeldFolder::MakeNew(const std::string& name, std::string* reason) {
+  auto [parent_name, leaf] = ParentAndLeaf(name);
+  const int parent = OpenParent(parent_name);
+  const bool made = parent >= 0 && mkdirat(parent, leaf.c_str(), 0700) == 0;
+  if (!made) {
+    if (reason != nullptr) *reason = errno == EEXIST ? std::string() : LastSystemError();
+    if (parent >= 0) close(parent);
+    return std::nullopt;
+  }
+  const int folder = OpenFolderAt(parent, leaf.c_str());
+  struct stat status {};
+  // Someone who put a folder in its place at once would have the tool fill and remove theirs.
+  if (folder < 0 || fstat(folder, &status) != 0 || status.st_uid != geteuid() ||
+      !EntriesAt(folder).value_or(std::vector<std::string>{"?"}).empty()) {
+    if (reason != nullptr) *reason = "it was replaced as it was made";
+    if (folder >= 0) close(folder);
+    close(parent);
+    return std::nullopt;
+  }
+  return HeldFolder(parent, folder, std::move(leaf), IdOf(status));
+}
+
+bool HeldFolder::Remove() {
+  if (folder_ < 0) return false;
+  bool removed = EmptyFolderAt(folder_);
+  // The folder itself goes only while its name still leads to it; a link put in its place goes as
+  // a link, and a folder moved elsewhere stays there, empty.
+  struct stat now {};
+  if (fstatat(parent_, leaf_.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+    removed = false;
+  } else if (S_ISDIR(now.st_mode) && IdOf(now) == id_) {
+    removed = unlinkat(parent_, leaf_.c_str(), AT_REMOVEDIR) == 0 && removed;
+  } else {
+    if (S_ISLNK(now.st_mode)) unlinkat(parent_, leaf_.c_str(), 0);
+    removed = false;
+  }
+  Close();
+  return removed;
+}
+
+bool HeldFolder::MoveOut(std::string_view name, const std::string& target,
+                         std::string* reason) const {
+  const bool moved = renameat(folder_, std::string(name).c_str(), AT_FDCWD, target.c_str()) == 0 &&
+                     FlushFolderOf(target);
+  if (!moved && reason != nullptr) *reason = LastSystemError();
+  return moved;
+}
+
+void HeldFolder::Close() {
+  if (folder_ >= 0) close(folder_);
+  if (parent_ >= 0) close(parent_);
+  folder_ = parent_ = -1;
+}
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
+    : parent_(std::exchange(other.parent_, -1)),
+      folder_(std::exchange(other.folder_, -1)),
+      leaf_(std::move(other.leaf_)),
+      id_(other.id_) {}
+
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
+  if (this != &other) {
+    Close();
+    parent_ = std::exchange(other.parent_, -1);
+    folder_ = std::exchange(other.folder_, -1);
+    leaf_ = std::move(other.leaf_);
+    id_ = other.id_;
+  }
+  return *this;
+}
+
+std::string AbsolutePath(const std::string& name) {
+  return IsAbsolutePath(name) ? name : WithTrailingSeparator(CurrentFolder()) + name;
+}
+
 std::optional<std::string> FinalTarget(const std::string& name) {
   std::string current = name;
   for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
@@ -377,6 +659,14 @@ void LetFailedWritesBeReported() {
 }
 
 #endif
+
+HeldFolder::~HeldFolder() { Close(); }
+
+bool RemoveFolderTree(const std::string& folder) {
+  if (auto held = HeldFolder::Open(folder)) return held->Remove();
+  // No folder of its own stands there: a link (removed, never followed), a file, or nothing.
+  return !IsPresent(folder) || RemoveFile(folder) || RemoveEmptyFolder(folder);
+}
 
 bool IsRegularFile(const std::string& name) { return FileSize(name).has_value(); }
 

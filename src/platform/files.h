@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vsm {
@@ -35,7 +36,64 @@ bool CreateFolderWithParents(const std::string& name, std::string* reason);
 bool RemoveEmptyFolder(const std::string& name);
 // The names in a folder, without "." and ".."; nothing when it cannot be read.
 std::optional<std::vector<std::string>> FolderEntries(const std::string& folder);
-// Removes a folder with everything in it. A symbolic link in it is removed, never followed.
+// The numbers by which the system tells a file or folder from every other one while it exists:
+// its device and inode (on Windows its volume's serial number and its file index).
+struct NodeId {
+  std::uint64_t device = 0;
+  std::uint64_t number = 0;
+  bool operator==(const NodeId&) const = default;
+};
+
+// A folder held open from when it is made or found until the object ends, so that what is done
+// through it reaches that very folder, whatever is done meanwhile to the names that lead to it.
+// On POSIX its descriptor and its parent's are held; on Windows a handle without delete sharing,
+// so that no one can rename or remove it, nor the folders above it, while it is held.
+class HeldFolder {
+ public:
+  // Makes the new folder `name`, for the process's user alone, and holds it. Nothing, with
+  // `reason` left empty when the name is taken and set otherwise, when it cannot be made.
+  static std::optional<HeldFolder> MakeNew(const std::string& name, std::string* reason);
+  // Holds the folder that stands at `name` itself: nothing when a link stands there (it is never
+  // followed), something else, nothing at all, or a folder that cannot be opened.
+  static std::optional<HeldFolder> Open(const std::string& name);
+
+  HeldFolder(HeldFolder&& other) noexcept;
+  HeldFolder& operator=(HeldFolder&& other) noexcept;
+  HeldFolder(const HeldFolder&) = delete;
+  HeldFolder& operator=(const HeldFolder&) = delete;
+  ~HeldFolder();
+
+  NodeId id() const { return id_; }
+  // Removes everything in the folder, each entry through the handle of the folder that holds it
+  // and a link as the link itself, then the folder, while its name still leads to it (a link
+  // found there instead is removed). True when nothing of the folder is left.
+  bool Remove();
+  // Moves the entry `name` of the folder over `target`, which is on the disk, name and all, when
+  // it returns; false, with `reason` set, when it cannot be done.
+  bool MoveOut(std::string_view name, const std::string& target, std::string* reason) const;
+#ifndef _WIN32
+  int descriptor() const { return folder_; }
+#endif
+
+ private:
+#ifdef _WIN32
+  HeldFolder(void* handle, std::string path, NodeId id)
+      : handle_(handle), path_(std::move(path)), id_(id) {}
+  void* handle_ = nullptr;  // a HANDLE
+  std::string path_;
+#else
+  HeldFolder(int parent, int folder, std::string leaf, NodeId id)
+      : parent_(parent), folder_(folder), leaf_(std::move(leaf)), id_(id) {}
+  int parent_ = -1;
+  int folder_ = -1;
+  std::string leaf_;  // its name in its parent
+#endif
+  NodeId id_;
+  void Close();
+};
+
+// Removes a folder with everything in it, through the handles of the folders that hold each entry
+// (HeldFolder::Remove). A symbolic link at its name or in it is removed, never followed.
 bool RemoveFolderTree(const std::string& folder);
 // Makes `name` the process's current folder.
 bool ChangeCurrentFolder(const std::string& name, std::string* reason);
@@ -66,6 +124,9 @@ std::FILE* OpenForReading(const std::string& name);
 std::optional<std::string> ReadWholeFile(const std::string& name);
 // The process's current folder, without a trailing separator unless it is a root.
 std::string CurrentFolder();
+// `name` taken from the current folder when it is relative (on Windows also without "." and
+// ".."), as the system finds it.
+std::string AbsolutePath(const std::string& name);
 // The length of `name` as the system's path limit (kLongestPath) counts it: made whole (absolute;
 // on Windows also without "." and ".."), in characters of the form that the system's file
 // functions take (on Windows UTF-16, one per byte of a Windows-1252 name).

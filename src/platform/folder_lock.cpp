@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,10 +19,13 @@ namespace vsm {
 #ifdef _WIN32
 
 // A file opened without sharing is the lock: no other process can open it until the handle is
-// closed, which the system does when the process ends. The handle is not inherited.
-Expected<FolderLock, FolderLock::Refusal> FolderLock::Take(const std::string& lock_file) {
-  HANDLE file = CreateFileA(lock_file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// closed, which the system does when the process ends. The handle is not inherited, and a link at
+// its name is opened itself, never followed.
+Expected<FolderLock, FolderLock::Refusal> FolderLock::Take(const std::string& folder) {
+  const std::string lock_file = WithTrailingSeparator(folder) + kLockFileName;
+  HANDLE file =
+      CreateFileA(lock_file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file != INVALID_HANDLE_VALUE) return FolderLock(file);
   const bool held = GetLastError() == ERROR_SHARING_VIOLATION;
   return Unexpected<Refusal>{{held, LastSystemError()}};
@@ -34,12 +38,8 @@ void FolderLock::Release() {
 
 #else
 
-Expected<FolderLock, FolderLock::Refusal> FolderLock::Take(const std::string& lock_file) {
-  int descriptor = open(lock_file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  // A link planted at the name is not followed: it is replaced by a file of the tool's own.
-  if (descriptor < 0 && errno == ELOOP && unlink(lock_file.c_str()) == 0) {
-    descriptor = open(lock_file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  }
+Expected<FolderLock, FolderLock::Refusal> FolderLock::Take(const std::string& folder) {
+  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (descriptor < 0) return Unexpected<Refusal>{{false, LastSystemError()}};
   if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) return FolderLock(descriptor);
   const bool held = errno == EWOULDBLOCK;

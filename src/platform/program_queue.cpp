@@ -34,8 +34,8 @@ std::string FailureText(Process& process) {
   return process.EndText();
 }
 
-ProgramQueue::ProgramQueue(std::size_t max_running)
-    : max_running_(std::max<std::size_t>(1, max_running)) {}
+ProgramQueue::ProgramQueue(std::size_t max_running, TemporaryJournal* journal)
+    : max_running_(std::max<std::size_t>(1, max_running)), journal_(journal) {}
 
 ProgramQueue::~ProgramQueue() = default;
 
@@ -136,7 +136,7 @@ void ProgramQueue::Launch(Platform& platform) {
 
 void ProgramQueue::LaunchOne(Platform& platform, Queued queued) {
   const Job& job = queued.job;
-  auto staging = StagingFolder::Make(job.destination, FilePart(job.target));
+  auto staging = StagingFolder::Make(job.destination, FilePart(job.target), journal_);
   if (!staging) {
     failed_.push_back({job.target, staging.error()});
     return;

@@ -57,7 +57,8 @@ class ProgramQueue {
     std::string reason;
   };
 
-  explicit ProgramQueue(std::size_t max_running);
+  // The staging folders are named in `journal` (none: nullptr) while they exist.
+  explicit ProgramQueue(std::size_t max_running, TemporaryJournal* journal = nullptr);
   ~ProgramQueue();
 
   void Start(Platform& platform, Job job);
@@ -98,6 +99,7 @@ class ProgramQueue {
   bool AnyEnded();
 
   std::size_t max_running_;
+  TemporaryJournal* journal_;
   std::deque<Queued> waiting_;
   std::vector<Running> running_;
   std::vector<FailedJob> failed_;

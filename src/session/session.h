@@ -27,10 +27,11 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
+  // First, so that it is released last: the workspace's conversions and temporaries end before.
+  std::optional<FolderLock> start_folder_lock;
   Workspace workspace;
   Controls controls;
   DialogFolders dialog_folders;
-  std::optional<FolderLock> start_folder_lock;
 };
 
 }  // namespace vsm

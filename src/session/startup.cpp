@@ -9,12 +9,9 @@
 #include "platform/paths.h"
 #include "session/version.h"
 #include "split/sat_position_table.h"
-#include "split/split_script.h"
 
 namespace vsm {
 namespace {
-
-constexpr const char* kLockFileName = "vrk-split-merge.lock";
 
 // A folder's name without its trailing separator (a root keeps it), as messages show it.
 std::string Shown(std::string folder) {
@@ -54,46 +51,34 @@ Expected<void> CheckWorkingFolders(const Settings& settings) {
   return {};
 }
 
+// Any lock but one that another tool holds would let a second tool in: one that cannot be taken at
+// all refuses the start as well.
 Expected<void> LockStartFolder(Session& session) {
   const Settings& settings = session.workspace.settings;
-  auto lock = FolderLock::Take(settings.WorkPath(kLockFileName));
+  const std::string work_folder = WorkingFolders(settings)[0];
+  auto lock = FolderLock::Take(settings.start_folder + work_folder);
   if (lock) {
     session.start_folder_lock.emplace(std::move(*lock));
-  } else if (lock.error().held_by_another) {
+    return {};
+  }
+  if (lock.error().held_by_another) {
     return Refusal(settings.start_folder,
                    "another vrk-split-merge is working in it; start again when that one has "
                    "ended");
   }
-  // A lock file that cannot be made at all (a folder no one may write) lets the tool start: it
-  // could not write anything there to mix with another's.
-  return {};
+  return Refusal(settings.start_folder,
+                 "its working folder " + work_folder +
+                     " cannot be locked against another vrk-split-merge: " + lock.error().reason);
 }
 
-// Removes what a run that was killed while it wrote left in `folder`: the temporaries of its
-// writers whose targets `is_tools_file` names, and the staging folders of its conversions. A file
-// or link of a staging folder's name is the user's.
-template <class Predicate>
-void RemoveTemporaries(const std::string& folder, Predicate is_tools_file) {
-  for (const std::string& name : FolderEntries(folder).value_or(std::vector<std::string>{})) {
-    const std::string path = WithTrailingSeparator(folder) + name;
-    const auto target = TemporaryTargetOf(name);
-    if (target && is_tools_file(*target) && !IsFolder(path)) {
-      RemoveFile(path);
-    } else if (IsStagingFolderName(name) && IsFolder(path) && !IsSymbolicLink(path)) {
-      RemoveFolderTree(path);
-    }
-  }
-}
-
-void RemoveLeftTemporaries(const Settings& settings) {
-  for (const std::string& folder : WorkingFolders(settings)) {
-    RemoveTemporaries(settings.start_folder + folder, [](std::string_view) { return true; });
-  }
-  // Beside the user's files in the start folder, only those of the scripts that the splits write.
-  RemoveTemporaries(settings.start_folder, [](std::string_view target) {
-    return target == std::string(kAntennaScriptBase) + ".txt" ||
-           target == std::string(kProviderScriptBase) + ".txt";
-  });
+// Removes what a run that was killed left of the temporaries its journal names, then starts the
+// journal anew.
+void TakeOverTemporaryJournal(Workspace& workspace) {
+  const std::string journal = workspace.settings.WorkPath(kTemporaryJournalName);
+  RemoveLeftTemporaries(TemporaryJournal::Read(journal));
+  // A work folder that cannot hold the journal (one that no one may write) lets the tool start,
+  // as it lets it read lists; its temporaries are then named nowhere.
+  static_cast<void>(workspace.journal.Open(journal));
 }
 
 }  // namespace
@@ -116,7 +101,7 @@ Expected<void> PrepareWorkingFolders(Session& session) {
     CreateFolder(settings.start_folder + folder);
   }
   if (auto locked = LockStartFolder(session); !locked) return locked;
-  RemoveLeftTemporaries(settings);
+  TakeOverTemporaryJournal(session.workspace);
   EnsureSatPositionFile(session.workspace);
   return {};
 }

@@ -11,12 +11,16 @@ namespace vsm {
 
 // Start-up in two halves, so that the window can be built between them.
 
+// The journal of the tool's temporaries (TemporaryJournal), in the work folder.
+inline constexpr const char* kTemporaryJournalName = "vrk-split-merge.journal";
+
 // Makes the start folder ready, or says why the tool must not work there (nothing is written
 // then): a name with a line break, which would break the lines of the scripts a split writes; a
 // working folder that is a symbolic link or no folder, which would lead the tool's files
-// elsewhere; another tool working there (the lock file VrkWork/vrk-split-merge.lock). Otherwise it
-// creates the working folders, takes the lock for the session, removes the temporaries that a
-// killed run left, and writes the default satellite table when it is missing.
+// elsewhere; another tool working there, or a lock on the work folder that cannot be taken at
+// all (FolderLock). Otherwise it creates the working folders, takes the lock for the session,
+// removes the temporaries that the journal of a killed run names, opens the journal anew, and
+// writes the default satellite table when it is missing.
 Expected<void> PrepareWorkingFolders(Session& session);
 
 // Shows the version text in status field 1 and selects "Keep existing providers".

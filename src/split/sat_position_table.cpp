@@ -77,7 +77,7 @@ void EnsureSatPositionFile(Workspace& workspace) {
   // The user's own table, even an empty or unreadable one, is left as it is.
   if (FileSize(table) || IsFolder(table)) return;
   WriteFileAtomically(table, DefaultSatPositionTable(), nullptr, AtomicFileWriter::Durability::disk,
-                      AtLink::replace);
+                      AtLink::replace, &workspace.journal);
 }
 
 }  // namespace vsm

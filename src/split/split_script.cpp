@@ -50,7 +50,8 @@ Outcome OpenSplitScript(Workspace& workspace, SplitScript& script, const std::st
   RemoveFile(name);
   for (int attempt = 1; attempt <= kSplitScriptTries; ++attempt) {
     workspace.platform.Sleep(std::chrono::seconds(1));
-    script.file_.emplace(name, AtomicFileWriter::Durability::cache, AtLink::replace);
+    script.file_.emplace(name, AtomicFileWriter::Durability::cache, AtLink::replace,
+                         &workspace.journal);
     if (script.file_->ok()) break;
     RemoveFile(name);
   }

@@ -24,9 +24,13 @@
 #include "captured_run.h"
 #include "generator/list_generator.h"
 #include "platform/files.h"
+#include "platform/folder_lock.h"
 #include "platform/paths.h"
 #include "platform/system_platform.h"
+#include "platform/temporary_journal.h"
+#include "session/startup.h"
 #include "session/version.h"
+#include "system_names.h"
 #include "workspace_fixture.h"
 
 namespace vsm {
@@ -182,6 +186,16 @@ const std::string kVersionTrace = "status\t1\t" + VersionText();
 const std::string kCaptionsSetBack =
     Lines({"caption\tsave_button\tSave", "caption\tmerge_button\tMerge",
            "caption\tsplit_button\tSplit per antenna"});
+
+// The files of the tool's own in the work folder `work` ("/" between folders, as EverythingBelow
+// gives them): the journal of its temporaries, and on Windows the file that it holds as its lock.
+std::vector<std::string> ToolsOwnFilesIn(const std::string& work) {
+  std::vector<std::string> files{work + "/" + kTemporaryJournalName};
+#ifdef _WIN32
+  files.push_back(work + "/" + FolderLock::kLockFileName);
+#endif
+  return files;
+}
 
 // How the run of a split's script ends: its pieces merged and saved, with `counts` of the list.
 std::string RemergeTraceEnd(std::string_view counts) {
@@ -352,12 +366,16 @@ TEST_F(HeadlessTest, FolderIsCreatedAndRelativeNamesAreTakenFromIt) {
   const RunResult missing = Run({"--folder", "new/VRK Split & Merge", "--run", "job.txt"});
   EXPECT_EQ(missing.exit_code, 1);
   EXPECT_EQ(missing.err, "Nice....: LoadFile: No file specified or found.\njob.txt\n");
-  EXPECT_EQ(
-      EverythingBelow(),
-      (std::vector<std::string>{"new", "new/VRK Split & Merge", "new/VRK Split & Merge/VrkKeep",
+  std::vector<std::string> made{"new",
+                                "new/VRK Split & Merge",
+                                "new/VRK Split & Merge/VrkKeep",
                                 "new/VRK Split & Merge/VrkKeep/sat_position.txt",
-                                "new/VRK Split & Merge/VrkResult", "new/VRK Split & Merge/VrkWork",
-                                "new/VRK Split & Merge/VrkWork/vrk-split-merge.lock"}));
+                                "new/VRK Split & Merge/VrkResult",
+                                "new/VRK Split & Merge/VrkWork"};
+  for (const std::string& file : ToolsOwnFilesIn("new/VRK Split & Merge/VrkWork")) {
+    made.push_back(file);
+  }
+  EXPECT_EQ(EverythingBelow(), made);
 
   const std::string lists = "new/VRK Split & Merge/";
   WriteFile(Path(lists + "a.txt"), OneAntennaListText("Astra", 2));
@@ -574,16 +592,25 @@ TEST_F(HeadlessTest, AFolderWhoseNameHoldsALineBreakIsRefused) {
 #endif
 
 // Two tools working in one start folder would replace each other's pieces: a second one is
-// refused while the first works, and a first one that was killed leaves no lock behind.
+// refused while the first works, also when a name in the work folder changed meanwhile (the lock
+// holds the folder itself; on Windows its lock file, which no one can delete while it is held),
+// and a first one that was killed leaves no lock behind.
 TEST_F(HeadlessTest, OneToolAtATimeWorksInAStartFolder) {
   WriteFile(Path("a.txt"), OneAntennaListText("Astra", 2));
   // Each split waits a second before it writes its script.
   WriteFile(Path("slow.txt"), BatchScript({"load a.txt", "split", "split", "split"}));
   WriteFile(Path("job.txt"), BatchScript({"load a.txt"}));
   const std::string dump = Path("VrkWork/ANTENNA.txt");
-  for (const bool killed : {false, true}) {
-    SCOPED_TRACE(killed ? "the first one killed" : "the first one at work");
+  const std::string lock_file = Path("VrkWork/") + FolderLock::kLockFileName;
+  enum class Meddling { none, lock_file_deleted, folder_at_lock_file, killed };
+  for (const Meddling meddling : {Meddling::none, Meddling::lock_file_deleted,
+                                  Meddling::folder_at_lock_file, Meddling::killed}) {
+    SCOPED_TRACE(static_cast<int>(meddling));
+#ifdef _WIN32
+    if (meddling == Meddling::folder_at_lock_file) continue;  // a lock that cannot be taken
+#endif
     RemoveFile(dump);
+    if (meddling == Meddling::folder_at_lock_file) CreateFolder(lock_file);
     auto first = StartSystemProcess(ExecutableFolder() + kConsoleProgram,
                                     {"--folder", folder.path(), "--run", "slow.txt"});
     ASSERT_TRUE(first) << first.error();
@@ -592,55 +619,133 @@ TEST_F(HeadlessTest, OneToolAtATimeWorksInAStartFolder) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ASSERT_TRUE(Exists(dump));
-    if (killed) {
+    if (meddling == Meddling::lock_file_deleted) RemoveFile(lock_file);
+    if (meddling == Meddling::killed) {
       (*first)->Kill();
       const RunResult second = Run({"--run", "job.txt"});
       EXPECT_EQ(second.exit_code, 0) << second.err;
-    } else {
-      const RunResult second = Run({"--run", "job.txt", "--trace"});
-      EXPECT_EQ(second.exit_code, 2);
-      EXPECT_EQ(second.err, "vrk-split-merge: cannot start in \"" + Shown(folder.path()) +
-                                "\": another vrk-split-merge is working in it; start again when "
-                                "that one has ended\n");
-      EXPECT_EQ(second.out, "");
+      continue;
+    }
+    const RunResult second = Run({"--run", "job.txt", "--trace"});
+    EXPECT_EQ(second.exit_code, 2);
+    EXPECT_EQ(second.err, "vrk-split-merge: cannot start in \"" + Shown(folder.path()) +
+                              "\": another vrk-split-merge is working in it; start again when "
+                              "that one has ended\n");
+    EXPECT_EQ(second.out, "");
+    if (meddling == Meddling::none) {
       ASSERT_TRUE((*first)->WaitFor(std::chrono::minutes(2)));
       EXPECT_EQ((*first)->ExitCode(), 0);
+    } else {
+      (*first)->Kill();
     }
+    RemoveEmptyFolder(lock_file);
   }
 }
 
-// A run killed while it wrote leaves temporaries; the next start removes those of the tool's own
-// kinds from the working folders and beside the scripts, and nothing of the user's.
+// A lock that cannot be taken at all (here a work folder that the user may not read; on Windows a
+// folder where the lock file would be) would let a second tool in: the tool does not start.
+TEST_F(HeadlessTest, AStartFolderThatCannotBeLockedIsRefused) {
+  CreateFolder(Path("VrkWork"));
+  std::vector<std::string> arguments{"--run", "job.txt"};
+  std::string program = ExecutableFolder() + kConsoleProgram;
+#ifdef _WIN32
+  CreateFolder(Path("VrkWork/") + FolderLock::kLockFileName);
+#else
+  std::filesystem::permissions(Path("VrkWork"), std::filesystem::perms::none);
+  if (geteuid() == 0) {  // root may read any folder: the tool runs as the user "nobody"
+    if (!IsRegularFile("/usr/bin/setpriv")) GTEST_SKIP() << "root, and no setpriv";
+    arguments.insert(arguments.begin(),
+                     {"--reuid=65534", "--regid=65534", "--clear-groups", program});
+    program = "/usr/bin/setpriv";
+  }
+#endif
+  const RunResult run = RunProgram(program, arguments);
+  std::filesystem::permissions(Path("VrkWork"), std::filesystem::perms::owner_all);
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.err, "vrk-split-merge: cannot start in \"" + Shown(folder.path()) +
+                         "\": its working folder VrkWork cannot be locked against another "
+                         "vrk-split-merge: " +
+                         SystemErrorText(SystemError::access_denied) + "\n");
+  EXPECT_FALSE(Exists(Path("VrkKeep/sat_position.txt")));
+}
+
+#ifndef _WIN32
+// The tool keeps no file at the name where it once kept its lock: a link planted there is never
+// followed, and nothing is made where it leads.
+TEST_F(HeadlessTest, ALinkAtTheLockFilesNameLeadsNowhere) {
+  const TempFolder elsewhere;
+  CreateFolder(Path("VrkWork"));
+  std::filesystem::create_symlink(elsewhere / "victim", Path("VrkWork/vrk-split-merge.lock"));
+  const RunResult run = Run({"--run", "missing.txt"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("VrkWork/vrk-split-merge.lock")));
+}
+#endif
+
+// A run killed while it wrote leaves temporaries, each named in its journal before it was made;
+// the next start removes those that still have the tool's shape, wherever they are, and nothing
+// else: not the user's files and folders that look like the tool's, not a folder that took the
+// place of a staging folder, not what a link leads to.
 TEST_F(HeadlessTest, StartUpRemovesTheTemporariesOfAKilledRunAndNothingElse) {
-  const std::vector<std::string> left = {"VrkWork/a.vrk.txt.0123456789abcdef.tmp",
-                                         "VrkWork/ANTENNA.txt.fedcba9876543210.tmp",
-                                         "VrkResult/.vsm1a2/Astra.vrk",
-                                         "VrkKeep/sat_position.txt.00112233445566aa.tmp",
-                                         "antenna_list.txt.99887766554433bb.tmp",
-                                         "provider_list.txt.0000000000000000.tmp",
-                                         ".vsmfff/merged.vrk"};
+  const std::vector<std::string> left_files = {
+      "VrkWork/a.vrk.txt.0123456789abcdef.tmp", "VrkKeep/sat_position.txt.00112233445566aa.tmp",
+      "antenna_list.txt.99887766554433bb.tmp", "sub/o.txt.fedcba9876543210.tmp"};
+  // What a converter that was killed with the tool left beside the text form it wrote.
+  const std::string converters = "VrkWork/east.vrk.txt.00aa11bb22cc33dd.tmp";
+  const std::vector<std::string> left_folders = {"VrkResult/.vsm1a2", "sub/.vsm0b3"};
   const std::vector<std::string> users = {"merged.txt.0123456789abcdef.tmp",
-                                          "notes.tmp",
-                                          "VrkWork/notes.tmp",
-                                          "VrkWork/b.vrk.txt.0123456789ABCDEF.tmp",
-                                          "VrkResult/Astra.vrk.0123.tmp",
-                                          "VrkResult/.vsmxyz/mine.vrk",
-                                          ".vsm12/mine.vrk",
-                                          ".vsm0a1",
-                                          "VrkResult/.vsmabc",
-                                          "VrkKeep/ANTENNA.txt"};
-  for (const auto* names : {&left, &users}) {
+                                          "VrkKeep/mytable.0123456789abcdef.tmp",
+                                          ".vsm0a2/mydata.txt",
+                                          "VrkKeep/.vsmfff/mine.txt",
+                                          ".vsm0a2f/mine.vrk",
+                                          "VrkWork/notes.txt",
+                                          ".vsm0d5/mine.txt",
+                                          "VrkWork/west.vrk.txt.00aa11bb22cc33dd.tmp"};
+  const TempFolder elsewhere;
+  WriteFile(elsewhere / "theirs.txt", "x");
+  for (const auto* names : {&left_files, &users}) {
     for (const std::string& name : *names) {
       std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
       WriteFile(Path(name), "x");
     }
   }
+  WriteFile(Path(converters), "x");
+  {
+    TemporaryJournal journal;
+    ASSERT_TRUE(journal.Open(Path("VrkWork/") + kTemporaryJournalName));
+    for (const std::string& name : left_files) journal.RecordFile(Path(name));
+    for (const std::string& name : left_folders) {
+      std::filesystem::create_directories(Path(name));
+      WriteFile(Path(name + "/o.vrk"), "x");
+      journal.RecordFolderMade(Path(name), HeldFolder::Open(Path(name))->id());
+    }
+    journal.RecordProgramOutput(Path("VrkWork/east.vrk.txt"));
+    journal.RecordFile(Path("VrkWork/notes.txt"));  // named, but no writer's temporary
+    journal.RecordFolderMade(Path(".vsm0d5"), HeldFolder::Open(elsewhere.path())->id());
+#ifndef _WIN32
+    // A staging folder of the killed run that someone replaced by a link to their folder.
+    CreateFolder(Path("VrkResult/.vsm2c3"));
+    journal.RecordFolderMade(Path("VrkResult/.vsm2c3"),
+                             HeldFolder::Open(Path("VrkResult/.vsm2c3"))->id());
+    RemoveEmptyFolder(Path("VrkResult/.vsm2c3"));
+    std::filesystem::create_directory_symlink(elsewhere.path(), Path("VrkResult/.vsm2c3"));
+    std::filesystem::create_directory_symlink(elsewhere.path(), Path(".vsm1b2"));
+#endif
+  }
   const RunResult run = Run({"--run", "missing.txt"});
   EXPECT_EQ(run.exit_code, 1);
-  for (const std::string& name : left) EXPECT_FALSE(Exists(Path(name))) << name;
-  EXPECT_FALSE(Exists(Path("VrkResult/.vsm1a2")));
-  EXPECT_FALSE(Exists(Path(".vsmfff")));
+  for (const auto* names : {&left_files, &left_folders}) {
+    for (const std::string& name : *names) EXPECT_FALSE(IsPresent(Path(name))) << name;
+  }
+  EXPECT_FALSE(IsPresent(Path(converters)));
   for (const std::string& name : users) EXPECT_EQ(ReadFile(Path(name)), "x") << name;
+  EXPECT_EQ(ReadFile(elsewhere / "theirs.txt"), "x");
+#ifndef _WIN32
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("VrkResult/.vsm2c3")));
+  EXPECT_TRUE(std::filesystem::is_symlink(Path(".vsm1b2")));
+#endif
+  EXPECT_TRUE(TemporaryJournal::Read(Path("VrkWork/") + kTemporaryJournalName).empty());
 }
 
 #ifndef _WIN32
@@ -727,11 +832,12 @@ TEST_F(HeadlessTest, PiecesOfLongNamesAreWrittenAndMergeBack) {
 }
 
 #ifdef _WIN32
-// Started in a folder of 245 characters, the tool cannot write its files there, not even a split's
-// script: each write is reported with the file and why, the run ends with 3, and no file is left
-// behind, neither whole nor in part.
+// Started in a folder of 231 characters, the tool can just lock its work folder (the lock file's
+// path takes 259) but cannot write its files there, not even a split's script: each write is
+// reported with the file and why, the run ends with 3, and no file is left behind, neither whole
+// nor in part. In a folder of 245 characters it cannot take the lock, and does not start.
 TEST_F(HeadlessTest, AFolderTooDeepForItsFilesReportsEachWriteAndLeavesNothing) {
-  const std::string start = test_support::MakeDeepFolder(folder.path(), 245);
+  const std::string start = test_support::MakeDeepFolder(folder.path(), 231);
   WriteFile(start + "list.txt", LongProviderNamesListText());
   WriteFile(start + "job.txt", BatchScript({"load list.txt", "split_into_providers true", "split",
                                             "save list.vrk", "save list2.txt"}));
@@ -743,15 +849,24 @@ TEST_F(HeadlessTest, AFolderTooDeepForItsFilesReportsEachWriteAndLeavesNothing) 
            "\nThe path is too long: " + std::to_string(length) +
            " characters while it is written, 259 at most.\n";
   };
-  EXPECT_EQ(run.err, failure(start + "VrkWork\\ANTENNA.txt", 285) +
-                         failure(start + "provider_list.txt", 283) + failure("list.vrk", 282) +
-                         failure("list2.txt", 275));
+  EXPECT_EQ(run.err, failure(start + "VrkWork\\ANTENNA.txt", 271) +
+                         failure(start + "provider_list.txt", 269) + failure("list.vrk", 268) +
+                         failure("list2.txt", 261));
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(start)) {
     if (!entry.is_directory()) files.push_back(entry.path().filename().string());
   }
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"job.txt", "list.txt"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"job.txt", "list.txt", FolderLock::kLockFileName}));
+
+  CreateFolder(Path("x"));
+  const std::string deeper = test_support::MakeDeepFolder(folder.path() + "x\\", 245);
+  const RunResult refused = Run({"--folder", deeper, "--run", "job.txt"});
+  EXPECT_EQ(refused.exit_code, 2);
+  EXPECT_EQ(refused.err, "vrk-split-merge: cannot start in \"" + Shown(deeper) +
+                             "\": its working folder VrkWork cannot be locked against another "
+                             "vrk-split-merge: " +
+                             SystemErrorText(SystemError::name_too_long) + "\n");
 }
 #endif
 
@@ -788,9 +903,10 @@ TEST_F(HeadlessTest, BareFolderStartsInTheToolsFolderAmongTheDocuments) {
   ScopedVariable no_documents("XDG_DOCUMENTS_DIR", nullptr);
   ScopedVariable home("HOME", Path("home").c_str());
   const auto working_folders = [](const std::string& folder) {
-    return std::vector<std::string>{folder + "/VrkKeep", folder + "/VrkKeep/sat_position.txt",
-                                    folder + "/VrkResult", folder + "/VrkWork",
-                                    folder + "/VrkWork/vrk-split-merge.lock"};
+    std::vector<std::string> made{folder + "/VrkKeep", folder + "/VrkKeep/sat_position.txt",
+                                  folder + "/VrkResult", folder + "/VrkWork"};
+    for (const std::string& file : ToolsOwnFilesIn(folder + "/VrkWork")) made.push_back(file);
+    return made;
   };
   struct Desktop {
     std::vector<std::string> folders;  // made in the home folder before the run

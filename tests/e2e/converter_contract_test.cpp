@@ -20,6 +20,7 @@
 #include "generator/list_generator.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "session/startup.h"
 #include "temp_folder.h"
 #include "workspace_fixture.h"
 
@@ -115,6 +116,8 @@ class JobFolder {
       const std::string path = folder_ / name;
       if (IsFolder(path)) {
         AddFilesBelow(name + kFolderSeparator, files);
+      } else if (entry == kTemporaryJournalName) {
+        files[name] = "";  // the tool's own, naming temporaries by random names
       } else {
         files[name] = HasSuffix(name, ".vrk") ? TextOf(path) : WithoutStartFolder(ReadFile(path));
       }

@@ -35,6 +35,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -156,20 +157,37 @@ TEST_F(FaultyFolderTest, ASaveTargetThatIsAFolderIsReportedAndLeftAlone) {
   fs::create_directory(Path("dir.txt"));
   WriteFile(Path("dir.txt/inside"), "x");
   EXPECT_FALSE(Save(Path("dir.txt")));
-  ExpectOneMessageStartingWith("Cannot write file \r\n" + Path("dir.txt") + "\r\n");
+  ExpectOneMessageStartingWith("Cannot write file \r\n" + Path("dir.txt") + "\r\nit is a folder");
   EXPECT_EQ(platform.caption(Button::save), "Save");
 
+  // A .vrk target before its text form is written.
   fs::create_directory(Path("dir.vrk"));
   WriteFile(Path("dir.vrk/inside"), "x");
-  Save(Path("dir.vrk"));
+  EXPECT_FALSE(Save(Path("dir.vrk")));
   FinishConversions();
-  ExpectOneMessageStartingWith("Conversion failed: \r\n" + Path("dir.vrk"));
+  ExpectOneMessageStartingWith("Cannot write file \r\n" + Path("dir.vrk") + "\r\nit is a folder");
+  EXPECT_FALSE(Exists(workspace.settings.TextFormOf("dir.vrk")));
   EXPECT_EQ(ReadFile(Path("dir.txt/inside")), "x");
   EXPECT_EQ(ReadFile(Path("dir.vrk/inside")), "x");
 
   EXPECT_TRUE(Save(Path("fine.txt")));
   EXPECT_TRUE(platform.messages.empty());
 }
+
+#ifdef _WIN32
+// A device name (NUL, CON, ...) names no file on Windows, whatever its folder and ending: a save to
+// one is refused, and nothing is written.
+TEST_F(FaultyFolderTest, ASaveToADeviceNameIsRefused) {
+  ASSERT_TRUE(Load("a.txt"));
+  for (const char* name : {"NUL.txt", "con.vrk"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(Save(Path(name)));
+    FinishConversions();
+    ExpectOneMessageStartingWith("Cannot write file \r\n" + Path(name) + "\r\nnot a regular file");
+  }
+  EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder, true).empty());
+}
+#endif
 
 TEST_F(FaultyFolderTest, ATargetInAMissingFolderIsReportedAndLeavesNothingBehind) {
   ASSERT_TRUE(Load("a.txt"));
@@ -363,6 +381,49 @@ TEST_P(OwnedTargetTest, ASaveThroughASymbolicLinkWritesTheFileItLeadsTo) {
 }
 
 #ifndef _WIN32
+// A target that is no regular file (a FIFO, a device, or a link to one) is not replaced by one:
+// the save is refused with the name and why, counted as undone, and the node stays. A .vrk target
+// is refused before its text form is written, and again when its conversion has ended.
+TEST_P(OwnedTargetTest, ATargetThatIsNoRegularFileIsRefusedAndStays) {
+  const std::string fifo = Path(Named("fifo"));
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::vector<std::string> targets{fifo, Path(Named("to_fifo"))};
+  fs::create_symlink(fifo, targets.back());
+  // A device of the test's own (with the numbers of the null device), where the system lets one
+  // be made: a save that went wrong must replace no device that others use.
+  const std::string device = Path(Named("device"));
+  const bool device_made = mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  if (device_made) {
+    targets.insert(targets.end(), {device, Path(Named("to_device"))});
+    fs::create_symlink(device, targets.back());
+  }
+  for (const std::string& target : targets) {
+    SCOPED_TRACE(target);
+    workspace.left_undone = 0;
+    EXPECT_FALSE(Save(target));
+    FinishConversions();
+    ExpectOneMessageStartingWith("Cannot write file \r\n" + target + "\r\nnot a regular file");
+    EXPECT_EQ(workspace.left_undone, 1);
+    EXPECT_EQ(platform.caption(Button::save), "Save");
+    EXPECT_FALSE(Exists(workspace.settings.TextFormOf(target)));
+  }
+  EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+  EXPECT_TRUE(fs::is_symlink(Path(Named("to_fifo"))));
+  if (device_made) {
+    EXPECT_EQ(fs::status(device).type(), fs::file_type::character);
+  }
+  EXPECT_TRUE(TemporariesIn(workspace.settings.start_folder, true).empty());
+  if (std::string(GetParam()) != ".vrk") return;
+  // A FIFO made while the conversion runs takes no converted file either.
+  const std::string late = Path("late.vrk");
+  EXPECT_TRUE(Save(late));
+  ASSERT_EQ(mkfifo(late.c_str(), 0600), 0);
+  FinishConversions();
+  ExpectOneMessageStartingWith("Conversion failed: \r\n" + late + "\r\ncannot write file " + late +
+                               ": not a regular file");
+  EXPECT_EQ(fs::status(late).type(), fs::file_type::fifo);
+}
+
 // The permission bits of a file, in octal.
 std::string OctalMode(const std::string& name) {
   struct stat status {};
@@ -450,7 +511,8 @@ TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPu
   WriteFile(target, "earlier");
   for (const char* content : {"first", "second", "third"}) {
     // The same process and the same place in memory each time.
-    auto* writer = new (place) AtomicFileWriter(target, Durability::cache, AtLink::replace);
+    auto* writer =
+        new (place) AtomicFileWriter(target, Durability::cache, AtLink::replace, nullptr);
     writer->Write(content);
     writer->WriteLine(" and more");
     EXPECT_EQ(ReadFile(target), "earlier");
@@ -468,7 +530,7 @@ TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPu
     WriteFile(target, "earlier");
   }
   // A writer that ends without a commit leaves the target as it was and no temporary file.
-  { AtomicFileWriter(target, Durability::cache, AtLink::replace).Write("lost"); }
+  { AtomicFileWriter(target, Durability::cache, AtLink::replace, nullptr).Write("lost"); }
   EXPECT_EQ(ReadFile(target), "earlier");
   EXPECT_TRUE(TemporariesOf(target).empty());
   std::sort(names.begin(), names.end());
@@ -477,6 +539,44 @@ TEST(AtomicFileWriterTest, WritesAPrivateUnforeseeableTemporaryThatOnlyACommitPu
 #ifndef _WIN32
   EXPECT_EQ(ReadFile(victim), "victim");
 #endif
+}
+
+// A staging folder is removed through the handle that it is held by from when it is made: one who
+// moves it away and puts a folder of the user's, or a link to one, at its name meanwhile has
+// nothing of the user's removed. On Windows no one can move it while it is held.
+TEST(StagingFolderTest, RemovesItsOwnFolderWhateverTookItsPlace) {
+  for (const bool link : {false, true}) {
+    SCOPED_TRACE(link ? "a link in its place" : "a folder in its place");
+    TempFolder folder;
+    fs::create_directory(folder / "victim");
+    WriteFile(folder / "victim/mine.txt", "the user's");
+    std::string staged;
+    bool swapped = false;
+    {
+      auto staging = StagingFolder::Make(folder / "out.vrk", "out.vrk", nullptr);
+      ASSERT_TRUE(staging) << staging.error();
+      staged = fs::path(staging->file()).parent_path().string();
+      // What a converter may leave: its file, a folder of its own, a link (never followed).
+      WriteFile(staging->file(), "converted");
+      fs::create_directory(staged + "/made");
+      WriteFile(staged + "/made/part", "converted");
+      std::error_code error;
+      fs::create_directory_symlink(folder / "victim", staged + "/link", error);
+      fs::rename(staged, folder / "moved", error);
+      swapped = !error;
+      if (swapped && link) fs::create_directory_symlink(folder / "victim", staged);
+      if (swapped && !link) fs::rename(folder / "victim", staged);
+    }
+#ifdef _WIN32
+    EXPECT_FALSE(swapped);
+#endif
+    const std::string users = swapped && !link ? staged : folder / "victim";
+    EXPECT_EQ(ReadFile(users + kFolderSeparator + "mine.txt"), "the user's");
+    EXPECT_EQ(fs::exists(fs::symlink_status(staged)), swapped && !link);
+    if (swapped) {
+      EXPECT_TRUE(fs::is_empty(folder / "moved"));
+    }
+  }
 }
 
 // Windows takes paths of at most 259 characters, and a file is written under its name and 21

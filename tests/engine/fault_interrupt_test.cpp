@@ -1,6 +1,7 @@
 // The real tool, killed (SIGKILL, together with the converters it started) at random moments of a
 // save or a split, never leaves a target cut short: each target is the earlier file, the complete
-// new one, or (where the tool deletes a file before it makes it again) absent.
+// new one, or (where the tool deletes a file before it makes it again) absent. The next start
+// removes the temporaries that the killed run left, and nothing of the user's.
 
 #include <gtest/gtest.h>
 
@@ -21,11 +22,13 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "generator/list_generator.h"
 #include "list_text.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "session/startup.h"
 #include "temp_folder.h"
 
 namespace vsm {
@@ -69,11 +72,17 @@ bool DeletedFirst(const std::string& name) {
          name == "antenna_list.txt" || name == "provider_list.txt";
 }
 
-// A temporary file of the tool's writer, or anything in the staging folder of a conversion.
+// A temporary file of the tool's writer, or anything in the staging folder of a conversion; also
+// the journal that names them, and its copy while it is written anew.
 bool IsTemporary(const std::string& name) {
   static const std::regex staged("(.*/)?\\.vsm[0-9a-f]{3}/.*");
-  return HasSuffix(name, ".tmp") || std::regex_match(name, staged);
+  return HasSuffix(name, ".tmp") || std::regex_match(name, staged) ||
+         name.starts_with("VrkWork/" + std::string(kTemporaryJournalName));
 }
+
+// The user's own files in the shapes of the tool's temporaries, which no start may remove.
+const char* const kLookAlikes[] = {".vsm0a2/mydata.txt", "VrkKeep/mytable.0123456789abcdef.tmp",
+                                   "mine.txt.0123456789abcdef.tmp"};
 
 class InterruptTest : public testing::Test {
  protected:
@@ -130,8 +139,26 @@ class InterruptTest : public testing::Test {
       fs::create_directory(folder / sub);
     }
     for (const auto& [name, content] : targets) {
-      if (name != "VrkKeep/sat_position.txt")
+      if (name != "VrkKeep/sat_position.txt" && !IsTemporary(name))
         test_support::WriteFile(folder / name, "earlier " + name);
+    }
+    fs::create_directory(folder / ".vsm0a2");
+    for (const char* name : kLookAlikes) test_support::WriteFile(folder / name, "the user's");
+  }
+
+  // A start after the run leaves no temporary but the user's look-alikes, and those intact.
+  void ExpectTheNextStartToRemoveWhatIsLeft(int run) {
+    int status = 0;
+    waitpid(StartTool("missing.txt"), &status, 0);
+    ReapAll();
+    std::vector<std::string> left = test_support::TemporariesIn(folder.path(), true);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".vsm0a2", "mine.txt.0123456789abcdef.tmp",
+                                              "mytable.0123456789abcdef.tmp"}))
+        << "run " << run;
+    for (const char* name : kLookAlikes) {
+      EXPECT_EQ(test_support::ReadFile(folder / name), "the user's")
+          << "run " << run << ": " << name;
     }
   }
 
@@ -244,6 +271,7 @@ TEST_F(InterruptTest, AKilledSaveOrSplitLeavesEveryTargetOldNewOrAbsent) {
     Job& job = run % kSplitEvery != 0 ? jobs[0] : jobs[1 + (run / kSplitEvery) % 2];
     if (InterruptedRun(job, random)) ++interrupted;
     ExpectIntactTargets(job.made, ReadTree(folder.path()), run);
+    ExpectTheNextStartToRemoveWhatIsLeft(run);
     if (HasFailure()) break;
   }
   // Many runs were cut off part-way; otherwise the loop proved little.

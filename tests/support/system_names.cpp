@@ -1,5 +1,9 @@
 #include "system_names.h"
 
+#include <cerrno>
+
+#include "platform/files.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -19,6 +23,16 @@ std::string SystemFileName(const std::filesystem::path& path) {
 #else
   return path.filename().string();
 #endif
+}
+
+std::string SystemErrorText(SystemError error) {
+#ifdef _WIN32
+  SetLastError(error == SystemError::access_denied ? ERROR_ACCESS_DENIED
+                                                   : ERROR_FILENAME_EXCED_RANGE);
+#else
+  errno = error == SystemError::access_denied ? EACCES : ENAMETOOLONG;
+#endif
+  return LastSystemError();
 }
 
 }  // namespace vsm::test_support

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
   }
   std::string reason;
   return vsm::WriteFileAtomically(argv[1], content, &reason,
-                                  vsm::AtomicFileWriter::Durability::cache, vsm::AtLink::replace)
+                                  vsm::AtomicFileWriter::Durability::cache, vsm::AtLink::replace,
+                                  /*journal=*/nullptr)
              ? 0
              : 1;
 }

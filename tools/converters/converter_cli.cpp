@@ -35,7 +35,8 @@ int RunConversion(std::string_view program, const std::vector<std::string>& argu
   }
   std::string reason;
   // The target is the user's name, when the program is run by hand: a link there is followed.
-  if (!WriteFileAtomically(target, *output, &reason, durability, AtLink::follow)) {
+  if (!WriteFileAtomically(target, *output, &reason, durability, AtLink::follow,
+                           /*journal=*/nullptr)) {
     errors << program << ": " << target << ": cannot be written: " << reason << "\n";
     return kCannotWrite;
   }

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
   }
   std::string reason;
   if (!vsm::WriteFileAtomically(output, vsm::GenerateChannelListText(options), &reason,
-                                vsm::AtomicFileWriter::Durability::disk, vsm::AtLink::follow)) {
+                                vsm::AtomicFileWriter::Durability::disk, vsm::AtLink::follow,
+                                /*journal=*/nullptr)) {
     std::cerr << "vrk-gen-list: " << output << ": cannot be written: " << reason << "\n";
     return 3;
   }
