@@ -107,8 +107,8 @@ void CheckSavedListLoadsBack(const std::string& folder, const std::string& saved
   if (!again || LinesOf(*again) != LinesOf(*text)) Broken("a saved list loads back whole");
   const std::string resaved_twice = folder + "resaved_twice.txt";
   LoadAndSave(folder, resaved, resaved_twice);
-  if (ReadWholeFile(resaved_twice) != again)
-    Broken("a list saved from a saved list saves unchanged");
+  const auto twice = ReadWholeFile(resaved_twice);
+  if (!twice || *twice != *again) Broken("a list saved from a saved list saves unchanged");
 }
 
 void SaveAndSplit(const std::string& folder, Workspace& workspace) {

@@ -191,39 +191,50 @@ class SetReader : public SectionVisitor {
   bool is_main_;
 };
 
-// The first line of a file, or nothing when it cannot be read.
-std::optional<std::string> ReadFirstLineOf(const std::string& name) {
-  if (!IsRegularFile(name)) return std::nullopt;
-  std::FILE* file = OpenForReading(name);
-  if (file == nullptr) return std::nullopt;
+// The first line of a regular file, or the system's reason why it cannot be read.
+Expected<std::string> ReadFirstLineOf(const std::string& name) {
+  // A FIFO would keep the open waiting for a writer.
+  if (!IsRegularFile(name)) return Failure("not a regular file");
+  auto file = OpenForReading(name);
+  if (!file) return Failure(file.error());
   std::string line;
-  for (int c = std::fgetc(file); c != EOF && c != '\r' && c != '\n' && c != '\0';
-       c = std::fgetc(file)) {
+  for (int c = std::fgetc(*file); c != EOF && c != '\r' && c != '\n' && c != '\0';
+       c = std::fgetc(*file)) {
     line += static_cast<char>(c);
   }
-  std::fclose(file);
+  std::fclose(*file);
   return line;
 }
 
-// Names in text_file the text form to read for `file`: a ".txt" file is its own when its first
-// line is "[MORVANE V3 FILE]" (there is none otherwise); any other file is converted into the work
-// folder (Settings::TextFormOf), and the converter's reason kept when it made none. The box of a
-// write that failed when that text form cannot be written at all (its path is too long).
+// Names in text_file the text form to read for `file`: a ".txt" file is its own (when it is no
+// channel list, text_file is "" and there is none to read); any other file is converted into the
+// work folder (Settings::TextFormOf), and the converter's reason kept when it made none. The box
+// of a write that failed when that text form cannot be written at all (its path is too long, it is
+// read-only).
 struct TextFormToRead {
-  std::string file;               // "" when there is none
-  std::string converter_failure;  // why the converter made none
+  std::string file;     // "" when there is none
+  std::string failure;  // why there is none: the converter's reason, or the system's
 };
+
+// A ".txt" file is its own text form when it is a channel list. One that is there but cannot be
+// opened (another program holds it) is named with the system's reason.
+TextFormToRead OwnTextForm(Settings& settings, const std::string& file) {
+  const auto first_line = ReadFirstLineOf(file);
+  if (!first_line && IsRegularFile(file)) {
+    settings.text_file = file;
+    return {{}, first_line.error()};
+  }
+  settings.text_file = first_line && *first_line == kChannelListHeader ? file : std::string();
+  return {settings.text_file, {}};
+}
 
 Expected<TextFormToRead, Message> PrepareTextForm(Workspace& workspace, const std::string& file) {
   Settings& settings = workspace.settings;
-  if (HasSuffix(file, ".txt")) {
-    settings.text_file = ReadFirstLineOf(file) == kChannelListHeader ? file : std::string();
-    return TextFormToRead{settings.text_file, {}};
-  }
+  if (HasSuffix(file, ".txt")) return OwnTextForm(settings, file);
   settings.text_file = settings.TextFormOf(file);
-  if (auto too_long = PathTooLongToWrite(settings.text_file)) {
-    return Unexpected<Message>{CannotWrite(settings.text_file, *too_long)};
-  }
+  auto unwritable = PathTooLongToWrite(settings.text_file);
+  if (!unwritable) unwritable = UnfitDestination(settings.text_file);
+  if (unwritable) return Unexpected<Message>{CannotWrite(settings.text_file, *unwritable)};
   const auto converted = ConvertToText(workspace, file, settings.text_file);
   return TextFormToRead{settings.text_file, converted ? std::string() : converted.error()};
 }
@@ -247,18 +258,25 @@ void ReadServiceAndFavoriteSections(Workspace& workspace, SetId set, std::string
 }  // namespace
 
 bool IsBatchScript(const std::string& file) {
-  return HasSuffix(file, ".txt") && ReadFirstLineOf(file) == kScriptHeader;
+  if (!HasSuffix(file, ".txt")) return false;
+  const auto first_line = ReadFirstLineOf(file);
+  return first_line && *first_line == kScriptHeader;
 }
 
 Expected<std::string, Message> ReadTextForm(Workspace& workspace, const std::string& file,
                                             Reading reading) {
   const auto text_form = PrepareTextForm(workspace, file);
   if (!text_form) return Unexpected<Message>{text_form.error()};
-  auto text = text_form->file.empty() ? std::nullopt : ReadWholeFile(text_form->file);
+  auto text = text_form->file.empty() ? Expected<std::string>(Failure(text_form->failure))
+                                      : ReadWholeFile(text_form->file);
   if (!text) {
-    return Unexpected<Message>{
-        reading == Reading::load ? LoadNotFound(file, text_form->file, text_form->converter_failure)
-                                 : MergeNotFound(file, text_form->converter_failure)};
+    // A converter that ended well leaves the text form; one that is there but cannot be read says
+    // why.
+    const bool unreadable = text_form->failure.empty() && IsRegularFile(text_form->file);
+    const std::string& reason = unreadable ? text.error() : text_form->failure;
+    return Unexpected<Message>{reading == Reading::load
+                                   ? LoadNotFound(file, workspace.settings.text_file, reason)
+                                   : MergeNotFound(file, reason)};
   }
   const std::string_view first_line = FirstLine(*text);
   if (first_line != kChannelListHeader) {

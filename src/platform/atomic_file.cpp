@@ -203,17 +203,36 @@ std::optional<std::string> DestinationOf(const std::string& target, AtLink at_li
 std::optional<std::string> UnfitDestination(const std::string& destination) {
   constexpr const char* kFolder = "it is a folder";
   constexpr const char* kNoRegularFile = "not a regular file";
+  constexpr const char* kReadOnly = "read-only";
 #ifdef _WIN32
-  if (IsFolder(destination)) return kFolder;
+  const DWORD attributes = GetFileAttributesA(destination.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return kFolder;
+  }
   // The system's devices (NUL, CON, COM1, ...) are named so whatever their folder.
   if (AbsolutePath(destination).starts_with("\\\\.\\")) return kNoRegularFile;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return kReadOnly;
+  // A program that holds the file open without letting others delete it keeps it from being
+  // replaced; the system says so.
+  HANDLE probe = CreateFileA(destination.c_str(), DELETE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+  } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+    return LastSystemError();
+  }
   return std::nullopt;
 #else
   struct stat status {};
   if (lstat(destination.c_str(), &status) != 0) return std::nullopt;
   if (S_ISDIR(status.st_mode)) return kFolder;
-  if (S_ISREG(status.st_mode) || S_ISLNK(status.st_mode)) return std::nullopt;
-  return kNoRegularFile;
+  if (S_ISLNK(status.st_mode)) return std::nullopt;
+  if (!S_ISREG(status.st_mode)) return kNoRegularFile;
+  // The owner's write permission is the read-only mark of Linux: root may write all the same.
+  if ((status.st_mode & S_IWUSR) == 0) return kReadOnly;
+  return std::nullopt;
 #endif
 }
 

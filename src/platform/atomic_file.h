@@ -36,8 +36,11 @@ enum class AtLink { follow, replace };
 std::optional<std::string> DestinationOf(const std::string& target, AtLink at_link);
 
 // Why the file `destination` (DestinationOf) cannot be replaced by a regular file: "it is a
-// folder", or "not a regular file" for a device, a FIFO or a socket (on Windows a device name).
-// Nothing for a regular file, a link (which a write replaces) or a name that is free.
+// folder"; "not a regular file" for a device, a FIFO or a socket (on Windows a device name);
+// "read-only" for a file that the user marked so (the read-only attribute on Windows, no write
+// permission for its owner elsewhere); on Windows the system's reason for a file that another
+// program holds open. Nothing for a regular file, a link (which a write replaces) or a name that
+// is free.
 std::optional<std::string> UnfitDestination(const std::string& destination);
 
 // Writes a file beside its target and puts it in place only when it is complete, so that a

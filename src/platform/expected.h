@@ -29,6 +29,7 @@ class [[nodiscard]] Expected {
   Value* operator->() { return &value(); }
   const Value* operator->() const { return &value(); }
   const Error& error() const { return std::get<1>(state_); }
+  Value value_or(Value fallback) const& { return has_value() ? value() : std::move(fallback); }
 
  private:
   std::variant<Value, Error> state_;

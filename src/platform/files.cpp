@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 // The tool's own ReplaceFile (files.h), not the Win32 macro for ReplaceFileA.
 #undef ReplaceFile
@@ -709,27 +711,43 @@ bool CreateFolderWithParents(const std::string& name, std::string* reason) {
   return true;
 }
 
-std::FILE* OpenForReading(const std::string& name) {
+Expected<std::FILE*> OpenForReading(const std::string& name) {
 #ifdef _WIN32
-  return std::fopen(name.c_str(), "rbN");  // N: not inherited
+  // Opened by the system itself, whose reason says that another program holds the file, where
+  // the C runtime would only say "Permission denied". The handle is not inherited.
+  HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return Failure(LastSystemError());
+  const int descriptor =
+      _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    return Failure(std::strerror(errno));
+  }
+  std::FILE* file = _fdopen(descriptor, "rb");
+  if (file == nullptr) _close(descriptor);
 #else
-  return std::fopen(name.c_str(), "rbe");  // e: closed on exec
+  std::FILE* file = std::fopen(name.c_str(), "rbe");  // e: closed on exec
 #endif
+  if (file == nullptr) return Failure(std::strerror(errno));
+  return file;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& name) {
+Expected<std::string> ReadWholeFile(const std::string& name) {
   const auto size = FileSize(name);
-  if (!size) return std::nullopt;
-  std::FILE* file = OpenForReading(name);
-  if (file == nullptr) return std::nullopt;
+  if (!size) return Failure(IsFolder(name) ? "it is a folder" : LastSystemError());
+  auto file = OpenForReading(name);
+  if (!file) return Failure(file.error());
   std::string content;
   content.reserve(static_cast<std::size_t>(*size));
   char buffer[1 << 16];
   std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, count);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return std::nullopt;
+  while ((count = std::fread(buffer, 1, sizeof buffer, *file)) > 0) content.append(buffer, count);
+  const bool failed = std::ferror(*file) != 0;
+  const int error = errno;
+  std::fclose(*file);
+  if (failed) return Failure(std::strerror(error));
   return content;
 }
 

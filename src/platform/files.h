@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/expected.h"
+
 namespace vsm {
 
 // File-system operations on 8-bit names, used as the system gives them (bytes on Linux, the
@@ -118,10 +120,11 @@ std::string FileIdentity(const std::string& name);
 bool ReplaceFile(const std::string& source, const std::string& target, std::string* reason,
                  Durability durability = Durability::cache);
 // Opens a file for reading its bytes, never handed on to a program that the tool starts (as no
-// file of the tool is); nullptr when it cannot be opened.
-std::FILE* OpenForReading(const std::string& name);
-// The whole content of a regular file, or nothing when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& name);
+// file of the tool is); the system's reason when it cannot be opened (on Windows, that another
+// program holds it, as the system says it).
+Expected<std::FILE*> OpenForReading(const std::string& name);
+// The whole content of a regular file, or the system's reason why it cannot be read.
+Expected<std::string> ReadWholeFile(const std::string& name);
 // The process's current folder, without a trailing separator unless it is a root.
 std::string CurrentFolder();
 // `name` taken from the current folder when it is relative (on Windows also without "." and

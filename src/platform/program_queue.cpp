@@ -77,7 +77,7 @@ std::optional<std::string> ProgramQueue::ReadBackFailure(Running& running) {
 
 std::optional<std::string> ProgramQueue::StartReadBack(Platform& platform, Running& running) {
   const ReadBack& read_back = *running.queued.job.read_back;
-  auto staging = StagingFolder::Make(read_back.beside, read_back.file_name);
+  auto staging = StagingFolder::Make(read_back.beside, read_back.file_name, journal_);
   if (!staging) return staging.error();
   auto process = platform.StartProgram(
       read_back.program,

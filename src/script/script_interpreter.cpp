@@ -166,7 +166,7 @@ bool RunScript(Workspace& workspace, Controls& controls, const std::string& scri
   if (workspace.script_running) return false;
   workspace.script_running = true;
   // The whole script is read first: its commands may rewrite files, even the script itself.
-  const std::optional<std::string> text = ReadWholeFile(script);
+  const auto text = ReadWholeFile(script);
   if (text) RunLines(workspace, controls, *text);
   workspace.script_running = false;
   return text.has_value();

@@ -43,7 +43,9 @@ void ApplyPreferredAntennas(Workspace& workspace) {
   std::optional<std::string> text;
   if (workspace.options.keep_pref_antennas) {
     workspace.merge_set.Clear();
-    text = ReadWholeFile(workspace.settings.KeepPath(kAntennaFileName));
+    if (auto file = ReadWholeFile(workspace.settings.KeepPath(kAntennaFileName))) {
+      text = std::move(*file);
+    }
   }
   if (!text) {
     SelectAllAntennas(workspace, true);

@@ -44,9 +44,11 @@ void ApplySatPositionRow(Workspace& workspace, const FirstByName<Antenna>& anten
 
 std::optional<std::string> ReadSatPositionTable(Workspace& workspace) {
   const std::string name = workspace.settings.KeepPath(kSatPositionFileName);
-  if (auto table = ReadWholeFile(name)) return table;
+  if (auto table = ReadWholeFile(name)) return std::move(*table);
   EnsureSatPositionFile(workspace);
-  return ReadWholeFile(name);
+  auto table = ReadWholeFile(name);
+  if (!table) return std::nullopt;
+  return std::move(*table);
 }
 
 std::string_view LabelOf(const Workspace& workspace, const Antenna& antenna) {

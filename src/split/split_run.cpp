@@ -63,6 +63,11 @@ bool SplitRun::RemoveEarlierPiece(std::initializer_list<const std::string*> file
     // conversion has ended, whether the split began with it or not.
     const bool converted_meanwhile = workspace_.conversions.WaitFor(workspace_.platform, *file);
     if (!converted_meanwhile && !WasThere(*file)) continue;
+    // A piece that the user marked read-only, or that another program holds, stays as it is.
+    if (auto unfit = UnfitDestination(*file)) {
+      workspace_.Show(CannotWrite(*file, *unfit));
+      return false;
+    }
     if (!RemoveFile(*file)) {
       workspace_.Show(CannotWrite(*file, LastSystemError()));
       return false;

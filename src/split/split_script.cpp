@@ -47,13 +47,13 @@ constexpr std::array<std::string_view, 27> kHeader{
 Outcome OpenSplitScript(Workspace& workspace, SplitScript& script, const std::string& name) {
   // A path too long for the system stays so: no use waiting for it.
   if (auto too_long = PathTooLongToWrite(name)) return NotDone(CannotWrite(name, *too_long));
-  RemoveFile(name);
+  // The earlier script stays until the new one replaces it: one that cannot be replaced (read-only,
+  // held by another program) must not be lost, and the split then does not start.
   for (int attempt = 1; attempt <= kSplitScriptTries; ++attempt) {
     workspace.platform.Sleep(std::chrono::seconds(1));
     script.file_.emplace(name, AtomicFileWriter::Durability::cache, AtLink::replace,
                          &workspace.journal);
     if (script.file_->ok()) break;
-    RemoveFile(name);
   }
   if (!script.file_->ok()) {
     Message failed = CannotWrite(name, script.file_->error());

@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <new>
@@ -33,7 +35,9 @@
 #include "split/split_per_provider.h"
 #include "workspace_fixture.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -83,6 +87,95 @@ class FaultyFolderTest : public WorkspaceTest {
     platform.messages.clear();
   }
 };
+
+// A file that the user marked read-only (the read-only attribute on Windows, no write permission
+// for its owner elsewhere) is refused, not replaced: a saved list, a split's script (the split
+// then does not start, and the earlier pieces stay), a piece.
+TEST_F(FaultyFolderTest, ReadOnlyFilesAreRefusedAndStayAsTheyAre) {
+  ASSERT_TRUE(Load("a.txt"));
+  const auto read_only = [](const std::string& file) {
+    WriteFile(file, "earlier file");
+    fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+  };
+  const auto expect_refused = [&](const std::string& file) {
+    ExpectOneMessageStartingWith("Cannot write file \r\n" + file + "\r\nread-only");
+    EXPECT_EQ(ReadFile(file), "earlier file") << file;
+    EXPECT_EQ(workspace.left_undone, 1) << file;
+    workspace.left_undone = 0;
+  };
+  for (const char* name : {"out.txt", "out.vrk"}) {
+    read_only(Path(name));
+    EXPECT_FALSE(Save(Path(name)));
+    FinishConversions();
+    expect_refused(Path(name));
+  }
+  const std::string piece =
+      workspace.settings.ResultPath(std::string(workspace.main_set.antennas[0].name) + ".vrk");
+  read_only(Path("antenna_list.txt"));
+  WriteFile(piece, "earlier file");
+  SplitPerAntenna(workspace, Button::split);
+  expect_refused(Path("antenna_list.txt"));
+  EXPECT_EQ(ReadFile(piece), "earlier file");
+
+  fs::permissions(Path("antenna_list.txt"), fs::perms::owner_write, fs::perm_options::add);
+  read_only(piece);
+  SplitPerAntenna(workspace, Button::split);
+  FinishConversions();
+  expect_refused(piece);
+}
+
+// What the system says when a file is not there, and on Windows when another program holds it
+// open without sharing.
+#ifdef _WIN32
+std::string SystemText(DWORD error) {
+  char* text = nullptr;
+  FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string reason = text != nullptr ? text : "";
+  LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
+  return reason;
+}
+std::string NoSuchFileReason() { return SystemText(ERROR_FILE_NOT_FOUND); }
+std::string InUseReason() { return SystemText(ERROR_SHARING_VIOLATION); }
+#else
+std::string NoSuchFileReason() { return std::strerror(ENOENT); }
+#endif
+
+#ifdef _WIN32
+
+// Files that another program holds open without sharing: a load or a merge names the system's
+// reason, a save to such a file and a split whose script it is are refused, and the file stays.
+TEST_F(FaultyFolderTest, FilesHeldByAnotherProgramAreNamedWithTheSystemsReason) {
+  const std::string reason = InUseReason();
+  ASSERT_FALSE(reason.empty());
+  ASSERT_TRUE(Load("a.txt"));
+  WriteFile(Path("b.vrk"), "held");
+  WriteFile(Path("antenna_list.txt"), "earlier script");
+  std::vector<HANDLE> held;
+  for (const char* name : {"b.txt", "b.vrk", "antenna_list.txt"}) {
+    held.push_back(CreateFileA(Path(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(held.back(), INVALID_HANDLE_VALUE) << name;
+  }
+  EXPECT_FALSE(MergeList(workspace, Path("b.txt")));
+  ExpectOneMessageStartingWith("MergeThisFile: File not found \r\n" + Path("b.txt") + "\r\n" +
+                               reason);
+  EXPECT_FALSE(MergeList(workspace, Path("b.vrk")));
+  ExpectOneMessageStartingWith("MergeThisFile: File not found \r\n" + Path("b.vrk") +
+                               "\r\nvrk2mvt: " + Path("b.vrk") + ": cannot be read: " + reason);
+  EXPECT_FALSE(Save(Path("b.txt")));
+  ExpectOneMessageStartingWith("Cannot write file \r\n" + Path("b.txt") + "\r\n" + reason);
+  SplitPerAntenna(workspace, Button::split);
+  ExpectOneMessageStartingWith("Cannot write file \r\n" + Path("antenna_list.txt") + "\r\n" +
+                               reason);
+  EXPECT_TRUE(FolderEntries(workspace.settings.ResultPath("")).value().empty());
+  for (HANDLE handle : held) CloseHandle(handle);
+  EXPECT_EQ(ReadFile(Path("antenna_list.txt")), "earlier script");
+}
+#endif
 
 TEST_F(FaultyFolderTest, AWorkFolderInTheWayIsReportedAndTheToolKeepsWorking) {
   const std::string work = BlockFolder(workspace.settings.work_folder);
@@ -442,7 +535,7 @@ TEST_P(OwnedTargetTest, ASaveKeepsWhoMayReadTheList) {
   const Case cases[] = {
       {"private", "600", false},
       {"shared with the group", "640", false},
-      {"read-only to all", "444", false},
+      {"readable by all", "644", false},
       {"another user's", "640", true},
   };
   constexpr uid_t kOtherUser = 4321;
@@ -676,7 +769,8 @@ TEST_F(FaultyFolderTest, AScriptNamingMissingFilesReportsEachAndGoesOn) {
   EXPECT_EQ(platform.messages[0].text,
             "LoadFile: No file specified or found.\r\n" + Path("gone.txt"));
   EXPECT_EQ(platform.messages[1].text, "MergeThisFile: File not found \r\n" + Path("gone.vrk") +
-                                           "\r\nvrk2mvt: " + Path("gone.vrk") + ": cannot be read");
+                                           "\r\nvrk2mvt: " + Path("gone.vrk") +
+                                           ": cannot be read: " + NoSuchFileReason());
   EXPECT_EQ(platform.messages[2].text, "MergeThisFile: File not found \r\n" + Path("lost.txt"));
   ASSERT_EQ(workspace.loaded_files.size(), 2u);
   EXPECT_EQ(workspace.loaded_files[0].path, Path("a.txt"));

@@ -24,7 +24,7 @@ int RunConversion(std::string_view program, const std::vector<std::string>& argu
   const std::string& target = arguments[1];
   const auto input = ReadWholeFile(source);
   if (!input) {
-    errors << program << ": " << source << ": cannot be read\n";
+    errors << program << ": " << source << ": cannot be read: " << input.error() << "\n";
     return kBadInput;
   }
   std::string fault;
