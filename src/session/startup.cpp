@@ -1,6 +1,7 @@
 #include "session/startup.h"
 
 #include <array>
+#include <vector>
 
 #include "format/conversions.h"
 #include "model/messages.h"
@@ -8,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "session/version.h"
+#include "split/piece_name.h"
 #include "split/sat_position_table.h"
 
 namespace vsm {
@@ -47,6 +49,36 @@ Expected<void> CheckWorkingFolders(const Settings& settings) {
     if (IsPresent(path) && !IsFolder(path)) {
       return Refusal(settings.start_folder, "its working folder " + folder + " is not a folder");
     }
+  }
+  return {};
+}
+
+// A start folder so deep that no piece of a split fits a name of the shortest length within the
+// system's path limit would fail every piece.
+Expected<void> CheckRoomForPieces(const Settings& settings) {
+  const std::optional<std::size_t> room = PieceNameRoom(settings, kLongestPath);
+  if (!room || *room >= kShortestPieceName) return {};
+  return Refusal(settings.start_folder,
+                 "it is too deep: the pieces of a split, even with names of " +
+                     std::to_string(kShortestPieceName) +
+                     " characters, would need paths longer than " + std::to_string(*kLongestPath) +
+                     " characters");
+}
+
+// Working folders that cannot be made would fail every write: the start is refused, and the
+// folders this start made are removed again.
+Expected<void> MakeWorkingFolders(const Settings& settings) {
+  std::vector<std::string> made;
+  for (const std::string& folder : WorkingFolders(settings)) {
+    const std::string path = settings.start_folder + folder;
+    const bool there = IsFolder(path);
+    if (!there && !CreateFolder(path)) {
+      const std::string reason = LastSystemError();
+      for (const std::string& made_folder : made) RemoveEmptyFolder(made_folder);
+      return Refusal(settings.start_folder,
+                     "its working folder " + folder + " cannot be created: " + reason);
+    }
+    if (!there) made.push_back(path);
   }
   return {};
 }
@@ -97,9 +129,8 @@ Expected<void> PrepareWorkingFolders(Session& session) {
   Settings& settings = session.workspace.settings;
   if (auto unfit = UnfitStartFolderName(settings.start_folder)) return Failure(*unfit);
   if (auto checked = CheckWorkingFolders(settings); !checked) return checked;
-  for (const std::string& folder : WorkingFolders(settings)) {
-    CreateFolder(settings.start_folder + folder);
-  }
+  if (auto room = CheckRoomForPieces(settings); !room) return room;
+  if (auto made = MakeWorkingFolders(settings); !made) return made;
   if (auto locked = LockStartFolder(session); !locked) return locked;
   TakeOverTemporaryJournal(session.workspace);
   EnsureSatPositionFile(session.workspace);
