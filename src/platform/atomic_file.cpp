@@ -13,6 +13,9 @@
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
+#include <windows.h>
+// The tool's own ReplaceFile (files.h), not the Win32 macro for ReplaceFileA.
+#undef ReplaceFile
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
