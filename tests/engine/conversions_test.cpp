@@ -455,7 +455,8 @@ const FaultyProgram kWrongFileConverters[] = {
     {"writes an empty file", ": > \"$2\"", "it wrote an empty file"},
     {"drops a record", "awk '!(/^V/ && !dropped++)' \"$1\" > \"$2\"",
      "it reads back as 9 TV services instead of 10"},
-    {"renames a channel", "sed 's/Luna TV/Luna Tv/' \"$1\" > \"$2\"",
+    {"renames a channel",
+     "awk 'BEGIN { FS = OFS = \"\\t\" } /^V/ && !renamed++ { $13 = $13 \"x\" } 1' \"$1\" > \"$2\"",
      "its TV service 1 reads back with another name"},
 };
 

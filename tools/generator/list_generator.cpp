@@ -199,8 +199,11 @@ std::string ServiceText(const Shape& shape, bool tv, int number, Random& random)
   s.texts.scrambled = random.Below(10) < 3 ? "TRUE" : "FALSE";
   s.transponder = random.Below(shape.transponders);
   s.provider = random.Below(shape.providers);
-  const std::string name =
-      Join(random.Pick(kChannelWords), tv ? random.Pick(kTvWords) : random.Pick(kRadioWords));
+  // Drawn one after the other: the order in which a call's arguments are taken differs between
+  // compilers, and every build must make the same list.
+  const auto kind = tv ? random.Pick(kTvWords) : random.Pick(kRadioWords);
+  const auto channel = random.Pick(kChannelWords);
+  const std::string name = Join(channel, kind);
   s.texts.name = name;  // a view: the columns live only until their line is formatted
   s.number = number;
   return FormatService(s);
