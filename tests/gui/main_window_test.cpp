@@ -119,15 +119,13 @@ class MainWindowTest : public QObject {
   void NoTwoControlsOverlapButAFrameAndTheControlsWithinIt();
   void EveryCheckBoxAndOptionButtonTakesAClickThroughTheFrames();
   void BoxesShowWhatTheControlsModelDecides();
-  void TabVisitsTheControlsAsTheEyeReadsThem();
-  void ArrowKeysSetTheNeighbouringOptionAndSpacePressesTheFocusedControl();
+  void KeysMoveTheFocusInKeyboardOrderAndSpacePressesTheFocusedControl();
   void EveryControlIsAnnouncedByItsText();
   void EachOperationLeavesItsCaptionsAndStatusTexts();
   void FileNameWithAccentsRoundTripsThroughTheDialog();
   void TextsShowAsUtf8OrWindows1252();
   void ClicksDuringAnOperationAreDiscarded();
   void CloseRequestDuringAnOperationIsCarriedOutAfterIt();
-  void CloseRequestDuringAScriptIsLost();
   void FailedConversionsAreReportedWhenIdleAndAtTheEnd();
   void OpenDialogAcceptsANameThatDoesNotExist();
   void SaveDialogAddsNoExtensionAndDoesNotAskBeforeOverwriting();
@@ -142,8 +140,7 @@ class MainWindowTest : public QObject {
   QString Path(const QString& name) const { return folder_->filePath(name); }
   QString WriteList(const QString& name, const std::string& content);
   void PostClick(QWidget* widget);
-  QStringList TabRound(Qt::KeyboardModifiers modifiers);
-  QString Press(int key);
+  QString Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
   std::unique_ptr<QTemporaryDir> folder_;
   std::unique_ptr<WindowSession> run_;
@@ -215,22 +212,9 @@ void MainWindowTest::PostClick(QWidget* widget) {
   }
 }
 
-// The texts of the controls that Tab (or Shift+Tab) visits from the load button until it is back
-// there, at most twenty.
-QStringList MainWindowTest::TabRound(Qt::KeyboardModifiers modifiers) {
-  Button(Button::load)->setFocus(Qt::OtherFocusReason);
-  QStringList visited;
-  while (visited.size() < 20) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
-    visited << TextOf(QApplication::focusWidget());
-    if (visited.back() == "Load") break;
-  }
-  return visited;
-}
-
 // Presses `key` on the focused control; the control that has the focus afterwards.
-QString MainWindowTest::Press(int key) {
-  QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key));
+QString MainWindowTest::Press(int key, Qt::KeyboardModifiers modifiers) {
+  QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
   return QApplication::focusWidget()->objectName();
 }
 
@@ -408,42 +392,25 @@ void MainWindowTest::BoxesShowWhatTheControlsModelDecides() {
   QCOMPARE(Button(Button::split)->text(), QString("Split per antenna"));
 }
 
-// Top to bottom, left to right, whatever the creation order; of the option buttons only the one
-// that is set is a stop.
-void MainWindowTest::TabVisitsTheControlsAsTheEyeReadsThem() {
+// Where Tab and the arrow keys lead is tested with the engine; here, that the window follows it.
+void MainWindowTest::KeysMoveTheFocusInKeyboardOrderAndSpacePressesTheFocusedControl() {
   run_->window.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&run_->window));
-  QCOMPARE(TabRound(Qt::NoModifier), Texts(test_support::kTabRoundFromLoad));
-  Click(Control(Control::satellite_position_option));
-  QCOMPARE(TabRound(Qt::ShiftModifier), Texts(test_support::kBackTabRoundWithSatellitePositions));
-}
-
-// The arrow keys move within the option buttons and set the one they reach, through the controls
-// model, which also clears the FTA box when names are kept; past either end they change nothing.
-void MainWindowTest::ArrowKeysSetTheNeighbouringOptionAndSpacePressesTheFocusedControl() {
-  run_->window.activateWindow();
-  QVERIFY(QTest::qWaitForWindowActive(&run_->window));
-  Control(Control::keep_existing_option)->setFocus(Qt::TabFocusReason);
+  Control(Control::divide_fta_box)->setFocus(Qt::TabFocusReason);
+  QCOMPARE(Press(Qt::Key_Tab), QString("keep_existing_option"));
   QCOMPARE(Press(Qt::Key_Up), QString("keep_existing_option"));
-  QCOMPARE(workspace().options.naming, Naming::keep_existing_names);
   QCOMPARE(Press(Qt::Key_Down), QString("satellite_position_option"));
   QCOMPARE(workspace().options.naming, Naming::use_satellite_position);
   QVERIFY(Control(Control::satellite_position_option)->isChecked());
   QVERIFY(!Control(Control::keep_existing_option)->isChecked());
   QCOMPARE(Press(Qt::Key_Right), QString("antenna_name_option"));
-  QCOMPARE(Press(Qt::Key_Down), QString("antenna_name_option"));
-  QCOMPARE(workspace().options.naming, Naming::use_antenna_names);
   QCOMPARE(Press(Qt::Key_Left), QString("satellite_position_option"));
+  QCOMPARE(Press(Qt::Key_Tab), QString("split_button"));
+  QCOMPARE(Press(Qt::Key_Tab, Qt::ShiftModifier), QString("satellite_position_option"));
 
   Control(Control::divide_fta_box)->setFocus(Qt::TabFocusReason);
   QCOMPARE(Press(Qt::Key_Space), QString("divide_fta_box"));
   QVERIFY(workspace().options.divide_fta_notfta);
-  Control(Control::satellite_position_option)->setFocus(Qt::TabFocusReason);
-  Press(Qt::Key_Up);
-  QCOMPARE(workspace().options.naming, Naming::keep_existing_names);
-  QVERIFY(!Control(Control::divide_fta_box)->isChecked());
-  QVERIFY(!workspace().options.divide_fta_notfta);
-
   Control(Control::split_per_provider_box)->setFocus(Qt::TabFocusReason);
   Press(Qt::Key_Space);
   QCOMPARE(Button(Button::split)->text(), QString("Split per provider"));
@@ -561,16 +528,6 @@ void MainWindowTest::CloseRequestDuringAnOperationIsCarriedOutAfterIt() {
   Click(Button(Button::load));
   QCOMPARE(Button(Button::load)->text(), QString("Loaded a.txt"));
   QVERIFY(!run_->window.isVisible());
-}
-
-void MainWindowTest::CloseRequestDuringAScriptIsLost() {
-  workspace().script_running = true;
-  QCoreApplication::postEvent(&run_->window, new QCloseEvent);
-  run_->platform.DiscardPendingEvents(std::chrono::milliseconds(10));
-  workspace().script_running = false;
-  QVERIFY(!run_->platform.input().TakeHeldCloseRequest());
-  QCoreApplication::processEvents();
-  QVERIFY(run_->window.isVisible());
 }
 
 void MainWindowTest::FailedConversionsAreReportedWhenIdleAndAtTheEnd() {
