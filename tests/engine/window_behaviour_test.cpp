@@ -2,14 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <tuple>
+
+#include "expected_window.h"
 #include "recording_platform.h"
-#include "window_texts.h"
 
 namespace vsm {
 namespace {
 
 using namespace test_support;
 using window_layout::RowNamed;
+
+bool Surrounds(const ExpectedControl& outer, const ExpectedControl& inner) {
+  return outer.x <= inner.x && outer.y <= inner.y &&
+         inner.x + inner.width <= outer.x + outer.width &&
+         inner.y + inner.height <= outer.y + outer.height;
+}
+
+bool Overlap(const ExpectedControl& one, const ExpectedControl& other) {
+  return one.x < other.x + other.width && other.x < one.x + one.width &&
+         one.y < other.y + other.height && other.y < one.y + one.height;
+}
 
 class WindowBehaviourTest : public testing::Test {
  protected:
@@ -116,6 +130,33 @@ TEST_F(WindowBehaviourTest, FontIsTheLargestAndLeastCondensedAtWhichEveryTextFit
       EXPECT_EQ(used, *chosen);
     }
   }
+}
+
+// The windows place their controls as the expected table says (their own tests), and so does the
+// layout they are built from.
+TEST(WindowLayoutTest, NoTwoControlsOverlapButAFrameAndTheControlsWithinIt) {
+  ASSERT_EQ(window_layout::kControls.size(), kControlsInCreationOrder.size());
+  std::map<std::string, int> surrounded_by;
+  for (std::size_t row = 0; row < kControlsInCreationOrder.size(); ++row) {
+    const window_layout::Row& laid_out = window_layout::kControls[row];
+    const ExpectedControl& one = kControlsInCreationOrder[row];
+    EXPECT_EQ(std::tuple(laid_out.name, laid_out.kind, laid_out.text, laid_out.place.x,
+                         laid_out.place.y, laid_out.place.width, laid_out.place.height),
+              std::tuple(one.name, static_cast<window_layout::Kind>(one.shape), one.text, one.x,
+                         one.y, one.width, one.height));
+    for (const ExpectedControl& other : kControlsInCreationOrder) {
+      if (&one == &other || !Overlap(one, other)) continue;
+      if (one.shape == Shape::frame && Surrounds(one, other)) {
+        ++surrounded_by[one.text];
+      } else {
+        EXPECT_TRUE(other.shape == Shape::frame && Surrounds(other, one))
+            << one.text << " overlaps " << other.text;
+      }
+    }
+  }
+  // "Save or Split" surrounds every control below the merge button, " Providers " among them, and
+  // " Providers " the FTA box and the three option buttons.
+  EXPECT_EQ(surrounded_by, (std::map<std::string, int>{{"Save or Split", 11}, {" Providers ", 4}}));
 }
 
 }  // namespace
