@@ -2,9 +2,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QWidget>
-#include <QWindow>
-#include <utility>
 
 namespace vsm {
 
@@ -35,12 +32,6 @@ bool IsUserInput(QEvent::Type type) {
   }
 }
 
-bool IsTopLevel(QObject* receiver) {
-  if (qobject_cast<QWindow*>(receiver) != nullptr) return true;
-  const auto* widget = qobject_cast<QWidget*>(receiver);
-  return widget != nullptr && widget->isWindow();
-}
-
 }  // namespace
 
 void InputDiscarder::Begin() {
@@ -51,16 +42,8 @@ void InputDiscarder::End() {
   if (--depth_ == 0) QCoreApplication::instance()->removeEventFilter(this);
 }
 
-bool InputDiscarder::TakeHeldCloseRequest() { return std::exchange(close_held_, false); }
-
-bool InputDiscarder::eventFilter(QObject* receiver, QEvent* event) {
-  if (!Active()) return false;
-  if (event->type() == QEvent::Close && IsTopLevel(receiver)) {
-    if (!close_request_is_lost()) close_held_ = true;
-    event->ignore();
-    return true;
-  }
-  return IsUserInput(event->type());
+bool InputDiscarder::eventFilter(QObject*, QEvent* event) {
+  return Active() && IsUserInput(event->type());
 }
 
 DiscardingScope::DiscardingScope(InputDiscarder& discarder, OnExit on_exit)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 
 namespace vsm {
 
@@ -11,17 +10,11 @@ namespace vsm {
 // the tool itself waits for the user.
 class InputDiscarder : public QObject {
  public:
-  // Asked when a close request arrives: true when the request is lost (a running script), false
-  // when it is kept until the operation ends.
-  std::function<bool()> close_request_is_lost = [] { return false; };
-
   void Begin();
   void End();
   void Suspend() { ++suspended_; }
   void Resume() { --suspended_; }
   bool Active() const { return depth_ > 0 && suspended_ == 0; }
-  // True once when a close request was held back during an operation.
-  bool TakeHeldCloseRequest();
 
  protected:
   bool eventFilter(QObject* receiver, QEvent* event) override;
@@ -29,7 +22,6 @@ class InputDiscarder : public QObject {
  private:
   int depth_ = 0;
   int suspended_ = 0;
-  bool close_held_ = false;
 };
 
 // Discards input for its lifetime. With `flush`, it takes the input still pending on leaving, so

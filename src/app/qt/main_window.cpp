@@ -1,6 +1,7 @@
 #include "app/qt/main_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFont>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -21,7 +22,8 @@ namespace vsm {
 
 namespace {
 
-constexpr int kSmallestFontPixels = 10;
+// Qt places widgets in device-independent pixels, at the layout's 96 dots per inch.
+constexpr int kLayoutDotsPerInch = 96;
 
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -29,16 +31,18 @@ QString Latin1(std::string_view text) {
 
 }  // namespace
 
-MainWindow::MainWindow(QtPlatform& platform, Controls& controls, ButtonHandler on_button)
-    : platform_(platform), controls_(controls), on_button_(std::move(on_button)) {
+MainWindow::MainWindow(QtPlatform& platform, Controls& controls, const Workspace& workspace,
+                       ButtonHandler on_button)
+    : platform_(platform),
+      controls_(controls),
+      on_button_(std::move(on_button)),
+      operations_(workspace) {
   setObjectName(QStringLiteral("main_window"));
   setWindowTitle(Latin1(window_layout::kTitle));
-  // Title bar with the system menu and the close box only.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFixedSize(window_layout::kClientWidth, window_layout::kClientHeight);
   BuildControls();
-  FollowTheKeyboardOrder();
   FitFontToControls();
   BuildStatusBar();
   PlaceInScreenCentre();
@@ -53,41 +57,25 @@ void MainWindow::BuildControls() {
     control->setGeometry(row.place.x, row.place.y, row.place.width, row.place.height);
     rows_[number] = control;
     if (row.kind == window_layout::Kind::frame) frames.push_back(control);
+    // The arrow keys move within the option group as the controls model decides.
+    if (row.kind == window_layout::Kind::option_button) control->installEventFilter(this);
   }
   // The frames only draw a border: they lie beneath the controls they surround, which would
   // otherwise not receive a click, and a frame beneath the frames within it.
   for (QWidget* frame : frames | std::views::reverse) frame->lower();
 }
 
-// The creation order stays; Tab follows the eye instead. Of the option buttons only the one that
-// is set takes Tab, and the arrow keys move between them.
-void MainWindow::FollowTheKeyboardOrder() {
-  const auto& stops = window_layout::kKeyboardRows;
-  for (std::size_t stop = 1; stop < stops.size(); ++stop) {
-    setTabOrder(rows_[stops[stop - 1]], rows_[stops[stop]]);
-  }
-  for (const std::size_t row : window_layout::kOptionGroup) rows_[row]->installEventFilter(this);
-}
-
+// The creation order stays; Tab follows the keyboard order instead.
 bool MainWindow::focusNextPrevChild(bool next) {
-  QWidget* start = focusWidget() != nullptr ? focusWidget() : this;
-  for (QWidget* candidate = start;;) {
-    candidate = next ? candidate->nextInFocusChain() : candidate->previousInFocusChain();
-    if (candidate == start) return false;
-    if (TakesTab(candidate)) {
-      candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-      return true;
-    }
-  }
+  const std::size_t stop = NextTabStop(controls_, RowOf(focusWidget()), next);
+  rows_[stop]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }
 
-bool MainWindow::TakesTab(const QWidget* widget) const {
-  if (!widget->isEnabled() || !widget->isVisible() || !(widget->focusPolicy() & Qt::TabFocus)) {
-    return false;
-  }
-  const bool is_option = std::ranges::any_of(window_layout::kOptionGroup,
-                                             [&](std::size_t row) { return rows_[row] == widget; });
-  return !is_option || static_cast<const QAbstractButton*>(widget)->isChecked();
+std::optional<std::size_t> MainWindow::RowOf(const QObject* control) const {
+  const auto found = std::ranges::find(rows_, control);
+  if (control == nullptr || found == rows_.end()) return std::nullopt;
+  return static_cast<std::size_t>(found - rows_.begin());
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -97,18 +85,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (!forward && key != Qt::Key_Up && key != Qt::Key_Left) {
     return QWidget::eventFilter(watched, event);
   }
-  const auto row = std::ranges::find(rows_, watched) - rows_.begin();
-  MoveToNeighbourOption(static_cast<std::size_t>(row), forward);
+  const std::optional<std::size_t> focus = MoveWithinOptions(controls_, *RowOf(watched), forward);
+  if (focus) rows_[*focus]->setFocus(Qt::TabFocusReason);
   return true;
-}
-
-// The controls model decides whether the option is set; the focus follows only when it is.
-void MainWindow::MoveToNeighbourOption(std::size_t row, bool forward) {
-  const std::optional<std::size_t> neighbour = window_layout::NeighbourOption(row, forward);
-  if (!neighbour) return;
-  const Control option = window_layout::kControls[*neighbour].control.value();
-  controls_.Click(option, true);
-  if (controls_.IsChecked(option)) rows_[*neighbour]->setFocus(Qt::TabFocusReason);
 }
 
 QWidget* MainWindow::AddControl(const window_layout::Row& row) {
@@ -130,8 +109,7 @@ QAbstractButton* MainWindow::AddPushButton(Button which, const QString& text) {
   auto* button = new QPushButton(text, this);
   button->setAutoDefault(false);
   buttons_[static_cast<std::size_t>(which)] = button;
-  // Load and save act on a plain click; merge and split on any notification of their button,
-  // which for a Qt push button is its click as well (mouse or keyboard).
+  // Merge and split act on any notification of their button; a Qt push button's is its click.
   connect(button, &QPushButton::clicked, this, [this, which] { RunOperation(which); });
   return button;
 }
@@ -168,33 +146,20 @@ void MainWindow::BuildStatusBar() {
     status_bar->addWidget(label);
     status_fields_[field] = label;
   }
-  // Like the status bar of a desktop window, it takes the bottom of the client area.
   const int height = status_bar->sizeHint().height();
   status_bar->setGeometry(0, window_layout::kClientHeight - height, window_layout::kClientWidth,
                           height);
 }
 
-// The geometry is fixed in pixels and was made for a small dialog font; desktop fonts are often
-// larger. The window takes the largest size, and the least condensed form, of the desktop's font
-// at which every check box and option button shows its whole text.
 void MainWindow::FitFontToControls() {
   QFont font = this->font();
-  const int desktop_pixels = QFontInfo(font).pixelSize();
-  for (int pixels = desktop_pixels; pixels >= kSmallestFontPixels; --pixels) {
-    for (const int stretch : {QFont::Unstretched, QFont::SemiCondensed, QFont::Condensed}) {
-      font.setPixelSize(pixels);
-      font.setStretch(stretch);
-      setFont(font);
-      if (TextsFit()) return;
-    }
-  }
-}
-
-bool MainWindow::TextsFit() const {
-  for (const QAbstractButton* control : controls_widgets_) {
-    if (control->sizeHint().width() > control->width()) return false;
-  }
-  return true;
+  const auto use = [this, &font](const FontForm& form) {
+    font.setPixelSize(form.pixels);
+    font.setStretch(form.width_percent);
+    setFont(font);
+  };
+  FitFont(QFontInfo(font).pixelSize(), kLayoutDotsPerInch, use,
+          [this](std::size_t row) { return rows_[row]->sizeHint().width(); });
 }
 
 void MainWindow::PlaceInScreenCentre() {
@@ -214,16 +179,15 @@ WindowWidgets MainWindow::Widgets() {
 }
 
 void MainWindow::RunOperation(Button which) {
-  // Input is dropped while an operation runs; a click that slipped through the engine's own
-  // event pumping must still not start a second operation inside the first.
-  if (operation_running_) return;
-  operation_running_ = true;
-  {
+  const bool close_now = operations_.Run([this, which] {
     DiscardingScope discarding(platform_.input());
     on_button_(which);
-  }
-  operation_running_ = false;
-  if (platform_.input().TakeHeldCloseRequest()) close();
+  });
+  if (close_now) close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!operations_.CloseRequested()) event->ignore();
 }
 
 }  // namespace vsm

@@ -3,8 +3,10 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "app/qt/qt_platform.h"
+#include "app/window_behaviour.h"
 #include "app/window_layout.h"
 #include "script/controls.h"
 
@@ -21,7 +23,8 @@ class MainWindow : public QWidget {
  public:
   using ButtonHandler = std::function<void(Button)>;
 
-  MainWindow(QtPlatform& platform, Controls& controls, ButtonHandler on_button);
+  MainWindow(QtPlatform& platform, Controls& controls, const Workspace& workspace,
+             ButtonHandler on_button);
 
   WindowWidgets Widgets();
   QAbstractButton* button(Button which) const { return buttons_[static_cast<std::size_t>(which)]; }
@@ -31,24 +34,22 @@ class MainWindow : public QWidget {
   QLabel* status_field(StatusField field) const {
     return status_fields_[static_cast<std::size_t>(field)];
   }
-  bool OperationRunning() const { return operation_running_; }
+  bool OperationRunning() const { return operations_.Running(); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   bool focusNextPrevChild(bool next) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildControls();
   QWidget* AddControl(const window_layout::Row& row);
-  void FollowTheKeyboardOrder();
-  bool TakesTab(const QWidget* widget) const;
-  void MoveToNeighbourOption(std::size_t row, bool forward);
+  std::optional<std::size_t> RowOf(const QObject* control) const;
   QAbstractButton* AddPushButton(Button which, const QString& text);
   QAbstractButton* AddCheckBox(Control which, const QString& text);
   QAbstractButton* AddOptionButton(Control which, const QString& text);
   void BuildStatusBar();
   void FitFontToControls();
-  bool TextsFit() const;
   void PlaceInScreenCentre();
   void RunOperation(Button which);
 
@@ -59,7 +60,7 @@ class MainWindow : public QWidget {
   std::array<QAbstractButton*, kButtonCount> buttons_{};
   std::array<QAbstractButton*, kControlCount> controls_widgets_{};
   std::array<QLabel*, 2> status_fields_{};
-  bool operation_running_ = false;
+  WindowOperations operations_;
 };
 
 }  // namespace vsm

@@ -8,12 +8,9 @@ namespace vsm {
 
 WindowSession::WindowSession(std::string start_folder, std::string converter_folder)
     : session(platform, std::move(start_folder), std::move(converter_folder)),
-      window(platform, session.controls,
+      window(platform, session.controls, session.workspace,
              [this](Button button) { RunButtonOperation(session, button); }) {
   platform.Attach(window.Widgets());
-  // A close request made while a script runs is lost; one made during any other operation is
-  // carried out once the operation has returned.
-  platform.input().close_request_is_lost = [this] { return session.workspace.script_running; };
   conversion_timer_.setInterval(kConversionPollMilliseconds);
   QObject::connect(&conversion_timer_, &QTimer::timeout, &window,
                    [this] { LookAfterConversions(); });

@@ -22,7 +22,6 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr int kFirstControlId = 101;  // clear of IDOK and IDCANCEL, which the dialog keys send
 constexpr int kStatusBarId = 200;
 constexpr UINT_PTR kTimerId = 1;
-constexpr int kSmallestFontPixels = 10;
 
 using window_layout::Kind;
 
@@ -84,12 +83,6 @@ int ScreenDotsPerInch() {
   return dots > 0 ? dots : 96;
 }
 
-int WidthOf(HWND control) {
-  RECT area{};
-  GetClientRect(control, &area);
-  return area.right - area.left;
-}
-
 // How wide a check box or option button must be to show its whole text on one line: the text,
 // the box and the gaps beside it. (The controls' own BCM_GETIDEALSIZE is not used: under wine it
 // answers well over what the control draws.)
@@ -105,7 +98,6 @@ int TextWidthWithBox(HWND control, HFONT font) {
   return extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE) * 2;
 }
 
-// The font's average character width, from which narrower forms of it are made.
 int AverageCharWidth(const LOGFONTA& face) {
   HFONT font = CreateFontIndirectA(&face);
   HDC screen = GetDC(nullptr);
@@ -118,10 +110,19 @@ int AverageCharWidth(const LOGFONTA& face) {
   return metrics.tmAveCharWidth;
 }
 
+HFONT CreateFontInForm(LOGFONTA face, const FontForm& form) {
+  face.lfHeight = -form.pixels;
+  face.lfWidth = 0;
+  if (form.width_percent != 100) {
+    face.lfWidth = MulDiv(AverageCharWidth(face), form.width_percent, 100);
+  }
+  return CreateFontIndirectA(&face);
+}
+
 }  // namespace
 
-MainWindow::MainWindow(Controls& controls, ButtonHandler on_button)
-    : controls_(controls), on_button_(std::move(on_button)) {}
+MainWindow::MainWindow(Controls& controls, const Workspace& workspace, ButtonHandler on_button)
+    : controls_(controls), on_button_(std::move(on_button)), operations_(workspace) {}
 
 MainWindow::~MainWindow() {
   if (handles_.window != nullptr) {
@@ -131,7 +132,7 @@ MainWindow::~MainWindow() {
   if (font_ != nullptr) DeleteObject(font_);
 }
 
-int MainWindow::Scaled(int pixels) const { return MulDiv(pixels, dots_per_inch_, 96); }
+int MainWindow::Scaled(int pixels) const { return ScaledPixels(pixels, dots_per_inch_); }
 
 bool MainWindow::Create() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -185,17 +186,17 @@ bool MainWindow::MovesTheFocus(const MSG& message) {
   switch (message.wParam) {
     case VK_TAB:
       if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
-      Focus(NextTabStop(row, GetKeyState(VK_SHIFT) >= 0));
+      Focus(NextTabStop(controls_, row, GetKeyState(VK_SHIFT) >= 0));
       return true;
     case VK_DOWN:
     case VK_RIGHT:
     case VK_UP:
     case VK_LEFT: {
       const bool forward = message.wParam == VK_DOWN || message.wParam == VK_RIGHT;
-      if (row && window_layout::kControls[*row].kind == Kind::option_button) {
-        MoveToNeighbourOption(*row, forward);
-      } else {
-        Focus(NextTabStop(row, forward));
+      if (!row || window_layout::kControls[*row].kind != Kind::option_button) {
+        Focus(NextTabStop(controls_, row, forward));
+      } else if (const auto focus = MoveWithinOptions(controls_, *row, forward)) {
+        Focus(*focus);
       }
       return true;
     }
@@ -208,30 +209,6 @@ std::optional<std::size_t> MainWindow::RowOf(HWND control) const {
   const auto found = std::ranges::find(rows_, control);
   if (control == nullptr || found == rows_.end()) return std::nullopt;
   return static_cast<std::size_t>(found - rows_.begin());
-}
-
-// The next control in keyboard order from `row` (from either end without one) that takes Tab:
-// of the option buttons only the one that is set.
-std::size_t MainWindow::NextTabStop(std::optional<std::size_t> row, bool forward) const {
-  const auto& stops = window_layout::kKeyboardRows;
-  const std::size_t count = stops.size();
-  const auto at = row ? std::ranges::find(stops, *row) - stops.begin() : std::ptrdiff_t{-1};
-  std::size_t stop = at < 0 ? (forward ? count - 1 : 0) : static_cast<std::size_t>(at);
-  for (std::size_t step = 0; step < count; ++step) {
-    stop = forward ? (stop + 1) % count : (stop + count - 1) % count;
-    const window_layout::Row& control = window_layout::kControls[stops[stop]];
-    if (control.kind != Kind::option_button || controls_.IsChecked(control.control.value())) break;
-  }
-  return stops[stop];
-}
-
-// The controls model decides whether the option is set; the focus follows only when it is.
-void MainWindow::MoveToNeighbourOption(std::size_t row, bool forward) {
-  const std::optional<std::size_t> neighbour = window_layout::NeighbourOption(row, forward);
-  if (!neighbour) return;
-  const Control option = window_layout::kControls[*neighbour].control.value();
-  controls_.Click(option, true);
-  if (controls_.IsChecked(option)) Focus(*neighbour);
 }
 
 // As a dialog does, the window gives the focus back to the control that had it when another
@@ -309,29 +286,13 @@ void MainWindow::BuildStatusBar() {
   SendMessageA(status_bar, WM_SIZE, 0, 0);
 }
 
-// The geometry is fixed in pixels and was made for a small dialog font; the system's dialog font
-// is often larger or wider. The window takes the largest size, and the least condensed form, of
-// that font at which every check box and option button shows its whole text.
 void MainWindow::FitFontToControls() {
-  LOGFONTA face = DialogFont();
+  const LOGFONTA face = DialogFont();
   const int system_pixels = face.lfHeight != 0 ? std::abs(face.lfHeight) : Scaled(12);
-  for (int pixels = system_pixels; pixels >= Scaled(kSmallestFontPixels); --pixels) {
-    face.lfHeight = -pixels;
-    face.lfWidth = 0;
-    const int natural_width = AverageCharWidth(face);
-    for (const int percent : {100, 87, 75}) {
-      face.lfWidth = percent == 100 ? 0 : MulDiv(natural_width, percent, 100);
-      UseFont(CreateFontIndirectA(&face));
-      if (TextsFit()) return;
-    }
-  }
-}
-
-bool MainWindow::TextsFit() const {
-  for (HWND control : handles_.controls) {
-    if (TextWidthWithBox(control, font_) > WidthOf(control)) return false;
-  }
-  return true;
+  FitFont(
+      system_pixels, dots_per_inch_,
+      [this, &face](const FontForm& form) { UseFont(CreateFontInForm(face, form)); },
+      [this](std::size_t row) { return TextWidthWithBox(rows_[row], font_); });
 }
 
 void MainWindow::UseFont(HFONT font) {
@@ -381,7 +342,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l)
 // notification can only come from input that was queued before it began: it is ignored.
 void MainWindow::OnCommand(int id, int notification) {
   const int row = id - kFirstControlId;
-  if (row < 0 || row >= std::ssize(window_layout::kControls) || operation_running_) return;
+  if (row < 0 || row >= std::ssize(window_layout::kControls) || operations_.Running()) return;
   const window_layout::Row& control = window_layout::kControls[static_cast<std::size_t>(row)];
   switch (control.kind) {
     case Kind::push_button: {
@@ -408,22 +369,15 @@ void MainWindow::OnCommand(int id, int notification) {
 }
 
 void MainWindow::RunOperation(const std::function<void()>& work) {
-  if (operation_running_) return;
-  operation_running_ = true;
-  work();
-  DropPendingInput(handles_.window);
-  operation_running_ = false;
-  if (std::exchange(close_held_, false) && handles_.window != nullptr) {
-    DestroyWindow(handles_.window);
-  }
+  const bool close_now = operations_.Run([this, &work] {
+    work();
+    DropPendingInput(handles_.window);
+  });
+  if (close_now && handles_.window != nullptr) DestroyWindow(handles_.window);
 }
 
 void MainWindow::OnCloseRequest() {
-  if (operation_running_) {
-    if (!close_request_is_lost()) close_held_ = true;
-    return;
-  }
-  DestroyWindow(handles_.window);
+  if (operations_.CloseRequested()) DestroyWindow(handles_.window);
 }
 
 }  // namespace vsm

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/window_behaviour.h"
 #include "app/window_layout.h"
 #include "platform/platform.h"
 #include "script/controls.h"
@@ -30,7 +31,7 @@ class MainWindow {
  public:
   using ButtonHandler = std::function<void(Button)>;
 
-  MainWindow(Controls& controls, ButtonHandler on_button);
+  MainWindow(Controls& controls, const Workspace& workspace, ButtonHandler on_button);
   ~MainWindow();
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -41,15 +42,11 @@ class MainWindow {
   // Handles one message of the thread's queue as the window's message loop does.
   void Dispatch(MSG& message);
   const WindowHandles& handles() const { return handles_; }
-  bool OperationRunning() const { return operation_running_; }
+  bool OperationRunning() const { return operations_.Running(); }
 
-  // Runs `work` as an operation: input that arrives meanwhile is dropped, and a close request is
-  // carried out once it has returned (or lost, when `close_request_is_lost` says so).
+  // Runs `work` as an operation: input that arrives meanwhile is dropped.
   void RunOperation(const std::function<void()>& work);
 
-  // Asked when a close request arrives during an operation: true when it is lost (a running
-  // script), false when it is kept until the operation ends.
-  std::function<bool()> close_request_is_lost = [] { return false; };
   // Called on every tick of the timer started by StartTimer.
   std::function<void()> on_timer;
   // Called when the window has been destroyed.
@@ -64,15 +61,12 @@ class MainWindow {
   void OnCloseRequest();
   bool MovesTheFocus(const MSG& message);
   std::optional<std::size_t> RowOf(HWND control) const;
-  std::size_t NextTabStop(std::optional<std::size_t> row, bool forward) const;
-  void MoveToNeighbourOption(std::size_t row, bool forward);
   void Focus(std::size_t row);
   bool KeepsTheFocusAcross(bool activated);
   void BuildControls();
   HWND AddControl(std::size_t row, const window_layout::Row& control);
   void BuildStatusBar();
   void FitFontToControls();
-  bool TextsFit() const;
   void UseFont(HFONT font);
   int Scaled(int pixels) const;
 
@@ -84,8 +78,7 @@ class MainWindow {
                                // first, then the one that had it when the window lost it
   HFONT font_ = nullptr;
   int dots_per_inch_ = 96;
-  bool operation_running_ = false;
-  bool close_held_ = false;
+  WindowOperations operations_;
 };
 
 }  // namespace vsm

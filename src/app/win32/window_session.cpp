@@ -8,11 +8,9 @@ namespace vsm {
 
 WindowSession::WindowSession(std::string start_folder, std::string converter_folder)
     : session(platform, std::move(start_folder), std::move(converter_folder)),
-      window(session.controls, [this](Button button) { RunButtonOperation(session, button); }) {
+      window(session.controls, session.workspace,
+             [this](Button button) { RunButtonOperation(session, button); }) {
   platform.Attach(window.handles());
-  // A close request made while a script runs is lost; one made during any other operation is
-  // carried out once the operation has returned.
-  window.close_request_is_lost = [this] { return session.workspace.script_running; };
   window.on_timer = [this] { LookAfterConversions(); };
 }
 
