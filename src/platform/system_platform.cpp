@@ -171,6 +171,25 @@ class WindowsProcess : public Process {
   DWORD raw_code_ = 0;
 };
 
+// A start refused for a passing reason (the program file held by a virus scanner, a system short
+// of resources for a moment) is tried again, so that one such moment does not fail a conversion.
+constexpr int kStartAttempts = 4;
+
+bool IsLastingStartFailure(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Lets the next program started inherit `handle`, and no longer once it is started. The tool runs
 // on one thread, so no other program can be started meanwhile and inherit it by mistake.
 class InheritedWhileStarting {
@@ -205,16 +224,25 @@ Expected<std::unique_ptr<Process>> StartWindowsProcess(const std::string& progra
   startup.hStdOutput = output.get();
   startup.hStdError = error_write.get();
   PROCESS_INFORMATION info{};
-  BOOL started = FALSE;
-  {
-    const InheritedWhileStarting inherit_input(input.get());
-    const InheritedWhileStarting inherit_output(output.get());
-    const InheritedWhileStarting inherit_error(error_write.get());
-    started =
-        CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
+  for (int attempt = 0;; ++attempt) {
+    BOOL started = FALSE;
+    DWORD error = 0;
+    {
+      const InheritedWhileStarting inherit_input(input.get());
+      const InheritedWhileStarting inherit_output(output.get());
+      const InheritedWhileStarting inherit_error(error_write.get());
+      started =
+          CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                         CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
+      error = GetLastError();
+    }
+    if (started) break;
+    if (attempt == kStartAttempts - 1 || IsLastingStartFailure(error)) {
+      SetLastError(error);
+      return Failure(LastSystemError());
+    }
+    ::Sleep(50u << attempt);
   }
-  if (!started) return Failure(LastSystemError());
   Handle job = MakeJob();
   // A tool that runs in a job of its own may not be allowed to put its programs in another one.
   if (job && !AssignProcessToJobObject(job.get(), info.hProcess)) job = Handle();
