@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DVSM_BUILD_TESTS=ON
 
-.PHONY: all deps configure build test interrupt-test demo run install package package-test bench fuzz fuzz-corpus sanitize windows test-windows window-test readme-picture clean
+.PHONY: all deps configure build test interrupt-test demo run install package package-test tidy bench fuzz fuzz-corpus sanitize windows test-windows window-test readme-picture clean
 
 all: build
 
@@ -54,6 +54,10 @@ package: configure
 # Builds the package and checks it unpacked (never installed); lintian must report no errors.
 package-test: configure
 	@JOBS=$(JOBS) scripts/package-test.sh $(BUILD)
+
+# clang-tidy with the checks of .clang-tidy over src/ and tools/; any finding fails.
+tidy: configure
+	@JOBS=$(JOBS) scripts/tidy.sh $(BUILD)
 
 # The pipeline benchmark and the user's job, built in Release in their own folder; not part of
 # `make test`. BENCH_ARGS passes options to the first, e.g. BENCH_ARGS="--sizes 50000 --repeat 3",
