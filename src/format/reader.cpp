@@ -328,7 +328,7 @@ Antenna& ParseAntenna(Workspace& workspace, RecordList<Antenna>& list, std::stri
                     ParseLong(columns[8])};
   antenna.name = name.empty() ? kUnknownAntennaName : list.KeepText(name);
   antenna.sat_position = antenna.name;
-  return list.Append(std::move(antenna));
+  return list.Append(antenna);
 }
 
 }  // namespace vsm

@@ -112,7 +112,7 @@ class ListWriter {
   }
 
  private:
-  static constexpr std::size_t kBlockSize = 256 * 1024;
+  static constexpr std::size_t kBlockSize = std::size_t{256} * 1024;
 
   void EndLine() {
     block_ += "\r\n";

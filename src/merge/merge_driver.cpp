@@ -44,7 +44,7 @@ void AnnouncePhase(Workspace& workspace, std::string_view text) {
 
 }  // namespace
 
-Outcome MergeThisFile(Workspace& workspace, std::string file) {
+Outcome MergeThisFile(Workspace& workspace, const std::string& file) {
   workspace.settings.current_file = file;
   ReportFailedConversions(workspace);
   workspace.merge_set.Clear();

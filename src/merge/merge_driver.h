@@ -12,7 +12,7 @@ namespace vsm {
 // current_file, and text_file names the text form read. Not done, with the box that says why, when
 // the file was already loaded or merged, its text form could not be read, or one of its indexes
 // names no record of the file; the main set is unchanged then.
-Outcome MergeThisFile(Workspace& workspace, std::string file);
+Outcome MergeThisFile(Workspace& workspace, const std::string& file);
 
 // The merge of `file` once its text form `text` is in memory and starts with the header: reads
 // it into the merge set, lets the text go (the records hold copies of their texts) and folds the

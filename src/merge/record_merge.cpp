@@ -37,7 +37,7 @@ Antenna& AppendCopy(Workspace& workspace, FirstByName<Antenna>& by_name, const A
                   ? kUnknownAntennaName
                   : antennas.KeepText(antenna.name);
   copy.sat_position = copy.name;
-  Antenna& added = antennas.Append(std::move(copy));
+  Antenna& added = antennas.Append(copy);
   by_name.Add(added);
   return added;
 }

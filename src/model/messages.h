@@ -47,7 +47,7 @@ inline std::string Lines(std::initializer_list<std::string_view> lines) {
   return text;
 }
 // `text` with a further line that says why, when there is a reason.
-inline std::string WithReason(std::string text, std::string_view reason) {
+inline std::string WithReason(const std::string& text, std::string_view reason) {
   return reason.empty() ? text : Lines({text, reason});
 }
 }  // namespace message_detail

@@ -123,7 +123,7 @@ class TextStore {
   }
 
  private:
-  static constexpr std::size_t kBlockSize = 64 * 1024;
+  static constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 
   // A text longer than a block gets a block of its own.
   void AddBlock(std::size_t at_least) {

@@ -11,7 +11,9 @@ namespace {
 
 // A conversion spends most of its time waiting until its file and folder are on the disk, which
 // needs no processor: two conversions per processor keep the processors busy meanwhile.
-std::size_t ConversionsAtOnce() { return 2 * std::max(1u, std::thread::hardware_concurrency()); }
+std::size_t ConversionsAtOnce() {
+  return std::size_t{2} * std::max(1u, std::thread::hardware_concurrency());
+}
 
 }  // namespace
 

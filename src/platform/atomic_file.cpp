@@ -355,7 +355,7 @@ Expected<StagingFolder> StagingFolder::Make(const std::string& destination, std:
     }
     Forget(journal, folder);
     if (reason.empty()) continue;  // the name is taken
-    return Failure("cannot create the folder " + folder + ": " + reason);
+    return Failure("cannot create the folder " + folder + (": " + reason));
   }
   return Failure("cannot create a folder beside " + destination + ": every name tried is taken");
 }

@@ -620,7 +620,7 @@ std::optional<std::string> FinalTarget(const std::string& name) {
 }
 
 std::string FileIdentity(const std::string& name) {
-  const std::string file = FinalTarget(name).value_or(name);
+  std::string file = FinalTarget(name).value_or(name);
   const std::string folder = FolderOf(file);
   char* real_folder = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
   if (real_folder == nullptr) return file;  // a folder that is not there holds no file

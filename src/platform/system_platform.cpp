@@ -24,7 +24,6 @@
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
-extern char** environ;
 #endif
 
 namespace vsm {
@@ -376,7 +375,7 @@ class PosixProcess : public Process {
     return true;
   }
   // The program leads a process group of its own: the programs it started are in it too.
-  void StopGroup() {
+  void StopGroup() const {
     if (kill(-pid_, SIGKILL) != 0) kill(pid_, SIGKILL);
   }
   // A program killed in the middle of a write still finishes that write. Bounded: a parent that

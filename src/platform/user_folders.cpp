@@ -99,7 +99,7 @@ std::string DocumentsFolder() {
 #else
 
 std::string DocumentsFolder() {
-  const std::string home = HomeFolder();
+  std::string home = HomeFolder();
   if (home.empty()) return {};
   // Relative values of the XDG variables are to be ignored.
   std::string config = Variable("XDG_CONFIG_HOME");

@@ -153,7 +153,7 @@ std::string LoadCaption(std::string_view file, bool loaded) {
   return loaded ? "Loaded " + std::string(FilePart(file)) : "Load";
 }
 
-Outcome LoadThisFile(Workspace& workspace, Controls& controls, std::string file) {
+Outcome LoadThisFile(Workspace& workspace, Controls& controls, const std::string& file) {
   BeginLoad(workspace, file);
   if (!IsBatchScript(file)) return ReadListFile(workspace, file);
   workspace.settings.text_file.clear();

@@ -13,7 +13,7 @@ namespace vsm {
 // the script again after it ran), and text_file names the text form read. Not done when the list
 // was not read (with the box that says why, or none for a file that cannot be opened), or when the
 // script could not be run (RunScript).
-Outcome LoadThisFile(Workspace& workspace, Controls& controls, std::string file);
+Outcome LoadThisFile(Workspace& workspace, Controls& controls, const std::string& file);
 
 // The Load button's caption after a load of `file`: "Loaded <file part>", or "Load".
 std::string LoadCaption(std::string_view file, bool loaded);

@@ -76,7 +76,7 @@ Expected<void> MakeWorkingFolders(const Settings& settings) {
       const std::string reason = LastSystemError();
       for (const std::string& made_folder : made) RemoveEmptyFolder(made_folder);
       return Refusal(settings.start_folder,
-                     "its working folder " + folder + " cannot be created: " + reason);
+                     "its working folder " + folder + (" cannot be created: " + reason));
     }
     if (!there) made.push_back(path);
   }

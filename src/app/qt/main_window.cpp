@@ -62,7 +62,7 @@ void MainWindow::BuildControls() {
   }
   // The frames only draw a border: they lie beneath the controls they surround, which would
   // otherwise not receive a click, and a frame beneath the frames within it.
-  for (QWidget* frame : frames | std::views::reverse) frame->lower();
+  for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) (*frame)->lower();
 }
 
 // The creation order stays; Tab follows the keyboard order instead.
